@@ -1,0 +1,81 @@
+# Shared helpers of the build and test scripts (sourced, not run).
+FENNEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+FENNEL_BUILD=${FENNEL_BUILD:-$FENNEL_ROOT/build}
+JOBS=${JOBS:-$(nproc)}
+
+log() { printf '\n== %s\n' "$*"; }
+
+FENNEL_PACKAGES=(cmake ninja-build make g++ python3 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64 fonts-wine xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  googletest libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev)
+
+# Installs whatever of FENNEL_PACKAGES is missing. Never adds the i386 architecture.
+install_deps() {
+  local missing=()
+  for p in "${FENNEL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# configure_tree <preset-like name> <extra cmake args...>
+configure_tree() {
+  local name=$1; shift
+  cmake -S "$FENNEL_ROOT" -B "$FENNEL_BUILD/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
+build_tree() {
+  cmake --build "$FENNEL_BUILD/$1" -j "$JOBS" "${@:2}"
+}
+
+# ---- Wine: a private prefix per build tree, a private X display, one persistent server.
+
+WINE64=/usr/lib/wine/wine64
+
+wine_env_start() { # <build dir>
+  local tree=$1
+  export WINEPREFIX="$tree/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n+1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  FENNEL_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    "$WINE64" wineboot -i </dev/null >/dev/null 2>&1 || true
+    wineserver -w
+    # Debian's Wine looks for its fonts in the wrong place; CJK texts need a CJK font.
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    cp /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  wineserver -p
+  # Wine's background processes start here, detached from any pipe that ctest watches.
+  "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_env_stop() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  [ -n "${FENNEL_XVFB_PID:-}" ] && kill "$FENNEL_XVFB_PID" 2>/dev/null
+  wait "${FENNEL_XVFB_PID:-}" 2>/dev/null || true
+  FENNEL_XVFB_PID=
+}
+
+# Registers the recording engine of a Windows tree in the current prefix, when it is built.
+register_engine() { # <build dir>
+  local dll
+  for dll in "$1"/bin/*recorder*.dll; do
+    [ -f "$dll" ] || continue
+    "$WINE64" regsvr32 /s "$dll" </dev/null >/dev/null 2>&1 || echo "warning: could not register $dll"
+  done
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native, win64 and win32 trees, runs every test
+# (native with sanitizers, short fuzz runs, Windows tests under Wine) and prints one summary.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+declare -a RESULTS=()
+failed=0
+record() { # <label> <status>
+  RESULTS+=("$1: $([ "$2" -eq 0 ] && echo ok || echo FAILED)")
+  [ "$2" -eq 0 ] || failed=$((failed+1))
+}
+
+# Adds a ctest run's counts to the totals.
+TOTAL_PASS=0; TOTAL_FAIL=0
+ctest_run() { # <label> <tree> [ctest args...]
+  local label=$1 tree=$2; shift 2
+  local out="$FENNEL_BUILD/$label-ctest.log"
+  (cd "$tree" && ctest --output-on-failure -j "$JOBS" "$@") 2>&1 | tee "$out" | grep -vE '^\s+(Start|[0-9]+/[0-9]+ Test)' 
+  local status=${PIPESTATUS[0]}
+  local line; line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$out" | tail -1)
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    TOTAL_FAIL=$((TOTAL_FAIL + BASH_REMATCH[1]))
+    TOTAL_PASS=$((TOTAL_PASS + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
+  record "$label tests" "$status"
+}
+
+log "dependencies"
+install_deps || { echo "dependency installation failed"; exit 1; }
+
+log "native tree (sanitizers)"
+configure_tree native -DFENNEL_SANITIZE=ON && build_tree native
+record "native build" $?
+
+log "win64 tree"
+configure_tree win64 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" && build_tree win64
+record "win64 build" $?
+
+log "win32 tree (the shipped program)"
+configure_tree win32 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-i686-w64-mingw32.cmake" && build_tree win32
+record "win32 build" $?
+
+log "native tests"
+ctest_run native "$FENNEL_BUILD/native"
+
+if [ -d "$FENNEL_ROOT/fuzz" ] && [ -f "$FENNEL_ROOT/fuzz/CMakeLists.txt" ]; then
+  log "fuzz targets (${FUZZ_SECONDS}s each)"
+  configure_tree fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DFENNEL_FUZZ=ON \
+    -DFENNEL_SANITIZE=OFF -DFENNEL_BENCH=OFF -DFENNEL_TESTS=OFF && build_tree fuzz fuzz_all
+  status=$?
+  if [ $status -eq 0 ]; then
+    FUZZ_SECONDS=$FUZZ_SECONDS "$FENNEL_ROOT/scripts/fuzz.sh" --tree "$FENNEL_BUILD/fuzz"
+    status=$?
+  fi
+  record "fuzzing" $status
+fi
+
+log "Windows tests under Wine"
+wine_env_start "$FENNEL_BUILD/win64"
+register_engine "$FENNEL_BUILD/win64"
+ctest_run win64 "$FENNEL_BUILD/win64" -j 1
+wine_env_stop
+
+log "summary"
+printf '  %s\n' "${RESULTS[@]}"
+echo "$TOTAL_PASS passed, $TOTAL_FAIL failed"
+[ $failed -eq 0 ]

@@ -1,0 +1,87 @@
+#pragma once
+// UniqueHandle<Traits>: move-only owner of one Win32 handle. Traits give the empty value
+// and the close function; reset() keeps the thread's last-error value, so a failing call
+// can be followed by cleanup before GetLastError() is read.
+#include <windows.h>
+
+#include <utility>
+
+template <class Traits>
+class UniqueHandle {
+public:
+    using pointer = typename Traits::pointer;
+
+    UniqueHandle() noexcept : value_(Traits::Invalid()) {}
+    explicit UniqueHandle(pointer value) noexcept : value_(value) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    pointer get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+
+    pointer release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+
+    void reset(pointer value = Traits::Invalid()) noexcept {
+        if (value_ != Traits::Invalid()) {
+            DWORD error = GetLastError();
+            Traits::Close(value_);
+            SetLastError(error);
+        }
+        value_ = value;
+    }
+
+    // For out-parameters of system calls: closes the current value first.
+    pointer* put() noexcept {
+        reset();
+        return &value_;
+    }
+
+private:
+    pointer value_;
+};
+
+namespace handle_traits {
+struct Handle { // kernel objects whose empty value is null: threads, events, mutexes, mappings
+    using pointer = HANDLE;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { CloseHandle(h); }
+};
+struct File { // CreateFile results, whose empty value is INVALID_HANDLE_VALUE
+    using pointer = HANDLE;
+    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(pointer h) noexcept { CloseHandle(h); }
+};
+struct RegKey {
+    using pointer = HKEY;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { RegCloseKey(h); }
+};
+struct Module {
+    using pointer = HMODULE;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { FreeLibrary(h); }
+};
+struct MapView {
+    using pointer = void*;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer p) noexcept { UnmapViewOfFile(p); }
+};
+struct FindHandle {
+    using pointer = HANDLE;
+    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(pointer h) noexcept { FindClose(h); }
+};
+} // namespace handle_traits
+
+using UniqueKernelHandle = UniqueHandle<handle_traits::Handle>;
+using UniqueFile = UniqueHandle<handle_traits::File>;
+using UniqueRegKey = UniqueHandle<handle_traits::RegKey>;
+using UniqueModule = UniqueHandle<handle_traits::Module>;
+using UniqueMapView = UniqueHandle<handle_traits::MapView>;
+using UniqueFindHandle = UniqueHandle<handle_traits::FindHandle>;
