@@ -1,0 +1,40 @@
+# Runs the file maker as a user would: a new key pair, a signed file, the file shown again,
+# and the refusals (bad text, other key, existing key file). Under Wine the tool sees the
+# files through the Z: drive.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(prefix "")
+if(EMULATOR)
+  set(prefix "Z:")
+endif()
+
+function(tool expected_result)
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL expected_result)
+    message(FATAL_ERROR "qcfmaker ${ARGN}: exit ${result}, expected ${expected_result}\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+tool(0 genkey ${prefix}${WORK}/key.txt)
+tool(1 genkey ${prefix}${WORK}/key.txt)
+tool(0 genkey ${prefix}${WORK}/other.txt)
+tool(0 public ${prefix}${WORK}/key.txt)
+string(STRIP "${out}" public_key)
+if(NOT public_key MATCHES "^0+10001-[1-9A-F][0-9A-F]+$")
+  message(FATAL_ERROR "unexpected public key '${public_key}'")
+endif()
+
+tool(0 make ${prefix}${WORK}/key.txt ${prefix}${TEXT} ${prefix}${WORK}/made.qcf)
+tool(0 show ${prefix}${WORK}/key.txt ${prefix}${WORK}/made.qcf)
+file(READ ${TEXT} expected)
+if(NOT out STREQUAL expected)
+  message(FATAL_ERROR "shown text differs from the source:\n${out}")
+endif()
+tool(0 show ${public_key} ${prefix}${WORK}/made.qcf)
+tool(1 show ${prefix}${WORK}/other.txt ${prefix}${WORK}/made.qcf)
+
+file(WRITE ${WORK}/bad.txt "&PICKY&\nUndefined = 1\n")
+tool(1 make ${prefix}${WORK}/key.txt ${prefix}${WORK}/bad.txt ${prefix}${WORK}/bad.qcf)
+tool(0 make ${prefix}${WORK}/key.txt ${prefix}${WORK}/bad.txt ${prefix}${WORK}/bad.qcf --unchecked)
+tool(2 frobnicate)

@@ -1,0 +1,93 @@
+#pragma once
+// Helpers shared by the configuration file tests: a repeatable random source, hexadecimal
+// texts, files in a scratch folder, and paths that the Windows build reads under Wine.
+#include "lib/Certificate/RandomSource.h"
+#include "support/ContextException.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace certificate_test {
+
+class SeededRandom : public RandomSource {
+public:
+    explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
+    void Fill(unsigned char* out, std::size_t count) override {
+        for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<unsigned char>(engine_());
+    }
+    std::size_t Below(std::size_t limit) { return static_cast<std::size_t>(engine_() % limit); }
+
+private:
+    std::mt19937_64 engine_;
+};
+
+inline std::vector<unsigned char> Bytes(const std::string& hex) {
+    std::vector<unsigned char> bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+inline std::string Hex(const unsigned char* data, std::size_t count) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += kDigits[data[i] >> 4];
+        text += kDigits[data[i] & 15];
+    }
+    return text;
+}
+
+// A path of the build machine as the program under test opens it.
+inline std::string HostPath(const std::string& unixPath) {
+#ifdef _WIN32
+    return "Z:" + unixPath;
+#else
+    return unixPath;
+#endif
+}
+
+// A file in the system's scratch folder, removed again with the object.
+class ScratchFile {
+public:
+    ScratchFile(const std::string& name, const std::string& content)
+        : path_((std::filesystem::temp_directory_path() / ("fennel-cert-" + name)).string()) {
+        std::FILE* f = std::fopen(path_.c_str(), "wb");
+        if (f) {
+            std::fwrite(content.data(), 1, content.size(), f);
+            std::fclose(f);
+        }
+    }
+    ~ScratchFile() { std::remove(path_.c_str()); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Runs action and returns the ContextException it throws; fails the test when none comes.
+inline ContextException Thrown(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ContextException& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no ContextException thrown";
+    return ContextException(nullptr, nullptr, nullptr, 0, nullptr);
+}
+
+// The source place part of a failure's text.
+inline std::string Place(const ContextException& e) {
+    const std::string text = e.what();
+    const auto open = text.find(" ["), close = text.find(']');
+    return open == std::string::npos || close == std::string::npos ? "" : text.substr(open + 2, close - open - 2);
+}
+
+} // namespace certificate_test
