@@ -1,0 +1,84 @@
+#include "app/PluginSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace PluginSettings;
+
+TEST(PluginSettingsTest, AllowedExtensionsAreUpperCaseWithoutEmptyPieces) {
+    const struct {
+        const char* text;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"", {}},
+        {",wav,,mp3,", {"WAV", "MP3"}},
+        {"Wav, wma ,", {"WAV", " WMA "}},
+        {",,,", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.expected, ParseAllowedExtensions(c.text)) << c.text;
+}
+
+TEST(PluginSettingsTest, WriteMethodIsExactAndFallsBackToDiscAtOnce) {
+    const struct {
+        const char* text;
+        std::int32_t code;
+    } cases[] = {{"DAO", 3}, {"TAO", 1}, {"SAO", 2}, {"tao", 3}, {"", 3}, {"TAO ", 3}};
+    for (const auto& c : cases) EXPECT_EQ(c.code, WriteMethodCode(c.text)) << '"' << c.text << '"';
+}
+
+class FakeDevice : public SpeedDevice {
+public:
+    std::int32_t speedsResult = 0;
+    std::vector<std::uint16_t> write;
+    std::vector<std::uint16_t> setCalls;
+    std::uint32_t askedKind = 0;
+
+    std::int32_t GetSpeeds(std::uint32_t kind, std::vector<std::uint16_t>&, std::vector<std::uint16_t>& w) override {
+        askedKind = kind;
+        w = write;
+        return speedsResult;
+    }
+    std::int32_t SetWriteSpeed(std::uint16_t speed) override {
+        setCalls.push_back(speed);
+        return static_cast<std::int32_t>(0x80070005); // refusals must not be passed on
+    }
+};
+
+TEST(PluginSettingsTest, ChooseWriteSpeed) {
+    const struct {
+        std::vector<std::uint16_t> speeds;
+        std::uint32_t limit;
+        int mode;
+        std::int32_t answer;
+        std::vector<std::uint16_t> set;
+    } cases[] = {
+        {{48, 24, 16, 8, 4}, 16, 1, 16, {16}},   // fastest not above the limit
+        {{48, 24, 16, 8, 4}, 100, 1, 48, {48}},
+        {{48, 24, 16, 8, 4}, 0, 1, 4, {4}},       // none qualifies: the slowest
+        {{48, 24, 16, 8, 4}, 10, 2, 16, {16}},    // other modes: slowest not below
+        {{48, 24, 16, 8, 4}, 64, 0, 4, {4}},
+        {{0}, 8, 1, 0, {}},                        // 0 is never set
+        {{}, 8, 1, 0, {}},
+    };
+    for (const auto& c : cases) {
+        FakeDevice device;
+        device.write = c.speeds;
+        EXPECT_EQ(c.answer, ChooseWriteSpeed(device, c.limit, c.mode)) << "limit " << c.limit << " mode " << c.mode;
+        EXPECT_EQ(c.set, device.setCalls) << "limit " << c.limit << " mode " << c.mode;
+        EXPECT_EQ(kWriteSpeedMediaKind, device.askedKind);
+    }
+}
+
+TEST(PluginSettingsTest, ChooseWriteSpeedPassesOnTheDevicesError) {
+    FakeDevice device;
+    device.speedsResult = static_cast<std::int32_t>(0x80004005);
+    device.write = {8};
+    EXPECT_EQ(static_cast<std::int32_t>(0x80004005), ChooseWriteSpeed(device, 8, 1));
+    EXPECT_TRUE(device.setCalls.empty());
+}
+
+} // namespace
