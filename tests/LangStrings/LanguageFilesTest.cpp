@@ -101,11 +101,4 @@ TEST(LanguageFilesTest, EveryLanguageHasEveryEnglishKey) {
     }
 }
 
-TEST(LanguageFilesTest, FormatConversionsAreReadLikePrintf) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ((V{"lu"}), Conversions("%lu%%"));
-    EXPECT_EQ((V{"c", "s"}), Conversions("(%c:) %s"));
-    EXPECT_EQ((V{"ld", "I64u"}), Conversions("%-8.3ld %I64u"));
-}
-
 } // namespace
