@@ -3,7 +3,7 @@
 # FENNEL_PORTABLE: code that needs no Win32 call; it builds in all three trees.
 # Windows-only code is added with fennel_win_sources() and vanishes from the native tree.
 
-set(FENNEL_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(FENNEL_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. REALPATH)
 
 # Warnings are errors in our own code (not in GoogleTest or benchmark sources).
 set(FENNEL_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align

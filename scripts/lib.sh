@@ -29,8 +29,11 @@ configure_tree() {
   cmake -S "$FENNEL_ROOT" -B "$FENNEL_BUILD/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 }
 
+# build_tree <tree> [target...] or build_tree <tree> [cmake --build options...]
 build_tree() {
-  cmake --build "$FENNEL_BUILD/$1" -j "$JOBS" "${@:2}"
+  local tree=$1; shift
+  if [ $# -gt 0 ] && [[ $1 != -* ]]; then set -- --target "$@"; fi
+  cmake --build "$FENNEL_BUILD/$tree" -j "$JOBS" "$@"
 }
 
 # ---- Wine: a private prefix per build tree, a private X display, one persistent server.

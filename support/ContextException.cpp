@@ -13,10 +13,10 @@ const char kNoName[] = "<exception not named>";
 // Appends text to the block at pos, cutting it so that its terminating zero still fits.
 // Returns the start of the copied text.
 char* Put(char* block, std::size_t size, std::size_t& pos, const char* text, std::size_t len) {
-    char* start = block + pos;
     if (pos >= size) {
         return block + size - 1; // the block's last byte is always a zero
     }
+    char* start = block + pos;
     std::size_t room = size - pos - 1;
     if (len > room) len = room;
     if (len) std::memcpy(start, text, len);

@@ -1,0 +1,57 @@
+#include "common/ChildProcess.h"
+
+#include <vector>
+
+namespace testsupport {
+
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingFolder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+        error_ = GetLastError();
+        return;
+    }
+    CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() {
+    if (Running()) Kill();
+}
+
+bool ChildProcess::Running() const {
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) {
+    if (!process_) return false;
+    if (WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0) return true;
+    Kill();
+    return false;
+}
+
+DWORD ChildProcess::ExitCode() const {
+    DWORD code = 0xFFFFFFFF;
+    if (process_) GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+void ChildProcess::Kill() {
+    if (!process_) return;
+    TerminateProcess(process_.get(), 0xDEAD);
+    WaitForSingleObject(process_.get(), 5000);
+}
+
+std::string RunToEnd(const std::string& commandLine, DWORD timeoutMs, const std::string& workingFolder) {
+    ChildProcess child(commandLine, workingFolder);
+    if (!child.Started()) return "not started, error " + std::to_string(child.Error()) + ": " + commandLine;
+    if (!child.WaitForExit(timeoutMs)) return "killed after " + std::to_string(timeoutMs) + " ms: " + commandLine;
+    return std::to_string(static_cast<long>(child.ExitCode()));
+}
+
+} // namespace testsupport

@@ -1,0 +1,136 @@
+#include "common/ProcessWindows.h"
+
+#include <algorithm>
+
+namespace testsupport {
+
+namespace {
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    const int n = GetClassNameA(window, name, sizeof name);
+    return std::string(name, n > 0 ? n : 0);
+}
+
+struct Search {
+    DWORD processId;
+    const std::string* windowClass;
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
+    if (!search->windowClass->empty() && ClassOf(window) != *search->windowClass) return TRUE;
+    if (!search->title->empty() && WindowText(window) != *search->title) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
+    auto* list = reinterpret_cast<std::vector<HWND>*>(param);
+    list->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> DirectChildren(HWND window) {
+    std::vector<HWND> all;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> direct;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(direct),
+                 [window](HWND child) { return GetParent(child) == window; });
+    return direct;
+}
+
+std::string WithoutAmpersands(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    return text;
+}
+
+} // namespace
+
+HWND FindProcessWindow(DWORD processId, const std::string& windowClass, const std::string& title,
+                       DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        Search search{processId, &windowClass, &title, nullptr};
+        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (GetTickCount64() - start >= timeoutMs) return nullptr;
+        Sleep(20);
+    }
+}
+
+std::string WindowText(HWND window) {
+    // WM_GETTEXT works across processes, unlike GetWindowText for other processes' controls.
+    const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const LRESULT n = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+std::vector<ControlText> ControlTexts(HWND window) {
+    std::vector<ControlText> texts;
+    for (HWND child : DirectChildren(window)) {
+        texts.push_back({ClassOf(child), GetDlgCtrlID(child), WindowText(child)});
+    }
+    return texts;
+}
+
+std::string MessageText(HWND box) {
+    std::string best;
+    for (const ControlText& control : ControlTexts(box)) {
+        const bool textual = _stricmp(control.windowClass.c_str(), "Static") == 0 ||
+                             _stricmp(control.windowClass.c_str(), "Edit") == 0;
+        if (!textual) continue;
+        if (control.id == 0xFFFF) return control.text;
+        if (control.text.size() > best.size()) best = control.text;
+    }
+    return best;
+}
+
+bool PressButton(HWND window, int id) {
+    HWND button = GetDlgItem(window, id);
+    if (!button) return false;
+    return PostMessageA(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool PressButton(HWND window, const std::string& caption) {
+    for (HWND child : DirectChildren(window)) {
+        if (_stricmp(ClassOf(child).c_str(), "Button") != 0) continue;
+        if (WithoutAmpersands(WindowText(child)) != WithoutAmpersands(caption)) continue;
+        return PressButton(window, GetDlgCtrlID(child));
+    }
+    return false;
+}
+
+bool AnswerMessageBox(DWORD processId, int buttonId, DWORD timeoutMs, MessageBoxSeen* seen) {
+    const ULONGLONG start = GetTickCount64();
+    HWND box = nullptr;
+    while (!box) {
+        box = FindProcessWindow(processId, "#32770", "", 0);
+        if (!box) box = FindProcessWindow(processId, "MsgBox", "", 0);
+        if (box) break;
+        if (GetTickCount64() - start >= timeoutMs) return false;
+        Sleep(20);
+    }
+    if (seen) {
+        seen->caption = WindowText(box);
+        seen->text = MessageText(box);
+    }
+    if (PressButton(box, buttonId)) return true;
+    // A box without that button: press its first one, so that the process never hangs.
+    for (HWND child : DirectChildren(box)) {
+        if (_stricmp(ClassOf(child).c_str(), "Button") == 0) {
+            PressButton(box, GetDlgCtrlID(child));
+            break;
+        }
+    }
+    return false;
+}
+
+} // namespace testsupport
