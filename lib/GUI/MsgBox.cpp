@@ -255,7 +255,6 @@ int MsgBox::Show(HWND owner, const std::string& text, const char* caption,
     const int buttonHeight = std::max(tallest + 8, u.minButtonHeight);
     int gap = u.hGap;
     int perRow = count;
-    int rows = count ? 1 : 0;
     auto rowWidth = [&](int n) { return n ? n * buttonWidth + (n - 1) * gap : 0; };
     if (count && rowWidth(count) > available) {
         const int half = (available - count * widest) / count / 2;
@@ -263,12 +262,12 @@ int MsgBox::Show(HWND owner, const std::string& text, const char* caption,
             buttonWidth = widest + half;
             gap = half;
         } else {
-            rows = std::max(1, (rowWidth(count) + available - 1) / available);
-            // Every button gets a place: rows of equal length, the last one shorter.
-            perRow = std::max(1, (count + rows - 1) / rows);
-            rows = (count + perRow - 1) / perRow;
+            // As many buttons in a row as fit, so that every button lies inside the box.
+            buttonWidth = std::min(buttonWidth, available);
+            perRow = std::max(1, std::min(count, (available + gap) / (buttonWidth + gap)));
         }
     }
+    const int rows = count ? (count + perRow - 1) / perRow : 0;
     const int buttonsWidth = rowWidth(perRow);
     const int buttonsHeight = rows ? rows * buttonHeight + (rows - 1) * u.vGap : 0;
 
@@ -368,8 +367,11 @@ int MsgBox::Show(HWND owner, const std::string& text, const char* caption,
     SetWindowTextW(box, wideCaption.c_str());
     ShowWindow(box, SW_SHOW);
     UpdateWindow(box);
-    if (focus) SetFocus(focus);
-    SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(defaultId), 0);
+    // Without a matching default the focused first button is the default, so that Enter
+    // presses it as it does in the system's box.
+    if (focus) SendMessageW(box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+    const int effectiveDefault = focusIsDefault || !focus ? defaultId : GetDlgCtrlID(focus);
+    SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(effectiveDefault), 0);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
