@@ -21,7 +21,10 @@ std::mutex& Lock() {
     return lock;
 }
 
-std::string IconvName(std::uint32_t codePage) { return "CP" + std::to_string(codePage); }
+// Code page 0 stands for the system's ANSI code page, as it does on Windows.
+std::uint32_t Resolve(std::uint32_t codePage);
+
+std::string IconvName(std::uint32_t codePage) { return "CP" + std::to_string(Resolve(codePage)); }
 
 // Lead-byte tables per code page, made once from iconv: a byte is a lead byte when it
 // alone is an incomplete character.
@@ -73,8 +76,8 @@ std::vector<std::string>& ShownMessages() {
 } // namespace testing
 
 bool IsLeadByte(std::uint32_t codePage, unsigned char byte) {
-    if (byte < 0x80 || codePage == 0) return false;
-    return LeadBytes(codePage)[byte];
+    if (byte < 0x80) return false;
+    return LeadBytes(Resolve(codePage))[byte];
 }
 
 std::string NoBreakSpace(std::uint32_t codePage) {
@@ -178,3 +181,11 @@ void ShowSystemMessage(const std::string& caption, const std::string& text) {
 void DestroyAcceleratorHandle(void*) {}
 
 } // namespace langplatform
+
+namespace {
+
+std::uint32_t Resolve(std::uint32_t codePage) {
+    return codePage != 0 ? codePage : langplatform::LocaleCodePage(langplatform::Locale::kSystemDefault, false);
+}
+
+} // namespace

@@ -2,19 +2,9 @@
 
 #include "lib/LangStrings/LangFile/CodepageTag.h"
 #include "lib/LangStrings/LangFile/LanguageTag.h"
+#include "support/TrimChars.h"
 
 #include <fstream>
-
-namespace {
-
-std::string_view StripBrackets(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && (text[begin] == '[' || text[begin] == ']')) ++begin;
-    while (end > begin && (text[end - 1] == '[' || text[end - 1] == ']')) --end;
-    return text.substr(begin, end - begin);
-}
-
-} // namespace
 
 LineKind ClassifyLine(std::string_view trimmed) {
     if (trimmed.empty()) return LineKind::kEmpty;
@@ -24,7 +14,7 @@ LineKind ClassifyLine(std::string_view trimmed) {
     return LineKind::kString;
 }
 
-std::string_view SectionName(std::string_view trimmed) { return StripBrackets(trimmed); }
+std::string SectionName(std::string_view trimmed) { return TrimChars(std::string(trimmed), "[]"); }
 
 std::uint16_t LanguageFromFileName(std::string_view path) {
     std::size_t dot = path.rfind('.');
@@ -100,7 +90,7 @@ void LanguageFile::GetSectionsA(LanguageScanner& scanner) {
         while (NextLine(line)) {
             std::string_view trimmed = TrimBlanks(line);
             if (ClassifyLine(trimmed) == LineKind::kSection) {
-                sections_.emplace_back(SectionName(trimmed));
+                sections_.push_back(SectionName(trimmed));
             }
         }
         if (sections_.empty()) {

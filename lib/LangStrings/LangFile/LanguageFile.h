@@ -58,7 +58,7 @@ private:
 enum class LineKind { kEmpty, kComment, kSection, kTag, kString };
 LineKind ClassifyLine(std::string_view trimmed);
 // The name of a section header line: the trimmed line without leading and trailing '[' ']'.
-std::string_view SectionName(std::string_view trimmed);
+std::string SectionName(std::string_view trimmed);
 
 // The decimal number formed by the digits just before the last '.' of the path; 0 when
 // there is no '.', no digit there, or the number does not fit 16 bits.
