@@ -123,7 +123,7 @@ private:
 // The status font of the system's non-client metrics, owned by one box.
 class BoxFont {
 public:
-    BoxFont() {
+    explicit BoxFont(UINT codePage) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         BOOL ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
@@ -132,7 +132,15 @@ public:
             metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
             ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
         }
-        if (ok) font_ = CreateFontIndirectW(&metrics.lfStatusFont);
+        if (!ok) return;
+        // Texts in another code page than the system's need a font of its character set;
+        // the system picks one that has it when the status font hasn't.
+        CHARSETINFO charset{};
+        if (codePage != CP_ACP && codePage != GetACP() &&
+            TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<ULONG_PTR>(codePage)), &charset, TCI_SRCCODEPAGE)) {
+            metrics.lfStatusFont.lfCharSet = static_cast<BYTE>(charset.ciCharset);
+        }
+        font_ = CreateFontIndirectW(&metrics.lfStatusFont);
     }
     ~BoxFont() {
         if (font_) DeleteObject(font_);
@@ -205,7 +213,7 @@ int MsgBox::Show(HWND owner, const std::string& text, const char* caption,
         state.canClose_ = cancel || others == 1;
     }
 
-    BoxFont font;
+    BoxFont font(codePage);
     HWND box = nullptr;
     // Whatever happens, the owner comes back and the box goes.
     struct Restore {

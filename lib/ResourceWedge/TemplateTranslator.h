@@ -41,8 +41,8 @@ protected:
     void WriteWord(std::uint16_t value);
     void WriteText(const std::u16string& text); // with its terminator
 
-    // Input position to the next multiple of 4 from the start; output padded with zeros
-    // to a multiple of 4.
+    // Input position to the next multiple of 4 from the start (it may pass the end when
+    // nothing more is read); output padded with zeros to a multiple of 4.
     void AlignInput();
     void PadOutput();
 

@@ -264,11 +264,27 @@ TEST(MenuTranslation, VersionsAndDamagedMenus) {
 
     for (bool extended : {false, true}) {
         const Bytes full = Build(SampleMenu(extended, false));
-        for (std::size_t size = 0; size < full.size(); ++size) {
+        // The extended menu's last item ends in 2 bytes of padding that may be missing.
+        const std::size_t needed = full.size() - (extended ? 2 : 0);
+        for (std::size_t size = 0; size < needed; ++size) {
             Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
             EXPECT_EQ(Menu_(cut, texts).answer, TranslateAnswer::failure) << "size " << size;
         }
     }
+}
+
+TEST(MenuTranslation, AnExtendedMenuMayEndWithoutItsLastPadding) {
+    templates::Menu in;
+    in.extended = true;
+    in.items = {Leaf(u"{EXIT}", 1), Leaf(u"{ONE}", 2)}; // the last item: 26 bytes, 2 of padding
+    Bytes bytes = Build(in);
+    bytes.resize(bytes.size() - 2);
+    templates::Menu out = in;
+    out.items = {Leaf(u"&Quitter", 1), Leaf(u"Un", 2)};
+    TableTranslator texts;
+    Outcome o = Menu_(bytes, texts);
+    ASSERT_EQ(o.answer, TranslateAnswer::translated);
+    EXPECT_EQ(o.copy, Build(out));
 }
 
 TEST(MenuTranslation, HeaderOffsetIsHonoured) {
