@@ -4,13 +4,28 @@
 
 namespace testsupport {
 
-ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingFolder) {
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingFolder,
+                           const std::string& outputFile) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    UniqueFile output;
+    if (!outputFile.empty()) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        output.reset(CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output) {
+            error_ = GetLastError();
+            return;
+        }
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output.get();
+        startup.hStdError = output.get();
+    }
     PROCESS_INFORMATION info{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
                         workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
         error_ = GetLastError();
         return;

@@ -12,7 +12,9 @@ namespace testsupport {
 class ChildProcess {
 public:
     // Starts the process at once; Started() tells whether that worked (Error() says why not).
-    explicit ChildProcess(const std::string& commandLine, const std::string& workingFolder = std::string());
+    // With an output file, the process's standard output and error streams go to that file.
+    explicit ChildProcess(const std::string& commandLine, const std::string& workingFolder = std::string(),
+                          const std::string& outputFile = std::string());
     ChildProcess(ChildProcess&&) = default;
     ~ChildProcess();
 

@@ -30,6 +30,21 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
     return FALSE;
 }
 
+// A system box is a dialog whose message is the static control 0xFFFF; other dialogs (the
+// program's own windows) are left alone.
+BOOL CALLBACK MatchMessageBox(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
+    const std::string cls = ClassOf(window);
+    if (cls == "MsgBox" || (cls == "#32770" && GetDlgItem(window, 0xFFFF))) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
     auto* list = reinterpret_cast<std::vector<HWND>*>(param);
     list->push_back(window);
@@ -108,13 +123,16 @@ bool PressButton(HWND window, const std::string& caption) {
     return false;
 }
 
+HWND FindMessageBox(DWORD processId) {
+    Search search{processId, nullptr, nullptr, nullptr};
+    EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool AnswerMessageBox(DWORD processId, int buttonId, DWORD timeoutMs, MessageBoxSeen* seen) {
     const ULONGLONG start = GetTickCount64();
     HWND box = nullptr;
-    while (!box) {
-        box = FindProcessWindow(processId, "#32770", "", 0);
-        if (!box) box = FindProcessWindow(processId, "MsgBox", "", 0);
-        if (box) break;
+    while (!(box = FindMessageBox(processId))) {
         if (GetTickCount64() - start >= timeoutMs) return false;
         Sleep(20);
     }

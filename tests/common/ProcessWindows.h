@@ -31,6 +31,10 @@ bool PressButton(HWND window, int id);
 // Presses the child button whose text, without '&', equals caption; false when there is none.
 bool PressButton(HWND window, const std::string& caption);
 
+// The process's visible message box: a system box (a dialog with the message control 0xFFFF)
+// or the program's own "MsgBox" window. Null when there is none.
+HWND FindMessageBox(DWORD processId);
+
 // Finds the process's message box (class "#32770" or "MsgBox") and returns its texts:
 // caption and message. Presses the button with identifier buttonId. Answers false when no
 // box appeared within timeoutMs or it had no such button (its first button is then pressed).

@@ -1,0 +1,39 @@
+#include "app/AppModule.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// The monitor thread ends an idle server: it posts the quit message to the main thread once
+// the lock count is zero and no activity was seen for the idle time.
+TEST(AppModuleTest, MonitorQuitsOnlyAfterTheLastUnlockAndTheIdleTime) {
+    AppModule module;
+    module.idleTimeout = 100;
+    module.Init(nullptr, GetModuleHandleA(nullptr));
+    ASSERT_TRUE(module.StartMonitor());
+    module.Lock();
+    module.SignalActivity();
+    std::atomic<bool> unlocked{false};
+    std::thread client([&] {
+        Sleep(500); // several idle periods with an object still locked
+        unlocked = true;
+        module.Unlock();
+    });
+    MessageLoop loop;
+    module.AddMessageLoop(&loop);
+    EXPECT_EQ(&loop, module.GetMessageLoop());
+    const int code = loop.Run();
+    module.RemoveMessageLoop();
+    client.join();
+    EXPECT_TRUE(unlocked.load()) << "the server quit while an object was still locked";
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, module.LockCount());
+    EXPECT_EQ(nullptr, module.GetMessageLoop());
+    module.CloseShutdownEvent();
+    module.Term();
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+#include "app/BurnRequest.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// Records what Parse asks of the application, in order.
+class RecordingChecks : public StartChecks {
+public:
+    explicit RecordingChecks(std::int32_t engineResult) : engineResult_(engineResult) {}
+    void SetBurnResults(std::int32_t code) override { calls.push_back("BurnResults=" + std::to_string(code)); }
+    void ShowNoCommandLine() override { calls.push_back("NoCommandLine"); }
+    void ReportUnknownFlag(const std::string& line) override { calls.push_back(line); }
+    std::int32_t EngineCheck(bool quiet) override {
+        calls.push_back(quiet ? "EngineCheck(quiet)" : "EngineCheck");
+        return engineResult_;
+    }
+    void MediaQuery() override { calls.push_back("MediaQuery"); }
+    Calls calls;
+
+private:
+    std::int32_t engineResult_;
+};
+
+constexpr std::int32_t kEngineOk = 0;
+constexpr std::int32_t kNoEngine = static_cast<std::int32_t>(0x80040424);
+
+const Calls kNoLine = {"BurnResults=-4", "NoCommandLine"};
+
+struct ParseCase {
+    const char* tail;
+    std::int32_t engine;
+    bool endsNow;
+    Calls calls;
+    const char* playlist;
+    const char* flags; // of silent, burn at once, erase first, erase only: "SBEO" or '-'
+};
+
+std::string Flags(const BurnRequest& r) {
+    return std::string() + (r.silent ? 'S' : '-') + (r.burnAtOnce ? 'B' : '-') + (r.eraseFirst ? 'E' : '-') +
+           (r.eraseOnly ? 'O' : '-');
+}
+
+TEST(BurnRequestTest, ParseDecidesWhetherTheProcessGoesOn) {
+    const ParseCase cases[] = {
+        {"", kEngineOk, true, kNoLine, "", "----"},
+        {"   ", kEngineOk, true, kNoLine, "", "----"},
+        {"list.m3u", kEngineOk, false, {"EngineCheck"}, "list.m3u", "----"},
+        {"list.m3u", kNoEngine, true, {"EngineCheck"}, "list.m3u", "----"},
+        {"/T", kEngineOk, true, {"EngineCheck", "MediaQuery"}, "", "----"},
+        {"/T", kNoEngine, true, {"EngineCheck"}, "", "----"},
+        {"/T /S", kNoEngine, true, {"EngineCheck(quiet)", "MediaQuery"}, "", "S---"},
+        {"/T /B", kEngineOk, true, kNoLine, "", "-B--"},
+        {"/C", kNoEngine, true, {"EngineCheck(quiet)"}, "", "----"},
+        {"/C", kEngineOk, true, {"EngineCheck(quiet)"}, "", "----"},
+        {"/U", kEngineOk, true, {}, "", "----"},
+        {"/U /B", kEngineOk, true, kNoLine, "", "-B--"},
+        {"/E", kEngineOk, false, {"EngineCheck"}, "", "--EO"},
+        {"/E list.m3u", kEngineOk, false, {"EngineCheck"}, "list.m3u", "--E-"},
+        {"/S list.m3u", kNoEngine, false, {"EngineCheck(quiet)"}, "list.m3u", "S---"},
+        {"/S", kEngineOk, true, kNoLine, "", "S---"},
+        {"/s /b a.m3u", kEngineOk, false, {"EngineCheck(quiet)"}, "a.m3u", "SB--"},
+        {"/burn a.m3u", kEngineOk, false, {"Unknown command-line flag '/burn'", "EngineCheck"}, "a.m3u", "----"},
+        {"+x -Q a.m3u", kEngineOk, false,
+         {"Unknown command-line flag '+x'", "Unknown command-line flag '-Q'", "EngineCheck"}, "a.m3u", "----"},
+        {"first.m3u second.m3u", kEngineOk, false, {"EngineCheck"}, "second.m3u", "----"},
+        {"C:\\My Music\\a.m3u", kEngineOk, false, {"EngineCheck"}, "Music\\a.m3u", "----"},
+        {"\"C:\\My Music\\a.m3u\" 42", kEngineOk, false, {"EngineCheck"}, "C:\\My Music\\a.m3u", "----"},
+        {"42", kEngineOk, true, kNoLine, "", "----"},
+        {"\"\"", kEngineOk, true, kNoLine, "", "----"},
+        {"/T a.m3u /C", kEngineOk, true, {"EngineCheck(quiet)", "MediaQuery"}, "a.m3u", "----"},
+    };
+    for (const ParseCase& c : cases) {
+        BurnRequest request;
+        RecordingChecks checks(c.engine);
+        EXPECT_EQ(c.endsNow, request.Parse(c.tail, checks)) << "tail [" << c.tail << "]";
+        EXPECT_EQ(c.calls, checks.calls) << "tail [" << c.tail << "]";
+        EXPECT_EQ(c.playlist, request.playlistPath) << "tail [" << c.tail << "]";
+        EXPECT_EQ(c.flags, Flags(request)) << "tail [" << c.tail << "]";
+        EXPECT_TRUE(request.tracks.empty());
+    }
+}
+
+// A folder of playlist files, written byte for byte.
+class PlaylistFiles : public testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("fennel-playlists-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::filesystem::path path = folder_ / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    static std::vector<std::string> TrackPaths(const BurnRequest& request) {
+        std::vector<std::string> paths;
+        for (const TrackEntry& track : request.tracks) paths.push_back(track.path);
+        return paths;
+    }
+
+    std::filesystem::path folder_;
+};
+
+using Paths = std::vector<std::string>;
+
+TEST_F(PlaylistFiles, EntryListsTakeTheFirstQuotedReferenceOfALine) {
+    const std::string asx =
+        "<ASX version = \"3.0\">\r\n"
+        "<ENTRY>\r\n"
+        "  <REF HREF=\"C:\\Music\\One.wma\"/>\r\n"
+        "</ENTRY>\r\n"
+        "  <ref href=\"C:\\Music\\Two.mp3\" />\r\n"
+        "<REF HREF = \"C:\\a b\\Three.wav\"/><REF HREF=\"second.wma\"/>\r\n"
+        "<ENTRY><REF HREF=\"x.wma\"/></ENTRY>\r\n"
+        "<REF HREF=C:\\noquote.wma/>\r\n"
+        "\r\n"
+        "<TITLE>REF HREF in text but no quote</TITLE>\r\n"
+        "<REF HREF=\"unterminated.wma\r\n"
+        "</ASX>\r\n";
+    BurnRequest request;
+    EXPECT_TRUE(request.ReadPlaylist(Write("list.asx", asx)));
+    EXPECT_EQ((Paths{"C:\\Music\\One.wma", "C:\\Music\\Two.mp3\" ", "C:\\a b\\Three.wav\"/><REF HREF=\"second.wma",
+                     "x.wma\"/></ENTRY", "unterminated.wma"}),
+              TrackPaths(request));
+}
+
+TEST_F(PlaylistFiles, PlainListsKeepEveryLineLongerThanTwoCharacters) {
+    BurnRequest request;
+    request.ReadPlaylist(Write("list.m3u", "C:\\a.wma\r\nab\r\n\r\nxyz\r\nC:\\trailing space.wma \r\n  x\r\nlast"));
+    EXPECT_EQ((Paths{"C:\\a.wma", "xyz", "C:\\trailing space.wma ", "  x", "last"}), TrackPaths(request));
+}
+
+TEST_F(PlaylistFiles, TheFormatFollowsAnAsxAnywhereInThePath) {
+    const std::string content = "<REF HREF=\"x.wma\"/>\r\nplain.wma\r\n";
+    struct Case {
+        const char* name;
+        Paths expected;
+    };
+    const Case cases[] = {
+        {"a.ASX", {"x.wma"}},
+        {"old.asx.d/list.m3u", {"x.wma"}},
+        {"my.asxfiles", {"x.wma"}},
+        {"list.m3u", {"<REF HREF=\"x.wma\"/>", "plain.wma"}},
+    };
+    for (const Case& c : cases) {
+        BurnRequest request;
+        request.ReadPlaylist(Write(c.name, content));
+        EXPECT_EQ(c.expected, TrackPaths(request)) << c.name;
+    }
+}
+
+TEST_F(PlaylistFiles, AMissingFileAddsNothingAndReadingAppends) {
+    BurnRequest request;
+    EXPECT_TRUE(request.ReadPlaylist((folder_ / "missing.asx").string()));
+    EXPECT_TRUE(request.tracks.empty());
+    const std::string path = Write("one.m3u", "first.wma\r\n");
+    request.ReadPlaylist(path);
+    request.ReadPlaylist(path);
+    EXPECT_EQ((Paths{"first.wma", "first.wma"}), TrackPaths(request));
+}
+
+} // namespace

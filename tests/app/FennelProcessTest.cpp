@@ -1,0 +1,177 @@
+// fennel.exe started as the host starts it, with the results read back from the registry.
+// Message boxes are found and answered by the test; a box that nobody expected leaves the
+// process running until the time-out kills it, and the test fails.
+#include "common/ChildProcess.h"
+#include "common/ProcessWindows.h"
+#include "common/TempFolder.h"
+#include "common/TestPaths.h"
+#include "common/TestRegistry.h"
+#include "support/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testsupport;
+
+const std::string kArea = "Software\\Fennel"; // the program's registry application area
+constexpr DWORD kTimeoutMs = 20000;
+
+std::string FennelExe() { return SelfFolder() + "\\fennel.exe"; }
+
+struct Box {
+    const char* caption;
+    const char* text; // a prefix of the message
+    int button;
+};
+
+struct Outcome {
+    std::string exit;   // the exit code, or why there is none
+    std::string output; // standard output and error
+    std::vector<MessageBoxSeen> boxes;
+};
+
+class FennelProcessTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(DeleteKeyTree(kArea)); }
+    void TearDown() override { DeleteKeyTree(kArea); }
+
+    // Runs fennel.exe with the arguments, answering the expected boxes in order.
+    Outcome Run(const std::string& arguments, const std::vector<Box>& boxes = {},
+                const std::string& exe = FennelExe()) {
+        Outcome outcome;
+        const std::string outputFile = temp_.File("output.txt");
+        ChildProcess child(Quoted(exe) + (arguments.empty() ? "" : " " + arguments), temp_.Path(), outputFile);
+        if (!child.Started()) {
+            outcome.exit = "not started, error " + std::to_string(child.Error());
+            return outcome;
+        }
+        for (const Box& box : boxes) {
+            MessageBoxSeen seen;
+            if (!AnswerMessageBox(child.Id(), box.button, kTimeoutMs, &seen)) {
+                ADD_FAILURE() << "no box " << box.text << " for [" << arguments << "]";
+                break;
+            }
+            EXPECT_EQ(box.caption, seen.caption) << arguments;
+            EXPECT_EQ(0u, seen.text.rfind(box.text, 0)) << "box text [" << seen.text << "] for [" << arguments << "]";
+            outcome.boxes.push_back(seen);
+        }
+        outcome.exit = child.WaitForExit(kTimeoutMs) ? std::to_string(static_cast<long>(child.ExitCode()))
+                                                     : "killed: still running (an unexpected box?)";
+        std::ifstream in(outputFile, std::ios::binary);
+        outcome.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return outcome;
+    }
+
+    static std::optional<DWORD> Value(const char* name) { return ReadDword(kArea, name); }
+    static std::optional<DWORD> Signed(std::int32_t v) { return static_cast<DWORD>(v); }
+
+    TempFolder temp_;
+    const std::string playlist_ = temp_.Write("list.m3u", "C:\\Music\\one.wma\r\nC:\\Music\\two.wma\r\n");
+};
+
+TEST_F(FennelProcessTest, RegistrationSwitchesEndAtOnceWithoutInitialisation) {
+    const char* switches[] = {"/RegServer", "/UnregServer", "-regserver", "/UNREGSERVER"};
+    for (const char* option : switches) {
+        EXPECT_EQ("0", Run(option).exit) << option;
+        EXPECT_FALSE(KeyExists(kArea)) << option << " must not initialise";
+    }
+}
+
+TEST_F(FennelProcessTest, ADashInTheProgramPathIsSkipped) {
+    TempFolder folder; // its name holds dashes
+    ASSERT_NE(std::string::npos, folder.Path().find('-'));
+    const std::string copy = folder.File("fennel-copy.exe");
+    ASSERT_TRUE(CopyFileA(FennelExe().c_str(), copy.c_str(), FALSE)) << "GetLastError() = " << GetLastError();
+    EXPECT_EQ("0", Run("/RegServer", {}, copy).exit);
+    EXPECT_FALSE(KeyExists(kArea));
+    EXPECT_EQ("0", Run("/C", {}, copy).exit);
+    EXPECT_EQ(2u, Value("EngineCheckResult"));
+}
+
+TEST_F(FennelProcessTest, ASwitchFollowedByMoreTextRunsTheBurnMode) {
+    const Outcome outcome =
+        Run("/RegServer extra", {{"{IDS_PARTNER_APP}", "{IDS_TEXT_NO_ENGINE_FOUND}", IDNO}});
+    EXPECT_EQ("0", outcome.exit);
+    EXPECT_NE(std::string::npos, outcome.output.find("Unknown command-line flag '/RegServer'")) << outcome.output;
+    EXPECT_EQ(Signed(-3), Value("BurnResults"));
+    EXPECT_EQ(2u, Value("EngineCheckResult"));
+}
+
+TEST_F(FennelProcessTest, AnUnusableCommandLineWritesMinusFour) {
+    struct Case {
+        std::string arguments;
+    };
+    const Case cases[] = {{""}, {"/T /B"}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(DeleteKeyTree(kArea));
+        const Outcome outcome = Run(c.arguments, {{"{IDS_PLUGIN_APP}", "{IDS_ERROR_NO_COMMAND_LINE}", IDOK}});
+        EXPECT_EQ("0", outcome.exit) << "[" << c.arguments << "]";
+        EXPECT_EQ(Signed(-4), Value("BurnResults")) << "[" << c.arguments << "]";
+        EXPECT_EQ(std::nullopt, Value("EngineCheckResult")) << "[" << c.arguments << "]";
+    }
+}
+
+TEST_F(FennelProcessTest, QuietChecksWriteTheirValuesWithoutABox) {
+    struct Case {
+        std::string arguments;
+        std::optional<DWORD> engineCheck, mediaTime, mediaType;
+    };
+    const Case cases[] = {
+        {"/C", 2u, std::nullopt, std::nullopt},
+        {"/S /T", 2u, 0u, 0u},
+        {"/U " + playlist_, std::nullopt, std::nullopt, std::nullopt},
+        {"/S " + Quoted(playlist_), 2u, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(DeleteKeyTree(kArea));
+        EXPECT_EQ("0", Run(c.arguments).exit) << c.arguments;
+        EXPECT_EQ(Signed(-3), Value("BurnResults")) << c.arguments;
+        EXPECT_EQ(c.engineCheck, Value("EngineCheckResult")) << c.arguments;
+        EXPECT_EQ(c.mediaTime, Value("MediaTimeAvailable")) << c.arguments;
+        EXPECT_EQ(c.mediaType, Value("MediaType")) << c.arguments;
+    }
+}
+
+TEST_F(FennelProcessTest, TheServerModeShowsNoWindowAndEndsWhenIdle) {
+    ChildProcess child(Quoted(FennelExe()) + " -Embedding", temp_.Path());
+    ASSERT_TRUE(child.Started());
+    EXPECT_EQ(nullptr, FindProcessWindow(child.Id(), "", "", 1000));
+    ASSERT_TRUE(child.WaitForExit(kTimeoutMs)) << "the idle server did not end";
+    EXPECT_EQ(0u, child.ExitCode());
+    EXPECT_EQ(Signed(-3), Value("BurnResults"));
+}
+
+TEST_F(FennelProcessTest, ASecondBurnWhileTheSentinelIsHeldTouchesOnlyTheStartValue) {
+    UniqueKernelHandle sentinel(CreateSemaphoreA(nullptr, 0, 1, "fennel sentinel"));
+    ASSERT_TRUE(sentinel);
+    ASSERT_NE(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError()) << "another burn is running";
+    ASSERT_TRUE(WriteDword(kArea, "BurnResults", 0));
+    ASSERT_TRUE(WriteDword(kArea, "MediaTimeAvailable", 1234));
+    ASSERT_TRUE(WriteDword(kArea + "\\TrackResults", "1", static_cast<DWORD>(-8)));
+
+    const Outcome outcome = Run("/S " + Quoted(playlist_), {{"{IDS_PLUGIN_APP}", "{IDS_ERROR_STILLBURNING}", IDOK}});
+    EXPECT_EQ("0", outcome.exit);
+    EXPECT_EQ(Signed(-3), Value("BurnResults"));
+    EXPECT_EQ(1234u, Value("MediaTimeAvailable"));
+    EXPECT_EQ(Signed(-8), ReadDword(kArea + "\\TrackResults", "1"));
+    EXPECT_EQ((std::vector<std::string>{"1"}), ValueNames(kArea + "\\TrackResults"));
+}
+
+TEST_F(FennelProcessTest, ARefusedSentinelEndsWithAClearMessage) {
+    // A mutex that already carries the sentinel's name makes CreateSemaphore fail.
+    UniqueKernelHandle blocker(CreateMutexA(nullptr, FALSE, "fennel sentinel"));
+    ASSERT_TRUE(blocker);
+    const Outcome outcome =
+        Run("/S " + Quoted(playlist_), {{"{IDS_PLUGIN_APP}", "Unable to create the single-instance sentinel", IDOK}});
+    EXPECT_EQ("1", outcome.exit);
+    EXPECT_EQ(Signed(-1), Value("BurnResults"));
+}
+
+} // namespace

@@ -1,0 +1,220 @@
+// hostsim: plays the media player host. Writes a playlist (or takes one), starts fennel.exe
+// with a burn command line, answers the message boxes it shows, waits for its end and
+// prints the result values it left in the registry.
+//
+//   hostsim [options] [-- fennel arguments...]
+//     --fennel <path>     the program to run (default: fennel.exe beside hostsim.exe)
+//     --area <key>        application area below HKEY_CURRENT_USER (default Software\Fennel)
+//     --track <path>      add a track to a playlist that hostsim writes (repeatable)
+//     --asx               write that playlist as an entry list instead of a plain list
+//     --playlist <file>   where to write it (default: a temporary file, deleted afterwards)
+//     --answer <button>   how to answer message boxes: ok, cancel, yes, no, retry (default no)
+//     --timeout <s>       give up (and end fennel.exe) after this many seconds (default 120)
+//     --keep              keep the result values of an earlier run instead of clearing them
+// The playlist path, when hostsim wrote one, is appended to the fennel arguments.
+// Exit code: fennel.exe's exit code; 2 for a usage error, 3 when fennel.exe had to be ended.
+#include "common/ChildProcess.h"
+#include "common/ProcessWindows.h"
+#include "common/TestPaths.h"
+#include "common/TestRegistry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testsupport;
+
+struct Options {
+    std::string fennel = SelfFolder() + "\\fennel.exe";
+    std::string area = "Software\\Fennel";
+    std::vector<std::string> tracks;
+    bool asx = false;
+    std::string playlist;
+    int answer = IDNO;
+    DWORD timeoutMs = 120000;
+    bool keep = false;
+    std::vector<std::string> fennelArguments;
+};
+
+const std::map<std::string, int> kButtons = {
+    {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}, {"retry", IDRETRY}};
+
+const char* const kResultValues[] = {"BurnResults", "EngineCheckResult", "MediaTimeAvailable", "MediaType"};
+
+const char* ButtonName(int id) {
+    for (const auto& [name, button] : kButtons) {
+        if (button == id) return name.c_str();
+    }
+    return "?";
+}
+
+int Usage(const char* problem) {
+    std::fprintf(stderr, "hostsim: %s\nusage: hostsim [--fennel exe] [--area key] [--track path]... [--asx] "
+                         "[--playlist file] [--answer ok|cancel|yes|no|retry] [--timeout s] [--keep] "
+                         "[-- fennel arguments]\n",
+                 problem);
+    return 2;
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (a == "--") {
+            for (++i; i < argc; ++i) o.fennelArguments.push_back(argv[i]);
+        } else if (a == "--help") {
+            problem = "plays the media player host: runs fennel.exe and prints its result values";
+            return std::nullopt;
+        } else if (a == "--asx") {
+            o.asx = true;
+        } else if (a == "--keep") {
+            o.keep = true;
+        } else if (a == "--fennel" || a == "--area" || a == "--track" || a == "--playlist" || a == "--answer" ||
+                   a == "--timeout") {
+            const char* value = next();
+            if (!value) {
+                problem = a + " needs a value";
+                return std::nullopt;
+            }
+            if (a == "--fennel") o.fennel = value;
+            if (a == "--area") o.area = value;
+            if (a == "--track") o.tracks.push_back(value);
+            if (a == "--playlist") o.playlist = value;
+            if (a == "--timeout") o.timeoutMs = static_cast<DWORD>(std::strtoul(value, nullptr, 10) * 1000);
+            if (a == "--answer") {
+                const auto button = kButtons.find(value);
+                if (button == kButtons.end()) {
+                    problem = std::string("unknown button ") + value;
+                    return std::nullopt;
+                }
+                o.answer = button->second;
+            }
+        } else {
+            problem = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+std::string WritePlaylist(const Options& o) {
+    std::string path = o.playlist;
+    if (path.empty()) {
+        char temp[MAX_PATH + 1] = {};
+        GetTempPathA(MAX_PATH, temp);
+        path = std::string(temp) + "hostsim-" + std::to_string(GetCurrentProcessId()) + (o.asx ? ".asx" : ".m3u");
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (o.asx) out << "<ASX version = \"3.0\">\r\n";
+    for (const std::string& track : o.tracks) {
+        if (o.asx) {
+            out << "<ENTRY>\r\n<REF HREF=\"" << track << "\"/>\r\n</ENTRY>\r\n";
+        } else {
+            out << track << "\r\n";
+        }
+    }
+    if (o.asx) out << "</ASX>\r\n";
+    return path;
+}
+
+std::string Show(const std::optional<DWORD>& value) {
+    return value ? std::to_string(static_cast<long>(static_cast<std::int32_t>(*value))) : "(not set)";
+}
+
+void PrintResults(const std::string& area) {
+    std::printf("HKCU\\%s\n", area.c_str());
+    for (const char* name : kResultValues) {
+        std::printf("  %-20s %s\n", name, Show(ReadDword(area, name)).c_str());
+    }
+    const std::string tracks = area + "\\TrackResults";
+    if (!KeyExists(tracks)) {
+        std::printf("  %-20s (no key)\n", "TrackResults");
+        return;
+    }
+    std::vector<std::string> names = ValueNames(tracks);
+    std::printf("  %-20s %zu value(s)\n", "TrackResults", names.size());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    for (const std::string& name : names) {
+        std::printf("    %-18s %s\n", name.c_str(), Show(ReadDword(tracks, name)).c_str());
+    }
+}
+
+int RunHost(const Options& o) {
+    std::string commandLine = Quoted(o.fennel);
+    for (const std::string& argument : o.fennelArguments) {
+        commandLine += " " + (argument.find(' ') != std::string::npos ? Quoted(argument) : argument);
+    }
+    std::string temporaryPlaylist;
+    if (!o.tracks.empty()) {
+        const std::string playlist = WritePlaylist(o);
+        std::printf("hostsim: wrote %s with %zu track(s)\n", playlist.c_str(), o.tracks.size());
+        commandLine += " " + Quoted(playlist);
+        if (o.playlist.empty()) temporaryPlaylist = playlist;
+    }
+    struct RemoveLater {
+        std::string path;
+        ~RemoveLater() {
+            if (!path.empty()) DeleteFileA(path.c_str());
+        }
+    } removeLater{temporaryPlaylist};
+    if (!o.keep) {
+        for (const char* name : kResultValues) DeleteValue(o.area, name);
+        DeleteKeyTree(o.area + "\\TrackResults");
+    }
+    std::printf("hostsim: running %s\n", commandLine.c_str());
+    std::fflush(stdout);
+
+    const ULONGLONG start = GetTickCount64();
+    ChildProcess fennel(commandLine);
+    if (!fennel.Started()) {
+        std::fprintf(stderr, "hostsim: cannot start %s (error %lu)\n", o.fennel.c_str(), fennel.Error());
+        return 2;
+    }
+    while (fennel.Running()) {
+        if (GetTickCount64() - start > o.timeoutMs) {
+            std::printf("hostsim: no end after %lu s; ending fennel.exe\n", o.timeoutMs / 1000);
+            fennel.Kill();
+            PrintResults(o.area);
+            return 3;
+        }
+        MessageBoxSeen seen;
+        if (FindMessageBox(fennel.Id()) && AnswerMessageBox(fennel.Id(), o.answer, 0, &seen)) {
+            std::printf("hostsim: message box \"%s\": %s -> %s\n", seen.caption.c_str(), seen.text.c_str(),
+                        ButtonName(o.answer));
+            std::fflush(stdout);
+            Sleep(200); // let the box close before looking again
+        }
+        Sleep(50);
+    }
+    const DWORD exitCode = fennel.ExitCode();
+    std::printf("hostsim: fennel.exe ended with exit code %lu after %.1f s\n", exitCode,
+                static_cast<double>(GetTickCount64() - start) / 1000.0);
+    PrintResults(o.area);
+    return static_cast<int>(exitCode);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        std::string problem;
+        const std::optional<Options> options = ParseOptions(argc, argv, problem);
+        if (!options) return Usage(problem.c_str());
+        return RunHost(*options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "hostsim: %s\n", e.what());
+        return 2;
+    }
+}
