@@ -21,13 +21,12 @@ int HexDigit(char c) {
 // replacement and answers how many bytes it consumed.
 using Matcher = std::function<std::size_t(std::string_view, std::size_t, std::string&)>;
 
-std::string ReplacePass(std::string_view text, std::uint32_t codePage, const Matcher& replace) {
+std::string ReplacePass(std::string_view text, const CodePageTraits& codePage, const Matcher& replace) {
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        if (langplatform::IsLeadByte(codePage, static_cast<unsigned char>(text[i])) &&
-            i + 1 < text.size()) {
+        if (codePage.leadBytes[static_cast<unsigned char>(text[i])] && i + 1 < text.size()) {
             out.append(text.substr(i, 2));
             i += 2;
             continue;
@@ -57,7 +56,23 @@ Matcher SimpleEscape(char letter, char replacement) {
 
 } // namespace
 
+CodePageTraits CodePageTraits::For(std::uint32_t codePage) {
+    CodePageTraits traits;
+    for (int byte = 0x80; byte < 0x100; ++byte) {
+        traits.leadBytes[byte] = langplatform::IsLeadByte(codePage, static_cast<unsigned char>(byte));
+    }
+    traits.noBreakSpace = langplatform::NoBreakSpace(codePage);
+    return traits;
+}
+
 std::string ApplyValueEscapes(std::string_view value, std::uint32_t codePage) {
+    return ApplyValueEscapes(value, CodePageTraits::For(codePage));
+}
+
+std::string ApplyValueEscapes(std::string_view value, const CodePageTraits& codePage) {
+    if (value.find('\\') == std::string_view::npos && value.find(" :") == std::string_view::npos) {
+        return std::string(value);
+    }
     std::string text = ReplacePass(value, codePage, SimpleEscape('n', '\n'));
     text = ReplacePass(text, codePage, SimpleEscape('r', '\r'));
     text = ReplacePass(text, codePage, SimpleEscape('t', '\t'));
@@ -68,7 +83,7 @@ std::string ApplyValueEscapes(std::string_view value, std::uint32_t codePage) {
         out.push_back(static_cast<char>(high * 16 + low));
         return std::size_t{4};
     });
-    const std::string noBreakSpace = langplatform::NoBreakSpace(codePage);
+    const std::string& noBreakSpace = codePage.noBreakSpace;
     if (noBreakSpace.empty()) return text;
     return ReplacePass(text, codePage, [&](std::string_view t, std::size_t i, std::string& out) {
         if (t[i] != ' ' || i + 1 >= t.size() || t[i + 1] != ':') return std::size_t{0};
@@ -122,7 +137,7 @@ void FileScan::String(std::string_view key, std::string_view value) {
 
     const std::uint32_t codePage =
         size_ >= store::kHeaderSize ? store::Read32(view_ + store::kCodePageOffset) : 0;
-    const std::string text = ApplyValueEscapes(value, codePage);
+    const std::string text = ApplyValueEscapes(value, TraitsOf(codePage));
     if (text.size() > store::kMaxTextLength || 2 + text.size() + 1 > size_ - cursor_) {
         Overflow("String will not fit in shared memory.");
     }
@@ -132,6 +147,15 @@ void FileScan::String(std::string_view key, std::string_view value) {
     cursor_ += 2 + text.size() + 1;
     // Strings before the first header are written but belong to no section.
     if (EntryOfCurrentSection() != nullptr) ++records_;
+}
+
+const CodePageTraits& FileScan::TraitsOf(std::uint32_t codePage) {
+    if (!haveTraits_ || traitsCodePage_ != codePage) {
+        traits_ = CodePageTraits::For(codePage);
+        traitsCodePage_ = codePage;
+        haveTraits_ = true;
+    }
+    return traits_;
 }
 
 void FileScan::Tag(std::string_view key, std::string_view value) {

@@ -7,9 +7,19 @@
 #include "lib/LangStrings/LangFile/LanguageScanner.h"
 #include "support/ContextException.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+// What the value escapes need to know of a code page: its lead bytes and its no-break space
+// (empty when it has none).
+struct CodePageTraits {
+    std::array<bool, 256> leadBytes{};
+    std::string noBreakSpace;
+
+    static CodePageTraits For(std::uint32_t codePage);
+};
 
 class FileScan : public LanguageScanner {
 public:
@@ -32,6 +42,7 @@ public:
 
 private:
     unsigned char* EntryOfCurrentSection() const;
+    const CodePageTraits& TraitsOf(std::uint32_t codePage);
 
     unsigned char* view_;
     std::size_t size_;
@@ -42,10 +53,14 @@ private:
     bool sectionOpen_ = false;
     std::uint32_t records_ = 0;
     std::string sectionName_;
+    std::uint32_t traitsCodePage_ = 0;
+    bool haveTraits_ = false;
+    CodePageTraits traits_;
 };
 
 // The value escapes of a language file, each applied over the whole value in this order:
 // "\n", "\r", "\t", "\x" with two hexadecimal digits, and " :" (the space becomes the code
 // page's no-break space). No escape starts on the second byte of a double-byte character
 // of codePage.
+std::string ApplyValueEscapes(std::string_view value, const CodePageTraits& codePage);
 std::string ApplyValueEscapes(std::string_view value, std::uint32_t codePage);

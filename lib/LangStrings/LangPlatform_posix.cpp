@@ -24,7 +24,11 @@ std::mutex& Lock() {
 // Code page 0 stands for the system's ANSI code page, as it does on Windows.
 std::uint32_t Resolve(std::uint32_t codePage);
 
-std::string IconvName(std::uint32_t codePage) { return "CP" + std::to_string(Resolve(codePage)); }
+std::string IconvName(std::uint32_t codePage) {
+    std::string name = "CP";
+    name += std::to_string(Resolve(codePage));
+    return name;
+}
 
 // Lead-byte tables per code page, made once from iconv: a byte is a lead byte when it
 // alone is an incomplete character.
@@ -143,7 +147,8 @@ std::vector<std::string> FindFiles(const std::string& folder, const std::string&
     if (folder.empty()) return names;
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return names;
-    const std::string suffix = "." + Lower(extension);
+    std::string suffix = ".";
+    suffix += Lower(extension);
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name.size() > suffix.size() &&

@@ -221,6 +221,7 @@ void FillLanguageStore(unsigned char* view, std::size_t size, std::uint16_t lang
                      "Section data did not fit in shared memory.");
     }
     store::Write16(view + store::kLanguageOffset, language);
+    store::Write16(view + store::kReservedOffset, 0);
     store::Write32(view + store::kCodePageOffset, codePage);
     std::size_t cursor = store::kHeaderSize;
     {

@@ -14,6 +14,7 @@
 namespace store {
 
 constexpr std::size_t kLanguageOffset = 0;
+constexpr std::size_t kReservedOffset = 2;
 constexpr std::size_t kCodePageOffset = 4;
 constexpr std::size_t kSectionCountOffset = 8;
 constexpr std::size_t kHeaderSize = 12;

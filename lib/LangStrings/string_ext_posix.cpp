@@ -36,7 +36,11 @@ bool Convert(const char* to, const char* from, const char* data, std::size_t len
     return true;
 }
 
-std::string CodePageName(std::uint32_t codePage) { return "CP" + std::to_string(codePage); }
+std::string CodePageName(std::uint32_t codePage) {
+    std::string name = "CP";
+    name += std::to_string(codePage);
+    return name;
+}
 
 } // namespace
 

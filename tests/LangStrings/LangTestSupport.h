@@ -1,0 +1,87 @@
+#pragma once
+// Helpers of the localisation tests: a scanner that records events as text, language files
+// made from text in memory or on disk, and stores filled from text.
+#include "lib/LangStrings/LangFile/LanguageFile.h"
+#include "lib/LangStrings/LangStrings.h"
+#include "lib/LangStrings/LanguageStore.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace langtest {
+
+class RecordingScanner : public LanguageScanner {
+public:
+    void Tag(std::string_view k, std::string_view v) override {
+        events.push_back("Tag(" + std::string(k) + "=" + std::string(v) + ")");
+    }
+    void Section(std::string_view name) override { events.push_back("[" + std::string(name) + "]"); }
+    void String(std::string_view k, std::string_view v) override {
+        events.push_back(std::string(k) + "=" + std::string(v));
+    }
+    void EndSection() override { events.push_back("End"); }
+    void Eof() override { events.push_back("Eof"); }
+
+    std::vector<std::string> events;
+};
+
+inline LanguageFile FileFromText(const std::string& text, const std::string& name = "FN1033.lng") {
+    return LanguageFile(name, std::make_unique<std::istringstream>(text));
+}
+
+// A store filled from text, with the bytes it lives in (exactly its size, so that the
+// sanitizers see any access beyond it).
+struct FilledStore {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t size = 0;
+    std::shared_ptr<LanguageStore> store;
+};
+
+inline FilledStore FillFromText(const std::string& text, std::uint16_t language = 0x0409,
+                                std::uint32_t codePage = 1252,
+                                const std::string& name = "FN1033.lng") {
+    FilledStore filled;
+    filled.size = 2 * text.size() + 12;
+    filled.bytes = std::make_unique<unsigned char[]>(filled.size); // zeroed
+    LanguageFile file = FileFromText(text, name);
+    FillLanguageStore(filled.bytes.get(), filled.size, language, codePage, file);
+    filled.store = std::make_shared<LanguageStore>(filled.bytes.get(), filled.size, name);
+    return filled;
+}
+
+// A fresh folder below the temporary folder, removed with its files at the end.
+class TempDir {
+public:
+    TempDir() {
+        static int counter = 0;
+        const auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            path_ = base / ("fennel-lang-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
+                            "-" + std::to_string(++counter));
+            if (std::filesystem::create_directory(path_)) break;
+        }
+    }
+    ~TempDir() {
+        std::error_code ignored; // files kept open by the language configuration stay
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string Path() const { return path_.string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const auto file = path_ / name;
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file.string();
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace langtest

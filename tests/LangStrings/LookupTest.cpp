@@ -1,0 +1,138 @@
+// Lookup and translation order, and reading stores that are half filled or damaged.
+#include "LangTestSupport.h"
+#include "lib/LangStrings/LangSectionSet.h"
+#include "lib/LangStrings/StoreLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+const char kFile[] = "[Main]\nIDS_A = Main A\nIDS_DUP = first\nIDS_DUP = second\nIDS_LOOP = {IDS_B}\n"
+                     "[Shared]\nIDS_A = Shared A\nIDS_B = Shared B with a longer text\nIDS_EMPTY =\n"
+                     "IDS_FMT = %lu%%\n";
+
+class LookupTest : public ::testing::Test {
+protected:
+    LookupTest() : filled_(langtest::FillFromText(kFile)), set_(filled_.store) {
+        set_.AddSection("Main");
+        set_.AddSection("shared");
+    }
+
+    langtest::FilledStore filled_;
+    LangSectionSet set_;
+};
+
+TEST_F(LookupTest, SectionsAnswerInListOrder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"IDS_A", "Main A"},       {"{IDS_B}", "Shared B with a longer text"},
+        {" {IDS_DUP} ", "first"},  {"{{IDS_A}}", "(none)"},
+        {"ids_a", "(none)"},       {"IDS_EMPTY", "(none)"},
+        {"", "(none)"},            {"IDS_FMT", "%lu%%"},
+    };
+    for (const auto& [key, text] : cases) {
+        EXPECT_EQ(text, set_.Lookup(key).value_or("(none)")) << key;
+    }
+    EXPECT_EQ(1252u, set_.CodePage());
+    EXPECT_EQ(0x0409, set_.Language());
+}
+
+TEST_F(LookupTest, TranslationReplacesEveryKnownKeyInBraces) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"{IDS_A}{IDS_B}", "Main AShared B with a longer text", true},
+        {"x {IDS_B} y {IDS_A} z", "x Shared B with a longer text y Main A z", true},
+        {"{IDS_A", "{IDS_A", false},
+        {"{}", "{}", false},
+        {"{ IDS_A }", "Main A", true},
+        {"{IDS_EMPTY} {IDS_UNKNOWN}", "{IDS_EMPTY} {IDS_UNKNOWN}", false},
+        {"{x{IDS_A}", "{x{IDS_A}", false},
+        {"{{IDS_A}}", "Main A}", true},
+        {"no braces", "no braces", false},
+        {"", "", false},
+    };
+    for (const auto& [text, expected, changed] : cases) {
+        bool didChange = !changed;
+        EXPECT_EQ(expected, set_.Translate(text, didChange)) << text;
+        EXPECT_EQ(changed, didChange) << text;
+    }
+    // A text inserted by one section is passed on to the next, so it is translated there.
+    EXPECT_EQ("Shared B with a longer text", set_.Translate("{IDS_LOOP}"));
+    bool changed = false;
+    EXPECT_EQ("{IDS_B}", set_.GetSection("Main")->Translate("{IDS_LOOP}", changed));
+}
+
+TEST_F(LookupTest, SectionsAreFoundWithoutRegardToCase) {
+    EXPECT_EQ("Shared A", set_.GetSection("SHARED")->Lookup("IDS_A").value_or("(none)"));
+    set_.AddSection("Shared");
+    ASSERT_EQ(3u, set_.Sections().size());
+    EXPECT_EQ("Main", set_.Sections()[0]->Name());
+    EXPECT_EQ("Shared", set_.Sections()[1]->Name());
+    EXPECT_EQ("shared", set_.Sections()[2]->Name());
+    try {
+        set_.AddSection("Missing");
+        ADD_FAILURE() << "unknown section added";
+    } catch (const LangStrings::section_not_found& e) {
+        EXPECT_STREQ("Missing", e.Context());
+        EXPECT_STREQ("LangSection::LangSection()", e.Where());
+    }
+    EXPECT_EQ(3u, set_.Sections().size());
+    const auto loose = set_.GetSection("main");
+    EXPECT_EQ(set_.Sections()[0], loose);
+}
+
+// Every prefix of a filled store (a store another process is still filling, or one whose
+// fill failed) and stores with damaged offsets answer missing keys, never reads outside.
+TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
+    const langtest::FilledStore filled = langtest::FillFromText(kFile);
+    for (std::size_t size = 0; size <= filled.size; ++size) {
+        auto bytes = std::make_unique<unsigned char[]>(size + 1);
+        std::memcpy(bytes.get(), filled.bytes.get(), size);
+        auto store = std::make_shared<LanguageStore>(bytes.get(), size);
+        LangSectionSet set(store);
+        for (const char* name : {"Main", "Shared"}) {
+            try {
+                set.AddSection(name);
+            } catch (const LangStrings::section_not_found&) {
+            }
+        }
+        const auto text = set.Lookup("IDS_B");
+        EXPECT_TRUE(!text || *text == "Shared B with a longer text") << size;
+    }
+
+    struct Damage {
+        const char* name;
+        std::size_t offset;
+        std::uint32_t value;
+    };
+    const std::size_t firstEntry = store::kHeaderSize;
+    const Damage damages[] = {
+        {"huge section count", store::kSectionCountOffset, 0xFFFFFFFF},
+        {"name beyond the view", firstEntry, 0xFFFFFFF0},
+        {"huge record count", firstEntry + store::kEntryCountOffset, 0x7FFFFFFF},
+        {"first record beyond the view", firstEntry + store::kEntryFirstRecordOffset, 0xFFFFFFFF},
+        {"first record near the end", firstEntry + store::kEntryFirstRecordOffset,
+         static_cast<std::uint32_t>(filled.size - 3)},
+    };
+    for (const Damage& d : damages) {
+        auto bytes = std::make_unique<unsigned char[]>(filled.size);
+        std::memcpy(bytes.get(), filled.bytes.get(), filled.size);
+        store::Write32(bytes.get() + d.offset, d.value);
+        auto store = std::make_shared<LanguageStore>(bytes.get(), filled.size);
+        try {
+            LangSection section(store, "Main");
+            EXPECT_LE(section.Size(), 8u) << d.name; // at most the records the store holds
+        } catch (const LangStrings::section_not_found&) {
+        }
+    }
+    // A key length that runs past the view ends the section's records.
+    auto bytes = std::make_unique<unsigned char[]>(filled.size);
+    std::memcpy(bytes.get(), filled.bytes.get(), filled.size);
+    auto store = std::make_shared<LanguageStore>(bytes.get(), filled.size);
+    const auto main = store->Reader().FindSection("MAIN");
+    ASSERT_TRUE(main);
+    store::Write16(bytes.get() + main->firstRecord, 0xFFFF);
+    EXPECT_EQ(0u, LangSection(store, "main").Size());
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+// The shared string store between processes, and the Win32 answers of the language
+// start-up. Started with "--child open <folder> <language> <text>", the program is the
+// second process: it opens the store of PT<language>.lng and answers in its exit code
+// bit 0 "the store existed" and bit 1 "IDS_HELLO reads <text>".
+#include "LangTestSupport.h"
+#include "common/ChildProcess.h"
+#include "common/TempFolder.h"
+#include "common/TestPaths.h"
+#include "common/TestRegistry.h"
+#include "inc/Application.h"
+#include "inc/SharedMemory.h"
+#include "lib/LangStrings/LangFile/AcceleratorTag.h"
+#include "lib/LangStrings/LangSection.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+using testsupport::ChildProcess;
+using testsupport::Quoted;
+using testsupport::SelfPath;
+using testsupport::TempFolder;
+
+int RunChild(int argc, char** argv) {
+    if (argc != 5 || std::strcmp(argv[1], "open") != 0) return 100;
+    SetLoadFailureReporter([](const std::string& text) { std::cerr << text << "\n"; });
+    ConfigureLanguageFiles(argv[2], "PT", "lng");
+    try {
+        auto store = LoadLanguageFile(static_cast<std::uint16_t>(std::atoi(argv[3])));
+        const auto text = LangSection(store, "Shared").Lookup("IDS_HELLO");
+        return (store->Memory()->Existed() ? 1 : 0) + (text && *text == argv[4] ? 2 : 0);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 101;
+    }
+}
+
+DWORD RunOpenChild(const TempFolder& folder, int language, const std::string& text) {
+    ChildProcess child(Quoted(SelfPath()) + " --child open " + Quoted(folder.Path()) + " " +
+                       std::to_string(language) + " " + text);
+    if (!child.Started() || !child.WaitForExit(30000)) return 999;
+    return child.ExitCode();
+}
+
+TEST(SharedStoreProcessTest, ASecondProcessOpensTheStoreWithoutParsing) {
+    TempFolder folder;
+    folder.Write("PT1033.lng", "[Shared]\r\nIDS_HELLO = First\r\n");
+    ConfigureLanguageFiles(folder.Path(), "PT", "lng");
+    auto store = LoadLanguageFile(1033);
+    ASSERT_FALSE(store->Memory()->Existed());
+    // Same size, other text: only a process that parses the file again would see it.
+    folder.Write("PT1033.lng", "[Shared]\r\nIDS_HELLO = Other\r\n");
+    EXPECT_EQ(3u, RunOpenChild(folder, 1033, "First"));
+    store.reset(); // the last reference goes: the next process makes and fills a new store
+    EXPECT_EQ(2u, RunOpenChild(folder, 1033, "Other"));
+}
+
+TEST(SharedStoreProcessTest, AReaderWaitsUntilTheFillerHasFinished) {
+    TempFolder folder;
+    const std::string text = "[Shared]\r\nIDS_HELLO = Rempli\r\n";
+    const std::string path = folder.Write("PT1036.lng", text);
+    const std::size_t size = 2 * text.size() + 12;
+    SharedMemory memory(StoreMappingName(path), size);
+    memory.Lock();
+    memory.Init(SharedMemory::kAllAccess, &SharedMemory::ZeroFill);
+    ASSERT_FALSE(memory.Existed());
+    ChildProcess child(Quoted(SelfPath()) + " --child open " + Quoted(folder.Path()) + " 1036 Rempli");
+    ASSERT_TRUE(child.Started()) << child.Error();
+    Sleep(300); // lets the reader reach the store while it is still empty
+    LoadLangFile(1036, memory, size, path);
+    memory.Unlock();
+    ASSERT_TRUE(child.WaitForExit(30000));
+    EXPECT_EQ(3u, child.ExitCode());
+}
+
+TEST(SharedStoreProcessTest, MappingsReportNamesInUseAndTheirRealSize) {
+    const std::string name = "fennel-lang-test-" + std::to_string(GetCurrentProcessId());
+    UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, (name + "-event").c_str()));
+    SharedMemory taken(name + "-event", 100);
+    try {
+        taken.Init(SharedMemory::kAllAccess, nullptr);
+        ADD_FAILURE() << "an event's name made a mapping";
+    } catch (const SharedMemory::name_in_use& e) {
+        EXPECT_EQ("The name '" + name + "-event' is already in use for an object which is not a shared memory.",
+                  std::string(e.Context()));
+    }
+    SharedMemory first(name, 10000);
+    first.Init(SharedMemory::kAllAccess, &SharedMemory::ZeroFill);
+    first.View()[9999] = 7;
+    for (std::size_t asked : {100u, 100000u}) {
+        SharedMemory again(name, asked);
+        again.Init(SharedMemory::kAllAccess, &SharedMemory::ZeroFill);
+        EXPECT_TRUE(again.Existed());
+        EXPECT_GE(again.Size(), 10000u) << asked;
+        EXPECT_LT(again.Size(), 16384u) << asked;
+        EXPECT_EQ(7, again.View()[9999]);
+    }
+}
+
+TEST(LangPlatformTest, ExecutableFolderAndUserLanguage) {
+    EXPECT_EQ(testsupport::SelfFolder() + "\\", GetExePath());
+    const auto saved = testsupport::ReadString("Control Panel\\International", "Locale");
+    ASSERT_TRUE(testsupport::WriteString("Control Panel\\International", "Locale", "00000411"));
+    EXPECT_EQ(0x0411, GetUserUILanguage(kCurrentUser));
+    ASSERT_TRUE(testsupport::WriteString("Control Panel\\International", "Locale", "0"));
+    EXPECT_EQ(0, GetUserUILanguage(kCurrentUser));
+    if (saved) {
+        testsupport::WriteString("Control Panel\\International", "Locale", *saved);
+    } else {
+        testsupport::DeleteValue("Control Panel\\International", "Locale");
+    }
+}
+
+TEST(LangPlatformTest, KeyNamesMatchTheSystemsVirtualKeys) {
+#define KEY(name) {#name, VK_##name}
+    const std::pair<const char*, int> keys[] = {
+        KEY(LBUTTON), KEY(RBUTTON), KEY(CANCEL), KEY(MBUTTON), KEY(BACK), KEY(TAB), KEY(CLEAR),
+        KEY(RETURN), KEY(SHIFT), KEY(CONTROL), KEY(MENU), KEY(PAUSE), KEY(CAPITAL), KEY(KANA),
+        KEY(HANGEUL), KEY(HANGUL), KEY(JUNJA), KEY(FINAL), KEY(HANJA), KEY(KANJI), KEY(ESCAPE),
+        KEY(CONVERT), KEY(NONCONVERT), KEY(ACCEPT), KEY(MODECHANGE), KEY(SPACE), KEY(PRIOR),
+        KEY(NEXT), KEY(END), KEY(HOME), KEY(LEFT), KEY(UP), KEY(RIGHT), KEY(DOWN), KEY(SELECT),
+        KEY(PRINT), KEY(EXECUTE), KEY(SNAPSHOT), KEY(INSERT), KEY(DELETE), KEY(HELP), KEY(LWIN),
+        KEY(RWIN), KEY(APPS), KEY(NUMPAD0), KEY(NUMPAD1), KEY(NUMPAD2), KEY(NUMPAD3), KEY(NUMPAD4),
+        KEY(NUMPAD5), KEY(NUMPAD6), KEY(NUMPAD7), KEY(NUMPAD8), KEY(NUMPAD9), KEY(MULTIPLY),
+        KEY(ADD), KEY(SEPARATOR), KEY(SUBTRACT), KEY(DECIMAL), KEY(DIVIDE), KEY(F1), KEY(F2),
+        KEY(F3), KEY(F4), KEY(F5), KEY(F6), KEY(F7), KEY(F8), KEY(F9), KEY(F10), KEY(F11),
+        KEY(F12), KEY(F13), KEY(F14), KEY(F15), KEY(F16), KEY(F17), KEY(F18), KEY(F19), KEY(F20),
+        KEY(F21), KEY(F22), KEY(F23), KEY(F24), KEY(NUMLOCK), KEY(SCROLL), KEY(LSHIFT),
+        KEY(RSHIFT), KEY(LCONTROL), KEY(RCONTROL), KEY(LMENU), KEY(RMENU), KEY(PROCESSKEY),
+        KEY(ATTN), KEY(CRSEL), KEY(EXSEL), KEY(EREOF), KEY(PLAY), KEY(ZOOM), KEY(NONAME), KEY(PA1),
+        KEY(OEM_CLEAR),
+    };
+#undef KEY
+    EXPECT_EQ(102u, std::size(keys));
+    for (const auto& [name, code] : keys) EXPECT_EQ(code, VirtualKeyFromName(name)) << name;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--child") == 0) return RunChild(argc - 1, argv + 1);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,151 @@
+// The language start-up against the native stand-in of the system: registry locale, code
+// pages, the operating-system support check, and the wedge state it fills.
+#include "LangTestSupport.h"
+#include "lib/LangStrings/LangPlatformDouble.h"
+#include "lib/LangStrings/LangStartup.h"
+#include "lib/ResourceWedge/WedgeImpl.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+namespace {
+
+using langplatform::testing::CurrentSettings;
+using langplatform::testing::Settings;
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = CurrentSettings();
+        g_WedgeImpl.Reset();
+        SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << text; });
+    }
+    void TearDown() override {
+        CurrentSettings() = saved_;
+        g_WedgeImpl.Reset();
+        SetLoadFailureReporter(nullptr);
+    }
+    static void SetUpTestSuite() {
+        folder_ = new langtest::TempDir;
+        folder_->Write("FN1033.lng", "[Shared]\nIDS_OK = OK\nNO_OS_LANGUAGE_SUPPORT = unused\n[Main]\nIDS_OK = Main OK\n");
+        folder_->Write("FN1036.lng", "[Shared]\nIDS_OK = D'accord\n[Main]\n");
+        folder_->Write("FN1041.lng", "[Shared]\n<CODEPAGE 932>\nIDS_OK = \x82\xA8\x82\xAB\n"
+                                     "NO_OS_LANGUAGE_SUPPORT = \x93\xFA\x96\x7B\x8C\xEA\n");
+        folder_->Write("FN1049.lng", "[Shared]\nIDS_OK = Da\n");
+        folder_->Write("FN1031.lng", "[Main]\nIDS_OK = Gut\n");
+    }
+    static void TearDownTestSuite() { delete folder_; }
+
+    static langtest::TempDir* folder_;
+    Settings saved_;
+};
+
+langtest::TempDir* StartupTest::folder_ = nullptr;
+
+TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
+    const std::tuple<const char*, const char*, std::uint16_t, std::uint16_t> languages[] = {
+        {"00000411", "", 0x0411, 0x0411}, {"", "0000040c", 0, 0x040C},
+        {"zz", "00000000", 0, 0},         {"00010407", "0407", 0x0407, 0x0407},
+    };
+    for (const auto& [current, defaultUser, expected0, expected1] : languages) {
+        CurrentSettings().userLocale[0] = current;
+        CurrentSettings().userLocale[1] = defaultUser;
+        EXPECT_EQ(expected0, GetUserUILanguage(kCurrentUser)) << current;
+        EXPECT_EQ(expected1, GetUserUILanguage(kDefaultUser)) << defaultUser;
+    }
+    CurrentSettings() = Settings{};
+    CurrentSettings().userLocale[0] = "00000411";
+    const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t> pages[] = {
+        // user ANSI, user OEM, system ANSI, system OEM -> context 0, context 1
+        {1251, 866, 1252, 437, 1252, 1251},
+        {2, 866, 0, 850, 850, 866},
+        {0, 1, 2, 0, 932, 932}, // no real answer: the ANSI code page of the user's language
+    };
+    for (const auto& [userAnsi, userOem, systemAnsi, systemOem, expected0, expected1] : pages) {
+        CurrentSettings().userAnsiCodePage = userAnsi;
+        CurrentSettings().userOemCodePage = userOem;
+        CurrentSettings().systemAnsiCodePage = systemAnsi;
+        CurrentSettings().systemOemCodePage = systemOem;
+        EXPECT_EQ(expected0, GetOSCodepage(kCurrentUser)) << userAnsi;
+        EXPECT_EQ(expected1, GetOSCodepage(kDefaultUser)) << userAnsi;
+    }
+}
+
+TEST_F(StartupTest, InitLanguageChecksThatTheSystemShowsTheLanguage) {
+    struct Case {
+        const char* name;
+        const char* user;
+        std::uint32_t systemCodePage;
+        std::uint16_t requested;
+        const char* prefix;
+        std::uint16_t language; // held by the wedge afterwards
+        bool initialized;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"the user's language", "0000040C", 1252, 0, "FN", 0x040C, true, ""},
+        {"a language of the system's code page", "00000409", 1252, 0x0C07, "FN", 0x0407, true, ""},
+        {"English is always shown", "00000411", 932, 0x0409, "FN", 0x0409, true, ""},
+        {"double-byte language on a single-byte system", "00000409", 1252, 0x0411, "FN", 0x0411,
+         false, "\x93\xFA\x96\x7B\x8C\xEA"},
+        {"double-byte language on its own system", "00000409", 932, 0x0411, "FN", 0x0411, true, ""},
+        {"no text for the failure", "00000409", 1252, 0x0419, "FN", 0x0419, false,
+         "Unable to run this program: this system cannot show the texts of language 1049."},
+        {"no files", "00000409", 1252, 0, "ZZ", 0, false,
+         "Unable to run this program: no language files were found."},
+    };
+    for (const Case& c : cases) {
+        g_WedgeImpl.Reset();
+        CurrentSettings() = Settings{};
+        CurrentSettings().userLocale[0] = CurrentSettings().userLocale[1] = c.user;
+        CurrentSettings().userAnsiCodePage = CurrentSettings().systemAnsiCodePage = c.systemCodePage;
+        const std::optional<std::string> error = InitLanguage(c.requested, folder_->Path(), c.prefix, "lng");
+        EXPECT_EQ(c.error, error.value_or("")) << c.name;
+        EXPECT_EQ(c.initialized, g_WedgeImpl.Initialized()) << c.name;
+        EXPECT_EQ(c.language, g_WedgeImpl.LanguageId()) << c.name;
+        EXPECT_EQ(c.systemCodePage, g_WedgeImpl.FallbackCodePage()) << c.name;
+    }
+}
+
+TEST_F(StartupTest, StartLocalisationAddsSectionsAndFillsTheWedge) {
+    CurrentSettings().userLocale[0] = "00000409";
+    std::vector<unsigned char> table;
+    const unsigned char accelerator[8] = {0x81, 0, 'N', 0, 1, 0, 0, 0};
+    EXPECT_EQ(ResourceTranslation::kNotActive, g_WedgeImpl.TranslateAcceleratorTable(accelerator, 8, table));
+    EXPECT_EQ("{IDS_OK}", g_WedgeImpl.TranslateText("{IDS_OK}"));
+
+    std::string error = "stale";
+    EXPECT_EQ(0x0409, StartLocalisation(nullptr, 0x0409, folder_->Path(), "FN", "lng", "Main", error));
+    EXPECT_EQ("", error);
+    EXPECT_TRUE(g_WedgeImpl.Initialized());
+    EXPECT_EQ(1252u, g_WedgeImpl.LanguageCodePage());
+    EXPECT_EQ(1252u, g_WedgeImpl.ConversionCodePage());
+    bool changed = false;
+    EXPECT_EQ("Main OK!", g_WedgeImpl.TranslateText("{IDS_OK}!", &changed));
+    EXPECT_TRUE(changed);
+    EXPECT_EQ("OK", g_WedgeImpl.LookupContext()->GetSection("Shared")->Lookup("IDS_OK").value_or(""));
+    EXPECT_EQ(ResourceTranslation::kUnchanged, g_WedgeImpl.TranslateAcceleratorTable(accelerator, 8, table));
+
+    g_WedgeImpl.Reset();
+    EXPECT_EQ(0x0407, StartLocalisation(nullptr, 0x0407, folder_->Path(), "FN", "lng", "", error));
+    EXPECT_NE(std::string::npos, error.find("has no section [Shared]")) << error;
+    EXPECT_FALSE(g_WedgeImpl.Initialized());
+}
+
+TEST(WedgeImplTest, ADestroyedStateAnswersEmptyValuesAndWarnsOnce) {
+    alignas(WedgeImpl) unsigned char storage[sizeof(WedgeImpl)];
+    WedgeImpl* wedge = new (storage) WedgeImpl;
+    wedge->SetLanguageId(0x0409);
+    wedge->~WedgeImpl();
+    auto& shown = langplatform::testing::ShownMessages();
+    shown.clear();
+    EXPECT_FALSE(wedge->Initialized());
+    EXPECT_EQ(0, wedge->LanguageId());
+    EXPECT_EQ("{IDS_X}", wedge->TranslateText("{IDS_X}"));
+    EXPECT_EQ(nullptr, wedge->LookupContext());
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(0u, shown[0].find("ResourceWedge|Error encountered in the ResourceWedge:  The main"));
+}
+
+} // namespace
