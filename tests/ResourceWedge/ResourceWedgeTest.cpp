@@ -10,6 +10,7 @@
 #include "tests/common/ProcessWindows.h"
 #include "tests/common/TestPaths.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -284,4 +285,56 @@ TEST(WedgeAccelerators, TranslatedAndOnlyOneTableAlive) {
         EXPECT_EQ(CopyAcceleratorTableA(first, nullptr, 0), 0) << "the first table was destroyed";
     }
     EXPECT_EQ(LoadAcceleratorsA(Self(), MAKEINTRESOURCEA(999)), nullptr);
+}
+
+namespace {
+
+LPARAM g_pageParam = 0;
+
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) g_pageParam = reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam;
+    return message == WM_INITDIALOG;
+}
+
+} // namespace
+
+TEST(WedgePropertySheets, PagesAndSheetInTheLanguage) {
+    ASSERT_TRUE(StartFrench());
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    PROPSHEETPAGEA page{};
+    page.dwSize = sizeof page;
+    page.dwFlags = PSP_USETITLE;
+    page.hInstance = Self();
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_PAGE);
+    page.pszTitle = MAKEINTRESOURCEA(IDS_PAGE_TITLE);
+    page.pfnDlgProc = PageProc;
+    page.lParam = 1234;
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS;
+    header.hInstance = Self();
+    header.pszCaption = MAKEINTRESOURCEA(IDS_TITLE);
+    header.nPages = 1;
+    header.ppsp = &page;
+
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(g_pageParam, 1234) << "the page's procedure sees its own parameter";
+    HWND pageWindow = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    EXPECT_EQ(WideText(GetDlgItem(pageWindow, 1001)), L"pr\u00eat");
+    EXPECT_EQ(WideText(GetDlgItem(sheet, IDOK)), L"&D'accord");
+    EXPECT_EQ(WideText(GetDlgItem(sheet, IDCANCEL)), L"&Annuler");
+    wchar_t tab[32] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = tab;
+    item.cchTextMax = 32;
+    SendMessageW(reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMW, 0,
+                 reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(tab, L"Options");
+    EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, IDD_PAGE), 0);
+    EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 0, 0), IDD_PAGE);
+    EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, 999), -1);
+    DestroyWindow(sheet);
 }
