@@ -26,7 +26,7 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
         try {
             reader = open_(i);
         } catch (const ContextException& e) {
-            FENNEL_THROW(audio_failure, "ImageRecorder::Write()", ("track " + std::to_string(i + 1) + ": " + e.what()).c_str());
+            FENNEL_THROW(audio_failure, "ImageRecorder::Write()", ("track " + std::to_string(i + 1) + ": " + e.Context()).c_str());
         }
         if (reader->OutputBytes() != track.audioBytes)
             FENNEL_THROW(audio_failure, "ImageRecorder::Write()",
@@ -42,7 +42,7 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
         try {
             sink->Flush();
         } catch (const ContextException& e) {
-            FENNEL_THROW(image_write_failure, "ImageRecorder::Write()", e.what());
+            FENNEL_THROW(image_write_failure, "ImageRecorder::Write()", e.Context());
         }
     }
     return 0;
@@ -61,7 +61,7 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, WavReader* reader,
                 got = reader->Read(buffer_.data() + filled, want);
             } catch (const ContextException& e) {
                 FENNEL_THROW(audio_failure, "ImageRecorder::WriteFrames()",
-                             ("track " + std::to_string(progress_.track + 1) + ": " + e.what()).c_str());
+                             ("track " + std::to_string(progress_.track + 1) + ": " + e.Context()).c_str());
             }
             if (got == 0)
                 FENNEL_THROW(audio_failure, "ImageRecorder::WriteFrames()",
@@ -74,7 +74,7 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, WavReader* reader,
             try {
                 sink->Write(buffer_.data(), bytes);
             } catch (const ContextException& e) {
-                FENNEL_THROW(image_write_failure, "ImageRecorder::WriteFrames()", e.what());
+                FENNEL_THROW(image_write_failure, "ImageRecorder::WriteFrames()", e.Context());
             }
         }
         frames -= count;

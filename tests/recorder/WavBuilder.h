@@ -27,7 +27,9 @@ struct WavBuilder {
         Put16(out, v & 0xFFFF);
         Put16(out, v >> 16);
     }
-    static void PutId(std::vector<std::uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
+    static void PutId(std::vector<std::uint8_t>& out, const char* id) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(id[i]));
+    }
 
     std::vector<std::uint8_t> FmtChunk() const {
         bool extensible = formatTag == 0xFFFE;
