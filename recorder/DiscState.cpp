@@ -40,6 +40,17 @@ std::uint64_t Number(const IniFile::Section& section, std::string_view key, std:
     return value;
 }
 
+// A title the state file keeps unchanged: what a cue sheet can quote, no " ;" that would read
+// as a comment, no spaces at the ends.
+std::string StorableTitle(const std::string& title) {
+    std::string text = CueSheet::QuotableText(title);
+    for (char& c : text)
+        if (c == ';') c = ',';
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace
 
 bool DiscState::PlainFileName(std::string_view name) {
@@ -109,7 +120,7 @@ void DiscState::AddSession(const SessionPlan& plan, const std::string& file, con
         track.lengthFrames = planned.audioFrames;
         track.file = file;
         track.fileOffset = planned.fileOffset;
-        if (i < titles.size()) track.title = titles[i];
+        if (i < titles.size()) track.title = StorableTitle(titles[i]);
         tracks.push_back(track);
     }
     usedFrames = plan.startFrame + plan.totalFrames;

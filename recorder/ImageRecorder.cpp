@@ -51,7 +51,10 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
 std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, WavReader* reader, std::uint64_t& audioLeft,
                                         ByteSink* sink) {
     while (frames > 0) {
-        std::uint32_t count = std::min(frames, pacer_.ChunkFrames());
+        // Chunks end at multiples of the chunk size within the image, so that after a
+        // pregap or a track's end the writes fall on page boundaries again.
+        std::uint32_t chunk = pacer_.ChunkFrames();
+        std::uint32_t count = std::min(frames, chunk - progress_.overallDone % chunk);
         std::size_t bytes = std::size_t{count} * RedBook::kFrameBytes;
         std::size_t filled = 0;
         while (reader && audioLeft > 0 && filled < bytes) {

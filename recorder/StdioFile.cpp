@@ -17,7 +17,10 @@ int Seek(std::FILE* file, std::uint64_t offset) {
 } // namespace
 
 StdioFile::StdioFile(std::FILE* file, std::string path, std::uint64_t size)
-    : file_(file), path_(std::move(path)), size_(size) {}
+    : file_(file), path_(std::move(path)), size_(size) {
+    // Callers move large blocks; a stream buffer would only split them into more calls.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+}
 
 StdioFile::StdioFile(StdioFile&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)), size_(other.size_),

@@ -1,6 +1,6 @@
 #pragma once
-// StdioFile: a ByteSource or ByteSink over a C stream, for tools, tests and benchmarks that
-// run outside the engine (the engine itself uses Win32File). Owns the stream.
+// StdioFile: a ByteSource or ByteSink over an unbuffered C stream, for tools, tests and
+// benchmarks that run outside the engine (the engine itself uses Win32File). Owns the stream.
 #include <cstdio>
 #include <string>
 

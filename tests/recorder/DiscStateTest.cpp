@@ -52,7 +52,7 @@ TEST(DiscStateTest, RecordedSessionsSurviveTheStateFile) {
     DiscState state = DiscState::FromConfig(drive.disc);
     SessionPlan first = SessionPlan::Make(state.NextSessionStart(), state.NextTrackNumber(),
                                           {176400 * 10, 176400 * 20}, WriteMethod::TrackAtOnce, 150);
-    state.AddSession(first, "disc.bin", {"One", "Two"});
+    state.AddSession(first, "disc.bin", {"One", " Live ; \"remix\" "});
     SessionPlan second = SessionPlan::Make(state.NextSessionStart(), state.NextTrackNumber(), {176400 * 5},
                                            WriteMethod::DiscAtOnce, 150);
     EXPECT_EQ(second.startFrame, first.totalFrames + 11250u);
@@ -65,6 +65,7 @@ TEST(DiscStateTest, RecordedSessionsSurviveTheStateFile) {
     EXPECT_EQ(copy.FreeFrames(), 360000u - second.startFrame - second.totalFrames - 6750u);
     ASSERT_EQ(copy.tracks.size(), 3u);
     EXPECT_EQ(copy.tracks[2].number, 3);
+    EXPECT_EQ(copy.tracks[1].title, "Live , 'remix'"); // nothing the state file would read as a comment
     EXPECT_EQ(copy.ImageFiles(), (std::vector<std::string>{"disc.bin", "disc-session2.bin"}));
     std::vector<CueFile> cue = copy.CueFiles();
     ASSERT_EQ(cue.size(), 2u);

@@ -100,7 +100,7 @@ TEST_F(ImageRecorderTest, StopsWhereTheObserverOrTheWaitSaysSo) {
         observer_.stopAtChunk = 2;
         observer_.stopCode = RECORDING_E_BUFFER_UNDERRUN;
         EXPECT_EQ(ImageRecorder(plan, Opener(), observer_, pacer).Write(&sink), RECORDING_E_BUFFER_UNDERRUN);
-        EXPECT_EQ(sink.Bytes().size(), (150u + Pacer::kUnpacedChunkFrames) * 2352); // pregap, one chunk of audio
+        EXPECT_EQ(sink.Bytes().size(), std::size_t{Pacer::kUnpacedChunkFrames} * 2352); // the pregap, then up to the chunk size
     }
     {
         observer_ = Recording();
