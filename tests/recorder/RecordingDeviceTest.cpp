@@ -78,6 +78,8 @@ TEST_F(RecordingDeviceTest, AnswersStartingUntilTheDrivesAreUp) {
     Engine e = Create(Drive('R', "Fault.StartupMs=400\n"));
     LONG count = -1;
     BYTE started = 9;
+    ComPtr<IRecordingDevice> device;
+    EXPECT_EQ(e.engine->GetDevice(0, device.put()), RECORDING_E_STARTING);
     EXPECT_EQ(e.engine->GetDeviceCount(&count), RECORDING_E_STARTING);
     EXPECT_EQ(e.engine->IsStarted(&started), S_OK);
     EXPECT_EQ(started, 0);
@@ -92,6 +94,25 @@ TEST_F(RecordingDeviceTest, AnswersStartingUntilTheDrivesAreUp) {
     }
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(count, 1);
+}
+
+TEST_F(RecordingDeviceTest, BecomesReadyWhenTheConfiguredDelayIsOver) {
+    Engine e = Create(Drive('S', "Fault.ReadyAfterMs=600000\n") + Drive('T', "Fault.ReadyAfterMs=800\n"));
+    BYTE ready = 9;
+    EXPECT_EQ(e.Device(0)->IsReady(&ready), S_OK);
+    EXPECT_EQ(ready, 0);
+    LONG type = 0;
+    RecordingMediaFlags flags;
+    RecordingMediaCapacity capacity;
+    EXPECT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), RECORDING_E_NOT_READY);
+
+    ComPtr<IRecordingDevice> device = e.Device(1);
+    auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
+    Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
+    for (int i = 0; i < 400 && sink->Lines().empty(); ++i) Sleep(10); // the engine's monitor tells
+    EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"ready 1"}));
+    EXPECT_EQ(device->IsReady(&ready), S_OK);
+    EXPECT_EQ(ready, 1);
 }
 
 TEST_F(RecordingDeviceTest, ErasesARewritableDiscAndItsImage) {
