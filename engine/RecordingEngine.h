@@ -26,8 +26,9 @@ struct IRecordingDevice;
 
 // IRecordingEngine {34679f60-47a1-11d4-b45d-0020e06221f4}: the engine's main interface.
 // Also answers IConnectionPointContainer (IRecordingEngineEvents), IRunnableObject and
-// IRecordingDisc. Every method but Initialize, SetConfigurationPath, GetConfigurationPath,
-// GetEngineName and GetEngineVersion answers RECORDING_E_NOT_INITIALIZED before Initialize.
+// IRecordingDisc. Before Initialize the device, file, layout and recording methods answer
+// RECORDING_E_NOT_INITIALIZED; the name, version, configuration path, status and the error
+// list (which tells why starting failed) answer at any time.
 struct IRecordingEngine : public IUnknown {
     /*  3 */ virtual HRESULT STDMETHODCALLTYPE GetEngineName(BSTR* name) = 0;
     /*  4 */ virtual HRESULT STDMETHODCALLTYPE GetEngineVersion(LONG* version) = 0; // 0xMMMMmmmm
@@ -55,7 +56,8 @@ struct IRecordingEngine : public IUnknown {
     /* 26 */ virtual HRESULT STDMETHODCALLTYPE Reserved26() = 0; // E_NOTIMPL
     /* 27 */ virtual HRESULT STDMETHODCALLTYPE Reserved27() = 0; // E_NOTIMPL
     /* 28 */ virtual HRESULT STDMETHODCALLTYPE Reserved28() = 0; // E_NOTIMPL
-    /* 29 */ virtual HRESULT STDMETHODCALLTYPE Initialize(GUID applicationId, BSTR clientName, LONG flags) = 0;
+    /* 29 */ virtual HRESULT STDMETHODCALLTYPE Initialize(GUID applicationId, BSTR clientName,
+                                                         LONG flags) = 0; // starts the engine; flags kept
     /* 30 */ virtual HRESULT STDMETHODCALLTYPE Uninitialize() = 0; // aborts work, drops devices
 };
 

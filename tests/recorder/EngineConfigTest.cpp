@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 namespace {
 
 TEST(EngineConfigTest, ReadsEveryKeyOfADrive) {
@@ -117,6 +120,17 @@ TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
             EXPECT_NE(std::string(e.what()).find(c.fragment), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(EngineConfigTest, TheShippedDriveFileIsValid) {
+    std::ifstream file(std::string(FENNEL_SOURCE_DIR) + "/recorder/recorder.ini");
+    std::stringstream text;
+    text << file.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    EngineConfig config = EngineConfig::Parse(text.str());
+    ASSERT_EQ(config.drives.size(), 2u);
+    EXPECT_EQ(config.preferredDrive, 'R');
+    EXPECT_TRUE(config.drives[0].paced);
 }
 
 } // namespace
