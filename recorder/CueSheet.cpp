@@ -1,0 +1,45 @@
+#include "recorder/CueSheet.h"
+
+#include <cstdio>
+
+#include "recorder/RedBook.h"
+
+namespace {
+
+std::string TwoDigits(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+} // namespace
+
+std::string CueSheet::QuotableText(const std::string& text) {
+    constexpr std::size_t kMaxBytes = 80;
+    std::string out;
+    for (unsigned char c : text) out += c == '"' ? '\'' : (c < 0x20 || c == 0x7F) ? ' ' : static_cast<char>(c);
+    if (out.size() > kMaxBytes) {
+        std::size_t cut = kMaxBytes;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut; // not inside a sequence
+        out.resize(cut);
+    }
+    return out;
+}
+
+std::string CueSheet::Render(const std::vector<CueFile>& files) {
+    const char* eol = "\r\n";
+    bool sessions = false;
+    for (const CueFile& file : files) sessions |= file.session != files.front().session;
+    std::string cue;
+    for (const CueFile& file : files) {
+        if (sessions) cue += "REM SESSION " + TwoDigits(file.session) + eol;
+        cue += "FILE \"" + QuotableText(file.name) + "\" BINARY" + eol;
+        for (const CueTrack& track : file.tracks) {
+            cue += "  TRACK " + TwoDigits(track.number) + " AUDIO" + eol;
+            if (!track.title.empty()) cue += "    TITLE \"" + QuotableText(track.title) + "\"" + eol;
+            if (track.pregapFrames > 0) cue += "    INDEX 00 " + RedBook::FormatMsf(track.fileFrame) + eol;
+            cue += "    INDEX 01 " + RedBook::FormatMsf(std::uint64_t{track.fileFrame} + track.pregapFrames) + eol;
+        }
+    }
+    return cue;
+}

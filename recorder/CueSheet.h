@@ -1,0 +1,30 @@
+#pragma once
+// CueSheet: renders the cue sheet of an audio disc image: one FILE per session image (BINARY,
+// 16-bit little-endian samples), TRACK nn AUDIO with an optional TITLE, INDEX 00 where a
+// pregap or pause precedes the track and INDEX 01 where its audio starts; positions relative
+// to the FILE. A disc of several sessions gets "REM SESSION nn" before each FILE. CR LF line
+// ends; texts in UTF-8. Stateless; any thread.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CueTrack {
+    int number = 0;
+    std::uint32_t pregapFrames = 0; // 0: no INDEX 00
+    std::uint32_t fileFrame = 0;    // position of the track's first frame (its pregap) in the file
+    std::string title;              // empty: no TITLE line
+};
+
+struct CueFile {
+    std::string name; // file name beside the cue sheet
+    int session = 1;
+    std::vector<CueTrack> tracks;
+};
+
+class CueSheet {
+public:
+    static std::string Render(const std::vector<CueFile>& files);
+    // A text usable inside a quoted cue field: no double quotes, no control characters,
+    // at most 80 bytes without splitting a UTF-8 sequence.
+    static std::string QuotableText(const std::string& text);
+};

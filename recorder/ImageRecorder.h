@@ -1,0 +1,58 @@
+#pragma once
+// ImageRecorder: writes the image of one recording session as its SessionPlan lays it out:
+// for each track its pregap or pause as silence, then its audio as 16-bit stereo, padded
+// with silence to the planned length. Reports each chunk to an observer, which may stop the
+// writing with a code (cancel, injected failure), and paces the chunks with a Pacer.
+// Runs on the recording thread; the observer is called on that thread.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "recorder/ByteSink.h"
+#include "recorder/Pacer.h"
+#include "recorder/SessionPlan.h"
+#include "recorder/WavReader.h"
+
+class ImageRecorder {
+public:
+    struct base_exception : ContextException { using ContextException::ContextException; };
+    FENNEL_EXCEPTION(image_write_failure, base_exception); // the sink refused bytes
+    FENNEL_EXCEPTION(audio_failure, base_exception);       // a track's audio could not be read
+
+    struct Progress {
+        std::size_t track = 0; // index in the plan
+        std::uint32_t trackDone = 0, trackTotal = 0;     // frames of this track, pregap included
+        std::uint32_t overallDone = 0, overallTotal = 0; // frames of the session
+    };
+
+    class Observer {
+    public:
+        virtual ~Observer() = default;
+        virtual void OnTrackStart(std::size_t track) = 0;
+        virtual void OnTrackEnd(std::size_t track) = 0;
+        // After each written chunk: 0 goes on; any other code stops the writing with it.
+        virtual std::int32_t OnChunk(const Progress& progress) = 0;
+    };
+
+    // Opens the audio of a track; may throw any ContextException.
+    using OpenTrack = std::function<std::unique_ptr<WavReader>(std::size_t track)>;
+
+    ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer);
+
+    // Writes the image into sink, or nothing when sink is null (a test write). Answers 0 when
+    // every frame has been written, the observer's code when it stopped the writing, and
+    // RECORDING_E_CANCELLED when the pacer's wait was interrupted.
+    std::int32_t Write(ByteSink* sink);
+
+private:
+    // Writes frames frames of the current track; audio from reader (null: silence).
+    std::int32_t WriteFrames(std::uint32_t frames, WavReader* reader, std::uint64_t& audioLeft, ByteSink* sink);
+
+    const SessionPlan& plan_;
+    OpenTrack open_;
+    Observer& observer_;
+    Pacer& pacer_;
+    std::vector<std::uint8_t> buffer_;
+    Progress progress_;
+};

@@ -1,0 +1,270 @@
+#include "recorder/RecordingDevice.h"
+
+#include "recorder/ComGuard.h"
+#include "recorder/ConnectionPointEnumerator.h"
+#include "recorder/RecorderModule.h"
+#include "recorder/WinText.h"
+
+ComPtr<RecordingDevice> RecordingDevice::Create(std::shared_ptr<VirtualDrive> drive) {
+    return ComPtr<RecordingDevice>::Attach(new RecordingDevice(std::move(drive)));
+}
+
+RecordingDevice::RecordingDevice(std::shared_ptr<VirtualDrive> drive)
+    : drive_(std::move(drive)), events_(*static_cast<IRecordingDevice*>(this), *this), summary_(drive_->Summarize()) {
+    RecorderModule::ObjectCreated();
+}
+
+RecordingDevice::~RecordingDevice() {
+    if (eraseThread_.joinable()) {
+        if (eraseThread_.get_id() == std::this_thread::get_id())
+            eraseThread_.detach(); // the erase thread let go of the last reference; it ends right after
+        else
+            eraseThread_.join();
+    }
+    if (exclusive_) drive_->Release();
+    events_.Clear();
+    RecorderModule::ObjectDestroyed();
+}
+
+HRESULT RecordingDevice::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IRecordingDevice))
+        *out = static_cast<IRecordingDevice*>(this);
+    else if (IsEqualIID(iid, IID_IConnectionPointContainer))
+        *out = static_cast<IConnectionPointContainer*>(this);
+    else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG RecordingDevice::AddRef() { return ++refs_; }
+
+ULONG RecordingDevice::Release() {
+    ULONG refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+}
+
+template <class Call>
+void RecordingDevice::Fire(Call call) {
+    for (const ComPtr<IRecordingDeviceEvents>& sink : events_.Sinks()) call(sink.get());
+}
+
+HRESULT RecordingDevice::GetIdentity(BSTR* id) {
+    if (!id) return E_POINTER;
+    return Guarded([&] {
+        *id = NewBstr(drive_->Identity());
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::GetName(WCHAR* driveLetter, BSTR* displayName) {
+    if (!driveLetter && !displayName) return E_POINTER;
+    return Guarded([&] {
+        if (driveLetter) *driveLetter = static_cast<WCHAR>(drive_->Letter());
+        if (displayName) *displayName = NewBstr(WinText::Wide(drive_->Config().name));
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::GetCapabilities(LONG* mediaAbilities, LONG* writeFeatures) {
+    if (!mediaAbilities || !writeFeatures) return E_POINTER;
+    return Guarded([&] {
+        DriveConfig config = drive_->Config();
+        *mediaAbilities = static_cast<LONG>(config.mediaAbilities);
+        *writeFeatures = static_cast<LONG>(config.writeFeatures);
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::GetSpeedMasks(LONG* readMask, LONG* writeMask, LONG* rewriteMask) {
+    if (!readMask || !writeMask || !rewriteMask) return E_POINTER;
+    return Guarded([&] {
+        if (HRESULT busy = drive_->TakeBusyFault()) return busy;
+        DriveConfig config = drive_->Config();
+        auto mask = [](const std::vector<unsigned>& speeds) {
+            std::uint32_t m = 0;
+            for (unsigned speed : speeds) m |= RecordingSpeedMask(speed);
+            return static_cast<LONG>(m);
+        };
+        *readMask = mask(config.readSpeeds);
+        *writeMask = mask(config.writeSpeeds);
+        *rewriteMask = mask(config.rewriteSpeeds);
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::IsMediaPresent(BYTE* present) {
+    if (!present) return E_POINTER;
+    return Guarded([&] {
+        *present = drive_->MediaPresent();
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::IsReady(BYTE* ready) {
+    if (!ready) return E_POINTER;
+    return Guarded([&] {
+        *ready = drive_->Ready();
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::GetMediaInfo(LONG* mediaType, RecordingMediaDetails* details, RecordingMediaFlags* flags,
+                                      RecordingMediaCapacity* capacity) {
+    if ((flags && flags->version != 1) || (capacity && capacity->version != 1)) return E_INVALIDARG;
+    return Guarded([&] {
+        MediaDescription media = drive_->Describe();
+        if (mediaType) *mediaType = media.type;
+        if (details) *details = media.details;
+        if (flags) *flags = media.flags;
+        if (capacity) *capacity = media.capacity;
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::BeginExclusiveUse() {
+    HRESULT hr = Guarded([&] {
+        std::lock_guard lock(mutex_);
+        if (exclusive_) return S_FALSE;
+        drive_->Acquire();
+        exclusive_ = true;
+        return S_OK;
+    });
+    if (hr == S_OK) Fire([](IRecordingDeviceEvents* sink) { sink->OnExclusiveUseChange(1); });
+    return hr;
+}
+
+HRESULT RecordingDevice::EndExclusiveUse() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!exclusive_) return S_FALSE;
+        exclusive_ = false;
+        drive_->Release();
+    }
+    Fire([](IRecordingDeviceEvents* sink) { sink->OnExclusiveUseChange(0); });
+    return S_OK;
+}
+
+HRESULT RecordingDevice::CanEraseMedia(BYTE* erasable) {
+    if (!erasable) return E_POINTER;
+    return Guarded([&] {
+        DriveConfig config = drive_->Config();
+        *erasable = config.disc.media == RECORDING_MEDIA_CD_RW && (config.mediaAbilities & RECORDING_CAN_ERASE_CD_RW);
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::IsReadyForErase(BYTE* ready) {
+    if (!ready) return E_POINTER;
+    return Guarded([&] {
+        *ready = drive_->Ready() && drive_->CurrentActivity() == VirtualDrive::Activity::None;
+        if (*ready && !drive_->HoldsLock()) {
+            try { // free unless another program holds the drive
+                drive_->Acquire();
+                drive_->Release();
+            } catch (const EngineFailure&) {
+                *ready = 0;
+            }
+        }
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::Erase(LONG options) {
+    if (options & ~(RECORDING_ERASE_FULL | RECORDING_ERASE_ASYNC)) return E_INVALIDARG;
+    if (!(options & RECORDING_ERASE_ASYNC)) return RunErase(options);
+    return Guarded([&] {
+        drive_->CheckErasable(); // the obvious refusals come back at once
+        std::lock_guard lock(mutex_);
+        if (erasing_) return static_cast<HRESULT>(RECORDING_E_DEVICE_BUSY);
+        if (eraseThread_.joinable()) eraseThread_.join();
+        erasing_ = true;
+        drive_->StartEraseProgress();
+        AddRef(); // released by the thread when the erase has ended
+        try {
+            eraseThread_ = std::thread([this, options] {
+                HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+                RunErase(options);
+                erasing_ = false;
+                if (SUCCEEDED(init)) CoUninitialize();
+                Release();
+            });
+        } catch (...) {
+            erasing_ = false;
+            Release();
+            throw;
+        }
+        return S_OK;
+    });
+}
+
+LONG RecordingDevice::RunErase(LONG options) {
+    ++quiet_;
+    Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseStart(options); });
+    HRESULT hr = Guarded([&] { return static_cast<HRESULT>(drive_->Erase(options & RECORDING_ERASE_FULL, eraseWaiter_, *this)); });
+    Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseEnd(hr); });
+    Fire([&](IRecordingDeviceEvents* sink) { sink->OnStatus(hr); });
+    CheckForChanges();
+    --quiet_;
+    return hr;
+}
+
+void RecordingDevice::OnEraseProgress(int percent) {
+    Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseProgress(percent); });
+}
+
+HRESULT RecordingDevice::GetEraseProgress(BYTE* done, LONG* doneCount, LONG* totalCount) {
+    if (!done || !doneCount || !totalCount) return E_POINTER;
+    VirtualDrive::EraseProgress progress = drive_->Progress();
+    *done = progress.done;
+    *doneCount = static_cast<LONG>(progress.doneFrames);
+    *totalCount = static_cast<LONG>(progress.totalFrames);
+    return S_OK;
+}
+
+HRESULT RecordingDevice::GetImageFolder(BSTR* folder) {
+    if (!folder) return E_POINTER;
+    return Guarded([&] {
+        *folder = NewBstr(drive_->ImageFolder());
+        return S_OK;
+    });
+}
+
+HRESULT RecordingDevice::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    return Guarded([&] { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
+}
+
+HRESULT RecordingDevice::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    if (!IsEqualIID(iid, IID_IRecordingDeviceEvents)) {
+        *point = nullptr;
+        return CONNECT_E_NOCONNECTION;
+    }
+    *point = &events_;
+    events_.AddRef();
+    return S_OK;
+}
+
+bool RecordingDevice::CheckForChanges(bool fromMonitor) {
+    if (fromMonitor && quiet_ > 0) return false;
+    VirtualDrive::Summary now = drive_->Summarize();
+    VirtualDrive::Summary before;
+    {
+        std::lock_guard lock(mutex_);
+        before = summary_;
+        summary_ = now;
+    }
+    if (now.ready != before.ready) Fire([&](IRecordingDeviceEvents* sink) { sink->OnReadyChange(now.ready); });
+    bool mediaChanged = now.present != before.present || now.disc != before.disc;
+    if (mediaChanged) Fire([&](IRecordingDeviceEvents* sink) { sink->OnMediaChange(now.present); });
+    if (now.tracks != before.tracks) Fire([&](IRecordingDeviceEvents* sink) { sink->OnTrackCountChange(now.tracks); });
+    return mediaChanged;
+}
+
+void RecordingDevice::FireWriteSpeedChange(LONG speedMask) {
+    Fire([&](IRecordingDeviceEvents* sink) { sink->OnWriteSpeedChange(speedMask); });
+}

@@ -1,0 +1,474 @@
+#include "recorder/RecordingSession.h"
+
+#include <algorithm>
+
+#include "recorder/AudioFiles.h"
+#include "recorder/CueSheet.h"
+#include "recorder/EngineFailure.h"
+#include "recorder/ErrorTexts.h"
+#include "recorder/Win32File.h"
+#include "recorder/WinText.h"
+
+namespace {
+
+constexpr std::uint32_t kMaxPauseFrames = 7500;
+
+} // namespace
+
+WriteMethod RecordingSession::Params::Method() const {
+    if (options & RECORDING_OPTION_DAO) return WriteMethod::DiscAtOnce;
+    if (options & RECORDING_OPTION_SAO) return WriteMethod::SessionAtOnce;
+    return WriteMethod::TrackAtOnce;
+}
+
+RecordingSession::RecordingSession(Events& events) : events_(events) {}
+
+RecordingSession::~RecordingSession() {
+    Abort();
+    std::lock_guard lock(mutex_);
+    if (drive_) {
+        drive_->Release();
+        drive_->EndActivity();
+    }
+}
+
+RecordingSession::Params RecordingSession::GetParams() const {
+    std::lock_guard lock(mutex_);
+    return params_;
+}
+
+void RecordingSession::SetParams(const Params& params) {
+    if (params.pauseFrames > kMaxPauseFrames)
+        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetParams()", "pause longer than 100 seconds");
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetParams()", "recording");
+    params_ = params;
+}
+
+std::size_t RecordingSession::AddFile(const std::wstring& path, const VirtualDrive* drive) {
+    std::vector<std::uint64_t> bytes;
+    Params params;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::AddFile()", "recording");
+        if (layout_.size() >= RedBook::kMaxTracks)
+            RECORDER_FAIL(RECORDING_E_TOO_MANY_TRACKS, "RecordingSession::AddFile()", "99 tracks in the layout");
+        for (const Track& track : layout_) bytes.push_back(track.audioBytes);
+        params = params_;
+    }
+    Track track{path, AudioFiles::Title(path), AudioFiles::Open(path)->OutputBytes()};
+    bytes.push_back(track.audioBytes);
+    if (drive && drive->MediaPresent()) {
+        // What can never fit on a disc of this kind is refused now; the free space of the
+        // disc in the drive is checked when the recording is prepared (the disc may change).
+        std::uint32_t capacity = RedBook::FramesOfMinutes(drive->Config().disc.capacityMinutes);
+        if (SessionPlan::Make(0, 1, bytes, params.Method(), params.pauseFrames).totalFrames > capacity)
+            RECORDER_FAIL(RECORDING_E_DISC_FULL, "RecordingSession::AddFile()", "the layout is longer than the disc");
+    }
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::AddFile()", "recording");
+    if (layout_.size() >= RedBook::kMaxTracks)
+        RECORDER_FAIL(RECORDING_E_TOO_MANY_TRACKS, "RecordingSession::AddFile()", "99 tracks in the layout");
+    layout_.push_back(std::move(track));
+    return layout_.size() - 1;
+}
+
+void RecordingSession::ClearLayout() {
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::ClearLayout()", "recording");
+    layout_.clear();
+}
+
+void RecordingSession::RemoveTrack(std::size_t index) {
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::RemoveTrack()", "recording");
+    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::RemoveTrack()", "no such track");
+    layout_.erase(layout_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::vector<RecordingSession::Track> RecordingSession::Layout() const {
+    std::lock_guard lock(mutex_);
+    return layout_;
+}
+
+std::uint32_t RecordingSession::SpaceNeeded() const {
+    std::lock_guard lock(mutex_);
+    if (layout_.empty()) return 0;
+    std::vector<std::uint64_t> bytes;
+    for (const Track& track : layout_) bytes.push_back(track.audioBytes);
+    return SessionPlan::Make(0, 1, bytes, params_.Method(), params_.pauseFrames).totalFrames;
+}
+
+RecordingSession::Progress RecordingSession::GetProgress() const {
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
+bool RecordingSession::Idle() const {
+    std::lock_guard lock(mutex_);
+    return state_ == State::Idle;
+}
+
+std::wstring RecordingSession::LastImage() const {
+    std::lock_guard lock(mutex_);
+    return lastImage_;
+}
+
+void RecordingSession::SetStatus(std::uint32_t status) {
+    {
+        std::lock_guard lock(mutex_);
+        progress_.status = status;
+        progress_.trackDone = progress_.trackTotal = 0; // the first pair counts within a stage
+    }
+    events_.OnStatusChange(status);
+}
+
+std::int32_t RecordingSession::Report(std::int32_t code, const std::string& detail) {
+    std::string text = ErrorTexts::Describe(code);
+    if (!detail.empty()) text += " " + detail;
+    events_.OnError(code, text);
+    return code;
+}
+
+std::int32_t RecordingSession::ReportCurrentException() {
+    try {
+        throw;
+    } catch (const EngineFailure& e) {
+        return Report(e.Code(), e.Context());
+    } catch (const ImageRecorder::image_write_failure& e) {
+        return Report(RECORDING_E_IMAGE_WRITE, e.Context());
+    } catch (const ImageRecorder::audio_failure& e) {
+        return Report(RECORDING_E_AUDIO_READ, e.Context());
+    } catch (const Win32File::base_exception& e) {
+        return Report(RECORDING_E_IMAGE_WRITE, e.Context());
+    } catch (const std::bad_alloc&) {
+        return Report(E_OUTOFMEMORY, "");
+    } catch (const std::exception& e) {
+        return Report(E_FAIL, e.what());
+    } catch (...) {
+        return Report(E_FAIL, "");
+    }
+}
+
+unsigned RecordingSession::ChooseSpeed(const DriveConfig& config, std::int32_t media) const {
+    const std::vector<unsigned>& speeds = media == RECORDING_MEDIA_CD_RW ? config.rewriteSpeeds : config.writeSpeeds;
+    if (speeds.empty()) return 1;
+    unsigned requested = speeds.front();
+    for (int bit = 31; bit >= 0; --bit)
+        if (params_.speedMask & (1u << bit)) {
+            requested = RecordingSpeedOfBit(static_cast<unsigned>(bit));
+            break;
+        }
+    for (unsigned speed : speeds)
+        if (speed <= requested) return speed;
+    return speeds.back();
+}
+
+std::int32_t RecordingSession::Prepare(std::shared_ptr<VirtualDrive> drive) {
+    bool again;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != State::Idle && state_ != State::Prepared) return RECORDING_E_ACTIVE;
+        again = state_ == State::Prepared;
+    }
+    if (again) Discard(""); // prepared before: start over
+    events_.OnNewRecording();
+    try {
+        std::vector<Track> layout = Layout();
+        if (layout.empty()) RECORDER_FAIL(RECORDING_E_EMPTY_LAYOUT, "RecordingSession::Prepare()", "");
+        if (!drive) RECORDER_FAIL(RECORDING_E_NO_SUCH_DEVICE, "RecordingSession::Prepare()", "no recording device");
+        DriveConfig config = drive->Config();
+        drive->Describe(); // readiness, disc, faults of the media query
+        DiscState disc = drive->LoadDisc();
+        if (disc.closed || !config.CanWrite(disc.media))
+            RECORDER_FAIL(RECORDING_E_DISC_CLOSED, "RecordingSession::Prepare()",
+                          disc.closed ? "The disc is closed." : "The drive cannot write this kind of disc.");
+        if (disc.tracks.size() + layout.size() > static_cast<std::size_t>(RedBook::kMaxTracks))
+            RECORDER_FAIL(RECORDING_E_TOO_MANY_TRACKS, "RecordingSession::Prepare()",
+                          (std::to_string(disc.tracks.size()) + " tracks already on the disc").c_str());
+        std::vector<std::uint64_t> bytes;
+        std::vector<std::string> titles;
+        for (Track& track : layout) {
+            track.audioBytes = AudioFiles::Open(track.path)->OutputBytes();
+            bytes.push_back(track.audioBytes);
+            titles.push_back(track.title);
+        }
+        Params params = GetParams();
+        SessionPlan plan = SessionPlan::Make(disc.NextSessionStart(), disc.NextTrackNumber(), bytes, params.Method(),
+                                             params.pauseFrames);
+        if (plan.totalFrames > disc.FreeFrames())
+            RECORDER_FAIL(RECORDING_E_DISC_FULL, "RecordingSession::Prepare()",
+                          ("The tracks need " + RedBook::FormatMsf(plan.totalFrames) + ", the disc has " +
+                           RedBook::FormatMsf(disc.FreeFrames()) + ".").c_str());
+        if (config.faults.refusePrepare)
+            RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()", "(simulated fault)");
+        if (!drive->BeginActivity(VirtualDrive::Activity::Recording))
+            RECORDER_FAIL(RECORDING_E_DEVICE_BUSY, "RecordingSession::Prepare()", "The drive is erasing or recording.");
+        try {
+            drive->Acquire();
+        } catch (...) {
+            drive->EndActivity();
+            throw;
+        }
+
+        std::lock_guard lock(mutex_);
+        for (std::size_t i = 0; i < layout.size() && i < layout_.size(); ++i) layout_[i].audioBytes = layout[i].audioBytes;
+        drive_ = std::move(drive);
+        plan_ = std::move(plan);
+        titles_ = std::move(titles);
+        binName_ = config.imageName + (disc.sessions == 0 ? "" : "-session" + std::to_string(disc.sessions + 1)) + ".bin";
+        speed_ = config.paced ? ChooseSpeed(config, disc.media) : 0;
+        failAtPercent_ = config.faults.failAtPercent;
+        failCode_ = config.faults.failCode;
+        wrote_ = false;
+        abort_ = false;
+        waiter_.Reset();
+        state_ = State::Prepared;
+        progress_ = {};
+        progress_.status = RECORDING_STATUS_PREPARED;
+        progress_.overallTotal = plan_.totalFrames;
+    } catch (...) {
+        return ReportCurrentException();
+    }
+    events_.OnStatusChange(RECORDING_STATUS_PREPARED);
+    return 0;
+}
+
+std::int32_t RecordingSession::CancelCheck() {
+    if (abort_) return RECORDING_E_CANCELLED;
+    if (events_.QueryCancel()) {
+        abort_ = true;
+        return RECORDING_E_CANCELLED;
+    }
+    return 0;
+}
+
+bool RecordingSession::PaceStage(std::uint32_t frames, bool cancellable) {
+    Pacer pacer(speed_, waiter_);
+    pacer.Start();
+    std::uint32_t done = 0;
+    while (done < frames) {
+        std::uint32_t step = std::min(frames - done, pacer.ChunkFrames());
+        done += step;
+        Progress progress;
+        {
+            std::lock_guard lock(mutex_);
+            progress_.trackDone = done;
+            progress_.trackTotal = frames;
+            progress = progress_;
+        }
+        events_.OnProgress(progress);
+        if (cancellable && CancelCheck()) return false;
+        if (!pacer.Advance(step) && cancellable) return false;
+    }
+    return true;
+}
+
+std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool write) {
+    SessionPlan plan;
+    std::shared_ptr<VirtualDrive> drive;
+    std::string binName;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != State::Prepared) return RECORDING_E_NOT_PREPARED;
+        if (first >= plan_.tracks.size() || first > last) return E_INVALIDARG;
+        last = std::min(last, plan_.tracks.size() - 1);
+        if (first != 0 || last + 1 != plan_.tracks.size()) { // a part of the layout: plan it again
+            std::vector<std::uint64_t> bytes;
+            for (std::size_t i = first; i <= last; ++i) bytes.push_back(plan_.tracks[i].audioBytes);
+            std::vector<std::string> titles(titles_.begin() + static_cast<std::ptrdiff_t>(first),
+                                            titles_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+            plan_ = SessionPlan::Make(plan_.startFrame, plan_.tracks.front().number, bytes, params_.Method(),
+                                      params_.pauseFrames);
+            titles_ = std::move(titles);
+        }
+        firstTrack_ = first;
+        state_ = State::Recording;
+        wrote_ = false;
+        openTrack_ = -1;
+        progress_.overallTotal = plan_.totalFrames;
+        plan = plan_;
+        drive = drive_;
+        binName = binName_;
+    }
+    std::int32_t result = 0;
+    try {
+        SetStatus(RECORDING_STATUS_STARTING);
+        if (CancelCheck()) result = RECORDING_E_CANCELLED;
+        if (!result) {
+            SetStatus(RECORDING_STATUS_PREPARING);
+            SetStatus(RECORDING_STATUS_BUFFERING);
+            {
+                std::lock_guard lock(mutex_);
+                progress_.bufferPercent = 100;
+            }
+            SetStatus(RECORDING_STATUS_WRITING_LEADIN);
+            if (!PaceStage(RedBook::kLeadInFrames, true)) result = RECORDING_E_CANCELLED;
+        }
+        if (!result) {
+            SetStatus(RECORDING_STATUS_WRITING_TRACKS);
+            std::unique_ptr<Win32File> image;
+            if (write) {
+                std::wstring path = drive->FilePath(binName + ".partial");
+                try {
+                    image = std::make_unique<Win32File>(Win32File::Create(path, drive->Config().faults.imageLimitBytes));
+                } catch (const Win32File::base_exception& e) {
+                    RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Record()", e.Context());
+                }
+                std::lock_guard lock(mutex_);
+                wrote_ = true;
+            }
+            std::vector<Track> layout = Layout();
+            std::size_t firstTrack = first;
+            auto open = [&layout, firstTrack](std::size_t i) { return AudioFiles::Open(layout.at(firstTrack + i).path); };
+            Pacer pacer(speed_, waiter_);
+            result = ImageRecorder(plan, open, *this, pacer).Write(image.get());
+            if (image) image->Close();
+            if (result && result != RECORDING_E_CANCELLED)
+                Report(result, failAtPercent_ >= 0 ? "(simulated fault at " + std::to_string(failAtPercent_) + "%)" : "");
+        }
+    } catch (...) {
+        result = ReportCurrentException();
+    }
+    if (openTrack_ >= 0) events_.OnTrackEnd(openTrack_, result);
+    if (result) {
+        Discard(result == RECORDING_E_CANCELLED ? "cancelled" : "failed " + ErrorTexts::Hex(result));
+        return result;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        state_ = State::Written;
+    }
+    SetStatus(RECORDING_STATUS_WRITTEN);
+    return 0;
+}
+
+void RecordingSession::OnTrackStart(std::size_t track) {
+    int index = static_cast<int>(firstTrack_ + track);
+    {
+        std::lock_guard lock(mutex_);
+        progress_.track = index;
+        openTrack_ = index;
+    }
+    events_.OnTrackStart(index);
+}
+
+void RecordingSession::OnTrackEnd(std::size_t track) {
+    {
+        std::lock_guard lock(mutex_);
+        openTrack_ = -1;
+    }
+    events_.OnTrackEnd(static_cast<int>(firstTrack_ + track), 0);
+}
+
+std::int32_t RecordingSession::OnChunk(const ImageRecorder::Progress& p) {
+    Progress progress;
+    {
+        std::lock_guard lock(mutex_);
+        progress_.trackDone = p.trackDone;
+        progress_.trackTotal = p.trackTotal;
+        progress_.overallDone = p.overallDone;
+        progress_.overallTotal = p.overallTotal;
+        progress = progress_;
+    }
+    events_.OnProgress(progress);
+    if (std::int32_t cancel = CancelCheck()) return cancel;
+    if (failAtPercent_ >= 0 && std::uint64_t{p.overallDone} * 100 >= std::uint64_t{p.overallTotal} * failAtPercent_)
+        return failCode_;
+    return 0;
+}
+
+std::int32_t RecordingSession::Close(bool finalize) {
+    std::shared_ptr<VirtualDrive> drive;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != State::Written) return RECORDING_E_NOT_PREPARED;
+        state_ = State::Closing;
+        drive = drive_;
+    }
+    try {
+        SetStatus(RECORDING_STATUS_CLOSING_SESSION);
+        DiscState disc = drive->LoadDisc();
+        // The lead-out is written whatever happens: an abort no longer stops the closing.
+        PaceStage(disc.sessions == 0 ? RedBook::kFirstLeadOutFrames : RedBook::kLaterLeadOutFrames, false);
+        if (finalize) SetStatus(RECORDING_STATUS_FINALIZING);
+        if (wrote_) {
+            DriveConfig config = drive->Config();
+            std::wstring partial = drive->FilePath(binName_ + ".partial");
+            std::wstring image = drive->FilePath(binName_);
+            if (!MoveFileExW(partial.c_str(), image.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()",
+                              (WinText::Utf8(image) + ": " + WinText::SystemMessage(GetLastError())).c_str());
+            disc.AddSession(plan_, binName_, titles_);
+            disc.lastRecording = "complete";
+            disc.incompleteImage.clear();
+            disc.closed = finalize;
+            std::wstring cue = drive->FilePath(config.imageName + ".cue");
+            try {
+                Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles()));
+            } catch (const Win32File::base_exception& e) {
+                RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
+            }
+            drive->SaveDisc(disc);
+            std::lock_guard lock(mutex_);
+            lastImage_ = cue;
+        }
+    } catch (...) {
+        std::int32_t code = ReportCurrentException();
+        Discard("failed " + ErrorTexts::Hex(code));
+        return code;
+    }
+    ReleaseDrive();
+    SetStatus(0);
+    events_.OnDiscChanged(*drive);
+    return 0;
+}
+
+void RecordingSession::Abort() {
+    State state;
+    {
+        std::lock_guard lock(mutex_);
+        state = state_;
+        if (state == State::Prepared || state == State::Recording) {
+            abort_ = true;
+            waiter_.Interrupt();
+        }
+    }
+    if (state == State::Written) Discard("cancelled");
+}
+
+void RecordingSession::Discard(const std::string& outcome) {
+    std::shared_ptr<VirtualDrive> drive;
+    bool wrote;
+    std::string partial;
+    {
+        std::lock_guard lock(mutex_);
+        drive = drive_;
+        wrote = wrote_;
+        partial = binName_ + ".partial";
+    }
+    if (drive && wrote && !outcome.empty()) {
+        try { // the image stays for inspection, but the disc state says it is incomplete
+            DiscState disc = drive->LoadDisc();
+            disc.lastRecording = outcome;
+            disc.incompleteImage = partial;
+            drive->SaveDisc(disc);
+        } catch (const ContextException& e) {
+            Report(RECORDING_E_IMAGE_WRITE, e.Context());
+        }
+    }
+    ReleaseDrive();
+    SetStatus(0);
+    if (drive && wrote) events_.OnDiscChanged(*drive);
+}
+
+void RecordingSession::ReleaseDrive() {
+    std::lock_guard lock(mutex_);
+    if (drive_) {
+        drive_->Release();
+        drive_->EndActivity();
+    }
+    drive_.reset();
+    state_ = State::Idle;
+    abort_ = false;
+}

@@ -1,0 +1,124 @@
+#pragma once
+// RecordingSession: the engine object's disc layout, its disc-creation parameters and one
+// recording at a time on a virtual drive: Prepare (checks, drive lock), Record (lead-in and
+// the tracks into a partial image, paced, asking whether to cancel after every chunk),
+// Close (lead-out, the image committed with its cue sheet and the disc state), Abort from
+// any thread. An interrupted or failed recording leaves the partial image and marks the disc
+// state incomplete; only Close makes an image look finished. Record and Close run on the
+// caller's thread; the other members may be called from any thread meanwhile.
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "recorder/EventWaiter.h"
+#include "recorder/ImageRecorder.h"
+#include "recorder/RedBook.h"
+#include "recorder/VirtualDrive.h"
+
+class RecordingSession : private ImageRecorder::Observer {
+public:
+    struct Params {
+        std::uint32_t options = RECORDING_OPTION_AUDIO_DISC | RECORDING_OPTION_DAO |
+                                RECORDING_OPTION_UNDERRUN_PROTECTION | RECORDING_OPTION_RESERVED_30;
+        std::uint32_t speedMask = 0; // 0: the drive's fastest speed
+        std::uint32_t pauseFrames = RedBook::kPauseFrames;
+        std::int32_t reserved = 0;
+        std::uint8_t optionValue = 1;
+
+        WriteMethod Method() const;
+    };
+
+    struct Track {
+        std::wstring path;
+        std::string title;
+        std::uint64_t audioBytes = 0;
+    };
+
+    struct Progress {
+        std::uint32_t status = 0;
+        std::int32_t track = -1;
+        std::uint32_t trackDone = 0, trackTotal = 0;
+        std::uint32_t overallDone = 0, overallTotal = 0;
+        std::uint32_t bufferPercent = 0;
+    };
+
+    // How the session reaches the engine's clients; called on the recording thread.
+    class Events {
+    public:
+        virtual ~Events() = default;
+        virtual void OnStatusChange(std::uint32_t status) = 0;
+        virtual void OnProgress(const Progress& progress) = 0;
+        virtual void OnTrackStart(int track) = 0;
+        virtual void OnTrackEnd(int track, std::int32_t result) = 0;
+        virtual void OnError(std::int32_t code, const std::string& text) = 0; // also collected
+        virtual bool QueryCancel() = 0;
+        virtual void OnNewRecording() = 0; // the error list starts empty
+        virtual void OnDiscChanged(VirtualDrive& drive) = 0;
+    };
+
+    explicit RecordingSession(Events& events);
+    ~RecordingSession();
+
+    Params GetParams() const;
+    // Throws EngineFailure(RECORDING_E_ACTIVE) during a recording.
+    void SetParams(const Params& params);
+
+    // The layout. Changes throw EngineFailure(RECORDING_E_ACTIVE) during a recording. drive
+    // (may be null) is the recording drive whose disc kind limits what can ever fit.
+    std::size_t AddFile(const std::wstring& path, const VirtualDrive* drive);
+    void ClearLayout();
+    void RemoveTrack(std::size_t index);
+    std::vector<Track> Layout() const;
+    std::uint32_t SpaceNeeded() const;
+
+    // Each answers 0 or the failure's code; failures are reported through Events::OnError.
+    std::int32_t Prepare(std::shared_ptr<VirtualDrive> drive);
+    std::int32_t Record(std::size_t first, std::size_t last, bool write);
+    std::int32_t Close(bool finalize);
+    void Abort();
+
+    Progress GetProgress() const;
+    bool Idle() const;
+    std::wstring LastImage() const;
+
+private:
+    enum class State { Idle, Prepared, Recording, Written, Closing };
+
+    // ImageRecorder::Observer
+    void OnTrackStart(std::size_t track) override;
+    void OnTrackEnd(std::size_t track) override;
+    std::int32_t OnChunk(const ImageRecorder::Progress& progress) override;
+
+    void SetStatus(std::uint32_t status);
+    std::int32_t Report(std::int32_t code, const std::string& detail);
+    std::int32_t ReportCurrentException();
+    // Paces frames of lead-in or lead-out as stage progress; false when cancelled.
+    bool PaceStage(std::uint32_t frames, bool cancellable);
+    std::int32_t CancelCheck();
+    // Ends a recording that will not be closed: marks the disc incomplete, lets the drive go.
+    void Discard(const std::string& outcome);
+    void ReleaseDrive();
+    unsigned ChooseSpeed(const DriveConfig& config, std::int32_t media) const;
+
+    Events& events_;
+    mutable std::mutex mutex_; // everything below but the waiter and the abort flag
+    Params params_;
+    std::vector<Track> layout_;
+    State state_ = State::Idle;
+    std::shared_ptr<VirtualDrive> drive_; // while prepared to the end of the recording
+    SessionPlan plan_;
+    std::vector<std::string> titles_;
+    std::size_t firstTrack_ = 0;
+    unsigned speed_ = 0; // pacing speed; 0 unpaced
+    std::string binName_;
+    bool wrote_ = false; // Record wrote an image (not a test write)
+    int openTrack_ = -1;
+    int failAtPercent_ = -1;
+    std::int32_t failCode_ = 0;
+    Progress progress_;
+    std::wstring lastImage_;
+    std::atomic<bool> abort_{false};
+    EventWaiter waiter_;
+};

@@ -1,0 +1,89 @@
+#include "recorder/WinText.h"
+
+#include <cwctype>
+
+std::wstring WinText::Wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string WinText::Utf8(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+std::string WinText::SystemMessage(DWORD error) {
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    std::string result = Utf8(text);
+    if (!result.empty()) result += " ";
+    return result + "(error " + std::to_string(error) + ")";
+}
+
+std::wstring WinText::FolderOf(const std::wstring& path) {
+    std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+}
+
+std::wstring WinText::FileNameOf(const std::wstring& path) {
+    std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring WinText::Join(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    wchar_t last = folder.back();
+    return (last == L'\\' || last == L'/') ? folder + name : folder + L"\\" + name;
+}
+
+bool WinText::IsAbsolute(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') return true;
+    return !path.empty() && (path[0] == L'\\' || path[0] == L'/');
+}
+
+std::wstring WinText::ExpandEnvironment(const std::wstring& text) {
+    DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (size == 0) return text;
+    std::wstring expanded(size, L'\0');
+    DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
+    if (written == 0 || written > size) return text;
+    expanded.resize(written - 1);
+    return expanded;
+}
+
+bool WinText::CreateFolders(const std::wstring& folder) {
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    std::wstring parent = FolderOf(folder);
+    if (parent != folder && parent != L"." && parent.size() > 2 && !CreateFolders(parent)) return false;
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return true;
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool WinText::FileExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring WinText::Extension(const std::wstring& path) {
+    std::wstring name = FileNameOf(path);
+    std::size_t dot = name.find_last_of(L'.');
+    if (dot == std::wstring::npos) return {};
+    std::wstring extension = name.substr(dot + 1);
+    for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towupper(c));
+    return extension;
+}

@@ -1,0 +1,351 @@
+// Recordings through COM: the image checked byte for byte against the cue sheet, gaps per
+// write method, sessions, cancelling, the faults a drive can simulate, and the disc state
+// as a second process sees it.
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "recorder/MemorySource.h"
+#include "recorder/WavReader.h"
+#include "tests/recorder/EngineFixture.h"
+
+namespace {
+
+struct CueEntry {
+    std::string file;
+    int number = 0;
+    long index0 = -1; // frames from the file's start; -1 when absent
+    long index1 = -1;
+};
+
+std::vector<CueEntry> ParseCue(const std::string& text, std::vector<std::string>* remarks = nullptr) {
+    std::vector<CueEntry> entries;
+    std::istringstream in(text);
+    std::string line, file;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "FILE") {
+            file = line.substr(line.find('"') + 1);
+            file.resize(file.find('"'));
+        } else if (word == "TRACK") {
+            entries.push_back({file, std::stoi(line.substr(line.find("TRACK") + 6, 2))});
+        } else if (word == "INDEX") {
+            std::string number, msf;
+            words >> number >> msf;
+            long frames = (std::stol(msf.substr(0, 2)) * 60 + std::stol(msf.substr(3, 2))) * 75 + std::stol(msf.substr(6, 2));
+            (number == "00" ? entries.back().index0 : entries.back().index1) = frames;
+        } else if (word == "REM" && remarks) {
+            remarks->push_back(line);
+        }
+    }
+    return entries;
+}
+
+// The audio a WAV file becomes on the disc.
+std::vector<std::uint8_t> Converted(const std::vector<std::uint8_t>& wav) {
+    WavReader reader(std::make_unique<MemorySource>(wav));
+    std::vector<std::uint8_t> out(reader.OutputBytes());
+    out.resize(reader.Read(out.data(), out.size()));
+    return out;
+}
+
+class RecordingSessionTest : public EngineFixture {
+protected:
+    // Three files of different layouts and lengths, shorter and longer than four seconds.
+    std::vector<std::vector<std::uint8_t>> AddThreeTracks(const Engine& e) {
+        WavBuilder a, b, c;
+        a.samples = WavBuilder::Pattern(66150, 1); // 1.5 s, 16-bit stereo
+        b.channels = 1;
+        b.bitsPerSample = 8;
+        for (int i = 0; i < 229320; ++i) b.samples.push_back(static_cast<std::uint8_t>(i * 3 + 1)); // 5.2 s
+        c.bitsPerSample = 24;
+        for (int i = 0; i < 13230 * 6; ++i) c.samples.push_back(static_cast<std::uint8_t>(i * 5 + 2)); // 0.3 s
+        std::vector<std::vector<std::uint8_t>> audio;
+        int n = 0;
+        for (WavBuilder* wav : {&a, &b, &c}) {
+            std::string name = "track" + std::to_string(++n) + ".wav";
+            WriteFile(name, wav->Bytes());
+            EXPECT_EQ(Add(e, Path(name)), S_OK);
+            audio.push_back(Converted(wav->Bytes()));
+        }
+        return audio;
+    }
+
+    // Checks that the image holds each track's audio at its INDEX 01 and silence elsewhere.
+    void ExpectImage(const std::vector<CueEntry>& cue, const std::vector<std::vector<std::uint8_t>>& audio,
+                     std::size_t firstAudio = 0) {
+        std::vector<std::uint8_t> image = ReadFile((folder_ / "images-R" / cue.at(0).file).string());
+        std::vector<std::uint8_t> expected(image.size(), 0);
+        for (std::size_t i = 0; i < audio.size(); ++i) {
+            std::size_t offset = static_cast<std::size_t>(cue.at(firstAudio + i).index1) * 2352;
+            ASSERT_LE(offset + audio[i].size(), expected.size()) << i;
+            std::copy(audio[i].begin(), audio[i].end(), expected.begin() + static_cast<std::ptrdiff_t>(offset));
+        }
+        ASSERT_EQ(image.size(), expected.size());
+        EXPECT_TRUE(image == expected) << "the image differs from the audio at the cue sheet's positions";
+    }
+
+    std::string Cue() const { return ReadFileText((folder_ / "images-R" / "disc.cue").string()); }
+    static std::string ReadFileText(const std::string& path) {
+        std::vector<std::uint8_t> bytes = ReadFile(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    bool ImageExists(const std::string& name) const { return std::filesystem::exists(folder_ / "images-R" / name); }
+};
+
+TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteMethod) {
+    const struct {
+        const char* name;
+        std::uint32_t method;
+        long gap; // before tracks 2 and 3
+    } methods[] = {{"disc-at-once", RECORDING_OPTION_DAO, 0}, {"session-at-once", RECORDING_OPTION_SAO, 0},
+                   {"track-at-once", 0, 150}};
+    for (const auto& m : methods) {
+        SCOPED_TRACE(m.name);
+        SetUp();
+        Engine e = Create(Drive('R'));
+        SetMethod(e, m.method);
+        std::vector<std::vector<std::uint8_t>> audio = AddThreeTracks(e);
+        auto events = ComPtr<EngineEvents>::Attach(new EngineEvents);
+        Connection<IRecordingEngineEvents> connection(e.engine.get(), events.get());
+        Burn(e);
+
+        std::vector<CueEntry> cue = ParseCue(Cue());
+        ASSERT_EQ(cue.size(), 3u);
+        EXPECT_EQ(cue[0].index0, 0);
+        EXPECT_EQ(cue[0].index1, 150);
+        const long lengths[] = {300, 390, 300}; // 1.5 s and 0.3 s padded to 4 s; 5.2 s is 390 frames
+        for (int i = 1; i < 3; ++i) {
+            EXPECT_EQ(cue[i].number, i + 1);
+            EXPECT_EQ(cue[i].index0, m.gap ? cue[i - 1].index1 + lengths[i - 1] : -1);
+            EXPECT_EQ(cue[i].index1, cue[i - 1].index1 + lengths[i - 1] + m.gap);
+        }
+        ExpectImage(cue, audio);
+
+        EXPECT_EQ(events->Statuses(), (std::vector<std::string>{"0x00000100", "0x00000001", "0x00000002", "0x00000004",
+                                                                "0x00000008", "0x00000020", "0x00000200", "0x00000080",
+                                                                "0x00000010", "0x00000000"}));
+        EXPECT_EQ(events->Tracks(), (std::vector<std::string>{"start 0", "end 0 0x00000000", "start 1",
+                                                              "end 1 0x00000000", "start 2", "end 2 0x00000000",
+                                                              "media 1"}));
+        EXPECT_GT(events->queries, 3); // asked after every chunk
+        Bstr image;
+        EXPECT_EQ(e.disc->GetImagePath(image.put()), S_OK);
+        EXPECT_NE(image.Utf8().find("disc.cue"), std::string::npos);
+        LONG type = 0;
+        RecordingMediaFlags flags;
+        RecordingMediaCapacity capacity;
+        ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+        EXPECT_TRUE(flags.hasAudioTracks && flags.closed && flags.blocked && !flags.blank);
+        EXPECT_EQ(capacity.trackCount, 3);
+        EXPECT_EQ(capacity.freeFrames, 0u);
+        EXPECT_TRUE(e.Errors().empty());
+    }
+}
+
+TEST_F(RecordingSessionTest, AppendsSessionsToAnOpenDiscAndAnotherProcessSeesThem) {
+    Engine e = Create(Drive('R', "Media=CD-R\n"));
+    std::vector<std::uint8_t> first = Converted(ReadFile(Wav("one.wav", 4.5, 1)));
+    ASSERT_EQ(Add(e, Path("one.wav")), S_OK);
+    Burn(e, 0); // leaves the disc open
+    ASSERT_EQ(e.disc->ClearLayout(), S_OK);
+    std::vector<std::uint8_t> second = Converted(ReadFile(Wav("two.wav", 6, 2)));
+    ASSERT_EQ(Add(e, Path("two.wav")), S_OK);
+    Burn(e, 0);
+
+    std::vector<std::string> remarks;
+    std::vector<CueEntry> cue = ParseCue(Cue(), &remarks);
+    EXPECT_EQ(remarks, (std::vector<std::string>{"REM SESSION 01", "REM SESSION 02"}));
+    ASSERT_EQ(cue.size(), 2u);
+    EXPECT_EQ(cue[1].file, "disc-session2.bin");
+    EXPECT_EQ(cue[1].number, 2);
+    EXPECT_EQ(cue[1].index1, 150);
+    ExpectImage({cue[0]}, {first});
+    std::vector<std::uint8_t> image2 = ReadFile((folder_ / "images-R" / "disc-session2.bin").string());
+    ASSERT_EQ(image2.size(), (150u + 450u) * 2352);
+    EXPECT_TRUE(std::equal(second.begin(), second.end(), image2.begin() + 150 * 2352));
+
+    LONG type = 0;
+    RecordingMediaFlags flags;
+    RecordingMediaCapacity capacity;
+    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+    // 150 + 338 frames, the first lead-out and lead-in, 150 + 450 frames, then the next ones.
+    std::uint32_t used = 150 + 338 + 6750 + 4500 + 150 + 450;
+    EXPECT_EQ(capacity.usedFrames, used);
+    EXPECT_EQ(capacity.freeFrames, 360000u - used - 2250 - 4500);
+
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --child-media";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        << GetLastError();
+    CloseHandle(writeEnd);
+    std::string output;
+    char buffer[256];
+    DWORD got = 0;
+    while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(readEnd);
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+    EXPECT_EQ(output, "type=2 tracks=2 sessions=2 audio=1 closed=0 free=" + std::to_string(capacity.freeFrames));
+}
+
+TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUnchangedDisc) {
+    Engine e = Create(Drive('R'));
+    Wav("long.wav", 30);
+    ASSERT_EQ(Add(e, Path("long.wav")), S_OK);
+    auto events = ComPtr<EngineEvents>::Attach(new EngineEvents);
+    events->cancelAtQuery = 12; // some way into the track
+    {
+        Connection<IRecordingEngineEvents> connection(e.engine.get(), events.get());
+        ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+        EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
+    }
+    // The disc now tells of the interrupted recording: that is a change of the media.
+    EXPECT_EQ(events->Tracks(), (std::vector<std::string>{"start 0", "end 0 0x80041771", "media 1"}));
+    EXPECT_EQ(events->Statuses().back(), "0x00000000");
+    EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), RECORDING_E_NOT_PREPARED);
+    EXPECT_TRUE(ImageExists("disc.bin.partial"));
+    EXPECT_FALSE(ImageExists("disc.bin"));
+    EXPECT_FALSE(ImageExists("disc.cue"));
+    EXPECT_TRUE(e.Errors().empty());
+    LONG type = 0;
+    RecordingMediaFlags flags;
+    RecordingMediaCapacity capacity;
+    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+    EXPECT_TRUE(flags.blank && flags.incomplete);
+    EXPECT_EQ(capacity.freeFrames, 360000u);
+
+    // Abort before the writing starts: the recording ends at once. A test write changes nothing.
+    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+    ASSERT_EQ(e.disc->Abort(), S_OK);
+    EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
+    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+    EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, 0), S_OK);
+    EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), S_OK);
+    EXPECT_FALSE(ImageExists("disc.cue"));
+    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+    EXPECT_TRUE(flags.blank && !flags.closed);
+
+    // A finished recording replaces the incomplete one.
+    Burn(e);
+    EXPECT_FALSE(ImageExists("disc.bin.partial"));
+    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+    EXPECT_TRUE(!flags.incomplete && flags.hasAudioTracks);
+}
+
+TEST_F(RecordingSessionTest, AbortStopsAPacedRecordingFromAnotherThread) {
+    Engine e = Create(Drive('R', "Paced=1\nWriteSpeeds=48\n"));
+    ASSERT_EQ(Add(e, Wav("minute.wav", 60)), S_OK);
+    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+    std::atomic<HRESULT> result{S_FALSE};
+    ComPtr<IRecordingDisc> disc = e.disc;
+    std::thread recorder([&] {
+        ScopedComInit com;
+        result = disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE);
+    });
+    LONG status = 0, track = 0, done = 0, total = 0, overall = 0, overallTotal = 0, buffer = 0;
+    for (int i = 0; i < 1000 && !(status == RECORDING_STATUS_WRITING_TRACKS && done > 0); ++i) {
+        Sleep(10);
+        ASSERT_EQ(e.disc->GetProgress(&status, &track, &done, &total, &overall, &overallTotal, &buffer), S_OK);
+    }
+    EXPECT_EQ(status, static_cast<LONG>(RECORDING_STATUS_WRITING_TRACKS));
+    EXPECT_EQ(track, 0);
+    EXPECT_EQ(buffer, 100);
+    EXPECT_EQ(overallTotal, 150 + 4500);
+    EXPECT_EQ(e.disc->Abort(), S_OK);
+    recorder.join();
+    EXPECT_EQ(result, RECORDING_E_CANCELLED);
+    EXPECT_LT(std::filesystem::file_size(folder_ / "images-R" / "disc.bin.partial"), 4650u * 2352);
+}
+
+TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors) {
+    enum Step { AtPrepare, AtRecord };
+    const struct {
+        const char* name;
+        std::string keys;
+        Step step;
+        HRESULT code;
+        const char* text; // part of the error list's text
+        std::function<void()> before;
+    } cases[] = {
+        {"buffer underrun", "Fault.FailAtPercent=50\n", AtRecord, RECORDING_E_BUFFER_UNDERRUN, "buffer underrun", {}},
+        {"own code", "Fault.FailAtPercent=0\nFault.FailCode=0x80045555\n", AtRecord, RecordingCode(0x80045555), "0x80045555", {}},
+        {"disk full", "Fault.ImageLimitBytes=100000\n", AtRecord, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
+        {"refusal", "Fault.RefusePrepare=1\n", AtPrepare, RECORDING_E_PREPARE_REFUSED, "refused", {}},
+        {"unreadable", "Fault.MediaInfo=1\n", AtPrepare, RECORDING_E_MEDIA_UNREADABLE, "cannot be read", {}},
+        {"not ready", "Ready=0\n", AtPrepare, RECORDING_E_NOT_READY, "not ready", {}},
+        {"no disc", "Media=none\n", AtPrepare, RECORDING_E_NO_MEDIA, "no disc", {}},
+        {"closed disc", "Content=audio\nClosed=1\n", AtPrepare, RECORDING_E_DISC_CLOSED, "closed", {}},
+        {"pressed disc", "Media=CD-ROM\n", AtPrepare, RECORDING_E_DISC_CLOSED, "closed", {}},
+        {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", AtPrepare, RECORDING_E_DISC_FULL, "do not fit", {}},
+        {"folder under a file", "Images=" + Path("plain.txt") + "\\sub\n", AtPrepare, RECORDING_E_IMAGE_FOLDER,
+         "cannot be created", [this] { WriteFile("plain.txt", {'x'}); }},
+        {"file gone", "", AtPrepare, RECORDING_E_FILE_NOT_FOUND, "does not exist",
+         [this] { std::filesystem::remove(folder_ / "audio.wav"); }},
+        {"file damaged", "", AtPrepare, RECORDING_E_BAD_AUDIO_FILE, "damaged",
+         [this] { std::filesystem::resize_file(folder_ / "audio.wav", 200); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        Engine e = Create(Drive('R', c.keys));
+        ASSERT_EQ(Add(e, Wav("audio.wav", 2)), S_OK);
+        if (c.before) c.before();
+        HRESULT prepared = e.disc->Prepare(RECORDING_PREPARE_AUDIO);
+        HRESULT hr = prepared;
+        if (c.step == AtRecord) {
+            ASSERT_EQ(prepared, S_OK) << Hex(prepared);
+            hr = e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE);
+            EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), RECORDING_E_NOT_PREPARED);
+        }
+        EXPECT_EQ(hr, c.code) << Hex(hr);
+        auto errors = e.Errors();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].first, c.code);
+        EXPECT_NE(errors[0].second.find(c.text), std::string::npos) << errors[0].second;
+        EXPECT_FALSE(ImageExists("disc.cue"));
+        if (c.step == AtRecord) {
+            LONG type = 0;
+            RecordingMediaFlags flags;
+            RecordingMediaCapacity capacity;
+            ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+            EXPECT_TRUE(flags.blank && flags.incomplete);
+        }
+    }
+}
+
+TEST_F(RecordingSessionTest, ExclusiveUseKeepsOtherEnginesOff) {
+    Engine first = Create(Drive('R'));
+    Engine second = Create();
+    ASSERT_EQ(Add(second, Wav("a.wav", 1)), S_OK);
+    ComPtr<IRecordingDevice> device = first.Device(0);
+    auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
+    Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
+    ASSERT_EQ(device->BeginExclusiveUse(), S_OK);
+    EXPECT_EQ(device->BeginExclusiveUse(), S_FALSE);
+    EXPECT_EQ(second.disc->Prepare(RECORDING_PREPARE_AUDIO), RECORDING_E_DEVICE_BUSY);
+    BYTE ready = 1;
+    EXPECT_EQ(second.Device(0)->IsReadyForErase(&ready), S_OK);
+    EXPECT_EQ(ready, 0);
+    ASSERT_EQ(device->EndExclusiveUse(), S_OK);
+    EXPECT_EQ(second.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+    EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"exclusive 1", "exclusive 0"}));
+}
+
+} // namespace
