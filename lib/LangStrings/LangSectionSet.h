@@ -35,6 +35,12 @@ public:
     std::string Translate(std::string_view text, bool& changed) const override;
     std::string Translate(std::string_view text) const;
 
+#ifdef _WIN32
+    // The program's own message box for a system message-box style (texts translated, button
+    // captions from the language); the system's box when that fails. Defined with the wedge.
+    int MsgBox(struct HWND__* owner, const char* text, const char* caption, unsigned style) const;
+#endif
+
     std::uint16_t Language() const { return store_->Language(); }
     std::uint32_t CodePage() const { return store_->CodePage(); }
     const std::shared_ptr<const LanguageStore>& Store() const { return store_; }

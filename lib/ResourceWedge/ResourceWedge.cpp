@@ -1,0 +1,309 @@
+#include "lib/ResourceWedge/ResourceWedge.h"
+
+#include "lib/LangStrings/LangSectionSet.h"
+#include "lib/ResourceWedge/RealFunctions.h"
+#include "lib/ResourceWedge/WedgeGate.h"
+#include "lib/ResourceWedge/WedgeImpl.h"
+#include "lib/ResourceWedge/WedgeResources.h"
+#include "string_ext.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace ResourceWedge {
+
+namespace {
+
+constexpr WORD kMenu = 4, kDialog = 5, kStringTable = 6, kAccelerators = 9;
+
+// Calls the system function, or answers its failure value when it can't be found.
+template <class F, class Failure, class... Args>
+auto CallReal(const RealFunction<F>& real, Failure failure, Args... args) -> decltype(failure) {
+    const F function = real.Get();
+    return function ? static_cast<decltype(failure)>(function(args...)) : failure;
+}
+
+std::uint16_t ReadWord(const std::uint8_t* bytes) {
+    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+// Entry index of a string-table block: its code units, or nothing when the block ends first.
+struct StringEntry {
+    const std::uint8_t* units;
+    std::size_t length;
+};
+
+std::optional<StringEntry> FindEntry(const FoundResource& block, unsigned index) {
+    const auto* bytes = static_cast<const std::uint8_t*>(block.data);
+    std::size_t position = 0;
+    for (unsigned i = 0;; ++i) {
+        if (!bytes || position + 2 > block.size) return std::nullopt;
+        const std::size_t length = ReadWord(bytes + position);
+        position += 2;
+        if (position + 2 * length > block.size) return std::nullopt;
+        if (i == index) return StringEntry{bytes + position, length};
+        position += 2 * length;
+    }
+}
+
+std::wstring Units(const StringEntry& entry) {
+    std::wstring text(entry.length, L'\0');
+    if (entry.length) std::memcpy(text.data(), entry.units, 2 * entry.length);
+    return text;
+}
+
+template <class Char>
+FoundResource StringBlock(HINSTANCE instance, UINT id) {
+    if constexpr (sizeof(Char) == 1) {
+        return FindAndLoad(instance, MAKEINTRESOURCEA(kStringTable), MAKEINTRESOURCEA((id >> 4) + 1));
+    } else {
+        return FindAndLoad(instance, MAKEINTRESOURCEW(kStringTable), MAKEINTRESOURCEW((id >> 4) + 1));
+    }
+}
+
+// The byte text of a wide text in codePage, characters it lacks as '?'.
+std::string Narrow(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return {};
+    const bool strict = codePage == CP_UTF7 || codePage == CP_UTF8;
+    const char* fallback = strict ? nullptr : "?";
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, fallback, nullptr);
+    if (needed <= 0) throw std::runtime_error("WideCharToMultiByte() failed");
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), needed, fallback, nullptr);
+    return bytes;
+}
+
+// Copies at most room - 1 characters and the terminator, as the system's function does;
+// a double-byte character that doesn't fit whole is left out.
+int CopyTerminated(const std::string& text, char* buffer, int room, UINT codePage) {
+    std::size_t count = std::min<std::size_t>(text.size(), static_cast<std::size_t>(room - 1));
+    if (count < text.size()) {
+        std::size_t end = 0;
+        while (end < count) {
+            const std::size_t step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[end])) ? 2 : 1;
+            if (end + step > count) break;
+            end += step;
+        }
+        count = end;
+    }
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return static_cast<int>(count);
+}
+
+HACCEL MakeAcceleratorTable(const FoundResource& resource, bool wide) {
+    const auto* bytes = static_cast<const std::uint8_t*>(resource.data);
+    std::vector<ACCEL> entries;
+    for (std::size_t position = 0; bytes && position + 8 <= resource.size; position += 8) {
+        const std::uint8_t flags = bytes[position];
+        entries.push_back(ACCEL{static_cast<BYTE>(flags & ~0x80), ReadWord(bytes + position + 2),
+                                ReadWord(bytes + position + 4)});
+        if (flags & 0x80) break;
+    }
+    if (entries.empty()) return nullptr;
+    const int count = static_cast<int>(entries.size());
+    HACCEL table = wide ? CreateAcceleratorTableW(entries.data(), count)
+                        : CreateAcceleratorTableA(entries.data(), count);
+    if (!table) return nullptr;
+    g_WedgeImpl.SetAcceleratorTable(table);
+    HACCEL current = static_cast<HACCEL>(g_WedgeImpl.AcceleratorTable());
+    if (current != table) DestroyAcceleratorTable(table); // the wedge is gone
+    return current;
+}
+
+// Message boxes of several threads are shown one after the other.
+std::recursive_mutex& BoxLock() {
+    static auto* lock = new std::recursive_mutex;
+    return *lock;
+}
+
+} // namespace
+
+FoundResource FindAndLoad(HMODULE module, LPCSTR type, LPCSTR name) {
+    HRSRC found = ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
+    if (!found) return {};
+    if (auto entry = ResourceCache::Instance().Find(found); entry && entry->hasCopy) {
+        return {entry->copy.data(), entry->copy.size()};
+    }
+    HGLOBAL loaded = CallReal(Real::LoadResource, HGLOBAL{}, module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return {};
+    return {data, SizeofResource(module, found)};
+}
+
+FoundResource FindAndLoad(HMODULE module, LPCWSTR type, LPCWSTR name) {
+    HRSRC found = ResourceWedge::FindResourceExW(module, type, name, g_WedgeImpl.LanguageId());
+    if (!found) return {};
+    if (auto entry = ResourceCache::Instance().Find(found); entry && entry->hasCopy) {
+        return {entry->copy.data(), entry->copy.size()};
+    }
+    HGLOBAL loaded = CallReal(Real::LoadResource, HGLOBAL{}, module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return {};
+    return {data, SizeofResource(module, found)};
+}
+
+std::optional<std::wstring> LoadStringTextW(HINSTANCE instance, UINT id) {
+    const std::optional<StringEntry> entry = FindEntry(StringBlock<wchar_t>(instance, id), id & 15);
+    if (!entry || entry->length == 0) return std::nullopt;
+    return Units(*entry);
+}
+
+std::optional<std::string> LoadStringTextA(HINSTANCE instance, UINT id) {
+    const std::optional<StringEntry> entry = FindEntry(StringBlock<char>(instance, id), id & 15);
+    if (!entry || entry->length == 0) return std::nullopt;
+    return Narrow(Units(*entry), g_WedgeImpl.ConversionCodePage());
+}
+
+int WedgeMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+    std::lock_guard<std::recursive_mutex> guard(BoxLock());
+    if (const std::shared_ptr<LangSectionSet> context = g_WedgeImpl.LookupContext()) {
+        return context->MsgBox(owner, text, caption, style);
+    }
+    return CallReal(Real::MessageBoxExA, 0, owner, text, caption, style, g_WedgeImpl.LanguageId());
+}
+
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
+    if (!WedgeGate::Open()) return CallReal(Real::LoadStringA, 0, instance, id, buffer, bufferMax);
+    try {
+        const std::optional<std::string> text = LoadStringTextA(instance, id);
+        if (!text || !buffer || bufferMax <= 0) return 0;
+        return CopyTerminated(*text, buffer, bufferMax, g_WedgeImpl.ConversionCodePage());
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
+    if (!WedgeGate::Open()) return CallReal(Real::LoadStringW, 0, instance, id, buffer, bufferMax);
+    try {
+        const std::optional<StringEntry> entry = FindEntry(StringBlock<wchar_t>(instance, id), id & 15);
+        if (!entry || entry->length == 0 || !buffer || bufferMax < 0) return 0;
+        if (bufferMax == 0) {
+            // The system's contract: a read-only pointer to the text in the resource.
+            *reinterpret_cast<const void**>(buffer) = entry->units;
+            return static_cast<int>(entry->length);
+        }
+        const std::size_t count = std::min<std::size_t>(entry->length, static_cast<std::size_t>(bufferMax - 1));
+        std::memcpy(buffer, entry->units, 2 * count);
+        buffer[count] = L'\0';
+        return static_cast<int>(count);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
+    if (!WedgeGate::Open()) return CallReal(Real::LoadAcceleratorsA, HACCEL{}, instance, name);
+    return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEA(kAccelerators), name), false);
+}
+
+HACCEL WINAPI LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
+    if (!WedgeGate::Open()) return CallReal(Real::LoadAcceleratorsW, HACCEL{}, instance, name);
+    return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEW(kAccelerators), name), true);
+}
+
+HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
+    if (!WedgeGate::Open()) return CallReal(Real::LoadMenuA, HMENU{}, instance, name);
+    const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEA(kMenu), name);
+    return menu.data ? LoadMenuIndirectA(menu.data) : nullptr;
+}
+
+HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) {
+    if (!WedgeGate::Open()) return CallReal(Real::LoadMenuW, HMENU{}, instance, name);
+    const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEW(kMenu), name);
+    return menu.data ? LoadMenuIndirectW(menu.data) : nullptr;
+}
+
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
+    if (!WedgeGate::Open()) return CallReal(Real::CreateDialogParamA, HWND{}, instance, name, parent, proc, param);
+    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEA(kDialog), name);
+    if (!dialog.data) return nullptr;
+    return CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialog.data), parent, proc, param);
+}
+
+HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param) {
+    if (!WedgeGate::Open()) return CallReal(Real::CreateDialogParamW, HWND{}, instance, name, parent, proc, param);
+    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEW(kDialog), name);
+    if (!dialog.data) return nullptr;
+    return CreateDialogIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialog.data), parent, proc, param);
+}
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
+    if (!WedgeGate::Open()) return CallReal(Real::DialogBoxParamA, INT_PTR{-1}, instance, name, parent, proc, param);
+    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEA(kDialog), name);
+    if (!dialog.data) return -1;
+    return DialogBoxIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialog.data), parent, proc, param);
+}
+
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param) {
+    if (!WedgeGate::Open()) return CallReal(Real::DialogBoxParamW, INT_PTR{-1}, instance, name, parent, proc, param);
+    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEW(kDialog), name);
+    if (!dialog.data) return -1;
+    return DialogBoxIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialog.data), parent, proc, param);
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+    if (!WedgeGate::Open()) return CallReal(Real::MessageBoxA, 0, owner, text, caption, style);
+    return ResourceWedge::MessageBoxExA(owner, text, caption, style, g_WedgeImpl.LanguageId());
+}
+
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
+    if (!WedgeGate::Open()) return CallReal(Real::MessageBoxW, 0, owner, text, caption, style);
+    return ResourceWedge::MessageBoxExW(owner, text, caption, style, g_WedgeImpl.LanguageId());
+}
+
+int WINAPI MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT style, WORD language) {
+    if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) {
+        return CallReal(Real::MessageBoxExA, 0, owner, text, caption, style, language);
+    }
+    return WedgeMessageBox(owner, text, caption, style);
+}
+
+int WINAPI MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style, WORD language) {
+    if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) {
+        return CallReal(Real::MessageBoxExW, 0, owner, text, caption, style, language);
+    }
+    const std::uint32_t codePage = g_WedgeImpl.LanguageCodePage();
+    const std::string narrowText = text ? convert_string(text, codePage) : std::string();
+    const std::string narrowCaption = caption ? convert_string(caption, codePage) : std::string("Error");
+    return WedgeMessageBox(owner, narrowText.c_str(), narrowCaption.c_str(), style);
+}
+
+HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
+    if (!WedgeGate::Open()) return CallReal(Real::FindResourceA, HRSRC{}, module, name, type);
+    return ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
+}
+
+HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    if (!WedgeGate::Open()) return CallReal(Real::FindResourceW, HRSRC{}, module, name, type);
+    return ResourceWedge::FindResourceExW(module, type, name, g_WedgeImpl.LanguageId());
+}
+
+HRSRC WINAPI FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+    HRSRC found = CallReal(Real::FindResourceExA, HRSRC{}, module, type, name, language);
+    if (found && WedgeGate::Open()) ResourceCache::Instance().Examine(module, found, type);
+    return found;
+}
+
+HRSRC WINAPI FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
+    HRSRC found = CallReal(Real::FindResourceExW, HRSRC{}, module, type, name, language);
+    if (found && WedgeGate::Open()) ResourceCache::Instance().Examine(module, found, type);
+    return found;
+}
+
+HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
+    if (resource && WedgeGate::Open()) {
+        if (auto entry = ResourceCache::Instance().Find(resource); entry && entry->hasCopy) {
+            return const_cast<std::uint8_t*>(entry->copy.data());
+        }
+    }
+    return CallReal(Real::LoadResource, HGLOBAL{}, module, resource);
+}
+
+} // namespace ResourceWedge

@@ -1,0 +1,39 @@
+#include "lib/ResourceWedge/WedgeTextTranslator.h"
+
+#include "lib/ResourceWedge/WedgeImpl.h"
+#include "string_ext.h"
+
+#include <windows.h>
+
+bool WedgeTextTranslator::Translate(const std::u16string& text, std::u16string& result) {
+    const std::uint32_t codePage = g_WedgeImpl.LanguageCodePage();
+    const std::wstring wide(text.begin(), text.end());
+    bool changed = false;
+    const std::string translated = g_WedgeImpl.TranslateText(convert_string(wide, codePage), &changed);
+    if (!changed) {
+        // The text as it stands, without a round trip through the code page.
+        result = text;
+        return false;
+    }
+    const std::wstring back = convert_wstring(translated, codePage);
+    result.assign(back.begin(), back.end());
+    return true;
+}
+
+DialogFont WedgeTextTranslator::DefaultGuiFont() {
+    DialogFont font;
+    LOGFONTA logFont{};
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    if (!stock || !GetObjectA(stock, sizeof logFont, &logFont)) return font;
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    const int points = -MulDiv(logFont.lfHeight, 72, dpi);
+    if (points <= 0 || points > 0xFFFF) return font;
+    wchar_t face[LF_FACESIZE] = {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, logFont.lfFaceName, -1, face, LF_FACESIZE);
+    if (length <= 1) return font;
+    font.face.assign(face, face + length - 1);
+    font.pointSize = static_cast<std::uint16_t>(points);
+    return font;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Test support for message boxes: shows a box on a worker thread (the box runs its own
+// modal loop there) and finds its window, so the test thread can read and press it.
+// Also saves a window's picture as a PNG file for a person to look at.
+#include <windows.h>
+
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+
+class BoxThread {
+public:
+    // show runs on the worker thread and answers the box's result.
+    explicit BoxThread(std::function<int()> show);
+    // Ends a box that is still open (its loop gets WM_QUIT) and joins the thread.
+    ~BoxThread();
+    BoxThread(const BoxThread&) = delete;
+    BoxThread& operator=(const BoxThread&) = delete;
+
+    // The visible top-level window of that class on the worker thread, once the box waits
+    // for input; null after timeoutMs.
+    HWND Find(const wchar_t* windowClass = L"MsgBox", DWORD timeoutMs = 10000);
+    // The box's result; kTimedOut when the box did not end within timeoutMs.
+    int Wait(DWORD timeoutMs = 10000);
+    DWORD ThreadId() const { return threadId_; }
+
+    static constexpr int kTimedOut = -12345;
+
+private:
+    std::promise<DWORD> started_;
+    std::future<int> result_;
+    std::thread thread_;
+    DWORD threadId_ = 0;
+};
+
+// Texts of a window and its children, as the box shows them.
+std::string TextOf(HWND window);
+// The window's picture (frame included) as a PNG file; false when it can't be taken.
+bool SaveWindowPng(HWND window, const std::string& path);

@@ -1,0 +1,89 @@
+// The button sets, defaults and accepted answers of the system message-box styles.
+#include "lib/GUI/MsgBoxButtonSet.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int> Ids(const MsgBoxButtonSet& set) {
+    std::vector<int> ids;
+    for (const auto& b : set.Buttons()) ids.push_back(b.id);
+    return ids;
+}
+
+} // namespace
+
+TEST(MsgBoxButtonSet, ButtonsDefaultsAndCloseRulePerStyle) {
+    struct Case {
+        unsigned style;
+        std::vector<int> ids;
+        int defaults[3];
+        bool canClose;
+    };
+    const Case cases[] = {
+        {0, {2}, {2, -999, -999}, true},
+        {1, {1, 2}, {1, 2, -999}, true},
+        {2, {3, 4, 5}, {3, 4, 5}, false},
+        {3, {6, 7, 2}, {6, 7, 2}, true},
+        {4, {6, 7}, {6, 7, -999}, false},
+        {5, {4, 2}, {4, 2, -999}, true},
+    };
+    for (const Case& c : cases) {
+        for (unsigned help : {0u, 0x4000u}) {
+            for (int d = 0; d < 3; ++d) {
+                const unsigned style = c.style | help | (static_cast<unsigned>(d) << 8) | 0x30;
+                SCOPED_TRACE("style " + std::to_string(style));
+                MsgBoxButtonSet set(style);
+                std::vector<int> ids = c.ids;
+                if (help) ids.push_back(9);
+                EXPECT_EQ(Ids(set), ids);
+                EXPECT_EQ(set.DefaultId(), c.defaults[d]);
+                EXPECT_EQ(set.CanClose(), c.canClose);
+            }
+        }
+    }
+    EXPECT_EQ(MsgBoxButtonSet(1 | 0x300).DefaultId(), MsgBoxButtonSet::kNoDefault);
+    EXPECT_STREQ(MsgBoxButtonSet(0).Buttons()[0].key, "MSGBOX_OK");
+    EXPECT_STREQ(MsgBoxButtonSet(0x4000).Buttons()[1].defaultCaption, "&Help");
+}
+
+TEST(MsgBoxButtonSet, AnswersAndUnexpectedButtons) {
+    EXPECT_EQ(MsgBoxButtonSet(0).Result(2), 1); // the OK button carries Cancel's identifier
+    EXPECT_EQ(MsgBoxButtonSet(0).Result(1), 1);
+    EXPECT_EQ(MsgBoxButtonSet(3).Result(2), 2);
+    EXPECT_EQ(MsgBoxButtonSet(5).Result(4), 4);
+    struct Bad {
+        unsigned style;
+        int pressed;
+        const char* text;
+    };
+    const Bad bad[] = {
+        {0, 9, "Expected buttonid = 0. Got buttonid = 9"},
+        {1, -1, "Expected buttonid = 0 or 1. Got buttonid = -1"},
+        {2, 2, "Expected buttonid = 0, 1, or 2. Got buttonid = 2"},
+        {3, 1, "Expected buttonid = 0, 1 or 2. Got buttonid = 1"},
+        {4, 2, "Expected buttonid = 0 or 1. Got buttonid = 2"},
+        {5, 1, "Expected buttonid = 0 or 1. Got buttonid = 1"},
+    };
+    for (const Bad& b : bad) {
+        try {
+            MsgBoxButtonSet(b.style).Result(b.pressed);
+            ADD_FAILURE() << "style " << b.style << " accepted " << b.pressed;
+        } catch (const MsgBoxButtonSet::buttonid_unknown& e) {
+            EXPECT_STREQ(e.Context(), b.text);
+            EXPECT_STREQ(e.Where(), "LangSectionSet::MsgBox(HWND, string, string, UINT)");
+        }
+    }
+    for (unsigned style : {6u, 15u, 0x4006u}) {
+        try {
+            MsgBoxButtonSet set(style);
+            ADD_FAILURE() << "style " << style << " has buttons";
+        } catch (const MsgBoxButtonSet::styleid_unknown& e) {
+            EXPECT_EQ(std::string(e.Context()),
+                      "MsgBox style=" + std::to_string(style & 15) + " does not map to a known set of buttons.");
+        }
+    }
+}

@@ -1,0 +1,340 @@
+// The wedge in a program linked to it: the test's own calls of the system functions reach
+// the replacements. Before the language start-up they pass through; afterwards strings,
+// dialogs, menus and accelerator tables come back in French, translated once.
+#include "lib/LangStrings/LangStrings.h"
+#include "lib/ResourceWedge/WedgeImpl.h"
+#include "tests/GUI/BoxThread.h"
+#include "tests/ResourceWedge/WedgeTestIds.h"
+#include "tests/ResourceWedge/WedgeTestSupport.h"
+#include "tests/common/ChildProcess.h"
+#include "tests/common/ProcessWindows.h"
+#include "tests/common/TestPaths.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using wedgetest::StartFrench;
+using wedgetest::WideText;
+
+namespace {
+
+HINSTANCE Self() { return GetModuleHandleW(nullptr); }
+
+// The system's own LoadResource, for comparing with what the wedge hands out.
+const void* SystemResource(HRSRC resource) {
+    using LoadResourceFunction = HGLOBAL(WINAPI*)(HMODULE, HRSRC);
+    const auto load = reinterpret_cast<LoadResourceFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32"), "LoadResource")));
+    return LockResource(load(nullptr, resource));
+}
+
+} // namespace
+
+// The state before the start-up can be seen only once per process: when an earlier test
+// has started the language, the test runs again in a fresh process of this program.
+TEST(WedgeStartUp, PassesThroughBeforeAndTranslatesAfter) {
+    if (LangStrings::Initialized()) {
+        const std::string self = testsupport::Quoted(testsupport::SelfPath());
+        EXPECT_EQ(testsupport::RunToEnd(self + " --gtest_filter=WedgeStartUp.*", 120000), "0");
+        return;
+    }
+    char text[64] = "";
+    EXPECT_EQ(LoadStringA(Self(), IDS_TITLE, text, sizeof text), 11);
+    EXPECT_STREQ(text, "{IDS_TITLE}");
+    {
+        BoxThread thread([] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OKCANCEL); });
+        HWND box = thread.Find(L"#32770");
+        ASSERT_NE(box, nullptr) << "the system's box";
+        EXPECT_EQ(testsupport::MessageText(box), "{IDS_QUESTION}");
+        testsupport::PressButton(box, IDCANCEL);
+        EXPECT_EQ(thread.Wait(), IDCANCEL);
+    }
+
+    ASSERT_TRUE(StartFrench());
+    EXPECT_EQ(LoadStringA(Self(), IDS_TITLE, text, sizeof text), 7);
+    EXPECT_STREQ(text, "Gravure");
+    BoxThread thread([] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OKCANCEL); });
+    HWND box = thread.Find(L"MsgBox");
+    ASSERT_NE(box, nullptr) << "the program's own box";
+    EXPECT_EQ(WideText(box), L"Gravure");
+    testsupport::PressButton(box, IDCANCEL);
+    EXPECT_EQ(thread.Wait(), IDCANCEL);
+}
+
+TEST(WedgeStrings, LoadStringInBothForms) {
+    ASSERT_TRUE(StartFrench());
+    struct Case {
+        UINT id;
+        int room;
+        const char* narrow;  // in the language's code page
+        const wchar_t* wide;
+        int length;
+    };
+    const Case cases[] = {
+        {IDS_TITLE, 64, "Gravure", L"Gravure", 7},
+        {IDS_PLAIN, 64, "No key here", L"No key here", 11},
+        {IDS_MIXED, 64, "Press &Graver to {IDS_UNKNOWN}", L"Press &Graver to {IDS_UNKNOWN}", 30},
+        {IDS_ACCENT, 64, "pr\xEAt", L"pr\u00eat", 4},
+        // Longer than the buffer: cut and terminated, as the system's function does.
+        {IDS_TITLE, 5, "Grav", L"Grav", 4},
+        {IDS_TITLE, 1, "", L"", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.id) + " in " + std::to_string(c.room));
+        char narrow[64];
+        std::memset(narrow, 'x', sizeof narrow);
+        EXPECT_EQ(LoadStringA(Self(), c.id, narrow, c.room), c.length);
+        EXPECT_STREQ(narrow, c.narrow);
+        wchar_t wide[64];
+        std::fill(std::begin(wide), std::end(wide), L'x');
+        EXPECT_EQ(LoadStringW(Self(), c.id, wide, c.room), c.length);
+        EXPECT_STREQ(wide, c.wide);
+    }
+    // An id without a string writes nothing.
+    char untouched[8] = "keep";
+    EXPECT_EQ(LoadStringA(Self(), 999, untouched, sizeof untouched), 0);
+    EXPECT_STREQ(untouched, "keep");
+    // A buffer size of 0 asks for a pointer to the text itself.
+    const wchar_t* pointer = nullptr;
+    EXPECT_EQ(LoadStringW(Self(), IDS_TITLE, reinterpret_cast<LPWSTR>(&pointer), 0), 7);
+    ASSERT_NE(pointer, nullptr);
+    EXPECT_EQ(std::wstring(pointer, 7), L"Gravure");
+}
+
+namespace {
+
+std::vector<unsigned char> g_creationData;
+
+LRESULT CALLBACK DataProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        const auto* bytes = static_cast<const unsigned char*>(create->lpCreateParams);
+        g_creationData.assign(bytes, bytes ? bytes + 8 : bytes);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterDataProbe() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DataProbeProc;
+    wc.hInstance = Self();
+    wc.lpszClassName = L"DataProbe";
+    RegisterClassW(&wc);
+}
+
+INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+std::wstring FaceOf(HFONT font) {
+    LOGFONTW logFont{};
+    GetObjectW(font, sizeof logFont, &logFont);
+    return logFont.lfFaceName;
+}
+
+struct DialogSeen {
+    std::wstring title;
+    std::vector<std::pair<int, std::wstring>> controls;
+    std::wstring face;
+};
+
+DialogSeen Read(HWND dialog, std::initializer_list<int> ids) {
+    DialogSeen seen{WideText(dialog), {}, FaceOf(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)))};
+    for (int id : ids) seen.controls.emplace_back(id, WideText(GetDlgItem(dialog, id)));
+    return seen;
+}
+
+DialogSeen g_modalSeen;
+
+INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    g_modalSeen = Read(dialog, {1001, IDOK, 1003});
+    EndDialog(dialog, 42);
+    return TRUE;
+}
+
+} // namespace
+
+TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
+    ASSERT_TRUE(StartFrench());
+    RegisterDataProbe();
+    const std::wstring guiFace = FaceOf(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+
+    HWND normal = CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_NORMAL), nullptr, QuietProc, 0);
+    ASSERT_NE(normal, nullptr) << GetLastError();
+    const DialogSeen seen = Read(normal, {1001, 1002, 1003, 1004});
+    DestroyWindow(normal);
+    EXPECT_EQ(seen.title, L"Gravure");
+    const std::vector<std::pair<int, std::wstring>> expected{
+        {1001, L"&Graver"}, {1002, L"Status: pr\u00eat"}, {1003, L"plain"}, {1004, L""}};
+    EXPECT_EQ(seen.controls, expected);
+    EXPECT_EQ(seen.face, guiFace);
+
+    // The extended template, modal and in its wide form; its control's creation data arrives.
+    g_creationData.clear();
+    EXPECT_EQ(DialogBoxParamW(Self(), MAKEINTRESOURCEW(IDD_EXTENDED), nullptr, ModalProc, 0), 42);
+    EXPECT_EQ(g_modalSeen.title, L"Gravure!");
+    const std::vector<std::pair<int, std::wstring>> expectedEx{
+        {1001, L"&Graver"}, {IDOK, L"D'accord"}, {1003, L"pr\u00eatx"}};
+    EXPECT_EQ(g_modalSeen.controls, expectedEx);
+    EXPECT_EQ(g_modalSeen.face, guiFace);
+    const std::vector<unsigned char> data{6, 0, 1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(g_creationData, data);
+
+    // A template without keys or the replaced font is used as it stands.
+    HWND plain = CreateDialogParamW(Self(), MAKEINTRESOURCEW(IDD_PLAIN), nullptr, QuietProc, 0);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(WideText(GetDlgItem(plain, 1001)), L"Nothing to translate");
+    DestroyWindow(plain);
+
+    // A template that doesn't exist gives the failure values without a window.
+    EXPECT_EQ(DialogBoxParamA(Self(), MAKEINTRESOURCEA(999), nullptr, QuietProc, 0), -1);
+    EXPECT_EQ(CreateDialogParamA(Self(), MAKEINTRESOURCEA(999), nullptr, QuietProc, 0), nullptr);
+}
+
+TEST(WedgeDialogs, EachResourceIsTranslatedOnceAndOnlyTheTranslatedKinds) {
+    ASSERT_TRUE(StartFrench());
+    struct Case {
+        const char* name;
+        LPCSTR type;
+        LPCSTR id;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"dialog with keys", RT_DIALOG, MAKEINTRESOURCEA(IDD_NORMAL), true},
+        {"menu with keys", RT_MENU, MAKEINTRESOURCEA(IDM_MAIN), true},
+        {"string block with keys", RT_STRING, MAKEINTRESOURCEA(1), true},
+        {"dialog without keys", RT_DIALOG, MAKEINTRESOURCEA(IDD_PLAIN), false},
+        {"other numeric type", RT_RCDATA, MAKEINTRESOURCEA(IDR_DATA), false},
+        {"type by name", "TEXTFILE", "NAMEDDATA", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HRSRC first = FindResourceA(Self(), c.id, c.type);
+        ASSERT_NE(first, nullptr);
+        const void* firstData = LockResource(LoadResource(Self(), first));
+        HRSRC second = FindResourceExA(Self(), c.type, c.id, g_WedgeImpl.LanguageId());
+        const void* secondData = LockResource(LoadResource(Self(), second));
+        EXPECT_EQ(first, second);
+        EXPECT_EQ(firstData, secondData) << "the same copy both times";
+        EXPECT_EQ(firstData != SystemResource(first), c.copied);
+    }
+}
+
+TEST(WedgeMenus, NestedMenusInBothFormats) {
+    ASSERT_TRUE(StartFrench());
+    // (depth, text) in menu order; separators have no text.
+    const std::vector<std::pair<int, std::wstring>> expected{
+        {0, L"&Fichier"}, {1, L"&Ouvrir"}, {1, L"R\u00e9cents"}, {2, L"Un"}, {1, L""},
+        {1, L"&Quitter"}, {0, L"&Aide"},   {1, L"About"}};
+    std::vector<std::pair<int, std::wstring>> expectedEx = expected;
+    expectedEx.erase(expectedEx.begin() + 4); // the extended menu has no separator
+
+    struct Walker {
+        std::vector<std::pair<int, std::wstring>> items;
+        void Walk(HMENU menu, int depth) {
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[64] = {};
+                GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+                items.emplace_back(depth, text);
+                if (HMENU sub = GetSubMenu(menu, i)) Walk(sub, depth + 1);
+            }
+        }
+    };
+    HMENU normal = LoadMenuA(Self(), MAKEINTRESOURCEA(IDM_MAIN));
+    ASSERT_NE(normal, nullptr);
+    Walker w;
+    w.Walk(normal, 0);
+    EXPECT_EQ(w.items, expected);
+    DestroyMenu(normal);
+
+    HMENU extended = LoadMenuW(Self(), MAKEINTRESOURCEW(IDM_EXTENDED));
+    ASSERT_NE(extended, nullptr);
+    Walker wx;
+    wx.Walk(extended, 0);
+    EXPECT_EQ(wx.items, expectedEx);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    GetMenuItemInfoW(GetSubMenu(extended, 0), 0, TRUE, &info);
+    EXPECT_TRUE(info.fState & MFS_DEFAULT) << "state copied";
+    DestroyMenu(extended);
+
+    EXPECT_EQ(LoadMenuA(Self(), MAKEINTRESOURCEA(999)), nullptr);
+}
+
+TEST(WedgeAccelerators, TranslatedAndOnlyOneTableAlive) {
+    ASSERT_TRUE(StartFrench());
+    HACCEL first = LoadAcceleratorsA(Self(), MAKEINTRESOURCEA(IDA_MAIN));
+    ASSERT_NE(first, nullptr);
+    ACCEL entries[4] = {};
+    ASSERT_EQ(CopyAcceleratorTableA(first, entries, 4), 2);
+    EXPECT_EQ(entries[0].fVirt & ~FNOINVERT, FVIRTKEY | FCONTROL);
+    EXPECT_EQ(entries[0].key, 'O');
+    EXPECT_EQ(entries[0].cmd, 3001);
+    EXPECT_EQ(entries[1].key, VK_F5);
+    EXPECT_EQ(entries[1].cmd, 3002);
+
+    HACCEL second = LoadAcceleratorsW(Self(), MAKEINTRESOURCEW(IDA_MAIN));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(g_WedgeImpl.AcceleratorTable(), second);
+    EXPECT_EQ(CopyAcceleratorTableW(second, nullptr, 0), 2);
+    if (second != first) {
+        EXPECT_EQ(CopyAcceleratorTableA(first, nullptr, 0), 0) << "the first table was destroyed";
+    }
+    EXPECT_EQ(LoadAcceleratorsA(Self(), MAKEINTRESOURCEA(999)), nullptr);
+}
+
+namespace {
+
+LPARAM g_pageParam = 0;
+
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) g_pageParam = reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam;
+    return message == WM_INITDIALOG;
+}
+
+} // namespace
+
+TEST(WedgePropertySheets, PagesAndSheetInTheLanguage) {
+    ASSERT_TRUE(StartFrench());
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    PROPSHEETPAGEA page{};
+    page.dwSize = sizeof page;
+    page.dwFlags = PSP_USETITLE;
+    page.hInstance = Self();
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_PAGE);
+    page.pszTitle = MAKEINTRESOURCEA(IDS_PAGE_TITLE);
+    page.pfnDlgProc = PageProc;
+    page.lParam = 1234;
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS;
+    header.hInstance = Self();
+    header.pszCaption = MAKEINTRESOURCEA(IDS_TITLE);
+    header.nPages = 1;
+    header.ppsp = &page;
+
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(g_pageParam, 1234) << "the page's procedure sees its own parameter";
+    HWND pageWindow = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    EXPECT_EQ(WideText(GetDlgItem(pageWindow, 1001)), L"pr\u00eat");
+    EXPECT_EQ(WideText(GetDlgItem(sheet, IDOK)), L"&D'accord");
+    EXPECT_EQ(WideText(GetDlgItem(sheet, IDCANCEL)), L"&Annuler");
+    wchar_t tab[32] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = tab;
+    item.cchTextMax = 32;
+    SendMessageW(reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMW, 0,
+                 reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(tab, L"Options");
+    EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, IDD_PAGE), 0);
+    EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 0, 0), IDD_PAGE);
+    EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, 999), -1);
+    DestroyWindow(sheet);
+}

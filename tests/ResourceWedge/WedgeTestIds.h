@@ -1,0 +1,21 @@
+#pragma once
+// Identifiers of the resources in WedgeTest.rc.
+#define IDS_TITLE 1
+#define IDS_RECORD 2
+#define IDS_PLAIN 3
+#define IDS_MIXED 4
+#define IDS_ACCENT 5
+#define IDS_QUESTION 17
+#define IDS_PAGE_TITLE 18
+
+#define IDD_NORMAL 101
+#define IDD_EXTENDED 102
+#define IDD_PLAIN 103
+#define IDD_PAGE 104
+
+#define IDM_MAIN 201
+#define IDM_EXTENDED 202
+
+#define IDA_MAIN 301
+
+#define IDR_DATA 401

@@ -1,0 +1,133 @@
+#include "tests/ResourceWedge/WedgeTestSupport.h"
+
+#include "lib/LangStrings/LangStartup.h"
+#include "lib/LangStrings/LangStrings.h"
+#include "tests/common/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace wedgetest {
+
+namespace {
+
+// Keys shared by all three files.
+const char kEnglish[] =
+    "[Shared]\r\n"
+    "IDS_TITLE = Recording\r\n"
+    "IDS_BUTTON_RECORD = &Record\r\n"
+    "IDS_STATUS = ready\r\n"
+    "IDS_QUESTION = Do you want to record the disc now? The tracks of the playlist are written in "
+    "the order shown.\r\n";
+
+const char kFrench[] =
+    "[Shared]\r\n"
+    "IDS_TITLE = Gravure\r\n"
+    "IDS_BUTTON_RECORD = &Graver\r\n"
+    "IDS_STATUS = pr\xEAt\r\n"
+    "IDS_OK = D'accord\r\n"
+    "IDS_PAGE = Options\r\n"
+    "IDS_QUESTION = Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
+    "\xE9" "crites dans l'ordre affich\xE9.\r\n"
+    "IDS_MENU_FILE = &Fichier\r\n"
+    "IDS_MENU_OPEN = &Ouvrir\r\n"
+    "IDS_MENU_RECENT = R\xE9" "cents\r\n"
+    "IDS_MENU_ONE = Un\r\n"
+    "IDS_MENU_EXIT = &Quitter\r\n"
+    "IDS_MENU_HELP = &Aide\r\n"
+    "MSGBOX_OK = &D'accord\r\n"
+    "MSGBOX_CANCEL = &Annuler\r\n"
+    "MSGBOX_ABORT = A&bandonner\r\n"
+    "MSGBOX_RETRY = &R\xE9" "essayer\r\n"
+    "MSGBOX_IGNORE = &Ignorer\r\n"
+    "MSGBOX_YES = &Oui\r\n"
+    "MSGBOX_NO = &Non\r\n"
+    "MSGBOX_HELP = &Aide\r\n"
+    "<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\r\n";
+
+std::string Cp932(const wchar_t* text) {
+    const int needed = WideCharToMultiByte(932, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(needed > 0 ? needed : 1), '\0');
+    WideCharToMultiByte(932, 0, text, -1, bytes.data(), needed, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+std::string Japanese() {
+    return "[Shared]\r\n<CODEPAGE 932>\r\n"
+           "IDS_TITLE = " + Cp932(L"\u66f8\u304d\u8fbc\u307f") + "\r\n" +
+           "IDS_QUESTION = " + Cp932(L"\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f") + "\r\n" +
+           "MSGBOX_YES = " + Cp932(L"\u306f\u3044(&Y)") + "\r\n" +
+           "MSGBOX_NO = " + Cp932(L"\u3044\u3044\u3048(&N)") + "\r\n";
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace
+
+std::string LanguageFolder() {
+    static const std::string folder = [] {
+        const std::string path = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/wedge-languages");
+        CreateDirectoryA(path.c_str(), nullptr);
+        Write(path + "\\FN1033.lng", kEnglish);
+        Write(path + "\\FN1036.lng", kFrench);
+        Write(path + "\\FN1041.lng", Japanese());
+        return path;
+    }();
+    return folder;
+}
+
+bool StartFrench() {
+    static bool started = false;
+    if (started) return true;
+    SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << "language load: " << text; });
+    std::string error;
+    const std::uint16_t language =
+        StartLocalisation(GetModuleHandleW(nullptr), 0x040C, LanguageFolder(), "FN", "lng", "", error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(language, 0x040C);
+    started = error.empty() && language == 0x040C;
+    return started;
+}
+
+std::string ArtifactsFolder() {
+    const std::string path = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/artifacts");
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+}
+
+std::wstring WideText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND box) {
+    struct Found {
+        RECT rect;
+        int id;
+        std::wstring text;
+    };
+    std::vector<Found> found;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (lstrcmpiW(name, L"Button") != 0) continue;
+        Found f{{}, GetDlgCtrlID(child), WideText(child)};
+        GetWindowRect(child, &f.rect);
+        found.push_back(f);
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
+    });
+    std::vector<std::pair<int, std::wstring>> buttons;
+    for (const Found& f : found) buttons.emplace_back(f.id, f.text);
+    return buttons;
+}
+
+} // namespace wedgetest
