@@ -4,7 +4,8 @@
 //
 //   hostsim [options] [-- fennel arguments...]
 //     --fennel <path>     the program to run (default: fennel.exe beside hostsim.exe)
-//     --area <key>        application area below HKEY_CURRENT_USER (default Software\Fennel)
+//     --area <key>        application area below HKEY_CURRENT_USER (default: the one that the
+//                         Fennel.qcf beside the program names)
 //     --track <path>      add a track to a playlist that hostsim writes (repeatable)
 //     --asx               write that playlist as an entry list instead of a plain list
 //     --playlist <file>   where to write it (default: a temporary file, deleted afterwards)
@@ -14,6 +15,7 @@
 // The playlist path, when hostsim wrote one, is appended to the fennel arguments.
 // Exit code: fennel.exe's exit code; 2 for a usage error, 3 when fennel.exe had to be ended.
 #include "common/ChildProcess.h"
+#include "common/ConfiguredArea.h"
 #include "common/ProcessWindows.h"
 #include "common/TestPaths.h"
 #include "common/TestRegistry.h"
@@ -35,7 +37,7 @@ using namespace testsupport;
 
 struct Options {
     std::string fennel = SelfFolder() + "\\fennel.exe";
-    std::string area = "Software\\Fennel";
+    std::string area; // empty: taken from the configuration file beside the program
     std::vector<std::string> tracks;
     bool asx = false;
     std::string playlist;
@@ -101,6 +103,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             }
         } else {
             problem = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    if (o.area.empty()) {
+        const std::size_t slash = o.fennel.find_last_of("\\/");
+        const std::string configuration =
+            (slash == std::string::npos ? std::string() : o.fennel.substr(0, slash + 1)) + "Fennel.qcf";
+        o.area = ConfiguredArea(configuration);
+        if (o.area.empty()) {
+            problem = "no registry area in " + configuration + "; name one with --area";
             return std::nullopt;
         }
     }
