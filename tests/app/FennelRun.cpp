@@ -19,14 +19,6 @@ namespace {
 constexpr DWORD kTimeoutMs = 20000;
 const char kInternational[] = "Control Panel\\International";
 
-std::wstring WideText(HWND window) {
-    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT n = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(n));
-    return text;
-}
-
 std::wstring ClassName(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
@@ -36,32 +28,6 @@ std::wstring ClassName(HWND window) {
 BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
-}
-
-ShownBox ReadBox(HWND box) {
-    ShownBox shown;
-    shown.caption = Utf8(WideText(box));
-    std::vector<HWND> children;
-    EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&children));
-    std::wstring best;
-    bool messageFound = false; // the message control of a system box
-    for (HWND child : children) {
-        if (GetParent(child) != box) continue;
-        const std::wstring cls = ClassName(child);
-        if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-            shown.buttons.push_back(Utf8(WideText(child)));
-        } else if (_wcsicmp(cls.c_str(), L"Static") == 0 || _wcsicmp(cls.c_str(), L"Edit") == 0) {
-            const std::wstring text = WideText(child);
-            if (GetDlgCtrlID(child) == 0xFFFF) {
-                best = text;
-                messageFound = true;
-            } else if (!messageFound && text.size() > best.size()) {
-                best = text;
-            }
-        }
-    }
-    shown.text = Utf8(best);
-    return shown;
 }
 
 // Presses the button, or the box's first button when it has none such.
@@ -108,23 +74,6 @@ std::vector<std::string> ShippedLanguageFiles() {
     return names;
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string Utf8FromAnsi(const std::string& text, UINT codePage) {
-    if (text.empty()) return std::string();
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return Utf8(wide);
-}
-
 Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,
                   const std::vector<int>& answers) {
     Outcome outcome;
@@ -142,7 +91,7 @@ Outcome RunFennel(const std::string& exe, const std::string& arguments, const st
             continue;
         }
         Sleep(50); // let the box finish filling in its controls
-        outcome.boxes.push_back(ReadBox(box));
+        outcome.boxes.push_back(ReadMessageBox(box));
         const std::size_t index = outcome.boxes.size() - 1;
         Answer(box, index < answers.size() ? answers[index] : IDCANCEL);
         while (IsWindow(box) && GetTickCount64() - start < kTimeoutMs) Sleep(20);

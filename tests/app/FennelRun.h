@@ -3,6 +3,8 @@
 // and button captions as UTF-8, so texts of any language compare exactly), answering each
 // with the next of a list of buttons. Also: the registry area of the configuration file
 // beside the tests, and the user's locale set for a scope.
+#include "common/ProcessWindows.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -23,11 +25,7 @@ std::string InstallFennel(const std::string& folder, const std::string& exeName,
 // Every language file beside the tests.
 std::vector<std::string> ShippedLanguageFiles();
 
-struct ShownBox {
-    std::string caption;
-    std::string text;
-    std::vector<std::string> buttons; // in creation order, '&' kept
-};
+using ShownBox = testsupport::MessageBoxTexts;
 
 struct Outcome {
     std::string exit;   // the exit code, or why there is none
@@ -40,10 +38,6 @@ struct Outcome {
 // (the test then sees one box more than it expected).
 Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,
                   const std::vector<int>& answers = {});
-
-std::string Utf8(const std::wstring& text);
-// A Windows-1252 text as UTF-8.
-std::string Utf8FromAnsi(const std::string& text, UINT codePage = 1252);
 
 // HKCU\Control Panel\International\Locale set for the object's life, restored after.
 class UserLocale {
