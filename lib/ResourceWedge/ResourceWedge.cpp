@@ -116,7 +116,10 @@ HACCEL MakeAcceleratorTable(const FoundResource& resource, bool wide) {
     return current;
 }
 
-// Message boxes of several threads are shown one after the other.
+// Message boxes of several threads are shown one after the other. A lock of its own: a box
+// waits for the user, and holding the lookup context's lock meanwhile would stop every other
+// thread's lookups (a thread owning the box's owner window could then never answer the
+// messages the box sends it).
 std::recursive_mutex& BoxLock() {
     static auto* lock = new std::recursive_mutex;
     return *lock;
@@ -161,6 +164,9 @@ std::optional<std::string> LoadStringTextA(HINSTANCE instance, UINT id) {
 }
 
 int WedgeMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+    // After the process-exit code has destroyed the state the box answers -1 (the state has
+    // shown its fatal message).
+    if (!g_WedgeImpl.LockLookupContext().owns_lock()) return -1;
     std::lock_guard<std::recursive_mutex> guard(BoxLock());
     if (const std::shared_ptr<LangSectionSet> context = g_WedgeImpl.LookupContext()) {
         return context->MsgBox(owner, text, caption, style);

@@ -99,7 +99,7 @@ bool CloseItemEnabled(HWND box) {
 } // namespace
 
 TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
-    enum Kind { kPress, kEscape, kPostClose, kSendClose, kSystemClose };
+    enum Kind { kPress, kEscape, kPostClose, kSendClose, kSystemClose, kHelpKey };
     struct Step {
         Kind kind;
         int id;
@@ -119,7 +119,7 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
         {"ok by system close", kOk, {{kSystemClose, 0}}, 2, true},
         {"yes/no ignores escape", kYesNo, {{kEscape, 0}, {kPress, 7}}, 7, false},
         {"yes/no ignores close", kYesNo, {{kPostClose, 0}, {kSendClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
-        {"help leaves the box open", kOkCancelHelp, {{kPress, 9}, {kPress, 1}}, 1, true},
+        {"help leaves the box open", kOkCancelHelp, {{kPress, 9}, {kHelpKey, 0}, {kPress, 1}}, 1, true},
         {"escape is cancel", kOkCancelHelp, {{kEscape, 0}}, 2, true},
     };
     for (const Case& c : cases) {
@@ -139,6 +139,10 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
             case kPostClose: PostMessageW(box, WM_CLOSE, 0, 0); break;
             case kSendClose: SendMessageW(box, WM_CLOSE, 0, 0); break;
             case kSystemClose: SendMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+            case kHelpKey:
+                PostMessageW(box, WM_KEYDOWN, VK_F1, 0);
+                PostMessageW(box, WM_CHAR, 'p', 0);
+                break;
             }
         }
         EXPECT_EQ(thread.Wait(), c.result);

@@ -1,5 +1,5 @@
 // The wedge after the process-exit code has destroyed its state: a thread that still calls
-// it sees the fatal message once, and later calls fail quietly. A child run of this test
+// it sees the fatal message once, and later calls fail quietly (a message box answers -1). A child run of this test
 // program does that; the test answers its message box. Also the test program's main.
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "tests/ResourceWedge/WedgeTestIds.h"
@@ -19,11 +19,13 @@ constexpr DWORD kChildDone = 7;
 
 HANDLE g_wedgeGone = nullptr;
 HANDLE g_callsDone = nullptr;
+int g_boxAnswer = 0;
 
 DWORD WINAPI LateCaller(void*) {
     WaitForSingleObject(g_wedgeGone, INFINITE);
     char text[32];
     for (int i = 0; i < 2; ++i) LoadStringA(GetModuleHandleW(nullptr), IDS_TITLE, text, sizeof text);
+    g_boxAnswer = MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OK);
     SetEvent(g_callsDone);
     return 0;
 }
@@ -36,7 +38,7 @@ struct AfterStaticObjects {
         if (!child) return;
         SetEvent(g_wedgeGone);
         const bool done = WaitForSingleObject(g_callsDone, 60000) == WAIT_OBJECT_0;
-        ExitProcess(done ? kChildDone : 1);
+        ExitProcess(!done ? 1 : g_boxAnswer == -1 ? kChildDone : 8);
     }
 };
 AfterStaticObjects g_afterStaticObjects __attribute__((init_priority(101)));

@@ -213,6 +213,15 @@ TEST(DialogTranslation, ReadingPastSixtyFourKilobytesFails) {
     }
 }
 
+TEST(DialogTranslation, ALanguageTextWithAZeroEndsThere) {
+    // The zero would otherwise end the title early and shift every later field.
+    TableTranslator texts;
+    texts.table[u"TITLE"] = std::u16string(u"Grav") + u'\0' + u"ure";
+    Outcome o = Dialog_(Build(SampleDialog(false, u"{TITLE}", u"{OK}")), texts);
+    ASSERT_EQ(o.answer, TranslateAnswer::translated);
+    EXPECT_EQ(o.copy, Build(SampleDialog(false, u"Grav", u"D'accord")));
+}
+
 TEST(DialogTranslation, MissingArgumentsAndTranslatorFailuresAnswerFailure) {
     TableTranslator texts;
     Bytes copy;
