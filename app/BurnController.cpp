@@ -16,7 +16,20 @@ std::string BurnController::LoadText(UINT id) const {
     return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
+EngineClient* BurnController::EngineAccess() {
+    // No engine client exists in this build.
+    return nullptr;
+}
+
 std::string BurnController::Caption() { return LoadText(IDS_PLUGIN_APP); }
+std::string BurnController::DriveNotReadyText() { return LoadText(IDS_ERROR_DRIVE_NOT_READY); }
+std::string BurnController::NoDiscInDriveText() { return LoadText(IDS_ERROR_NO_DISK_IN_DRIVE); }
+std::string BurnController::ProblemReadingDiscText() { return LoadText(IDS_ERROR_PROBLEM_READING_DISK); }
+std::string BurnController::DiscHasDataTracksText() { return LoadText(IDS_ERROR_DISK_HAS_DATA_TRACKS); }
+std::string BurnController::DiscHasAudioTracksText() { return LoadText(IDS_ERROR_DISK_HAS_AUDIO_TRACKS); }
+std::string BurnController::DiscIsFullText() { return LoadText(IDS_ERROR_DISK_IS_FULL); }
+std::string BurnController::AskEraseRewritableText() { return LoadText(IDS_TEXT_ASK_ERASE_CDRW); }
+std::string BurnController::EraseFailedText() { return LoadText(IDS_ERROR_ERASE_FAILED); }
 
 void BurnController::ShowNoCommandLine() {
     MessageBoxA(nullptr, LoadText(IDS_ERROR_NO_COMMAND_LINE).c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);

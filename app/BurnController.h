@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class BurnController : public PluginBase, public StartChecks {
 public:
@@ -18,9 +19,22 @@ public:
 
     bool Initialise(HINSTANCE instance) override;
 
-    // The program's name for captions (string IDS_PLUGIN_APP).
-    virtual std::string Caption();
-    // The text of a string-table entry (through the localised resources once they are up).
+    // PluginBase
+    const std::vector<std::string>& AllowedExtensions() override { return Settings().AllowedExtensions(); }
+    std::int32_t MaxBurnSpeed() override { return Settings().MaxBurnSpeed(); }
+    EngineClient* EngineAccess() override;
+    // The program's name for captions (IDS_PLUGIN_APP), then the disc check's messages.
+    std::string Caption() override;
+    std::string DriveNotReadyText() override;
+    std::string NoDiscInDriveText() override;
+    std::string ProblemReadingDiscText() override;
+    std::string DiscHasDataTracksText() override;
+    std::string DiscHasAudioTracksText() override;
+    std::string DiscIsFullText() override;
+    std::string AskEraseRewritableText() override;
+    std::string EraseFailedText() override;
+
+    // The text of a string-table entry, in the user's language once localisation is up.
     std::string LoadText(UINT id) const;
 
     // Parses the command-line tail and runs the start checks; true when the process ends now.

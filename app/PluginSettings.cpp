@@ -1,11 +1,36 @@
 #include "app/PluginSettings.h"
 
+#include "lib/Certificate/Certificate.h"
+
 #include <algorithm>
 #include <cctype>
 
-namespace PluginSettings {
+std::string PluginSettings::Text(const char* field) const {
+    std::string text;
+    configuration_.GetFieldAsText(field, text);
+    return text;
+}
 
-std::vector<std::string> ParseAllowedExtensions(const std::string& text) {
+std::int32_t PluginSettings::Number(const char* field) const { return configuration_.GetFieldAsNumber(field); }
+
+void PluginSettings::Load() {
+    std::call_once(loaded_, [this] {
+        allowedExtensions_ = ParseAllowedExtensions(Text(kAllowedFileExtensions));
+        maxBurnSpeed_ = Number(kMaxBurnSpeed);
+    });
+}
+
+const std::vector<std::string>& PluginSettings::AllowedExtensions() {
+    Load();
+    return allowedExtensions_;
+}
+
+std::int32_t PluginSettings::MaxBurnSpeed() {
+    Load();
+    return maxBurnSpeed_;
+}
+
+std::vector<std::string> PluginSettings::ParseAllowedExtensions(const std::string& text) {
     std::string upper = text;
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -20,21 +45,21 @@ std::vector<std::string> ParseAllowedExtensions(const std::string& text) {
     return list;
 }
 
-std::int32_t WriteMethodCode(const std::string& text) {
-    if (text == "TAO") return WriteMethodTao;
-    if (text == "SAO") return WriteMethodSao;
-    return WriteMethodDao;
+std::int32_t PluginSettings::WriteMethodCode(const std::string& text) {
+    if (text == "TAO") return kWriteMethodTao;
+    if (text == "SAO") return kWriteMethodSao;
+    return kWriteMethodDao;
 }
 
-std::int32_t ChooseWriteSpeed(SpeedDevice& device, std::uint32_t limit, int mode) {
+std::int32_t PluginSettings::ChooseWriteSpeed(SpeedDevice& device, std::int32_t limit, int mode) {
     std::vector<std::uint16_t> readSpeeds, writeSpeeds;
     const std::int32_t hr = device.GetSpeeds(kWriteSpeedMediaKind, readSpeeds, writeSpeeds);
     if (hr < 0) return hr;
     if (writeSpeeds.empty()) return 0;
 
     bool found = false;
-    std::uint16_t chosen = 0;
-    for (std::uint16_t speed : writeSpeeds) {
+    std::int32_t chosen = 0;
+    for (const std::int32_t speed : writeSpeeds) {
         if (mode == 1) {
             if (speed <= limit) {
                 chosen = speed;
@@ -48,9 +73,7 @@ std::int32_t ChooseWriteSpeed(SpeedDevice& device, std::uint32_t limit, int mode
     }
     if (!found) chosen = *std::min_element(writeSpeeds.begin(), writeSpeeds.end());
 
-    const std::uint16_t fastest = *std::max_element(writeSpeeds.begin(), writeSpeeds.end());
-    if (chosen > 0 && chosen <= fastest) device.SetWriteSpeed(chosen);
+    const std::int32_t fastest = *std::max_element(writeSpeeds.begin(), writeSpeeds.end());
+    if (chosen > 0 && chosen <= fastest) device.SetWriteSpeed(static_cast<std::uint16_t>(chosen));
     return chosen;
 }
-
-} // namespace PluginSettings

@@ -23,3 +23,5 @@ log "silent burn of a sample playlist (flag S)"
 host --asx --track 'C:\Music\01 Morning.wma' --track 'C:\Music\02 Noon.mp3' --track 'C:\Music\03 Evening.wav' -- /S
 log "burn with the window (the host's usual command line); message boxes answered No"
 host --track 'C:\Music\01 Morning.wma' --answer no
+log "the same burn for a French user (locale 0000040C): every message in French"
+host --locale 0000040C --track 'C:\Music\01 Morning.wma' --answer no

@@ -4,16 +4,20 @@
 //
 //   hostsim [options] [-- fennel arguments...]
 //     --fennel <path>     the program to run (default: fennel.exe beside hostsim.exe)
-//     --area <key>        application area below HKEY_CURRENT_USER (default Software\Fennel)
+//     --area <key>        application area below HKEY_CURRENT_USER (default: the one that the
+//                         Fennel.qcf beside the program names)
 //     --track <path>      add a track to a playlist that hostsim writes (repeatable)
 //     --asx               write that playlist as an entry list instead of a plain list
 //     --playlist <file>   where to write it (default: a temporary file, deleted afterwards)
 //     --answer <button>   how to answer message boxes: ok, cancel, yes, no, retry (default no)
 //     --timeout <s>       give up (and end fennel.exe) after this many seconds (default 120)
 //     --keep              keep the result values of an earlier run instead of clearing them
+//     --locale <hex>      the user's locale for the run, as HKCU\Control Panel\International
+//                         holds it (for example 0000040C for French); restored afterwards
 // The playlist path, when hostsim wrote one, is appended to the fennel arguments.
 // Exit code: fennel.exe's exit code; 2 for a usage error, 3 when fennel.exe had to be ended.
 #include "common/ChildProcess.h"
+#include "common/ConfiguredArea.h"
 #include "common/ProcessWindows.h"
 #include "common/TestPaths.h"
 #include "common/TestRegistry.h"
@@ -35,18 +39,21 @@ using namespace testsupport;
 
 struct Options {
     std::string fennel = SelfFolder() + "\\fennel.exe";
-    std::string area = "Software\\Fennel";
+    std::string area; // empty: taken from the configuration file beside the program
     std::vector<std::string> tracks;
     bool asx = false;
     std::string playlist;
     int answer = IDNO;
     DWORD timeoutMs = 120000;
     bool keep = false;
+    std::string locale;
     std::vector<std::string> fennelArguments;
 };
 
 const std::map<std::string, int> kButtons = {
     {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}, {"retry", IDRETRY}};
+
+const char kInternational[] = "Control Panel\\International";
 
 const char* const kResultValues[] = {"BurnResults", "EngineCheckResult", "MediaTimeAvailable", "MediaType"};
 
@@ -60,7 +67,7 @@ const char* ButtonName(int id) {
 int Usage(const char* problem) {
     std::fprintf(stderr, "hostsim: %s\nusage: hostsim [--fennel exe] [--area key] [--track path]... [--asx] "
                          "[--playlist file] [--answer ok|cancel|yes|no|retry] [--timeout s] [--keep] "
-                         "[-- fennel arguments]\n",
+                         "[--locale hex] [-- fennel arguments]\n",
                  problem);
     return 2;
 }
@@ -80,7 +87,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
         } else if (a == "--keep") {
             o.keep = true;
         } else if (a == "--fennel" || a == "--area" || a == "--track" || a == "--playlist" || a == "--answer" ||
-                   a == "--timeout") {
+                   a == "--timeout" || a == "--locale") {
             const char* value = next();
             if (!value) {
                 problem = a + " needs a value";
@@ -90,6 +97,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             if (a == "--area") o.area = value;
             if (a == "--track") o.tracks.push_back(value);
             if (a == "--playlist") o.playlist = value;
+            if (a == "--locale") o.locale = value;
             if (a == "--timeout") o.timeoutMs = static_cast<DWORD>(std::strtoul(value, nullptr, 10) * 1000);
             if (a == "--answer") {
                 const auto button = kButtons.find(value);
@@ -101,6 +109,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             }
         } else {
             problem = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    if (o.area.empty()) {
+        const std::size_t slash = o.fennel.find_last_of("\\/");
+        const std::string configuration =
+            (slash == std::string::npos ? std::string() : o.fennel.substr(0, slash + 1)) + "Fennel.qcf";
+        o.area = ConfiguredArea(configuration);
+        if (o.area.empty()) {
+            problem = "no registry area in " + configuration + "; name one with --area";
             return std::nullopt;
         }
     }
@@ -169,6 +187,23 @@ int RunHost(const Options& o) {
             if (!path.empty()) DeleteFileA(path.c_str());
         }
     } removeLater{temporaryPlaylist};
+    struct LocaleForTheRun {
+        std::optional<std::string> saved;
+        bool changed = false;
+        ~LocaleForTheRun() {
+            if (!changed) return;
+            if (saved) {
+                WriteString(kInternational, "Locale", *saved);
+            } else {
+                DeleteValue(kInternational, "Locale");
+            }
+        }
+    } locale;
+    if (!o.locale.empty()) {
+        locale.saved = ReadString(kInternational, "Locale");
+        locale.changed = WriteString(kInternational, "Locale", o.locale);
+        std::printf("hostsim: user locale %s\n", o.locale.c_str());
+    }
     if (!o.keep) {
         for (const char* name : kResultValues) DeleteValue(o.area, name);
         DeleteKeyTree(o.area + "\\TrackResults");
@@ -189,10 +224,14 @@ int RunHost(const Options& o) {
             PrintResults(o.area);
             return 3;
         }
-        MessageBoxSeen seen;
-        if (FindMessageBox(fennel.Id()) && AnswerMessageBox(fennel.Id(), o.answer, 0, &seen)) {
-            std::printf("hostsim: message box \"%s\": %s -> %s\n", seen.caption.c_str(), seen.text.c_str(),
-                        ButtonName(o.answer));
+        if (HWND box = FindMessageBox(fennel.Id())) {
+            Sleep(50); // let the box finish filling in its controls
+            const MessageBoxTexts seen = ReadMessageBox(box);
+            AnswerMessageBox(fennel.Id(), o.answer, 0);
+            std::string buttons;
+            for (const std::string& button : seen.buttons) buttons += (buttons.empty() ? "" : " ") + ("[" + button + "]");
+            std::printf("hostsim: message box \"%s\": %s %s -> %s\n", seen.caption.c_str(), seen.text.c_str(),
+                        buttons.c_str(), ButtonName(o.answer));
             std::fflush(stdout);
             Sleep(200); // let the box close before looking again
         }

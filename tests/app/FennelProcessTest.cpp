@@ -1,6 +1,7 @@
 // fennel.exe started as the host starts it, with the results read back from the registry.
-// Message boxes are found and answered by the test; a box that nobody expected leaves the
-// process running until the time-out kills it, and the test fails.
+// Message boxes are found, read and answered by the test; every box must be an expected one.
+// The user's locale is English for these tests.
+#include "FennelRun.h"
 #include "common/ChildProcess.h"
 #include "common/ProcessWindows.h"
 #include "common/TempFolder.h"
@@ -10,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,11 +18,9 @@
 namespace {
 
 using namespace testsupport;
+using namespace fenneltest;
 
-const std::string kArea = "Software\\Fennel"; // the program's registry application area
-constexpr DWORD kTimeoutMs = 20000;
-
-std::string FennelExe() { return SelfFolder() + "\\fennel.exe"; }
+const std::string& kArea = ShippedArea(); // the program's registry application area
 
 struct Box {
     const char* caption;
@@ -31,50 +28,40 @@ struct Box {
     int button;
 };
 
-struct Outcome {
-    std::string exit;   // the exit code, or why there is none
-    std::string output; // standard output and error
-    std::vector<MessageBoxSeen> boxes;
-};
-
 class FennelProcessTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(DeleteKeyTree(kArea)); }
+    void SetUp() override {
+        ASSERT_FALSE(kArea.empty()) << "no registry area in the Fennel.qcf beside the tests";
+        ASSERT_TRUE(english_.Set());
+        ASSERT_TRUE(DeleteKeyTree(kArea));
+    }
     void TearDown() override { DeleteKeyTree(kArea); }
 
-    // Runs fennel.exe with the arguments, answering the expected boxes in order.
+    // Runs fennel.exe with the arguments; the boxes must be the expected ones, in order.
     Outcome Run(const std::string& arguments, const std::vector<Box>& boxes = {},
                 const std::string& exe = FennelExe()) {
-        Outcome outcome;
-        const std::string outputFile = temp_.File("output.txt");
-        ChildProcess child(Quoted(exe) + (arguments.empty() ? "" : " " + arguments), temp_.Path(), outputFile);
-        if (!child.Started()) {
-            outcome.exit = "not started, error " + std::to_string(child.Error());
-            return outcome;
+        std::vector<int> answers;
+        for (const Box& box : boxes) answers.push_back(box.button);
+        Outcome outcome = RunFennel(exe, arguments, temp_.Path(), answers);
+        EXPECT_EQ(boxes.size(), outcome.boxes.size()) << "boxes shown for [" << arguments << "]";
+        for (std::size_t i = 0; i < boxes.size() && i < outcome.boxes.size(); ++i) {
+            EXPECT_EQ(boxes[i].caption, outcome.boxes[i].caption) << arguments;
+            EXPECT_EQ(0u, outcome.boxes[i].text.rfind(boxes[i].text, 0))
+                << "box text [" << outcome.boxes[i].text << "] for [" << arguments << "]";
         }
-        for (const Box& box : boxes) {
-            MessageBoxSeen seen;
-            if (!AnswerMessageBox(child.Id(), box.button, kTimeoutMs, &seen)) {
-                ADD_FAILURE() << "no box " << box.text << " for [" << arguments << "]";
-                break;
-            }
-            EXPECT_EQ(box.caption, seen.caption) << arguments;
-            EXPECT_EQ(0u, seen.text.rfind(box.text, 0)) << "box text [" << seen.text << "] for [" << arguments << "]";
-            outcome.boxes.push_back(seen);
-        }
-        outcome.exit = child.WaitForExit(kTimeoutMs) ? std::to_string(static_cast<long>(child.ExitCode()))
-                                                     : "killed: still running (an unexpected box?)";
-        std::ifstream in(outputFile, std::ios::binary);
-        outcome.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         return outcome;
     }
 
     static std::optional<DWORD> Value(const char* name) { return ReadDword(kArea, name); }
     static std::optional<DWORD> Signed(std::int32_t v) { return static_cast<DWORD>(v); }
 
+    UserLocale english_{"00000409"};
     TempFolder temp_;
     const std::string playlist_ = temp_.Write("list.m3u", "C:\\Music\\one.wma\r\nC:\\Music\\two.wma\r\n");
 };
+
+const char kPluginApp[] = "Fennel CD Burner";
+const char kPartnerApp[] = "Windows Media Player";
 
 TEST_F(FennelProcessTest, RegistrationSwitchesEndAtOnceWithoutInitialisation) {
     const char* switches[] = {"/RegServer", "/UnregServer", "-regserver", "/UNREGSERVER"};
@@ -87,8 +74,10 @@ TEST_F(FennelProcessTest, RegistrationSwitchesEndAtOnceWithoutInitialisation) {
 TEST_F(FennelProcessTest, ADashInTheProgramPathIsSkipped) {
     TempFolder folder; // its name holds dashes
     ASSERT_NE(std::string::npos, folder.Path().find('-'));
-    const std::string copy = folder.File("fennel-copy.exe");
-    ASSERT_TRUE(CopyFileA(FennelExe().c_str(), copy.c_str(), FALSE)) << "GetLastError() = " << GetLastError();
+    std::vector<std::string> files = ShippedLanguageFiles();
+    files.push_back("Fennel.qcf");
+    const std::string copy = InstallFennel(folder.Path(), "fennel-copy.exe", files);
+    ASSERT_FALSE(copy.empty()) << "GetLastError() = " << GetLastError();
     EXPECT_EQ("0", Run("/RegServer", {}, copy).exit);
     EXPECT_FALSE(KeyExists(kArea));
     EXPECT_EQ("0", Run("/C", {}, copy).exit);
@@ -97,7 +86,7 @@ TEST_F(FennelProcessTest, ADashInTheProgramPathIsSkipped) {
 
 TEST_F(FennelProcessTest, ASwitchFollowedByMoreTextRunsTheBurnMode) {
     const Outcome outcome =
-        Run("/RegServer extra", {{"{IDS_PARTNER_APP}", "{IDS_TEXT_NO_ENGINE_FOUND}", IDNO}});
+        Run("/RegServer extra", {{kPartnerApp, "No CD recording software was found", IDNO}});
     EXPECT_EQ("0", outcome.exit);
     EXPECT_NE(std::string::npos, outcome.output.find("Unknown command-line flag '/RegServer'")) << outcome.output;
     EXPECT_EQ(Signed(-3), Value("BurnResults"));
@@ -111,7 +100,7 @@ TEST_F(FennelProcessTest, AnUnusableCommandLineWritesMinusFour) {
     const Case cases[] = {{""}, {"/T /B"}};
     for (const Case& c : cases) {
         ASSERT_TRUE(DeleteKeyTree(kArea));
-        const Outcome outcome = Run(c.arguments, {{"{IDS_PLUGIN_APP}", "{IDS_ERROR_NO_COMMAND_LINE}", IDOK}});
+        const Outcome outcome = Run(c.arguments, {{kPluginApp, "This program records audio CDs", IDOK}});
         EXPECT_EQ("0", outcome.exit) << "[" << c.arguments << "]";
         EXPECT_EQ(Signed(-4), Value("BurnResults")) << "[" << c.arguments << "]";
         EXPECT_EQ(std::nullopt, Value("EngineCheckResult")) << "[" << c.arguments << "]";
@@ -143,7 +132,7 @@ TEST_F(FennelProcessTest, TheServerModeShowsNoWindowAndEndsWhenIdle) {
     ChildProcess child(Quoted(FennelExe()) + " -Embedding", temp_.Path());
     ASSERT_TRUE(child.Started());
     EXPECT_EQ(nullptr, FindProcessWindow(child.Id(), "", "", 1000));
-    ASSERT_TRUE(child.WaitForExit(kTimeoutMs)) << "the idle server did not end";
+    ASSERT_TRUE(child.WaitForExit(20000)) << "the idle server did not end";
     EXPECT_EQ(0u, child.ExitCode());
     EXPECT_EQ(Signed(-3), Value("BurnResults"));
 }
@@ -156,7 +145,7 @@ TEST_F(FennelProcessTest, ASecondBurnWhileTheSentinelIsHeldTouchesOnlyTheStartVa
     ASSERT_TRUE(WriteDword(kArea, "MediaTimeAvailable", 1234));
     ASSERT_TRUE(WriteDword(kArea + "\\TrackResults", "1", static_cast<DWORD>(-8)));
 
-    const Outcome outcome = Run("/S " + Quoted(playlist_), {{"{IDS_PLUGIN_APP}", "{IDS_ERROR_STILLBURNING}", IDOK}});
+    const Outcome outcome = Run("/S " + Quoted(playlist_), {{kPluginApp, "Another CD is being recorded right now.", IDOK}});
     EXPECT_EQ("0", outcome.exit);
     EXPECT_EQ(Signed(-3), Value("BurnResults"));
     EXPECT_EQ(1234u, Value("MediaTimeAvailable"));
@@ -169,7 +158,7 @@ TEST_F(FennelProcessTest, ARefusedSentinelEndsWithAClearMessage) {
     UniqueKernelHandle blocker(CreateMutexA(nullptr, FALSE, "fennel sentinel"));
     ASSERT_TRUE(blocker);
     const Outcome outcome =
-        Run("/S " + Quoted(playlist_), {{"{IDS_PLUGIN_APP}", "Unable to create the single-instance sentinel", IDOK}});
+        Run("/S " + Quoted(playlist_), {{kPluginApp, "Unable to create the single-instance sentinel", IDOK}});
     EXPECT_EQ("1", outcome.exit);
     EXPECT_EQ(Signed(-1), Value("BurnResults"));
 }

@@ -1,13 +1,69 @@
 #include "app/PluginSettings.h"
+#include "lib/Certificate/Certificate.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-using namespace PluginSettings;
+using SpeedDevice = PluginSettings::SpeedDevice;
+constexpr auto ParseAllowedExtensions = PluginSettings::ParseAllowedExtensions;
+constexpr auto WriteMethodCode = PluginSettings::WriteMethodCode;
+constexpr auto ChooseWriteSpeed = PluginSettings::ChooseWriteSpeed;
+constexpr auto kWriteSpeedMediaKind = PluginSettings::kWriteSpeedMediaKind;
+
+// A configuration parsed from plain text that counts the field reads.
+class CountingConfiguration : public Certificate {
+public:
+    explicit CountingConfiguration(const std::string& text) { Parse(text.data(), text.size()); }
+    using Certificate::GetFieldAsText;
+    void GetFieldAsText(const char* name, std::string& out) override {
+        ++reads[name];
+        Certificate::GetFieldAsText(name, out);
+    }
+    std::map<std::string, int> reads;
+};
+
+TEST(PluginSettingsTest, FieldsReadAsTheirTypesWithNeutralValuesWhenAbsent) {
+    CountingConfiguration full("Plugin_RegistryBase = Software\\Test\n"
+                               "Plugin_BurnMethod = TAO\n"
+                               "Plugin_UseDiskWithDataTracks = -1\n"
+                               "Plugin_UseDiskWithAudioTracks = 2\n"
+                               "Plugin_ConfirmCancelBeforeBurnStarted = -1\n"
+                               "Plugin_ConfirmCancelAfterBurnStarted = 1\n"
+                               "Plugin_CloseAppWhenBurnComplete = 0\n"
+                               "Plugin_UpdateExeFilename = Setup.exe\n");
+    PluginSettings settings(full);
+    EXPECT_EQ("Software\\Test", settings.RegistryBase());
+    EXPECT_EQ(1, settings.WriteMethod());
+    EXPECT_TRUE(settings.UseDiskWithDataTracks()); // non-zero is yes
+    EXPECT_TRUE(settings.UseDiskWithAudioTracks());
+    EXPECT_FALSE(settings.ConfirmCancelBeforeBurnStarted()); // only above 0 is yes
+    EXPECT_TRUE(settings.ConfirmCancelAfterBurnStarted());
+    EXPECT_FALSE(settings.CloseAppWhenBurnComplete());
+    EXPECT_EQ("Setup.exe", settings.UpdateExeFilename());
+
+    CountingConfiguration empty("");
+    PluginSettings none(empty);
+    EXPECT_EQ("", none.RegistryBase());
+    EXPECT_EQ(3, none.WriteMethod());
+    EXPECT_EQ(0, none.MaxBurnSpeed());
+    EXPECT_TRUE(none.AllowedExtensions().empty()); // every track is refused
+    EXPECT_FALSE(none.UseDiskWithDataTracks());
+    EXPECT_FALSE(none.ConfirmCancelAfterBurnStarted());
+}
+
+TEST(PluginSettingsTest, ExtensionsAndSpeedLimitAreLoadedTogetherOnce) {
+    CountingConfiguration configuration("AllowedFileExtensions = wav, Mp3\nMaxBurnSpeed = 24\n");
+    PluginSettings settings(configuration);
+    EXPECT_EQ(24, settings.MaxBurnSpeed());
+    EXPECT_EQ((std::vector<std::string>{"WAV", "MP3"}), settings.AllowedExtensions());
+    EXPECT_EQ(24, settings.MaxBurnSpeed());
+    EXPECT_EQ(1, configuration.reads["AllowedFileExtensions"]);
+}
 
 TEST(PluginSettingsTest, AllowedExtensionsAreUpperCaseWithoutEmptyPieces) {
     const struct {
@@ -51,7 +107,7 @@ public:
 TEST(PluginSettingsTest, ChooseWriteSpeed) {
     const struct {
         std::vector<std::uint16_t> speeds;
-        std::uint32_t limit;
+        std::int32_t limit;
         int mode;
         std::int32_t answer;
         std::vector<std::uint16_t> set;
@@ -61,6 +117,7 @@ TEST(PluginSettingsTest, ChooseWriteSpeed) {
         {{48, 24, 16, 8, 4}, 0, 1, 4, {4}},       // none qualifies: the slowest
         {{48, 24, 16, 8, 4}, 10, 2, 16, {16}},    // other modes: slowest not below
         {{48, 24, 16, 8, 4}, 64, 0, 4, {4}},
+        {{48, 24, 16, 8, 4}, -1, 1, 4, {4}},      // a negative limit admits nothing
         {{0}, 8, 1, 0, {}},                        // 0 is never set
         {{}, 8, 1, 0, {}},
     };

@@ -60,6 +60,14 @@ std::vector<HWND> DirectChildren(HWND window) {
     return direct;
 }
 
+std::wstring WideText(HWND window) {
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT n = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
 std::string WithoutAmpersands(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
     return text;
@@ -121,6 +129,38 @@ bool PressButton(HWND window, const std::string& caption) {
         return PressButton(window, GetDlgCtrlID(child));
     }
     return false;
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+MessageBoxTexts ReadMessageBox(HWND box) {
+    MessageBoxTexts texts;
+    texts.caption = Utf8(WideText(box));
+    std::wstring message;
+    bool messageControl = false; // the static control 0xFFFF of a system box
+    for (HWND child : DirectChildren(box)) {
+        const std::string cls = ClassOf(child);
+        if (_stricmp(cls.c_str(), "Button") == 0) {
+            texts.buttons.push_back(Utf8(WideText(child)));
+        } else if (_stricmp(cls.c_str(), "Static") == 0 || _stricmp(cls.c_str(), "Edit") == 0) {
+            const std::wstring text = WideText(child);
+            if (GetDlgCtrlID(child) == 0xFFFF) {
+                message = text;
+                messageControl = true;
+            } else if (!messageControl && text.size() > message.size()) {
+                message = text;
+            }
+        }
+    }
+    texts.text = Utf8(message);
+    return texts;
 }
 
 HWND FindMessageBox(DWORD processId) {

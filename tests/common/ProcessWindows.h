@@ -44,4 +44,16 @@ struct MessageBoxSeen {
 };
 bool AnswerMessageBox(DWORD processId, int buttonId, DWORD timeoutMs, MessageBoxSeen* seen = nullptr);
 
+// A message box's texts read as wide text and given as UTF-8, so that texts of any language
+// compare exactly: caption, message (as MessageText chooses it) and the button captions in
+// creation order, '&' kept.
+struct MessageBoxTexts {
+    std::string caption;
+    std::string text;
+    std::vector<std::string> buttons;
+};
+MessageBoxTexts ReadMessageBox(HWND box);
+// The wide text as UTF-8.
+std::string Utf8(const std::wstring& text);
+
 } // namespace testsupport

@@ -1,0 +1,57 @@
+#pragma once
+// Runs fennel.exe as the host does and records every message box it shows (caption, text
+// and button captions as UTF-8, so texts of any language compare exactly), answering each
+// with the next of a list of buttons. Also: the registry area of the configuration file
+// beside the tests, and the user's locale set for a scope.
+#include "common/ProcessWindows.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fenneltest {
+
+// fennel.exe beside the test program, and the area its Fennel.qcf names.
+std::string FennelExe();
+const std::string& ShippedArea();
+
+// Copies fennel.exe (as exeName) and the named files beside it (the configuration file and
+// language files of the build) into folder. Answers the copy's path, or "" when a copy
+// failed.
+std::string InstallFennel(const std::string& folder, const std::string& exeName,
+                          const std::vector<std::string>& files);
+// Every language file beside the tests.
+std::vector<std::string> ShippedLanguageFiles();
+
+using ShownBox = testsupport::MessageBoxTexts;
+
+struct Outcome {
+    std::string exit;   // the exit code, or why there is none
+    std::string output; // standard output and error
+    std::vector<ShownBox> boxes;
+};
+
+// Starts exe with the arguments in the working folder. Every box is recorded and answered
+// with the next button of answers; a box beyond the list is answered with its first button
+// (the test then sees one box more than it expected).
+Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,
+                  const std::vector<int>& answers = {});
+
+// HKCU\Control Panel\International\Locale set for the object's life, restored after.
+class UserLocale {
+public:
+    explicit UserLocale(const std::string& locale);
+    ~UserLocale();
+    UserLocale(const UserLocale&) = delete;
+    UserLocale& operator=(const UserLocale&) = delete;
+
+    bool Set() const { return set_; }
+
+private:
+    std::optional<std::string> saved_;
+    bool set_ = false;
+};
+
+} // namespace fenneltest
