@@ -110,3 +110,15 @@ function(fennel_windows_output target)
                                              LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   target_link_options(${target} PRIVATE ${FENNEL_WIN_LINK_FLAGS})
 endfunction()
+
+# Adds every direct subfolder of the current source folder that has a CMakeLists.txt,
+# in name order, so that a new component's folder needs no edit of its parent.
+function(fennel_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
