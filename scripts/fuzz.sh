@@ -19,16 +19,28 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for f in "$tree"/fuzzers/*; do [ -x "$f" ] && targets+=("$(basename "$f")"); done
 fi
-status=0
 mkdir -p "$tree/fuzz-artifacts"
-for t in "${targets[@]}"; do
-  work="$tree/corpus/$t"; mkdir -p "$work"
-  seeds=()
+
+# One target's run; its verdict is its exit status, its report goes to <tree>/<target>.log.
+fuzz_one() {
+  local t=$1 work="$tree/corpus/$1" seeds=()
+  mkdir -p "$work"
   [ -d "$FENNEL_ROOT/fuzz/corpus/$t" ] && seeds=("$FENNEL_ROOT/fuzz/corpus/$t")
+  "$tree/fuzzers/$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 -rss_limit_mb=4096 \
+    -artifact_prefix="$tree/fuzz-artifacts/$t-" "$work" "${seeds[@]}" >"$tree/$t.log" 2>&1
+}
+
+# Targets run JOBS at a time (one per core).
+declare -A pids=()
+for t in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$JOBS" ]; do wait -n || true; done
   echo "-- $t (${FUZZ_SECONDS}s)"
-  if "$tree/fuzzers/$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 -rss_limit_mb=4096 \
-       -artifact_prefix="$tree/fuzz-artifacts/$t-" "$work" "${seeds[@]}" >"$tree/$t.log" 2>&1; then
-    grep -E '^(#[0-9]+\s+DONE|Done)' "$tree/$t.log" | tail -1
+  fuzz_one "$t" & pids[$t]=$!
+done
+status=0
+for t in "${targets[@]}"; do
+  if wait "${pids[$t]}"; then
+    echo "$t: $(grep -E '^(#[0-9]+\s+DONE|Done)' "$tree/$t.log" | tail -1)"
   else
     status=1
     echo "FUZZ FAILURE in $t:"; tail -40 "$tree/$t.log"
