@@ -1,11 +1,7 @@
 #pragma once
-// Shared by the wedge tests: the test language files (English, French, Japanese), the
-// language start-up in French, and reading window texts as wide text.
-#include <windows.h>
-
+// Shared by the wedge tests: the test language files (English, French, Japanese) and the
+// language start-up in French.
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace wedgetest {
 
@@ -16,9 +12,5 @@ std::string LanguageFolder();
 bool StartFrench();
 // Windows path of the build tree's artifacts folder (created).
 std::string ArtifactsFolder();
-
-std::wstring WideText(HWND window);
-// The box's buttons (identifier, caption) in reading order.
-std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND box);
 
 } // namespace wedgetest
