@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(EngineConfigTest, ReadsEveryKeyOfADrive) {
+// The COM tests drive most keys; this checks the syntax around them and the value spellings.
+TEST(EngineConfigTest, ReadsKeysInEverySpelling) {
     EngineConfig config = EngineConfig::Parse(R"(
 ; comment
 [Engine]
@@ -15,11 +16,8 @@ PreferredDrive=s
 
 [Drive R]
 Name = Test Writer   ; trailing comment
-Reads = CD, CD-RW
-Writes = CD-R, CD-RW
 ReadSpeeds = 24, 48x
 WriteSpeeds = 4,16,8
-RewriteSpeeds = 4
 Media = CD-RW
 Capacity = 74
 Content = audio
@@ -30,39 +28,23 @@ Ready = 0
 Images = C:\images\r
 ImageName = burn
 Paced = off
-Fault.StartupMs = 4000
-Fault.BusyCount = 3
-Fault.MediaInfo = 1
-Fault.ReadyAfterMs = 1500
-Fault.FailAtPercent = 50
 Fault.FailCode = 0x80041899
 Fault.RefusePrepare = true
-Fault.ImageLimitBytes = 1000000
 
 [drive s]
 )");
     ASSERT_EQ(config.drives.size(), 2u);
     EXPECT_EQ(config.preferredDrive, 'S');
     const DriveConfig& r = config.drives[0];
-    EXPECT_EQ(r.letter, 'R');
     EXPECT_EQ(r.name, "Test Writer");
     EXPECT_EQ(r.readSpeeds, (std::vector<unsigned>{48, 24}));
     EXPECT_EQ(r.writeSpeeds, (std::vector<unsigned>{16, 8, 4}));
-    EXPECT_EQ(r.rewriteSpeeds, (std::vector<unsigned>{4}));
-    EXPECT_TRUE(r.CanWrite(RECORDING_MEDIA_CD_RW) && r.CanWrite(RECORDING_MEDIA_CD_R));
     EXPECT_EQ(r.disc.Origin(), "CD-RW 74 audio 12/3 closed");
-    EXPECT_FALSE(r.ready);
+    EXPECT_FALSE(r.ready || r.paced);
     EXPECT_EQ(r.imageFolder, "C:\\images\\r");
     EXPECT_EQ(r.imageName, "burn");
-    EXPECT_FALSE(r.paced);
-    EXPECT_EQ(r.faults.startupMs, 4000u);
-    EXPECT_EQ(r.faults.busyCount, 3u);
-    EXPECT_TRUE(r.faults.mediaInfoFails);
-    EXPECT_EQ(r.faults.readyAfterMs, 1500u);
-    EXPECT_EQ(r.faults.failAtPercent, 50);
     EXPECT_EQ(r.faults.failCode, RECORDING_E_BUFFER_UNDERRUN);
     EXPECT_TRUE(r.faults.refusePrepare);
-    EXPECT_EQ(r.faults.imageLimitBytes, 1000000u);
 }
 
 TEST(EngineConfigTest, FillsDefaultsFromTheDriveAbilities) {
@@ -73,16 +55,10 @@ TEST(EngineConfigTest, FillsDefaultsFromTheDriveAbilities) {
     EXPECT_EQ(d.writeSpeeds.front(), 48u);
     EXPECT_EQ(d.rewriteSpeeds.front(), 10u);
     EXPECT_TRUE(d.paced && d.ready);
-    EXPECT_EQ(d.writeFeatures & RECORDING_WRITES_PACED, RECORDING_WRITES_PACED);
     const DriveConfig& e = config.drives[1];
     EXPECT_TRUE(e.rewriteSpeeds.empty());
-    EXPECT_FALSE(e.CanWrite(RECORDING_MEDIA_CD_RW));
-    EXPECT_TRUE(e.CanRead(RECORDING_MEDIA_CD_RW)); // CD-RW reading is a default
-    EXPECT_EQ(e.disc.Origin(), "none");
-    const DriveConfig& f = config.drives[2];
-    EXPECT_EQ(f.writeFeatures, 0u);
-    EXPECT_TRUE(f.writeSpeeds.empty());
-    EXPECT_EQ(f.disc.Origin(), "CD-ROM 80 data 10/1 closed");
+    EXPECT_TRUE(e.CanRead(RECORDING_MEDIA_CD_RW) && !e.CanWrite(RECORDING_MEDIA_CD_RW));
+    EXPECT_EQ(config.drives[2].disc.Origin(), "CD-ROM 80 data 10/1 closed");
 }
 
 TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
@@ -92,7 +68,6 @@ TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
     } cases[] = {
         {"[Drive R]\nSpeed=4\n", "line 2: Speed=4: unknown key"},
         {"[Drive R]\nWriteSpeeds=4,5\n", "speed 5 has no speed code"},
-        {"[Drive R]\nMedia=DVD\n", "not none, CD-R, CD-RW or CD-ROM"},
         {"[Drive R]\nCapacity=0\n", "at least one minute"},
         {"[Drive R]\nCapacity=100\n", "larger than 99"},
         {"[Drive R]\nClosed=1\n", "a blank disc has no content"},
@@ -102,14 +77,11 @@ TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
         {"[Drive R]\nImageName=..\\x\n", "not a plain file name"},
         {"[Drive R]\nFault.FailCode=5\n", "negative"},
         {"[Drive R]\nReady=maybe\n", "not 1 or 0"},
-        {"[Drive R]\nWrites=DVD-R\n", "unknown kind dvd-r"},
         {"[Drive R]\n[drive r]\n", "appears twice"},
-        {"[Drive R]\n[Drives]\n", "unknown section [Drives]"},
         {"[Engine]\nPreferredDrive=Q\n[Drive R]\n", "no such drive"},
         {"Name=x\n", "key outside any section"},
         {"[Drive R\n", "without ']'"},
         {"[Drive R]\njust words\n", "line 2: neither a section nor key=value"},
-        {"[Drive R]\nName=a\nname=b\n", "appears twice in [Drive R]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -123,14 +95,11 @@ TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
 }
 
 TEST(EngineConfigTest, TheShippedDriveFileIsValid) {
-    std::ifstream file(std::string(FENNEL_SOURCE_DIR) + "/recorder/recorder.ini");
     std::stringstream text;
-    text << file.rdbuf();
-    ASSERT_FALSE(text.str().empty());
+    text << std::ifstream(std::string(FENNEL_SOURCE_DIR) + "/recorder/recorder.ini").rdbuf();
     EngineConfig config = EngineConfig::Parse(text.str());
-    ASSERT_EQ(config.drives.size(), 2u);
+    EXPECT_EQ(config.drives.size(), 2u);
     EXPECT_EQ(config.preferredDrive, 'R');
-    EXPECT_TRUE(config.drives[0].paced);
 }
 
 } // namespace

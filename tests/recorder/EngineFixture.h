@@ -18,25 +18,21 @@
 #include "support/ComPtr.h"
 #include "tests/recorder/WavBuilder.h"
 
+using Lines = std::vector<std::string>;
+
 inline std::string Hex(long code) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
     return text;
 }
 
-inline std::wstring Wide(const std::string& text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), size);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
+// Test texts and paths are ASCII.
+inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // A BSTR owned for the length of a call.
 class Bstr {
 public:
-    Bstr() = default;
-    explicit Bstr(const std::string& text) : value_(SysAllocString(Wide(text).c_str())) {}
+    explicit Bstr(const std::string& text = "") : value_(text.empty() ? nullptr : SysAllocString(Wide(text).c_str())) {}
     ~Bstr() { SysFreeString(value_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
@@ -47,11 +43,8 @@ public:
         return &value_;
     }
     std::string Utf8() const {
-        if (!value_) return {};
-        int size = WideCharToMultiByte(CP_UTF8, 0, value_, -1, nullptr, 0, nullptr, nullptr);
-        std::string text(static_cast<std::size_t>(size), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, value_, -1, text.data(), size, nullptr, nullptr);
-        text.resize(text.size() - 1);
+        std::string text;
+        for (UINT i = 0; value_ && i < SysStringLen(value_); ++i) text += static_cast<char>(value_[i]);
         return text;
     }
 
@@ -59,19 +52,16 @@ private:
     BSTR value_ = nullptr;
 };
 
-// Shared IUnknown of the test sinks.
+// Shared IUnknown and line log of the test sinks.
 template <class Interface>
 class SinkBase : public Interface {
 public:
     virtual ~SinkBase() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
-            *out = static_cast<Interface*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface)) ? static_cast<Interface*>(this) : nullptr;
+        if (!*out) return E_NOINTERFACE;
+        this->AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -79,95 +69,110 @@ public:
         if (refs == 0) delete this;
         return refs;
     }
-    std::vector<std::string> Lines() const {
+    // The lines that start with prefix (all of them when empty), with the prefix removed.
+    Lines Get(const std::string& prefix = "") const {
         std::lock_guard lock(mutex_);
-        return lines_;
+        Lines out;
+        for (const std::string& line : lines_)
+            if (line.rfind(prefix, 0) == 0) out.push_back(line.substr(prefix.size()));
+        return out;
     }
-    void ClearLines() {
+    void Clear() {
         std::lock_guard lock(mutex_);
         lines_.clear();
     }
 
 protected:
-    void Add(std::string line) {
+    HRESULT Add(std::string line) {
         std::lock_guard lock(mutex_);
         lines_.push_back(std::move(line));
+        return S_OK;
     }
 
 private:
     std::atomic<ULONG> refs_{1};
     mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
+    Lines lines_;
 };
 
+// Status words go to "status ..." lines; tests read them apart with Get("status ").
 class EngineEvents : public SinkBase<IRecordingEngineEvents> {
 public:
-    HRESULT STDMETHODCALLTYPE OnMediaChange(LONG present) override { return Add("media " + std::to_string(present)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnStatusChange(LONG status) override { return Add("status " + Hex(status)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnProgress(LONG, LONG, LONG done, LONG total) override {
-        lastDone = done;
-        lastTotal = total;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnTrackStart(LONG track) override { return Add("start " + std::to_string(track)), S_OK; }
+    HRESULT STDMETHODCALLTYPE OnMediaChange(LONG present) override { return Add("media " + std::to_string(present)); }
+    HRESULT STDMETHODCALLTYPE OnStatusChange(LONG status) override { return Add("status " + Hex(status)); }
+    HRESULT STDMETHODCALLTYPE OnProgress(LONG, LONG, LONG, LONG total) override { return lastTotal = total, S_OK; }
+    HRESULT STDMETHODCALLTYPE OnTrackStart(LONG track) override { return Add("start " + std::to_string(track)); }
     HRESULT STDMETHODCALLTYPE OnTrackEnd(LONG track, LONG result) override {
-        return Add("end " + std::to_string(track) + " " + Hex(result)), S_OK;
+        return Add("end " + std::to_string(track) + " " + Hex(result));
     }
-    HRESULT STDMETHODCALLTYPE OnError(LONG code) override { return Add("error " + Hex(code)), S_OK; }
+    HRESULT STDMETHODCALLTYPE OnError(LONG code) override { return Add("error " + Hex(code)); }
     HRESULT STDMETHODCALLTYPE QueryCancel(BYTE* cancel) override {
         *cancel = ++queries == cancelAtQuery;
         return S_OK;
     }
-    // Status changes, tracks and errors, without the status words.
-    std::vector<std::string> Tracks() const {
-        std::vector<std::string> out;
-        for (const std::string& line : Lines())
+    Lines Events() const {
+        Lines out;
+        for (const std::string& line : Get())
             if (line.rfind("status", 0) != 0) out.push_back(line);
-        return out;
-    }
-    std::vector<std::string> Statuses() const {
-        std::vector<std::string> out;
-        for (const std::string& line : Lines())
-            if (line.rfind("status", 0) == 0) out.push_back(line.substr(7));
         return out;
     }
     std::atomic<int> queries{0};
     int cancelAtQuery = -1;
-    std::atomic<LONG> lastDone{0}, lastTotal{0};
+    std::atomic<LONG> lastTotal{0};
 };
 
 class DeviceEvents : public SinkBase<IRecordingDeviceEvents> {
 public:
-    HRESULT STDMETHODCALLTYPE OnReadyChange(LONG v) override { return Add("ready " + std::to_string(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnExclusiveUseChange(LONG v) override { return Add("exclusive " + std::to_string(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnWriteSpeedChange(LONG v) override { return Add("speed " + Hex(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnEraseProgress(LONG) override { ++eraseProgress; return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnStatus(LONG v) override { return Add("status " + Hex(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnEraseStart(LONG v) override { return Add("erase start " + std::to_string(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnEraseEnd(LONG v) override { return Add("erase end " + Hex(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnMediaChange(LONG v) override { return Add("media " + std::to_string(v)), S_OK; }
-    HRESULT STDMETHODCALLTYPE OnTrackCountChange(LONG v) override { return Add("tracks " + std::to_string(v)), S_OK; }
+    HRESULT STDMETHODCALLTYPE OnReadyChange(LONG v) override { return Add("ready " + std::to_string(v)); }
+    HRESULT STDMETHODCALLTYPE OnExclusiveUseChange(LONG v) override { return Add("exclusive " + std::to_string(v)); }
+    HRESULT STDMETHODCALLTYPE OnWriteSpeedChange(LONG v) override { return Add("speed " + Hex(v)); }
+    HRESULT STDMETHODCALLTYPE OnEraseProgress(LONG) override { return ++eraseProgress, S_OK; }
+    HRESULT STDMETHODCALLTYPE OnStatus(LONG v) override { return Add("status " + Hex(v)); }
+    HRESULT STDMETHODCALLTYPE OnEraseStart(LONG v) override { return Add("erase start " + std::to_string(v)); }
+    HRESULT STDMETHODCALLTYPE OnEraseEnd(LONG v) override { return Add("erase end " + Hex(v)); }
+    HRESULT STDMETHODCALLTYPE OnMediaChange(LONG v) override { return Add("media " + std::to_string(v)); }
+    HRESULT STDMETHODCALLTYPE OnTrackCountChange(LONG v) override { return Add("tracks " + std::to_string(v)); }
     std::atomic<int> eraseProgress{0};
 };
 
-// Connects a sink to an object's connection point for the life of the connection.
-template <class Interface>
-class Connection {
+// A sink of type Sink advised on an object's connection point for the life of the listener.
+template <class Sink, class Interface>
+class Listener {
 public:
-    Connection(IUnknown* source, Interface* sink) {
+    explicit Listener(IUnknown* source) : sink_(ComPtr<Sink>::Attach(new Sink)) {
         ComPtr<IConnectionPointContainer> container;
         EXPECT_EQ(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()), S_OK);
         EXPECT_EQ(container->FindConnectionPoint(__uuidof(Interface), point_.put()), S_OK);
-        EXPECT_EQ(point_->Advise(sink, &cookie_), S_OK);
+        EXPECT_EQ(point_->Advise(sink_.get(), &cookie_), S_OK);
     }
-    ~Connection() {
+    ~Listener() {
         if (point_) point_->Unadvise(cookie_);
     }
+    Sink* operator->() const { return sink_.get(); }
 
 private:
+    ComPtr<Sink> sink_;
     ComPtr<IConnectionPoint> point_;
     DWORD cookie_ = 0;
 };
+using EngineListener = Listener<EngineEvents, IRecordingEngineEvents>;
+using DeviceListener = Listener<DeviceEvents, IRecordingDeviceEvents>;
+
+// What GetMediaInfo answers for a device.
+struct Media {
+    HRESULT hr = E_FAIL;
+    LONG type = -1;
+    RecordingMediaDetails details{};
+    RecordingMediaFlags flags{};
+    RecordingMediaCapacity capacity{};
+};
+
+inline Media MediaOf(IRecordingDevice* device) {
+    Media m;
+    m.flags.version = m.capacity.version = 1;
+    m.hr = device->GetMediaInfo(&m.type, &m.details, &m.flags, &m.capacity);
+    return m;
+}
 
 struct Engine {
     ComPtr<IRecordingEngine> engine;
@@ -178,6 +183,7 @@ struct Engine {
         EXPECT_EQ(engine->GetDevice(index, device.put()), S_OK);
         return device;
     }
+    Media MediaInfo() const { return MediaOf(Device(0).get()); }
     std::vector<std::pair<long, std::string>> Errors() const {
         std::vector<std::pair<long, std::string>> errors;
         LONG count = 0;
@@ -206,12 +212,13 @@ protected:
     }
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+    bool ImageExists(const std::string& name) const { return std::filesystem::exists(folder_ / "images-R" / name); }
 
     void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
         std::ofstream(folder_ / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                              static_cast<std::streamsize>(bytes.size()));
     }
-    static std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    static std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
@@ -222,15 +229,14 @@ protected:
         WriteFile(name, wav.Bytes());
         return Path(name);
     }
-    // A drive section writing unpaced into its own folder below the test's (unless keys name
-    // other Images or pacing).
+    // A drive section writing unpaced into images-<letter> below the test's folder (unless
+    // keys name other Images or pacing).
     std::string Drive(char letter, const std::string& keys = "") const {
         std::string section = std::string("[Drive ") + letter + "]\n";
         if (keys.find("Images=") == std::string::npos) section += "Images=" + Path(std::string("images-") + letter) + "\n";
         if (keys.find("Paced=") == std::string::npos) section += "Paced=0\n";
         return section + keys;
     }
-    std::string ImageFolder(char letter) const { return Path(std::string("images-") + letter); }
 
     // Writes the drive file and names it for the engines created afterwards in this process
     // and its children.
@@ -239,6 +245,10 @@ protected:
         SetEnvironmentVariableW(L"FENNEL_RECORDER_CONFIG", Wide(Path("recorder.ini")).c_str());
     }
 
+    Engine Create(const std::string& config, bool initialize = true) const {
+        UseConfig(config);
+        return Create(initialize);
+    }
     static Engine Create(bool initialize = true) {
         Engine e;
         ComPtr<IUnknown> unknown;
@@ -255,10 +265,6 @@ protected:
         EXPECT_EQ(e.engine->GetDisc(e.disc.put()), initialize ? S_OK : RECORDING_E_NOT_INITIALIZED);
         return e;
     }
-    Engine Create(const std::string& config, bool initialize = true) const {
-        UseConfig(config);
-        return Create(initialize);
-    }
 
     static HRESULT Add(const Engine& e, const std::string& path) {
         Bstr text(path);
@@ -273,26 +279,6 @@ protected:
         ASSERT_EQ(hr, S_OK) << Hex(hr);
         hr = e.disc->CloseDisc(closeOptions);
         ASSERT_EQ(hr, S_OK) << Hex(hr);
-    }
-    static HRESULT MediaInfo(IRecordingDevice* device, LONG& type, RecordingMediaFlags& flags,
-                             RecordingMediaCapacity& capacity) {
-        RecordingMediaDetails details{};
-        flags = {};
-        capacity = {};
-        flags.version = 1;
-        capacity.version = 1;
-        type = -1;
-        return device->GetMediaInfo(&type, &details, &flags, &capacity);
-    }
-    // Sets the write method (and keeps the other parameters) for the next recording.
-    static void SetMethod(const Engine& e, std::uint32_t methodBits) {
-        Bstr id;
-        LONG options = 0, speed = 0, pause = 0, reserved = 0;
-        BYTE value = 0;
-        ASSERT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), S_OK);
-        options &= ~static_cast<LONG>(RECORDING_OPTION_DAO | RECORDING_OPTION_SAO);
-        options |= static_cast<LONG>(methodBits);
-        ASSERT_EQ(e.disc->SetCDCreationParams(id.get(), options, speed, pause, reserved, 1, value), S_OK);
     }
 
     std::filesystem::path folder_;

@@ -30,10 +30,7 @@ int PrintMedia() {
     RecordingMediaCapacity capacity{};
     flags.version = capacity.version = 1;
     if (SUCCEEDED(hr)) hr = device->GetMediaInfo(&type, &details, &flags, &capacity);
-    if (FAILED(hr)) {
-        std::printf("failed 0x%08lX\n", static_cast<unsigned long>(hr));
-        return 1;
-    }
+    if (FAILED(hr)) return std::printf("failed 0x%08lX\n", static_cast<unsigned long>(hr)), 1;
     std::printf("type=%ld tracks=%u sessions=%u audio=%u closed=%u free=%u\n", type, capacity.trackCount,
                 details.sessionCount, flags.hasAudioTracks, flags.closed, capacity.freeFrames);
     return 0;

@@ -6,14 +6,18 @@ namespace {
 
 class RecordingDeviceTest : public EngineFixture {};
 
+template <class Done>
+void WaitFor(Done done, int tries = 400) {
+    for (int i = 0; i < tries && !done(); ++i) Sleep(10);
+}
+
 TEST_F(RecordingDeviceTest, ReportsSpeedMasksAndAnswersBusyAsConfigured) {
     Engine e = Create(Drive('R', "ReadSpeeds=32,1\nWriteSpeeds=24,16,4\nRewriteSpeeds=10,4\nFault.BusyCount=2\n") +
                       Drive('S', "Writes=CD-R\nWriteSpeeds=8\n"));
     LONG read = 0, write = 0, rewrite = 0;
     ComPtr<IRecordingDevice> r = e.Device(0);
-    EXPECT_EQ(r->GetSpeedMasks(&read, &write, &rewrite), RECORDING_E_DEVICE_BUSY);
-    EXPECT_EQ(r->GetSpeedMasks(&read, &write, &rewrite), RECORDING_E_DEVICE_BUSY);
-    ASSERT_EQ(r->GetSpeedMasks(&read, &write, &rewrite), S_OK);
+    for (HRESULT expected : {HRESULT{RECORDING_E_DEVICE_BUSY}, HRESULT{RECORDING_E_DEVICE_BUSY}, S_OK})
+        EXPECT_EQ(r->GetSpeedMasks(&read, &write, &rewrite), expected);
     EXPECT_EQ(static_cast<std::uint32_t>(read), RecordingSpeedMask(32) | RecordingSpeedMask(1));
     EXPECT_EQ(static_cast<std::uint32_t>(write), RecordingSpeedMask(24) | RecordingSpeedMask(16) | RecordingSpeedMask(4));
     EXPECT_EQ(static_cast<std::uint32_t>(rewrite), RecordingSpeedMask(10) | RecordingSpeedMask(4));
@@ -28,42 +32,39 @@ TEST_F(RecordingDeviceTest, DescribesEachKindOfDisc) {
         HRESULT result;
         LONG type;
         std::uint32_t freeFrames;
-        int blank, blocked, audio, data, closed;
+        int blank, blocked, audio, data, closed, tracks;
     } cases[] = {
-        {"Capacity=74\n", S_OK, RECORDING_MEDIA_CD_R, 333000, 1, 0, 0, 0, 0},
-        {"Media=CD-RW\n", S_OK, RECORDING_MEDIA_CD_RW, 360000, 1, 0, 0, 0, 0},
-        {"Media=CD-RW\nContent=audio\nClosed=1\n", S_OK, RECORDING_MEDIA_CD_RW, 0, 0, 1, 1, 0, 1},
-        {"Content=audio\nContentMinutes=30\nContentTracks=8\n", S_OK, RECORDING_MEDIA_CD_R, 360000 - 150 - 135000 - 11250, 0, 0, 1, 0, 0},
-        {"Content=data\n", S_OK, RECORDING_MEDIA_CD_R, 360000 - 150 - 45000 - 11250, 0, 0, 0, 1, 0},
-        {"Media=CD-ROM\nContent=mixed\n", S_OK, RECORDING_MEDIA_CD_ROM, 0, 0, 1, 1, 1, 1},
-        {"Writes=none\n", S_OK, RECORDING_MEDIA_CD_R, 0, 1, 1, 0, 0, 0},
-        {"Media=none\n", RECORDING_E_NO_MEDIA, -1, 0, 0, 0, 0, 0, 0},
-        {"Ready=0\n", RECORDING_E_NOT_READY, -1, 0, 0, 0, 0, 0, 0},
-        {"Fault.MediaInfo=1\n", RECORDING_E_MEDIA_UNREADABLE, -1, 0, 0, 0, 0, 0, 0},
-        {"Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", RECORDING_E_MEDIA_UNREADABLE, -1, 0, 0, 0, 0, 0, 0},
+        {"Capacity=74\n", S_OK, RECORDING_MEDIA_CD_R, 333000, 1, 0, 0, 0, 0, 0},
+        {"Media=CD-RW\n", S_OK, RECORDING_MEDIA_CD_RW, 360000, 1, 0, 0, 0, 0, 0},
+        {"Media=CD-RW\nContent=audio\nClosed=1\n", S_OK, RECORDING_MEDIA_CD_RW, 0, 0, 1, 1, 0, 1, 1},
+        // The pregap and 30 minutes used, then the first lead-out and the next lead-in.
+        {"Content=audio\nContentMinutes=30\nContentTracks=8\n", S_OK, RECORDING_MEDIA_CD_R, 360000 - 150 - 135000 - 11250, 0, 0, 1, 0, 0, 8},
+        {"Content=data\n", S_OK, RECORDING_MEDIA_CD_R, 360000 - 150 - 45000 - 11250, 0, 0, 0, 1, 0, 1},
+        {"Media=CD-ROM\nContent=mixed\n", S_OK, RECORDING_MEDIA_CD_ROM, 0, 0, 1, 1, 1, 1, 2},
+        {"Writes=none\n", S_OK, RECORDING_MEDIA_CD_R, 0, 1, 1, 0, 0, 0, 0},
+        {"Media=CD-RW\nWrites=CD-R\n", S_OK, RECORDING_MEDIA_CD_RW, 0, 1, 1, 0, 0, 0, 0},
+        {"Media=none\n", RECORDING_E_NO_MEDIA, -1, 0, 0, 0, 0, 0, 0, 0},
+        {"Ready=0\n", RECORDING_E_NOT_READY, -1, 0, 0, 0, 0, 0, 0, 0},
+        {"Fault.MediaInfo=1\n", RECORDING_E_MEDIA_UNREADABLE, -1, 0, 0, 0, 0, 0, 0, 0},
+        {"Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", RECORDING_E_MEDIA_UNREADABLE, -1, 0, 0, 0, 0, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
         Engine e = Create(Drive('R', c.keys));
         ComPtr<IRecordingDevice> device = e.Device(0);
-        LONG type = -1;
-        RecordingMediaFlags flags;
-        RecordingMediaCapacity capacity;
-        HRESULT hr = MediaInfo(device.get(), type, flags, capacity);
-        ASSERT_EQ(hr, c.result) << Hex(hr);
+        Media m = MediaOf(device.get());
+        ASSERT_EQ(m.hr, c.result) << Hex(m.hr);
         BYTE present = 9, ready = 9;
         EXPECT_EQ(device->IsMediaPresent(&present), S_OK);
         EXPECT_EQ(device->IsReady(&ready), S_OK);
         EXPECT_EQ(present, c.result != RECORDING_E_NO_MEDIA);
         EXPECT_EQ(ready, c.result != RECORDING_E_NOT_READY);
-        if (hr != S_OK) continue;
-        EXPECT_EQ(type, c.type);
-        EXPECT_EQ(capacity.freeFrames, c.freeFrames);
-        EXPECT_EQ(flags.blank, c.blank);
-        EXPECT_EQ(flags.blocked, c.blocked);
-        EXPECT_EQ(flags.hasAudioTracks, c.audio);
-        EXPECT_EQ(flags.hasDataTracks, c.data);
-        EXPECT_EQ(flags.closed, c.closed);
+        if (m.hr != S_OK) continue;
+        EXPECT_EQ(m.type, c.type);
+        EXPECT_EQ(m.capacity.freeFrames, c.freeFrames);
+        EXPECT_EQ(m.capacity.trackCount, c.tracks);
+        EXPECT_EQ((std::vector<int>{m.flags.blank, m.flags.blocked, m.flags.hasAudioTracks, m.flags.hasDataTracks, m.flags.closed}),
+                  (std::vector<int>{c.blank, c.blocked, c.audio, c.data, c.closed}));
     }
     Engine e = Create(Drive('R'));
     RecordingMediaFlags oldFlags{};
@@ -76,22 +77,16 @@ TEST_F(RecordingDeviceTest, DescribesEachKindOfDisc) {
 
 TEST_F(RecordingDeviceTest, AnswersStartingUntilTheDrivesAreUp) {
     Engine e = Create(Drive('R', "Fault.StartupMs=400\n"));
-    LONG count = -1;
-    BYTE started = 9;
+    LONG count = -1, options, speed, pause, reserved;
+    BYTE started = 9, value;
     ComPtr<IRecordingDevice> device;
+    Bstr id;
     EXPECT_EQ(e.engine->GetDevice(0, device.put()), RECORDING_E_STARTING);
-    EXPECT_EQ(e.engine->GetDeviceCount(&count), RECORDING_E_STARTING);
+    EXPECT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), RECORDING_E_STARTING);
     EXPECT_EQ(e.engine->IsStarted(&started), S_OK);
     EXPECT_EQ(started, 0);
-    Bstr id;
-    LONG options, speed, pause, reserved;
-    BYTE value;
-    EXPECT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), RECORDING_E_STARTING);
     HRESULT hr = RECORDING_E_STARTING;
-    for (int i = 0; i < 200 && hr == RECORDING_E_STARTING; ++i) {
-        Sleep(25);
-        hr = e.engine->GetDeviceCount(&count);
-    }
+    WaitFor([&] { return (hr = e.engine->GetDeviceCount(&count)) != RECORDING_E_STARTING; }, 500);
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(count, 1);
 }
@@ -101,16 +96,11 @@ TEST_F(RecordingDeviceTest, BecomesReadyWhenTheConfiguredDelayIsOver) {
     BYTE ready = 9;
     EXPECT_EQ(e.Device(0)->IsReady(&ready), S_OK);
     EXPECT_EQ(ready, 0);
-    LONG type = 0;
-    RecordingMediaFlags flags;
-    RecordingMediaCapacity capacity;
-    EXPECT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), RECORDING_E_NOT_READY);
-
+    EXPECT_EQ(e.MediaInfo().hr, RECORDING_E_NOT_READY);
     ComPtr<IRecordingDevice> device = e.Device(1);
-    auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
-    Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
-    for (int i = 0; i < 400 && sink->Lines().empty(); ++i) Sleep(10); // the engine's monitor tells
-    EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"ready 1"}));
+    DeviceListener events(device.get());
+    WaitFor([&] { return !events->Get().empty(); }); // the engine's monitor tells
+    EXPECT_EQ(events->Get(), Lines{"ready 1"});
     EXPECT_EQ(device->IsReady(&ready), S_OK);
     EXPECT_EQ(ready, 1);
 }
@@ -120,40 +110,31 @@ TEST_F(RecordingDeviceTest, ErasesARewritableDiscAndItsImage) {
     ASSERT_EQ(Add(e, Wav("a.wav", 1)), S_OK);
     Burn(e);
     ComPtr<IRecordingDevice> device = e.Device(0);
-    auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
-    Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
+    DeviceListener events(device.get());
     BYTE erasable = 0, ready = 0;
     EXPECT_EQ(device->CanEraseMedia(&erasable), S_OK);
     EXPECT_EQ(device->IsReadyForErase(&ready), S_OK);
     EXPECT_TRUE(erasable && ready);
-
     ASSERT_EQ(device->Erase(0), S_OK);
-    EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"erase start 0", "erase end 0x00000000", "status 0x00000000",
-                                                       "media 1", "tracks 0"}));
-    EXPECT_GT(sink->eraseProgress, 0);
-    LONG type = 0;
-    RecordingMediaFlags flags;
-    RecordingMediaCapacity capacity;
-    ASSERT_EQ(MediaInfo(device.get(), type, flags, capacity), S_OK);
-    EXPECT_TRUE(flags.blank && !flags.closed);
-    EXPECT_EQ(capacity.freeFrames, 360000u);
-    EXPECT_FALSE(std::filesystem::exists(folder_ / "images-R" / "disc.bin"));
-    EXPECT_FALSE(std::filesystem::exists(folder_ / "images-R" / "disc.cue"));
+    EXPECT_EQ(events->Get(), (Lines{"erase start 0", "erase end 0x00000000", "status 0x00000000", "media 1", "tracks 0"}));
+    EXPECT_GT(events->eraseProgress, 0);
+    Media m = MediaOf(device.get());
+    ASSERT_EQ(m.hr, S_OK);
+    EXPECT_TRUE(m.flags.blank && !m.flags.closed);
+    EXPECT_EQ(m.capacity.freeFrames, 360000u);
+    EXPECT_FALSE(ImageExists("disc.bin") || ImageExists("disc.cue"));
 
     // In the background, followed through the erase progress.
-    sink->ClearLines();
+    events->Clear();
     ASSERT_EQ(device->Erase(RECORDING_ERASE_FULL | RECORDING_ERASE_ASYNC), S_OK);
     BYTE done = 0;
     LONG doneCount = 0, total = 0;
-    for (int i = 0; i < 1000 && !done; ++i) {
-        Sleep(5);
-        ASSERT_EQ(device->GetEraseProgress(&done, &doneCount, &total), S_OK);
-    }
+    WaitFor([&] { return device->GetEraseProgress(&done, &doneCount, &total) != S_OK || done; }, 1000);
     EXPECT_TRUE(done);
     EXPECT_EQ(total, 360000);
     EXPECT_EQ(doneCount, total);
-    for (int i = 0; i < 200 && sink->Lines().size() < 3; ++i) Sleep(5); // the end events follow the progress
-    EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"erase start 3", "erase end 0x00000000", "status 0x00000000"}));
+    WaitFor([&] { return events->Get().size() >= 3; }); // the end events follow the progress
+    EXPECT_EQ(events->Get(), (Lines{"erase start 3", "erase end 0x00000000", "status 0x00000000"}));
 }
 
 TEST_F(RecordingDeviceTest, RefusesToEraseWhatCannotBeErased) {
@@ -171,46 +152,43 @@ TEST_F(RecordingDeviceTest, RefusesToEraseWhatCannotBeErased) {
         SCOPED_TRACE(c.keys);
         Engine e = Create(Drive('R', c.keys));
         ComPtr<IRecordingDevice> device = e.Device(0);
-        auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
-        Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
+        DeviceListener events(device.get());
         BYTE erasable = 9;
         EXPECT_EQ(device->CanEraseMedia(&erasable), S_OK);
         EXPECT_EQ(erasable, c.erasable);
         EXPECT_EQ(device->Erase(0), c.result);
         EXPECT_EQ(device->Erase(RECORDING_ERASE_ASYNC), c.result);
-        EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"erase start 0", "erase end " + Hex(c.result),
-                                                           "status " + Hex(c.result)}));
+        EXPECT_EQ(events->Get(), (Lines{"erase start 0", "erase end " + Hex(c.result), "status " + Hex(c.result)}));
     }
 }
 
 TEST_F(RecordingDeviceTest, ReportsChangesOfTheDriveFileAsEvents) {
     Engine e = Create(Drive('R', "Media=CD-R\n"));
     ComPtr<IRecordingDevice> device = e.Device(0);
-    auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
-    auto engineSink = ComPtr<EngineEvents>::Attach(new EngineEvents);
-    Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
-    Connection<IRecordingEngineEvents> engineConnection(e.engine.get(), engineSink.get());
+    DeviceListener events(device.get());
+    EngineListener engineEvents(e.engine.get());
+    const std::string audio = "Media=CD-RW\nContent=audio\nContentTracks=3\n";
     const struct {
-        const char* keys;
-        std::vector<std::string> events;
+        std::string keys;
+        Lines events;
     } steps[] = {
         {"Media=none\n", {"media 0"}},
-        {"Media=CD-RW\nContent=audio\nContentTracks=3\n", {"media 1", "tracks 3"}},
-        {"Media=CD-RW\nContent=audio\nContentTracks=3\nReady=0\n", {"ready 0"}},
-        {"Media=CD-RW\nContent=audio\nContentTracks=3\nReady=0\n", {}},
+        {audio, {"media 1", "tracks 3"}},
+        {audio + "Ready=0\n", {"ready 0"}},
+        {audio + "Ready=0\n", {}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.keys);
-        sink->ClearLines();
+        events->Clear();
         UseConfig(Drive('R', step.keys));
         ASSERT_EQ(e.engine->RefreshDevices(), S_OK);
         // The engine's monitor may have seen the change first and be reporting it.
-        for (int i = 0; i < 100 && sink->Lines().size() < step.events.size(); ++i) Sleep(10);
-        EXPECT_EQ(sink->Lines(), step.events);
+        WaitFor([&] { return events->Get().size() >= step.events.size(); }, 100);
+        EXPECT_EQ(events->Get(), step.events);
     }
-    EXPECT_EQ(engineSink->Lines(), (std::vector<std::string>{"media 0", "media 1"}));
+    EXPECT_EQ(engineEvents->Get(), (Lines{"media 0", "media 1"}));
     Sleep(600); // a monitor pass sees nothing new
-    EXPECT_EQ(sink->Lines(), std::vector<std::string>{});
+    EXPECT_EQ(events->Get(), Lines{});
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "recorder/MemorySource.h"
+#include "recorder/RedBook.h"
 #include "recorder/WavReader.h"
 #include "tests/recorder/EngineFixture.h"
 
@@ -18,28 +19,20 @@ struct CueEntry {
     long index1 = -1;
 };
 
-std::vector<CueEntry> ParseCue(const std::string& text, std::vector<std::string>* remarks = nullptr) {
+// The tracks of a cue sheet; REM lines go to remarks.
+std::vector<CueEntry> ParseCue(const std::string& text, Lines* remarks = nullptr) {
     std::vector<CueEntry> entries;
     std::istringstream in(text);
     std::string line, file;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream words(line);
-        std::string word;
-        words >> word;
-        if (word == "FILE") {
-            file = line.substr(line.find('"') + 1);
-            file.resize(file.find('"'));
-        } else if (word == "TRACK") {
-            entries.push_back({file, std::stoi(line.substr(line.find("TRACK") + 6, 2))});
-        } else if (word == "INDEX") {
-            std::string number, msf;
-            words >> number >> msf;
-            long frames = (std::stol(msf.substr(0, 2)) * 60 + std::stol(msf.substr(3, 2))) * 75 + std::stol(msf.substr(6, 2));
-            (number == "00" ? entries.back().index0 : entries.back().index1) = frames;
-        } else if (word == "REM" && remarks) {
-            remarks->push_back(line);
-        }
+        std::string word, number, msf;
+        words >> word >> number >> msf;
+        if (word == "FILE") file = line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
+        if (word == "TRACK") entries.push_back({file, std::stoi(number)});
+        if (word == "INDEX") (number == "00" ? entries.back().index0 : entries.back().index1) = static_cast<long>(RedBook::ParseMsf(msf).value());
+        if (word == "REM" && remarks) remarks->push_back(line);
     }
     return entries;
 }
@@ -54,19 +47,19 @@ std::vector<std::uint8_t> Converted(const std::vector<std::uint8_t>& wav) {
 
 class RecordingSessionTest : public EngineFixture {
 protected:
-    // Three files of different layouts and lengths, shorter and longer than four seconds.
+    // Three files of different layouts and lengths: 1.5 s 16-bit stereo, 5.2 s 8-bit mono,
+    // 0.3 s 24-bit stereo.
     std::vector<std::vector<std::uint8_t>> AddThreeTracks(const Engine& e) {
         WavBuilder a, b, c;
-        a.samples = WavBuilder::Pattern(66150, 1); // 1.5 s, 16-bit stereo
+        a.samples = WavBuilder::Pattern(66150, 1);
         b.channels = 1;
         b.bitsPerSample = 8;
-        for (int i = 0; i < 229320; ++i) b.samples.push_back(static_cast<std::uint8_t>(i * 3 + 1)); // 5.2 s
+        b.samples = WavBuilder::Pattern(229320 / 4, 2);
         c.bitsPerSample = 24;
-        for (int i = 0; i < 13230 * 6; ++i) c.samples.push_back(static_cast<std::uint8_t>(i * 5 + 2)); // 0.3 s
+        c.samples = WavBuilder::Pattern(13230 * 6 / 4, 3);
         std::vector<std::vector<std::uint8_t>> audio;
-        int n = 0;
         for (WavBuilder* wav : {&a, &b, &c}) {
-            std::string name = "track" + std::to_string(++n) + ".wav";
+            std::string name = "track" + std::to_string(audio.size()) + ".wav";
             WriteFile(name, wav->Bytes());
             EXPECT_EQ(Add(e, Path(name)), S_OK);
             audio.push_back(Converted(wav->Bytes()));
@@ -75,25 +68,52 @@ protected:
     }
 
     // Checks that the image holds each track's audio at its INDEX 01 and silence elsewhere.
-    void ExpectImage(const std::vector<CueEntry>& cue, const std::vector<std::vector<std::uint8_t>>& audio,
-                     std::size_t firstAudio = 0) {
-        std::vector<std::uint8_t> image = ReadFile((folder_ / "images-R" / cue.at(0).file).string());
+    void ExpectImage(const std::vector<CueEntry>& cue, const std::vector<std::vector<std::uint8_t>>& audio) {
+        std::vector<std::uint8_t> image = ReadFile(folder_ / "images-R" / cue.at(0).file);
         std::vector<std::uint8_t> expected(image.size(), 0);
         for (std::size_t i = 0; i < audio.size(); ++i) {
-            std::size_t offset = static_cast<std::size_t>(cue.at(firstAudio + i).index1) * 2352;
+            std::size_t offset = static_cast<std::size_t>(cue.at(i).index1) * 2352;
             ASSERT_LE(offset + audio[i].size(), expected.size()) << i;
             std::copy(audio[i].begin(), audio[i].end(), expected.begin() + static_cast<std::ptrdiff_t>(offset));
         }
-        ASSERT_EQ(image.size(), expected.size());
         EXPECT_TRUE(image == expected) << "the image differs from the audio at the cue sheet's positions";
     }
 
-    std::string Cue() const { return ReadFileText((folder_ / "images-R" / "disc.cue").string()); }
-    static std::string ReadFileText(const std::string& path) {
-        std::vector<std::uint8_t> bytes = ReadFile(path);
+    std::string Cue() const {
+        std::vector<std::uint8_t> bytes = ReadFile(folder_ / "images-R" / "disc.cue");
         return std::string(bytes.begin(), bytes.end());
     }
-    bool ImageExists(const std::string& name) const { return std::filesystem::exists(folder_ / "images-R" / name); }
+
+    // Runs this program again as a second process and answers what it prints of drive 0.
+    static std::string SecondProcessSees() {
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring command = L"\"" + std::wstring(exe) + L"\" --child-media";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = writeEnd;
+        PROCESS_INFORMATION process{};
+        BOOL started = CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+        EXPECT_TRUE(started) << GetLastError();
+        CloseHandle(writeEnd);
+        std::string output;
+        char buffer[256];
+        DWORD got = 0;
+        while (started && ::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
+        CloseHandle(readEnd);
+        if (started) {
+            WaitForSingleObject(process.hProcess, 30000);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+        return output;
+    }
 };
 
 TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteMethod) {
@@ -107,10 +127,14 @@ TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteM
         SCOPED_TRACE(m.name);
         SetUp();
         Engine e = Create(Drive('R'));
-        SetMethod(e, m.method);
+        Bstr id;
+        LONG options = 0, speed = 0, pause = 0, reserved = 0;
+        BYTE value = 0;
+        ASSERT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), S_OK);
+        options = (options & ~static_cast<LONG>(RECORDING_OPTION_DAO | RECORDING_OPTION_SAO)) | static_cast<LONG>(m.method);
+        ASSERT_EQ(e.disc->SetCDCreationParams(id.get(), options, speed, pause, reserved, 1, value), S_OK);
         std::vector<std::vector<std::uint8_t>> audio = AddThreeTracks(e);
-        auto events = ComPtr<EngineEvents>::Attach(new EngineEvents);
-        Connection<IRecordingEngineEvents> connection(e.engine.get(), events.get());
+        EngineListener events(e.engine.get());
         Burn(e);
 
         std::vector<CueEntry> cue = ParseCue(Cue());
@@ -124,24 +148,21 @@ TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteM
             EXPECT_EQ(cue[i].index1, cue[i - 1].index1 + lengths[i - 1] + m.gap);
         }
         ExpectImage(cue, audio);
+        EXPECT_EQ(ReadFile(folder_ / "images-R" / "disc.bin").size(), static_cast<std::size_t>(cue[2].index1 + 300) * 2352);
 
-        EXPECT_EQ(events->Statuses(), (std::vector<std::string>{"0x00000100", "0x00000001", "0x00000002", "0x00000004",
-                                                                "0x00000008", "0x00000020", "0x00000200", "0x00000080",
-                                                                "0x00000010", "0x00000000"}));
-        EXPECT_EQ(events->Tracks(), (std::vector<std::string>{"start 0", "end 0 0x00000000", "start 1",
-                                                              "end 1 0x00000000", "start 2", "end 2 0x00000000",
-                                                              "media 1"}));
+        EXPECT_EQ(events->Get("status "), (Lines{"0x00000100", "0x00000001", "0x00000002", "0x00000004", "0x00000008",
+                                                 "0x00000020", "0x00000200", "0x00000080", "0x00000010", "0x00000000"}));
+        EXPECT_EQ(events->Events(), (Lines{"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000", "start 2",
+                                           "end 2 0x00000000", "media 1"}));
         EXPECT_GT(events->queries, 3); // asked after every chunk
         Bstr image;
         EXPECT_EQ(e.disc->GetImagePath(image.put()), S_OK);
         EXPECT_NE(image.Utf8().find("disc.cue"), std::string::npos);
-        LONG type = 0;
-        RecordingMediaFlags flags;
-        RecordingMediaCapacity capacity;
-        ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
-        EXPECT_TRUE(flags.hasAudioTracks && flags.closed && flags.blocked && !flags.blank);
-        EXPECT_EQ(capacity.trackCount, 3);
-        EXPECT_EQ(capacity.freeFrames, 0u);
+        Media disc = e.MediaInfo();
+        ASSERT_EQ(disc.hr, S_OK);
+        EXPECT_TRUE(disc.flags.hasAudioTracks && disc.flags.closed && disc.flags.blocked && !disc.flags.blank);
+        EXPECT_EQ(disc.capacity.trackCount, 3);
+        EXPECT_EQ(disc.capacity.freeFrames, 0u);
         EXPECT_TRUE(e.Errors().empty());
     }
 }
@@ -156,80 +177,46 @@ TEST_F(RecordingSessionTest, AppendsSessionsToAnOpenDiscAndAnotherProcessSeesThe
     ASSERT_EQ(Add(e, Path("two.wav")), S_OK);
     Burn(e, 0);
 
-    std::vector<std::string> remarks;
+    Lines remarks;
     std::vector<CueEntry> cue = ParseCue(Cue(), &remarks);
-    EXPECT_EQ(remarks, (std::vector<std::string>{"REM SESSION 01", "REM SESSION 02"}));
+    EXPECT_EQ(remarks, (Lines{"REM SESSION 01", "REM SESSION 02"}));
     ASSERT_EQ(cue.size(), 2u);
     EXPECT_EQ(cue[1].file, "disc-session2.bin");
     EXPECT_EQ(cue[1].number, 2);
     EXPECT_EQ(cue[1].index1, 150);
     ExpectImage({cue[0]}, {first});
-    std::vector<std::uint8_t> image2 = ReadFile((folder_ / "images-R" / "disc-session2.bin").string());
-    ASSERT_EQ(image2.size(), (150u + 450u) * 2352);
-    EXPECT_TRUE(std::equal(second.begin(), second.end(), image2.begin() + 150 * 2352));
+    ExpectImage({cue[1]}, {second});
+    EXPECT_EQ(ReadFile(folder_ / "images-R" / "disc-session2.bin").size(), (150u + 450u) * 2352);
 
-    LONG type = 0;
-    RecordingMediaFlags flags;
-    RecordingMediaCapacity capacity;
-    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
+    Media disc = e.MediaInfo();
+    ASSERT_EQ(disc.hr, S_OK);
     // 150 + 338 frames, the first lead-out and lead-in, 150 + 450 frames, then the next ones.
     std::uint32_t used = 150 + 338 + 6750 + 4500 + 150 + 450;
-    EXPECT_EQ(capacity.usedFrames, used);
-    EXPECT_EQ(capacity.freeFrames, 360000u - used - 2250 - 4500);
-
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(exe) + L"\" --child-media";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        << GetLastError();
-    CloseHandle(writeEnd);
-    std::string output;
-    char buffer[256];
-    DWORD got = 0;
-    while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    CloseHandle(readEnd);
-    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
-    EXPECT_EQ(output, "type=2 tracks=2 sessions=2 audio=1 closed=0 free=" + std::to_string(capacity.freeFrames));
+    EXPECT_EQ(disc.capacity.usedFrames, used);
+    EXPECT_EQ(disc.capacity.freeFrames, 360000u - used - 2250 - 4500);
+    EXPECT_EQ(SecondProcessSees(),
+              "type=2 tracks=2 sessions=2 audio=1 closed=0 free=" + std::to_string(disc.capacity.freeFrames));
 }
 
 TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUnchangedDisc) {
     Engine e = Create(Drive('R'));
-    Wav("long.wav", 30);
-    ASSERT_EQ(Add(e, Path("long.wav")), S_OK);
-    auto events = ComPtr<EngineEvents>::Attach(new EngineEvents);
-    events->cancelAtQuery = 12; // some way into the track
+    ASSERT_EQ(Add(e, Wav("long.wav", 30)), S_OK);
     {
-        Connection<IRecordingEngineEvents> connection(e.engine.get(), events.get());
+        EngineListener events(e.engine.get());
+        events->cancelAtQuery = 12; // some way into the track
         ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
         EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
+        // The disc now tells of the interrupted recording: that is a change of the media.
+        EXPECT_EQ(events->Events(), (Lines{"start 0", "end 0 0x80041771", "media 1"}));
+        EXPECT_EQ(events->Get("status ").back(), "0x00000000");
     }
-    // The disc now tells of the interrupted recording: that is a change of the media.
-    EXPECT_EQ(events->Tracks(), (std::vector<std::string>{"start 0", "end 0 0x80041771", "media 1"}));
-    EXPECT_EQ(events->Statuses().back(), "0x00000000");
     EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), RECORDING_E_NOT_PREPARED);
     EXPECT_TRUE(ImageExists("disc.bin.partial"));
-    EXPECT_FALSE(ImageExists("disc.bin"));
-    EXPECT_FALSE(ImageExists("disc.cue"));
+    EXPECT_FALSE(ImageExists("disc.bin") || ImageExists("disc.cue"));
     EXPECT_TRUE(e.Errors().empty());
-    LONG type = 0;
-    RecordingMediaFlags flags;
-    RecordingMediaCapacity capacity;
-    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
-    EXPECT_TRUE(flags.blank && flags.incomplete);
-    EXPECT_EQ(capacity.freeFrames, 360000u);
+    Media disc = e.MediaInfo();
+    EXPECT_TRUE(disc.flags.blank && disc.flags.incomplete);
+    EXPECT_EQ(disc.capacity.freeFrames, 360000u);
 
     // Abort before the writing starts: the recording ends at once. A test write changes nothing.
     ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
@@ -239,14 +226,13 @@ TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUncha
     EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, 0), S_OK);
     EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), S_OK);
     EXPECT_FALSE(ImageExists("disc.cue"));
-    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
-    EXPECT_TRUE(flags.blank && !flags.closed);
+    EXPECT_TRUE(e.MediaInfo().flags.blank);
 
     // A finished recording replaces the incomplete one.
     Burn(e);
     EXPECT_FALSE(ImageExists("disc.bin.partial"));
-    ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
-    EXPECT_TRUE(!flags.incomplete && flags.hasAudioTracks);
+    disc = e.MediaInfo();
+    EXPECT_TRUE(!disc.flags.incomplete && disc.flags.hasAudioTracks);
 }
 
 TEST_F(RecordingSessionTest, AbortStopsAPacedRecordingFromAnotherThread) {
@@ -265,9 +251,7 @@ TEST_F(RecordingSessionTest, AbortStopsAPacedRecordingFromAnotherThread) {
         ASSERT_EQ(e.disc->GetProgress(&status, &track, &done, &total, &overall, &overallTotal, &buffer), S_OK);
     }
     EXPECT_EQ(status, static_cast<LONG>(RECORDING_STATUS_WRITING_TRACKS));
-    EXPECT_EQ(track, 0);
-    EXPECT_EQ(buffer, 100);
-    EXPECT_EQ(overallTotal, 150 + 4500);
+    EXPECT_EQ((std::vector<LONG>{track, buffer, overallTotal}), (std::vector<LONG>{0, 100, 150 + 4500}));
     EXPECT_EQ(e.disc->Abort(), S_OK);
     recorder.join();
     EXPECT_EQ(result, RECORDING_E_CANCELLED);
@@ -275,30 +259,29 @@ TEST_F(RecordingSessionTest, AbortStopsAPacedRecordingFromAnotherThread) {
 }
 
 TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors) {
-    enum Step { AtPrepare, AtRecord };
     const struct {
         const char* name;
         std::string keys;
-        Step step;
+        bool atRecord; // else at Prepare
         HRESULT code;
         const char* text; // part of the error list's text
         std::function<void()> before;
     } cases[] = {
-        {"buffer underrun", "Fault.FailAtPercent=50\n", AtRecord, RECORDING_E_BUFFER_UNDERRUN, "buffer underrun", {}},
-        {"own code", "Fault.FailAtPercent=0\nFault.FailCode=0x80045555\n", AtRecord, RecordingCode(0x80045555), "0x80045555", {}},
-        {"disk full", "Fault.ImageLimitBytes=100000\n", AtRecord, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
-        {"refusal", "Fault.RefusePrepare=1\n", AtPrepare, RECORDING_E_PREPARE_REFUSED, "refused", {}},
-        {"unreadable", "Fault.MediaInfo=1\n", AtPrepare, RECORDING_E_MEDIA_UNREADABLE, "cannot be read", {}},
-        {"not ready", "Ready=0\n", AtPrepare, RECORDING_E_NOT_READY, "not ready", {}},
-        {"no disc", "Media=none\n", AtPrepare, RECORDING_E_NO_MEDIA, "no disc", {}},
-        {"closed disc", "Content=audio\nClosed=1\n", AtPrepare, RECORDING_E_DISC_CLOSED, "closed", {}},
-        {"pressed disc", "Media=CD-ROM\n", AtPrepare, RECORDING_E_DISC_CLOSED, "closed", {}},
-        {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", AtPrepare, RECORDING_E_DISC_FULL, "do not fit", {}},
-        {"folder under a file", "Images=" + Path("plain.txt") + "\\sub\n", AtPrepare, RECORDING_E_IMAGE_FOLDER,
+        {"buffer underrun", "Fault.FailAtPercent=50\n", true, RECORDING_E_BUFFER_UNDERRUN, "buffer underrun", {}},
+        {"own code", "Fault.FailAtPercent=0\nFault.FailCode=0x80045555\n", true, RecordingCode(0x80045555), "0x80045555", {}},
+        {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
+        {"refusal", "Fault.RefusePrepare=1\n", false, RECORDING_E_PREPARE_REFUSED, "refused", {}},
+        {"unreadable", "Fault.MediaInfo=1\n", false, RECORDING_E_MEDIA_UNREADABLE, "cannot be read", {}},
+        {"not ready", "Ready=0\n", false, RECORDING_E_NOT_READY, "not ready", {}},
+        {"no disc", "Media=none\n", false, RECORDING_E_NO_MEDIA, "no disc", {}},
+        {"closed disc", "Content=audio\nClosed=1\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
+        {"pressed disc", "Media=CD-ROM\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
+        {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
+        {"folder under a file", "Images=" + Path("plain.txt") + "\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
          "cannot be created", [this] { WriteFile("plain.txt", {'x'}); }},
-        {"file gone", "", AtPrepare, RECORDING_E_FILE_NOT_FOUND, "does not exist",
+        {"file gone", "", false, RECORDING_E_FILE_NOT_FOUND, "does not exist",
          [this] { std::filesystem::remove(folder_ / "audio.wav"); }},
-        {"file damaged", "", AtPrepare, RECORDING_E_BAD_AUDIO_FILE, "damaged",
+        {"file damaged", "", false, RECORDING_E_BAD_AUDIO_FILE, "damaged",
          [this] { std::filesystem::resize_file(folder_ / "audio.wav", 200); }},
     };
     for (const auto& c : cases) {
@@ -307,12 +290,13 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         Engine e = Create(Drive('R', c.keys));
         ASSERT_EQ(Add(e, Wav("audio.wav", 2)), S_OK);
         if (c.before) c.before();
-        HRESULT prepared = e.disc->Prepare(RECORDING_PREPARE_AUDIO);
-        HRESULT hr = prepared;
-        if (c.step == AtRecord) {
-            ASSERT_EQ(prepared, S_OK) << Hex(prepared);
+        HRESULT hr = e.disc->Prepare(RECORDING_PREPARE_AUDIO);
+        if (c.atRecord) {
+            ASSERT_EQ(hr, S_OK) << Hex(hr);
             hr = e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE);
             EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), RECORDING_E_NOT_PREPARED);
+            Media disc = e.MediaInfo();
+            EXPECT_TRUE(disc.flags.blank && disc.flags.incomplete);
         }
         EXPECT_EQ(hr, c.code) << Hex(hr);
         auto errors = e.Errors();
@@ -320,13 +304,6 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         EXPECT_EQ(errors[0].first, c.code);
         EXPECT_NE(errors[0].second.find(c.text), std::string::npos) << errors[0].second;
         EXPECT_FALSE(ImageExists("disc.cue"));
-        if (c.step == AtRecord) {
-            LONG type = 0;
-            RecordingMediaFlags flags;
-            RecordingMediaCapacity capacity;
-            ASSERT_EQ(MediaInfo(e.Device(0).get(), type, flags, capacity), S_OK);
-            EXPECT_TRUE(flags.blank && flags.incomplete);
-        }
     }
 }
 
@@ -335,8 +312,7 @@ TEST_F(RecordingSessionTest, ExclusiveUseKeepsOtherEnginesOff) {
     Engine second = Create();
     ASSERT_EQ(Add(second, Wav("a.wav", 1)), S_OK);
     ComPtr<IRecordingDevice> device = first.Device(0);
-    auto sink = ComPtr<DeviceEvents>::Attach(new DeviceEvents);
-    Connection<IRecordingDeviceEvents> connection(device.get(), sink.get());
+    DeviceListener events(device.get());
     ASSERT_EQ(device->BeginExclusiveUse(), S_OK);
     EXPECT_EQ(device->BeginExclusiveUse(), S_FALSE);
     EXPECT_EQ(second.disc->Prepare(RECORDING_PREPARE_AUDIO), RECORDING_E_DEVICE_BUSY);
@@ -345,7 +321,7 @@ TEST_F(RecordingSessionTest, ExclusiveUseKeepsOtherEnginesOff) {
     EXPECT_EQ(ready, 0);
     ASSERT_EQ(device->EndExclusiveUse(), S_OK);
     EXPECT_EQ(second.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-    EXPECT_EQ(sink->Lines(), (std::vector<std::string>{"exclusive 1", "exclusive 0"}));
+    EXPECT_EQ(events->Get(), (Lines{"exclusive 1", "exclusive 0"}));
 }
 
 } // namespace

@@ -35,12 +35,6 @@ TEST(RedBookTest, FormatsAndParsesMinutesSecondsFrames) {
         EXPECT_FALSE(RedBook::ParseMsf(bad).has_value()) << bad;
 }
 
-TEST(RedBookTest, SessionOverheadGrowsWithTheFirstLeadOut) {
-    EXPECT_EQ(RedBook::SessionOverheadFrames(0), 0u);
-    EXPECT_EQ(RedBook::SessionOverheadFrames(1), 6750u + 4500u);
-    EXPECT_EQ(RedBook::SessionOverheadFrames(2), 2250u + 4500u);
-}
-
 TEST(RedBookTest, SpeedCodesMapBitsToMultiplesOfTheAudioRate) {
     const struct {
         unsigned speed;

@@ -19,73 +19,58 @@ struct WavBuilder {
     std::string extraChunkBefore;       // body of a "LIST" chunk placed before fmt (odd sizes padded)
     std::vector<std::uint8_t> samples;  // body of the data chunk
 
-    static void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-        out.push_back(static_cast<std::uint8_t>(v));
-        out.push_back(static_cast<std::uint8_t>(v >> 8));
+    using Buffer = std::vector<std::uint8_t>;
+    static void Put(Buffer& out, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     }
-    static void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-        Put16(out, v & 0xFFFF);
-        Put16(out, v >> 16);
-    }
-    static void PutId(std::vector<std::uint8_t>& out, const char* id) {
+    static void PutId(Buffer& out, const char* id) {
         for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(id[i]));
     }
+    static std::uint32_t Field(std::int64_t field, std::size_t real) {
+        return static_cast<std::uint32_t>(field >= 0 ? field : static_cast<std::int64_t>(real));
+    }
 
-    std::vector<std::uint8_t> FmtChunk() const {
-        bool extensible = formatTag == 0xFFFE;
-        std::uint16_t align = blockAlign >= 0 ? static_cast<std::uint16_t>(blockAlign)
-                                              : static_cast<std::uint16_t>(channels * ((bitsPerSample + 7) / 8));
-        std::vector<std::uint8_t> body;
-        Put16(body, formatTag);
-        Put16(body, channels);
-        Put32(body, sampleRate);
-        Put32(body, sampleRate * align);
-        Put16(body, align);
-        Put16(body, bitsPerSample);
-        if (extensible) {
-            Put16(body, 22);
-            Put16(body, bitsPerSample);
-            Put32(body, channels == 1 ? 4 : 3);
+    Buffer FmtChunk() const {
+        std::uint16_t align = static_cast<std::uint16_t>(blockAlign >= 0 ? blockAlign : channels * ((bitsPerSample + 7) / 8));
+        Buffer body;
+        for (auto [value, size] : {std::pair<std::uint32_t, int>{formatTag, 2}, {channels, 2}, {sampleRate, 4},
+                                   {sampleRate * align, 4}, {align, 2}, {bitsPerSample, 2}})
+            Put(body, value, size);
+        if (formatTag == 0xFFFE) {
             const std::uint8_t tail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-            Put16(body, subFormat);
+            for (auto [value, size] : {std::pair<std::uint32_t, int>{22, 2}, {bitsPerSample, 2},
+                                       {channels == 1 ? 4u : 3u, 4}, {subFormat, 2}})
+                Put(body, value, size);
             body.insert(body.end(), tail, tail + 14);
         }
-        std::vector<std::uint8_t> chunk;
+        Buffer chunk;
         PutId(chunk, "fmt ");
-        std::uint32_t size = fmtSizeField >= 0 ? static_cast<std::uint32_t>(fmtSizeField)
-                                               : static_cast<std::uint32_t>(body.size());
-        Put32(chunk, size);
+        std::uint32_t size = Field(fmtSizeField, body.size());
+        Put(chunk, size, 4);
         if (size <= 64) body.resize(size); // a larger size stays a lie
         chunk.insert(chunk.end(), body.begin(), body.end());
         return chunk;
     }
 
-    std::vector<std::uint8_t> Bytes() const {
-        std::vector<std::uint8_t> chunks;
+    Buffer Bytes() const {
+        std::vector<std::uint8_t> chunks, data, fmt = FmtChunk();
         if (!extraChunkBefore.empty()) {
             PutId(chunks, "LIST");
-            Put32(chunks, static_cast<std::uint32_t>(extraChunkBefore.size()));
+            Put(chunks, static_cast<std::uint32_t>(extraChunkBefore.size()), 4);
             chunks.insert(chunks.end(), extraChunkBefore.begin(), extraChunkBefore.end());
             if (extraChunkBefore.size() & 1) chunks.push_back(0);
         }
-        std::vector<std::uint8_t> fmt = FmtChunk();
-        std::vector<std::uint8_t> data;
         PutId(data, "data");
-        Put32(data, dataSizeField >= 0 ? static_cast<std::uint32_t>(dataSizeField)
-                                       : static_cast<std::uint32_t>(samples.size()));
+        Put(data, Field(dataSizeField, samples.size()), 4);
         data.insert(data.end(), samples.begin(), samples.end());
-        if (fmtAfterData) {
-            if (samples.size() & 1) data.push_back(0);
-            chunks.insert(chunks.end(), data.begin(), data.end());
-            chunks.insert(chunks.end(), fmt.begin(), fmt.end());
-        } else {
-            chunks.insert(chunks.end(), fmt.begin(), fmt.end());
-            chunks.insert(chunks.end(), data.begin(), data.end());
-        }
+        if (fmtAfterData && (samples.size() & 1)) data.push_back(0);
+        const Buffer& first = fmtAfterData ? data : fmt;
+        const Buffer& second = fmtAfterData ? fmt : data;
+        chunks.insert(chunks.end(), first.begin(), first.end());
+        chunks.insert(chunks.end(), second.begin(), second.end());
         std::vector<std::uint8_t> out;
         PutId(out, "RIFF");
-        Put32(out, riffSizeField >= 0 ? static_cast<std::uint32_t>(riffSizeField)
-                                      : static_cast<std::uint32_t>(chunks.size() + 4));
+        Put(out, Field(riffSizeField, chunks.size() + 4), 4);
         PutId(out, "WAVE");
         out.insert(out.end(), chunks.begin(), chunks.end());
         return out;
