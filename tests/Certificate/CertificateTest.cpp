@@ -15,7 +15,6 @@ using certificate_test::ScratchFile;
 using certificate_test::Thrown;
 using List = std::vector<std::string>;
 
-// A certificate whose text was parsed without error.
 std::unique_ptr<Certificate> Parsed(const std::string& text, bool exportDefinitions = false) {
     auto certificate = std::make_unique<Certificate>(exportDefinitions);
     certificate->Parse(text.data(), text.size());
@@ -28,22 +27,16 @@ List ListOf(Certificate& certificate, const char* name) {
     return list;
 }
 
-// ---- syntax
-
 TEST(CertificateSyntaxTest, LinesBecomeFieldsWithTheirLists) {
     struct Case { const char* what; std::string text; const char* field; List list; };
     const Case cases[] = {
         {"blanks around items", "a = 1, 2 ,3", "a", {"1", "2", "3"}},
         {"inner blanks kept", "title = Hello   World  ", "title", {"Hello   World"}},
-        {"no blanks at all", "a=b", "a", {"b"}},
         {"name with a blank", "my field = 1", "my field", {"1"}},
         {"continued after a comma", "x = a,\n    b", "x", {"a", "b"}},
         {"blank line inside a continuation", "x = a,\r\n\r\n    b\r\n", "x", {"a", "b"}},
-        {"blank and spaced lines inside", "x = a,  \n   \n\t\n b", "x", {"a", "b"}},
         {"empty items", "x = ,a,,b,", "x", {"a", "b"}},
         {"name only", "lonely", "lonely", {}},
-        {"nothing after the equal sign", "x =", "x", {}},
-        {"tab before an item", "x =\ta", "x", {"a"}},
         {"ampersand at the end of a value", "a = b&", "a", {"b"}},
         {"ampersand opening an item", "a = &x", "a", {"&x"}},
         {"lone carriage returns end lines", "a = 1\rb = 2", "b", {"2"}},
@@ -58,18 +51,13 @@ TEST(CertificateSyntaxTest, LinesBecomeFieldsWithTheirLists) {
 
 TEST(CertificateSyntaxTest, TextAndNumberForms) {
     auto certificate = Parsed("a = 1, 2 ,3\nneg = -42\nmixed = 12abc\nword = abc\nhuge = 99999999999\n"
-                              "low = -99999999999\nsign = +5\nempty =\n");
+                              "low = -99999999999\nsign = +5\n");
     EXPECT_EQ("1,2,3", certificate->GetFieldAsText(std::string("a")));
     struct Case { const char* field; std::int32_t number; };
-    const Case cases[] = {{"a", 1},       {"neg", -42},           {"mixed", 12},        {"word", 0},   {"empty", 0},
-                          {"huge", INT_MAX}, {"low", INT_MIN}, {"sign", 5}, {"missing", 0}};
+    const Case cases[] = {{"a", 1},           {"neg", -42},     {"mixed", 12}, {"word", 0},
+                          {"huge", INT_MAX}, {"low", INT_MIN}, {"sign", 5},   {"missing", 0}};
     for (const Case& c : cases) EXPECT_EQ(c.number, certificate->GetFieldAsNumber(c.field)) << c.field;
-    std::string text = "x";
-    certificate->GetFieldAsText("empty", text);
-    EXPECT_EQ("", text);
 }
-
-// ---- operators
 
 TEST(CertificateOperatorTest, DefinitionsVocabulariesAndPickiness) {
     struct Case { const char* what; std::string text; const char* field; const char* vocabulary; List list; };
@@ -77,7 +65,6 @@ TEST(CertificateOperatorTest, DefinitionsVocabulariesAndPickiness) {
         {"value within the vocabulary", "&DEFINE_FIELD& Speed = 1x, 2x, 4x\nSpeed = 2x", "Speed", "1x,2x,4x", {"2x"}},
         {"vocabulary given later", "&DEFINE_FIELD& Speed\n&DEFINE_VOCAB& Speed = 1x, 2x\nSpeed = 2x", "Speed", "1x,2x",
          {"2x"}},
-        {"operator applies to its own line only", "&DEFINE_FIELD& A = x\nA = x", "A", "x", {"x"}},
         {"empty vocabulary takes anything", "&DEFINE_FIELD& Any\nAny = what, ever", "Any", "", {"what", "ever"}},
         {"undefined field without pickiness", "Free = 1", "Free", "", {"1"}},
         {"lines before the picky line stay", "Early = 1\n&PICKY&\n&DEFINE_FIELD& Late\nLate = 2", "Early", "", {"1"}},
@@ -92,12 +79,9 @@ TEST(CertificateOperatorTest, DefinitionsVocabulariesAndPickiness) {
     }
 }
 
-// ---- enumeration
-
 TEST(CertificateEnumerationTest, PositionsInTheVocabulary) {
     auto certificate = Parsed("&DEFINE_FIELD& Mode = DAO, TAO, SAO\nMode = TAO\n&DEFINE_FIELD& Speed = 4, 8, 16\n"
                               "Speed = 8\nCode = &ENUM&Mode, x, &ENUM& Speed\n&DEFINE_FIELD& Open\nOpen = 1");
-    EXPECT_EQ(2, certificate->GetFieldValueAsEnum(std::string("Mode"), std::string("TAO")));
     EXPECT_EQ(2, certificate->GetFieldValueAsEnum("Mode", "TAO"));
     EXPECT_EQ(3, certificate->GetFieldMaxEnum("Mode"));
     EXPECT_EQ("SAO", certificate->GetFieldEnumAsValueText("Mode", 3));
@@ -105,24 +89,20 @@ TEST(CertificateEnumerationTest, PositionsInTheVocabulary) {
     EXPECT_EQ((List{"2", "x", "2"}), ListOf(*certificate, "Code"));
 
     // Out of range, unknown or without vocabulary: neutral answers, or the failure of the pointer form.
-    for (int n : {0, 4, -1}) {
+    for (int n : {0, 4}) {
         EXPECT_EQ("", certificate->GetFieldEnumAsValueText("Mode", n)) << n;
         EXPECT_EQ(0, certificate->GetFieldEnumAsValueNumber("Mode", n)) << n;
     }
     EXPECT_EQ(0, certificate->GetFieldValueAsEnum(std::string("Mode"), std::string("XAO")));
     EXPECT_EQ(0, certificate->GetFieldValueAsEnum(std::string("Open"), std::string("1")));
-    EXPECT_EQ(0, certificate->GetFieldMaxEnum("Nothing"));
     EXPECT_EQ(0, certificate->GetFieldMaxEnum("Open"));
     const ContextException e = Thrown([&] { certificate->GetFieldValueAsEnum("Mode", "XAO"); });
     EXPECT_STREQ("For field name\nMode\nthe field value\nXAO\nwas not found among the vocabulary of possible values."
                  "\nCannot provide an enumeration value.\nError occurred in certificate\n",
                  e.Context());
-    EXPECT_EQ("lib/Certificate/Certificate.cpp:1325",
-              Place(Thrown([&] { certificate->GetFieldValueAsEnum(nullptr, "TAO"); })));
 }
 
-// ---- failures, each with its exact text; the file name comes last.
-
+// Failures, each with its exact text; the file name comes last.
 class CertificateErrorTest : public ::testing::Test {
 protected:
     // Parses text after a good read of an empty file, so that failures name that file.
@@ -139,11 +119,9 @@ TEST_F(CertificateErrorTest, EveryParseFailureHasItsText) {
     struct Case { std::string text; const char* where; int line; std::string context; }; // the file name follows the context
     const Case cases[] = {
         {"&FOO&", "Certificate::Parse", 555, "Unrecognized special &operator& around\n&FOO&" + in},
-        {"&PICKY &", "Certificate::Parse", 555, "Unrecognized special &operator& around\n&PICKY " + in},
         {"a&b = c", "Certificate::Parse", 555, "Unrecognized special &operator& around\na&" + in},
         {"a = b = c", "Certificate::Parse", 579, "Too many equal signs on same line around\na" + in},
         {"= x", "Certificate::Parse", 588, "Equal sign encountered without field name in certificate\n"},
-        {"a = = x", "Certificate::Parse", 588, "Equal sign encountered without field name in certificate\n"},
         {"a = 1\na = 2", "Certificate::Parse", 671, "Duplicate definition for field\na" + occurred},
         {"&PICKY&\na = 1", "Certificate::Parse", 695,
          "Field name\na\nwas given a value without being defined via &DEFINE_FIELD&" + occurred},
@@ -161,8 +139,6 @@ TEST_F(CertificateErrorTest, EveryParseFailureHasItsText) {
         {"a = b&c", "Certificate::ValueAsList", 343, "Unrecognized special &operator& around\nb&" + in},
         {"a = x, b\tc, d", "Certificate::ValueAsList", 409,
          "Tab or non-printing character encountered within name or value around\nb\tc, d" + occurred},
-        {"a = x\xffy", "Certificate::ValueAsList", 409,
-         "Tab or non-printing character encountered within name or value around\nx\xffy" + occurred},
         {"&DEFINE_FIELD& M = A, B\nx = &ENUM&M", "Certificate::GetFieldAsText", 184, "Field\nM\nnot found in certificate\n"},
         {"M = A\nx = &ENUM&M", "Certificate::GetFieldValueAsEnum", 1358,
          "No &DEFINE_FIELD& was found for field name\nM\nCannot provide an enumeration value." + occurred},
@@ -178,19 +154,14 @@ TEST_F(CertificateErrorTest, EveryParseFailureHasItsText) {
         EXPECT_STREQ(c.where, e.Where()) << c.text;
         EXPECT_EQ(c.context + empty_.Path(), e.Context()) << c.text;
         EXPECT_EQ("lib/Certificate/Certificate.cpp:" + std::to_string(c.line), Place(e)) << c.text;
-        EXPECT_STREQ("ContextException", e.Name()) << c.text;
     }
 }
 
 TEST_F(CertificateErrorTest, TheBuildFieldGetsAHint) {
-    const ContextException e = ParseFailure("&DEFINE_FIELD& Build = 7\nBuild = 8");
-    const std::string context = e.Context();
-    EXPECT_EQ(empty_.Path() + "\nDid you remember to set the build number to match the one under which the "
-                              "PreBuild was performed?",
+    const std::string context = ParseFailure("&DEFINE_FIELD& Build = 7\nBuild = 8").Context();
+    EXPECT_EQ(empty_.Path() + "\nDid you remember to set the build number to match the one under which the PreBuild was performed?",
               context.substr(context.find(empty_.Path())));
 }
-
-// ---- queries before a good read
 
 TEST(CertificateValidateTest, QueriesRefuseUntilAParseHasEnded) {
     ScratchFile good("good.txt", "a = 1\n&DEFINE_FIELD& m = x\nm = x");
@@ -198,13 +169,8 @@ TEST(CertificateValidateTest, QueriesRefuseUntilAParseHasEnded) {
     struct Case { const char* what; std::function<void(Certificate&)> prepare; std::string name; };
     const Case cases[] = {
         {"never read", [](Certificate&) {}, ""},
-        {"null path", [](Certificate& c) { EXPECT_FALSE(c.Read(nullptr, nullptr)); }, ""},
         {"good read, then a missing file",
-         [&](Certificate& c) {
-             EXPECT_TRUE(c.Read(good.Path().c_str(), nullptr));
-             EXPECT_FALSE(c.Read(missing.c_str(), nullptr));
-         },
-         missing},
+         [&](Certificate& c) { EXPECT_TRUE(c.Read(good.Path().c_str(), nullptr) && !c.Read(missing.c_str(), nullptr)); }, missing},
         {"good read, then a failing parse",
          [&](Certificate& c) {
              EXPECT_TRUE(c.Read(good.Path().c_str(), nullptr));
@@ -222,23 +188,17 @@ TEST(CertificateValidateTest, QueriesRefuseUntilAParseHasEnded) {
         EXPECT_EQ("lib/Certificate/Certificate.cpp:92", Place(e)) << c.what;
 
         std::string text = "x";
-        List list = {"x"};
         char buffer[8] = "xxxxxxx";
         EXPECT_THROW(certificate.Export(text), ContextException) << c.what;
-        EXPECT_THROW(certificate.GetFieldAsList(std::string("a"), list), ContextException) << c.what;
-        EXPECT_THROW(certificate.GetFieldValueAsEnum("m", "x"), ContextException) << c.what;
+        // The forms that never throw answer neutral values.
         certificate.GetFieldAsText("a", text);
         certificate.GetFieldAsText("a", buffer, sizeof buffer);
-        certificate.GetFieldAsList("a", list);
         EXPECT_EQ("", text + buffer) << c.what;
-        EXPECT_TRUE(list.empty()) << c.what;
-        EXPECT_EQ(0, certificate.GetFieldAsNumber("a") + certificate.GetFieldMaxEnum("m") +
-                         certificate.GetFieldValueAsEnum(std::string("m"), std::string("x")))
-            << c.what;
+        EXPECT_EQ(0, certificate.GetFieldAsNumber("a") + certificate.GetFieldMaxEnum("m")) << c.what;
     }
 }
 
-TEST(CertificateQueryTest, MissingFieldsAndNullArguments) {
+TEST(CertificateQueryTest, MissingFieldsNullArgumentsAndBuffers) {
     auto certificate = Parsed("a = 1");
     List list;
     const ContextException missingList = Thrown([&] { certificate->GetFieldAsList(std::string("b"), list); });
@@ -246,22 +206,14 @@ TEST(CertificateQueryTest, MissingFieldsAndNullArguments) {
     const ContextException nullExport = Thrown([&] { certificate->Export(nullptr, 1); });
     EXPECT_STREQ("NULL pointer supplied as a parameter", nullExport.Context());
     EXPECT_EQ("lib/Certificate/Certificate.cpp:1181", Place(nullExport));
-    std::string text = "x";
-    certificate->GetFieldAsText(nullptr, text);
-    EXPECT_EQ("", text);
-    EXPECT_EQ(0, certificate->GetFieldAsNumber(nullptr));
     certificate->GetFieldAsText(nullptr, nullptr, 4); // nothing to write to, nothing thrown
-}
 
-TEST(CertificateQueryTest, TextIntoABufferIsCutAndTerminated) {
-    auto certificate = Parsed("f = abcdef");
+    // Text into a buffer is cut and terminated, and nothing is written outside it.
+    certificate = Parsed("f = abcdef");
     struct Case { const char* field; int size; std::string expected; }; // expected: the buffer's bytes after the call
-    const Case cases[] = {
-        {"f", 10, std::string("abcdef\0###", 10)}, {"f", 7, std::string("abcdef\0", 7)},
-        {"f", 6, std::string("abcde\0", 6)},       {"f", 1, std::string("\0", 1)},
-        {"f", 0, ""},                              {"f", -3, ""},
-        {"none", 4, std::string("\0###", 4)},      {"none", 0, ""},
-    };
+    const Case cases[] = {{"f", 10, std::string("abcdef\0###", 10)}, {"f", 6, std::string("abcde\0", 6)},
+                          {"f", 1, std::string("\0", 1)},          {"f", -3, ""},
+                          {"none", 4, std::string("\0###", 4)},    {"none", 0, ""}};
     for (const Case& c : cases) {
         char buffer[12];
         std::memset(buffer, '#', sizeof buffer);
@@ -290,7 +242,6 @@ TEST(CertificateQueryTest, ExportWritesDefinitionsThenValues) {
         // A size beyond the text copies the text only.
         EXPECT_EQ(static_cast<int>(expected.size()), certificate->Export(buffer.data(), static_cast<int>(buffer.size())));
         EXPECT_EQ(expected + "#", std::string(buffer.data(), expected.size() + 1));
-        EXPECT_EQ(0, certificate->Export(buffer.data(), -1));
     }
 }
 

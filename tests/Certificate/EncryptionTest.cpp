@@ -48,9 +48,9 @@ protected:
         return file;
     }
 
-    static std::string Decrypted(std::string file, const char* key = publicKey_.c_str()) {
+    static std::string Decrypted(std::string file) {
         std::size_t length = file.size();
-        Encryption::Decrypt(file.data(), length, key);
+        Encryption::Decrypt(file.data(), length, publicKey_.c_str());
         return file.substr(0, length);
     }
 
@@ -67,45 +67,35 @@ TEST_F(EncryptionTest, FailuresComeInOrderWithTheirTexts) {
     std::string tooLarge(33, '\xff');
     std::string badHash = good;
     badHash[40] ^= 1;
-    struct Case { const char* what; std::string file; std::size_t length; std::string key; int line; const char* context; };
+    struct Case { const char* what; std::string file; std::size_t length; std::string key; int line; std::string context; };
+    const std::string length = "Unexpected Certificate file length.  Decryption fails.",
+                      rsa = "RSA encryption fails.  Check Public Key.";
     const Case cases[] = {
-        {"length 0", "", 0, publicKey_, 130, "Unexpected Certificate file length.  Decryption fails."},
-        {"length 32, key without dash", std::string(32, '\0'), 32, noDash, 130,
-         "Unexpected Certificate file length.  Decryption fails."},
-        {"length 34", std::string(34, '\0'), 34, publicKey_, 130, "Unexpected Certificate file length.  Decryption fails."},
-        {"length 48", std::string(48, '\0'), 48, publicKey_, 130, "Unexpected Certificate file length.  Decryption fails."},
-        {"key without dash", good, good.size(), noDash, 151, "RSA encryption fails.  Check Public Key."},
-        {"key not hexadecimal", good, good.size(), "10001-XYZ", 151, "RSA encryption fails.  Check Public Key."},
-        {"number not below the modulus", tooLarge, 33, publicKey_, 151, "RSA encryption fails.  Check Public Key."},
+        {"length 0", "", 0, publicKey_, 130, length},
+        {"length 32, key without dash", std::string(32, '\0'), 32, noDash, 130, length},
+        {"length 48", std::string(48, '\0'), 48, publicKey_, 130, length},
+        {"key without dash", good, good.size(), noDash, 151, rsa},
+        {"key not hexadecimal", good, good.size(), "10001-XYZ", 151, rsa},
+        {"number not below the modulus", tooLarge, 33, publicKey_, 151, rsa},
         {"opening byte not zero", Build(1, ""), 33, publicKey_, 160,
          "Expected opening certificate byte of zero.  Decryption fails."},
         {"hash differs", badHash, badHash.size(), publicKey_, 183, "Bad hash comparison.  Decryption fails."},
+        {"null buffer", "", 33, publicKey_, 125, "NULL buffer pointer supplied.  Decryption fails."},
     };
     for (const Case& c : cases) {
         std::string buffer = c.file;
-        std::size_t length = c.length;
-        const ContextException e = Thrown([&] { Encryption::Decrypt(buffer.data(), length, c.key.c_str()); });
+        std::size_t size = c.length;
+        char* data = c.line == 125 ? nullptr : buffer.data();
+        const ContextException e = Thrown([&] { Encryption::Decrypt(data, size, c.key.c_str()); });
         EXPECT_STREQ("Encryption::Decrypt", e.Where()) << c.what;
-        EXPECT_STREQ(c.context, e.Context()) << c.what;
-        EXPECT_STREQ("ContextException", e.Name()) << c.what;
+        EXPECT_EQ(c.context, e.Context()) << c.what;
         EXPECT_EQ("lib/Certificate/Encryption.cpp:" + std::to_string(c.line), Place(e)) << c.what;
     }
-    std::size_t length = 33;
-    const ContextException e = Thrown([&] { Encryption::Decrypt(nullptr, length, publicKey_.c_str()); });
-    EXPECT_STREQ("NULL buffer pointer supplied.  Decryption fails.", e.Context());
-    EXPECT_EQ("lib/Certificate/Encryption.cpp:125", Place(e));
 }
 
-TEST_F(EncryptionTest, TextAreaLosesItsTrailingZerosOnly) {
-    const std::string cases[][2] = {// text area, text
-                                    {"", ""},
-                                    {std::string(16, '\0'), ""},
-                                    {std::string("abc\0def", 7) + std::string(9, '\0'), std::string("abc\0def", 7)},
-                                    {std::string(47, 'q') + '\0', std::string(47, 'q')},
-                                    {std::string(48, 'z'), std::string(48, 'z')}};
-    for (const auto& c : cases) EXPECT_EQ(c[1], Decrypted(Build(0, c[0]))) << "area of " << c[0].size() << " bytes";
-
-    // With no text area at all the hash is the starting value.
+// Trailing zeros and inner zeros are covered by the maker's round trip; an empty text area
+// has the starting value as its hash.
+TEST_F(EncryptionTest, AnEmptyTextAreaHashesToTheStartingValue) {
     unsigned char start[16];
     Encryption::HashStart(start);
     EXPECT_EQ("", Decrypted(Build(0, "", start)));
@@ -126,23 +116,6 @@ TEST(EncryptionHashTest, OnlyTheBlocksAtEvenPositionsCount) {
     EXPECT_STREQ("Encryption::CalcHash", e.Where());
     EXPECT_STREQ("Input buffer is not a multiple of 16 bytes in length.", e.Context());
     EXPECT_EQ("lib/Certificate/Encryption.cpp:58", Place(e));
-}
-
-TEST(EncryptionRsaTest, PublicOperationChecksItsKeyAndNumber) {
-    // 3 ^ 5 mod 7 = 5.
-    struct Case { const char* key; std::uint64_t number; bool ok; std::uint64_t result; };
-    const Case cases[] = {
-        {"5-7", 3, true, 5},   {"0005-0007", 3, true, 5}, {"5-7", 6, true, 6}, {"5-7", 7, false, 7},
-        {"57", 3, false, 3},   {"5-7-1", 3, false, 3},    {"5-", 3, false, 3}, {"-7", 3, true, 1},
-        {"5-g7", 3, false, 3}, {"", 3, false, 3},
-    };
-    for (const Case& c : cases) {
-        BigNumber n(c.number);
-        EXPECT_EQ(c.ok, Encryption::RsaPublic(n, c.key)) << c.key;
-        EXPECT_EQ(BigNumber(c.result), n) << c.key;
-    }
-    BigNumber n(3);
-    EXPECT_FALSE(Encryption::RsaPublic(n, nullptr));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the configuration file tests: a repeatable random source, hexadecimal
-// texts, files in a scratch folder, and paths that the Windows build reads under Wine.
+// Helpers of the configuration file tests: a repeatable random source, hexadecimal texts,
+// scratch files, failures caught as values, and paths as the Windows build sees them.
 #include "lib/Certificate/RandomSource.h"
 #include "support/ContextException.h"
 
@@ -29,23 +29,16 @@ private:
 
 inline std::vector<unsigned char> Bytes(const std::string& hex) {
     std::vector<unsigned char> bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    }
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return bytes;
 }
 
 inline std::string Hex(const unsigned char* data, std::size_t count) {
-    static const char kDigits[] = "0123456789abcdef";
     std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += kDigits[data[i] >> 4];
-        text += kDigits[data[i] & 15];
-    }
+    for (std::size_t i = 0; i < count; ++i) text += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
     return text;
 }
 
-// A path of the build machine as the program under test opens it.
 inline std::string HostPath(const std::string& unixPath) {
 #ifdef _WIN32
     return "Z:" + unixPath;
@@ -54,13 +47,12 @@ inline std::string HostPath(const std::string& unixPath) {
 #endif
 }
 
-// A file in the system's scratch folder, removed again with the object.
+// A file in the scratch folder, removed with the object.
 class ScratchFile {
 public:
     ScratchFile(const std::string& name, const std::string& content)
         : path_((std::filesystem::temp_directory_path() / ("fennel-cert-" + name)).string()) {
-        std::FILE* f = std::fopen(path_.c_str(), "wb");
-        if (f) {
+        if (std::FILE* f = std::fopen(path_.c_str(), "wb")) {
             std::fwrite(content.data(), 1, content.size(), f);
             std::fclose(f);
         }
@@ -72,7 +64,7 @@ private:
     std::string path_;
 };
 
-// Runs action and returns the ContextException it throws; fails the test when none comes.
+// The ContextException that action throws; fails the test when none comes.
 inline ContextException Thrown(const std::function<void()>& action) {
     try {
         action();
@@ -83,7 +75,7 @@ inline ContextException Thrown(const std::function<void()>& action) {
     return ContextException(nullptr, nullptr, nullptr, 0, nullptr);
 }
 
-// The source place part of a failure's text.
+// The source place ("file:line") of a failure's text.
 inline std::string Place(const ContextException& e) {
     const std::string text = e.what();
     const auto open = text.find(" ["), close = text.find(']');

@@ -17,13 +17,9 @@ namespace langtest {
 
 class RecordingScanner : public LanguageScanner {
 public:
-    void Tag(std::string_view k, std::string_view v) override {
-        events.push_back("Tag(" + std::string(k) + "=" + std::string(v) + ")");
-    }
+    void Tag(std::string_view k, std::string_view v) override { events.push_back("Tag(" + std::string(k) + "=" + std::string(v) + ")"); }
     void Section(std::string_view name) override { events.push_back("[" + std::string(name) + "]"); }
-    void String(std::string_view k, std::string_view v) override {
-        events.push_back(std::string(k) + "=" + std::string(v));
-    }
+    void String(std::string_view k, std::string_view v) override { events.push_back(std::string(k) + "=" + std::string(v)); }
     void EndSection() override { events.push_back("End"); }
     void Eof() override { events.push_back("Eof"); }
 
@@ -42,8 +38,7 @@ struct FilledStore {
     std::shared_ptr<LanguageStore> store;
 };
 
-inline FilledStore FillFromText(const std::string& text, std::uint16_t language = 0x0409,
-                                std::uint32_t codePage = 1252,
+inline FilledStore FillFromText(const std::string& text, std::uint16_t language = 0x0409, std::uint32_t codePage = 1252,
                                 const std::string& name = "FN1033.lng") {
     FilledStore filled;
     filled.size = 2 * text.size() + 12;
@@ -59,12 +54,10 @@ class TempDir {
 public:
     TempDir() {
         static int counter = 0;
-        const auto base = std::filesystem::temp_directory_path();
-        for (;;) {
-            path_ = base / ("fennel-lang-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
-                            "-" + std::to_string(++counter));
-            if (std::filesystem::create_directory(path_)) break;
-        }
+        do {
+            path_ = std::filesystem::temp_directory_path() /
+                    ("fennel-lang-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" + std::to_string(++counter));
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ignored; // files kept open by the language configuration stay
@@ -74,11 +67,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     std::string Path() const { return path_.string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const auto file = path_ / name;
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file.string();
-    }
+    void Write(const std::string& name, const std::string& bytes) const { std::ofstream(path_ / name, std::ios::binary) << bytes; }
 
 private:
     std::filesystem::path path_;

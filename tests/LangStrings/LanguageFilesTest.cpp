@@ -13,43 +13,31 @@ namespace {
 
 using Texts = std::map<std::string, std::map<std::string, std::string>>; // section -> key -> text
 
-std::string LanguageFolder() {
-#ifdef _WIN32
-    return std::string("Z:") + FENNEL_SOURCE_DIR + "/lang/";
-#else
-    return std::string(FENNEL_SOURCE_DIR) + "/lang/";
-#endif
-}
-
 // The conversions of a printf format ("lu", "c", "s"), without "%%".
 std::vector<std::string> Conversions(const std::string& format) {
     std::vector<std::string> found;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%') continue;
-        if (i + 1 < format.size() && format[i + 1] == '%') {
+    for (std::size_t i = format.find('%'); i < format.size(); i = format.find('%', i + 1)) {
+        if (format.compare(i, 2, "%%") == 0) {
             ++i;
             continue;
         }
-        std::size_t j = i + 1;
-        while (j < format.size() && std::string_view("-+ #0123456789.*").find(format[j]) != std::string_view::npos) ++j;
-        std::string conversion;
-        while (j < format.size() && std::string_view("hlLqjztI64").find(format[j]) != std::string_view::npos) {
-            conversion += format[j++];
-        }
-        if (j < format.size()) conversion += format[j];
-        found.push_back(conversion);
-        i = j;
+        i = format.find_first_not_of("-+ #0123456789.*", i + 1);
+        const std::size_t end = std::min(format.find_first_not_of("hlLqjztI64", i), format.size() - 1);
+        found.push_back(i < format.size() ? format.substr(i, end - i + 1) : "");
+        i = end;
     }
     return found;
 }
 
 Texts ReadLanguage(const std::string& name, std::uint32_t& codePage) {
-    const std::string path = LanguageFolder() + name;
-    std::ifstream in(path, std::ios::binary);
+#ifdef _WIN32
+    std::ifstream in(std::string("Z:") + FENNEL_SOURCE_DIR + "/lang/" + name, std::ios::binary);
+#else
+    std::ifstream in(std::string(FENNEL_SOURCE_DIR) + "/lang/" + name, std::ios::binary);
+#endif
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::uint16_t language = LanguageFromFileName(name);
-    const langtest::FilledStore filled =
-        langtest::FillFromText(bytes, language, language == 0x0411 ? 932 : 1252, name);
+    const langtest::FilledStore filled = langtest::FillFromText(bytes, language, language == 0x0411 ? 932 : 1252, name);
     codePage = filled.store->CodePage();
     Texts texts;
     const StoreReader reader = filled.store->Reader();

@@ -37,12 +37,7 @@ protected:
 };
 
 TEST_F(ResourceTranslationTest, AcceleratorEntriesTakeTheLanguagesKeys) {
-    struct Case {
-        const char* name;
-        Bytes resource;
-        ResourceTranslation result;
-        Bytes table;
-    };
+    struct Case { const char* name; Bytes resource; ResourceTranslation result; Bytes table; };
     const Case cases[] = {
         {"entries with and without a language key, end bit and no-invert kept",
          Accel({{0x0B, 'N', 101}, {0x01, 0x70, 102}, {0x81, 0x74, 103}}), ResourceTranslation::kTranslated,
@@ -57,8 +52,7 @@ TEST_F(ResourceTranslationTest, AcceleratorEntriesTakeTheLanguagesKeys) {
         Bytes table;
         Bytes resource = c.resource;
         resource.push_back(0xEE); // a partial entry beyond the table is never read
-        EXPECT_EQ(c.result, TranslateAcceleratorTable(resource.data(), c.resource.size(), set_, table))
-            << c.name;
+        EXPECT_EQ(c.result, TranslateAcceleratorTable(resource.data(), c.resource.size(), set_, table)) << c.name;
         EXPECT_EQ(c.table, table) << c.name;
     }
     Bytes table;
@@ -82,20 +76,15 @@ TEST_F(ResourceTranslationTest, DialogInitDataTextsAreTranslated) {
     const Bytes resource = join({entry(1001, 0x0143, std::string("{IDS_ITEM} 1\0pad", 16)),
                                  entry(1001, 0x0143, std::string("plain\0", 6)), {0, 0}});
     Bytes result;
-    ASSERT_EQ(ResourceTranslation::kTranslated,
-              TranslateDialogInitData(resource.data(), resource.size(), set_, result));
+    ASSERT_EQ(ResourceTranslation::kTranslated, TranslateDialogInitData(resource.data(), resource.size(), set_, result));
     EXPECT_EQ(join({entry(1001, 0x0143, std::string("Article 1\0", 10)),
                     entry(1001, 0x0143, std::string("plain\0", 6)), {0, 0}}),
               result);
 
-    const Bytes untouched = join({entry(7, 1, std::string("{IDS_NONE}\0", 11)), {0, 0}});
-    EXPECT_EQ(ResourceTranslation::kUnchanged,
-              TranslateDialogInitData(untouched.data(), untouched.size(), set_, result));
     // A length that runs past the data ends the walk without reading beyond it.
     Bytes damaged = entry(7, 1, "{IDS_ITEM}");
     damaged[4] = 0xFF;
-    EXPECT_EQ(ResourceTranslation::kUnchanged,
-              TranslateDialogInitData(damaged.data(), damaged.size(), set_, result));
+    EXPECT_EQ(ResourceTranslation::kUnchanged, TranslateDialogInitData(damaged.data(), damaged.size(), set_, result));
     EXPECT_EQ(ResourceTranslation::kNotActive, TranslateDialogInitData(nullptr, 0, set_, result));
 }
 

@@ -81,22 +81,14 @@ TEST(SharedStoreProcessTest, MappingsReportNamesInUseAndTheirRealSize) {
     const std::string name = "fennel-lang-test-" + std::to_string(GetCurrentProcessId());
     UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, (name + "-event").c_str()));
     SharedMemory taken(name + "-event", 100);
-    try {
-        taken.Init(SharedMemory::kAllAccess, nullptr);
-        ADD_FAILURE() << "an event's name made a mapping";
-    } catch (const SharedMemory::name_in_use& e) {
-        EXPECT_EQ("The name '" + name + "-event' is already in use for an object which is not a shared memory.",
-                  std::string(e.Context()));
-    }
+    EXPECT_THROW(taken.Init(SharedMemory::kAllAccess, nullptr), SharedMemory::name_in_use);
     SharedMemory first(name, 10000);
     first.Init(SharedMemory::kAllAccess, &SharedMemory::ZeroFill);
     first.View()[9999] = 7;
     for (std::size_t asked : {100u, 100000u}) {
         SharedMemory again(name, asked);
         again.Init(SharedMemory::kAllAccess, &SharedMemory::ZeroFill);
-        EXPECT_TRUE(again.Existed());
-        EXPECT_GE(again.Size(), 10000u) << asked;
-        EXPECT_LT(again.Size(), 16384u) << asked;
+        EXPECT_TRUE(again.Existed() && again.Size() >= 10000u && again.Size() < 16384u) << asked << ": " << again.Size();
         EXPECT_EQ(7, again.View()[9999]);
     }
 }
@@ -118,21 +110,18 @@ TEST(LangPlatformTest, ExecutableFolderAndUserLanguage) {
 TEST(LangPlatformTest, KeyNamesMatchTheSystemsVirtualKeys) {
 #define KEY(name) {#name, VK_##name}
     const std::pair<const char*, int> keys[] = {
-        KEY(LBUTTON), KEY(RBUTTON), KEY(CANCEL), KEY(MBUTTON), KEY(BACK), KEY(TAB), KEY(CLEAR),
-        KEY(RETURN), KEY(SHIFT), KEY(CONTROL), KEY(MENU), KEY(PAUSE), KEY(CAPITAL), KEY(KANA),
-        KEY(HANGEUL), KEY(HANGUL), KEY(JUNJA), KEY(FINAL), KEY(HANJA), KEY(KANJI), KEY(ESCAPE),
-        KEY(CONVERT), KEY(NONCONVERT), KEY(ACCEPT), KEY(MODECHANGE), KEY(SPACE), KEY(PRIOR),
-        KEY(NEXT), KEY(END), KEY(HOME), KEY(LEFT), KEY(UP), KEY(RIGHT), KEY(DOWN), KEY(SELECT),
-        KEY(PRINT), KEY(EXECUTE), KEY(SNAPSHOT), KEY(INSERT), KEY(DELETE), KEY(HELP), KEY(LWIN),
-        KEY(RWIN), KEY(APPS), KEY(NUMPAD0), KEY(NUMPAD1), KEY(NUMPAD2), KEY(NUMPAD3), KEY(NUMPAD4),
-        KEY(NUMPAD5), KEY(NUMPAD6), KEY(NUMPAD7), KEY(NUMPAD8), KEY(NUMPAD9), KEY(MULTIPLY),
-        KEY(ADD), KEY(SEPARATOR), KEY(SUBTRACT), KEY(DECIMAL), KEY(DIVIDE), KEY(F1), KEY(F2),
-        KEY(F3), KEY(F4), KEY(F5), KEY(F6), KEY(F7), KEY(F8), KEY(F9), KEY(F10), KEY(F11),
-        KEY(F12), KEY(F13), KEY(F14), KEY(F15), KEY(F16), KEY(F17), KEY(F18), KEY(F19), KEY(F20),
-        KEY(F21), KEY(F22), KEY(F23), KEY(F24), KEY(NUMLOCK), KEY(SCROLL), KEY(LSHIFT),
-        KEY(RSHIFT), KEY(LCONTROL), KEY(RCONTROL), KEY(LMENU), KEY(RMENU), KEY(PROCESSKEY),
-        KEY(ATTN), KEY(CRSEL), KEY(EXSEL), KEY(EREOF), KEY(PLAY), KEY(ZOOM), KEY(NONAME), KEY(PA1),
-        KEY(OEM_CLEAR),
+        KEY(LBUTTON), KEY(RBUTTON), KEY(CANCEL), KEY(MBUTTON), KEY(BACK), KEY(TAB), KEY(CLEAR), KEY(RETURN),
+        KEY(SHIFT), KEY(CONTROL), KEY(MENU), KEY(PAUSE), KEY(CAPITAL), KEY(KANA), KEY(HANGEUL), KEY(HANGUL),
+        KEY(JUNJA), KEY(FINAL), KEY(HANJA), KEY(KANJI), KEY(ESCAPE), KEY(CONVERT), KEY(NONCONVERT), KEY(ACCEPT),
+        KEY(MODECHANGE), KEY(SPACE), KEY(PRIOR), KEY(NEXT), KEY(END), KEY(HOME), KEY(LEFT), KEY(UP), KEY(RIGHT),
+        KEY(DOWN), KEY(SELECT), KEY(PRINT), KEY(EXECUTE), KEY(SNAPSHOT), KEY(INSERT), KEY(DELETE), KEY(HELP),
+        KEY(LWIN), KEY(RWIN), KEY(APPS), KEY(NUMPAD0), KEY(NUMPAD1), KEY(NUMPAD2), KEY(NUMPAD3), KEY(NUMPAD4),
+        KEY(NUMPAD5), KEY(NUMPAD6), KEY(NUMPAD7), KEY(NUMPAD8), KEY(NUMPAD9), KEY(MULTIPLY), KEY(ADD), KEY(SEPARATOR),
+        KEY(SUBTRACT), KEY(DECIMAL), KEY(DIVIDE), KEY(F1), KEY(F2), KEY(F3), KEY(F4), KEY(F5), KEY(F6), KEY(F7),
+        KEY(F8), KEY(F9), KEY(F10), KEY(F11), KEY(F12), KEY(F13), KEY(F14), KEY(F15), KEY(F16), KEY(F17), KEY(F18),
+        KEY(F19), KEY(F20), KEY(F21), KEY(F22), KEY(F23), KEY(F24), KEY(NUMLOCK), KEY(SCROLL), KEY(LSHIFT),
+        KEY(RSHIFT), KEY(LCONTROL), KEY(RCONTROL), KEY(LMENU), KEY(RMENU), KEY(PROCESSKEY), KEY(ATTN), KEY(CRSEL),
+        KEY(EXSEL), KEY(EREOF), KEY(PLAY), KEY(ZOOM), KEY(NONAME), KEY(PA1), KEY(OEM_CLEAR),
     };
 #undef KEY
     EXPECT_EQ(102u, std::size(keys));
