@@ -1,6 +1,6 @@
-// The "MsgBox" window shown on a worker thread: the owner, and the layout of short,
-// multi-line, long and very long texts. Its buttons, answers, focus and close rules are
-// checked through the wedge's message boxes.
+// The "MsgBox" window shown on a worker thread: focus and default button, the owner, and
+// the layout of short, multi-line, long and very long texts. Its buttons, answers and close
+// rules are checked through the wedge's message boxes.
 #include "lib/GUI/MsgBox.h"
 #include "tests/GUI/BoxThread.h"
 #include "tests/common/ProcessWindows.h"
@@ -61,6 +61,22 @@ void ExpectSoundLayout(HWND box, bool scrolls) {
 }
 
 } // namespace
+
+TEST(MsgBoxWindow, FocusAndDefaultButton) {
+    for (const auto& [defaultId, focused] : {std::pair{7, 7}, std::pair{MsgBox::kNoDefault, 6}}) {
+        BoxThread thread([&, d = defaultId] { return MsgBox::Show(nullptr, "Sure?", "Caption", kYesNo, d, nullptr); });
+        HWND box = thread.Find();
+        ASSERT_NE(box, nullptr);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetGUIThreadInfo(thread.ThreadId(), &info)) << GetLastError();
+        EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), focused) << "default " << defaultId;
+        EXPECT_EQ(LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)), focused);
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, focused), GWL_STYLE) & BS_DEFPUSHBUTTON);
+        PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0); // Enter presses the focused default
+        EXPECT_EQ(thread.Wait(), focused);
+    }
+}
 
 TEST(MsgBoxWindow, OwnerIsTheTopLevelWindowAndIsDisabledMeanwhile) {
     HWND owner = nullptr;
