@@ -22,28 +22,21 @@ BoxThread::~BoxThread() {
     thread_.join();
 }
 
-namespace {
-
-struct Search {
-    const wchar_t* windowClass;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<Search*>(param);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (lstrcmpiW(name, s->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
-    s->found = window;
-    return FALSE;
-}
-
-} // namespace
-
 HWND BoxThread::Find(const wchar_t* windowClass) {
+    struct Search {
+        const wchar_t* windowClass;
+        HWND found;
+    };
     for (int tries = 0; tries < 500; ++tries, Sleep(20)) {
         Search search{windowClass, nullptr};
-        EnumThreadWindows(threadId_, MatchWindow, reinterpret_cast<LPARAM>(&search));
+        EnumThreadWindows(threadId_, [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (lstrcmpiW(name, s->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&search));
         if (!search.found) continue;
         // Answered once the box's thread takes messages again, after its set-up.
         DWORD_PTR ignored = 0;

@@ -65,6 +65,7 @@ TEST(MsgBoxButtonSet, AnswersAndUnexpectedButtons) {
         {1, -1, "Expected buttonid = 0 or 1. Got buttonid = -1"},
         {2, 2, "Expected buttonid = 0, 1, or 2. Got buttonid = 2"},
         {3, 1, "Expected buttonid = 0, 1 or 2. Got buttonid = 1"},
+        {4, 2, "Expected buttonid = 0 or 1. Got buttonid = 2"},
         {5, 1, "Expected buttonid = 0 or 1. Got buttonid = 1"},
     };
     for (const Bad& b : bad) {

@@ -1,6 +1,6 @@
-// The "MsgBox" window shown on a worker thread: focus and default button, the owner, and
-// the layout of short, multi-line, long and very long texts. Its buttons, answers and close
-// rules are checked through the wedge's message boxes.
+// The "MsgBox" window shown on a worker thread: its buttons and answers, the Escape and
+// Close rules, focus and default button, the owner, and the layout of short, multi-line,
+// long and very long texts.
 #include "lib/GUI/MsgBox.h"
 #include "tests/GUI/BoxThread.h"
 #include "tests/common/ProcessWindows.h"
@@ -61,6 +61,56 @@ void ExpectSoundLayout(HWND box, bool scrolls) {
 }
 
 } // namespace
+
+TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
+    enum Kind { kPress, kEscape, kPostClose, kSystemClose, kHelpKey };
+    struct Step {
+        Kind kind;
+        int id;
+    };
+    struct Case {
+        const char* name;
+        std::vector<string_and_id> buttons;
+        std::vector<Step> steps;
+        int result;
+        bool closeEnabled;
+    };
+    const Case cases[] = {
+        {"ok pressed", kOk, {{kPress, 2}}, 2, true},
+        {"ok by escape", kOk, {{kEscape, 0}}, 2, true},
+        {"ok by close", kOk, {{kPostClose, 0}}, 2, true},
+        {"ok by system close", kOk, {{kSystemClose, 0}}, 2, true},
+        {"yes/no ignores escape and close", kYesNo, {{kEscape, 0}, {kPostClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
+        {"help leaves the box open", kOkCancelHelp, {{kPress, 9}, {kHelpKey, 0}, {kPress, 1}}, 1, true},
+        {"escape is cancel", kOkCancelHelp, {{kEscape, 0}}, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoxThread thread([&] { return MsgBox::Show(nullptr, "Question?", "Caption", c.buttons, MsgBox::kNoDefault, nullptr); });
+        HWND box = thread.Find();
+        ASSERT_NE(box, nullptr);
+        std::vector<std::pair<int, std::wstring>> expected;
+        for (const auto& b : c.buttons) expected.emplace_back(b.id, std::wstring(b.text.begin(), b.text.end()));
+        EXPECT_EQ(ButtonTexts(box), expected);
+        EXPECT_EQ(TextOf(box), "Caption");
+        const UINT closeState = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        EXPECT_EQ((closeState & (MF_GRAYED | MF_DISABLED)) == 0, c.closeEnabled);
+        for (const Step& s : c.steps) {
+            switch (s.kind) {
+            case kPress: EXPECT_TRUE(testsupport::PressButton(box, s.id)); break;
+            case kEscape: PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0); break;
+            case kPostClose: PostMessageW(box, WM_CLOSE, 0, 0); break;
+            case kSystemClose: SendMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+            case kHelpKey:
+                PostMessageW(box, WM_KEYDOWN, VK_F1, 0);
+                PostMessageW(box, WM_CHAR, 'p', 0);
+                break;
+            }
+        }
+        EXPECT_EQ(thread.Wait(), c.result);
+        EXPECT_FALSE(IsWindow(box));
+    }
+}
 
 TEST(MsgBoxWindow, FocusAndDefaultButton) {
     for (const auto& [defaultId, focused] : {std::pair{7, 7}, std::pair{MsgBox::kNoDefault, 6}}) {
