@@ -1,8 +1,9 @@
 #include "tests/GUI/BoxThread.h"
 
-#include <algorithm>
 #include <chrono>
-#include <fstream>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
 
 BoxThread::BoxThread(std::function<int()> show) {
     std::packaged_task<int()> task(std::move(show));
@@ -22,32 +23,45 @@ BoxThread::~BoxThread() {
     thread_.join();
 }
 
-HWND BoxThread::Find(const wchar_t* windowClass) {
-    struct Search {
-        const wchar_t* windowClass;
-        HWND found;
-    };
-    for (int tries = 0; tries < 500; ++tries, Sleep(20)) {
-        Search search{windowClass, nullptr};
-        EnumThreadWindows(threadId_, [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (lstrcmpiW(name, s->windowClass) != 0 || !IsWindowVisible(window)) return TRUE;
-            s->found = window;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) continue;
-        // Answered once the box's thread takes messages again, after its set-up.
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-        return search.found;
+namespace {
+
+struct Search {
+    const wchar_t* windowClass;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (lstrcmpiW(name, search->windowClass) == 0 && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
     }
+    return TRUE;
+}
+
+} // namespace
+
+HWND BoxThread::Find(const wchar_t* windowClass, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        Search search{windowClass, nullptr};
+        EnumThreadWindows(threadId_, MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            // Answered once the box's thread takes messages again, after its set-up.
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
+            return search.found;
+        }
+        Sleep(20);
+    } while (GetTickCount64() < end);
     return nullptr;
 }
 
-int BoxThread::Wait() {
-    return result_.wait_for(std::chrono::seconds(10)) == std::future_status::ready ? result_.get() : kTimedOut;
+int BoxThread::Wait(DWORD timeoutMs) {
+    if (result_.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) return kTimedOut;
+    return result_.get();
 }
 
 std::string TextOf(HWND window) {
@@ -56,33 +70,74 @@ std::string TextOf(HWND window) {
     return text;
 }
 
-std::wstring WideText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+namespace {
 
-std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND window) {
-    std::vector<std::pair<RECT, HWND>> found;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[32] = {};
-        GetClassNameW(child, name, 32);
-        RECT r{};
-        GetWindowRect(child, &r);
-        if (lstrcmpiW(name, L"Button") == 0) found.emplace_back(r, child);
+std::uint32_t Crc(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0xFFFFFFFFu) {
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return a.first.top != b.first.top ? a.first.top < b.first.top : a.first.left < b.first.left;
-    });
-    std::vector<std::pair<int, std::wstring>> buttons;
-    for (const auto& f : found) buttons.emplace_back(GetDlgCtrlID(f.second), WideText(f.second));
-    return buttons;
+    return crc;
 }
 
-bool SaveWindowBmp(HWND window, const std::string& path) {
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int shift : {24, 16, 8, 0}) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void Chunk(std::vector<std::uint8_t>& png, const char* type, const std::vector<std::uint8_t>& data) {
+    Put32(png, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    Put32(png, Crc(png.data() + start, png.size() - start) ^ 0xFFFFFFFFu);
+}
+
+// An RGB picture as PNG, its pixels in stored (uncompressed) deflate blocks.
+std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& rgb) {
+    std::vector<std::uint8_t> raw;
+    const std::size_t row = static_cast<std::size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);
+        raw.insert(raw.end(), rgb.begin() + static_cast<std::ptrdiff_t>(y * row),
+                   rgb.begin() + static_cast<std::ptrdiff_t>((y + 1) * row));
+    }
+    std::vector<std::uint8_t> z{0x78, 0x01};
+    std::uint32_t a = 1, b = 0;
+    for (std::uint8_t c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (std::size_t pos = 0; pos < raw.size() || pos == 0; pos += 65535) {
+        const std::size_t n = std::min<std::size_t>(65535, raw.size() - pos);
+        z.push_back(pos + n >= raw.size() ? 1 : 0);
+        z.push_back(static_cast<std::uint8_t>(n & 0xFF));
+        z.push_back(static_cast<std::uint8_t>(n >> 8));
+        z.push_back(static_cast<std::uint8_t>(~n & 0xFF));
+        z.push_back(static_cast<std::uint8_t>((~n >> 8) & 0xFF));
+        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
+                 raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+        if (raw.empty()) break;
+    }
+    Put32(z, (b << 16) | a);
+
+    std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> header;
+    Put32(header, static_cast<std::uint32_t>(width));
+    Put32(header, static_cast<std::uint32_t>(height));
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    Chunk(png, "IHDR", header);
+    Chunk(png, "IDAT", z);
+    Chunk(png, "IEND", {});
+    return png;
+}
+
+} // namespace
+
+bool SaveWindowPng(HWND window, const std::string& path) {
     RECT r;
-    if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return false;
-    const LONG width = r.right - r.left, height = r.bottom - r.top;
+    if (!GetWindowRect(window, &r)) return false;
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return false;
     // The window and its controls painted now, then copied from the screen.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
@@ -93,18 +148,27 @@ bool SaveWindowBmp(HWND window, const std::string& path) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, old);
-    BITMAPINFOHEADER info{sizeof info, width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::string pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, '\0');
-    const int lines = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * height * 4);
+    const int lines = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bgra.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
-    BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(offset + pixels.size()), 0, 0, offset};
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(&header), sizeof header);
-    file.write(reinterpret_cast<const char*>(&info), sizeof info);
-    file.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return lines == height && file.good();
+    if (lines != height) return false;
+
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < bgra.size(); i += 4) rgb.insert(rgb.end(), {bgra[i + 2], bgra[i + 1], bgra[i]});
+    const std::vector<std::uint8_t> png = EncodePng(width, height, rgb);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
 }

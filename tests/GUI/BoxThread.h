@@ -1,14 +1,13 @@
 #pragma once
 // Test support for message boxes: shows a box on a worker thread (the box runs its own
 // modal loop there) and finds its window, so the test thread can read and press it.
+// Also saves a window's picture as a PNG file for a person to look at.
 #include <windows.h>
 
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
-#include <utility>
-#include <vector>
 
 class BoxThread {
 public:
@@ -20,10 +19,10 @@ public:
     BoxThread& operator=(const BoxThread&) = delete;
 
     // The visible top-level window of that class on the worker thread, once the box waits
-    // for input; null after 10 s.
-    HWND Find(const wchar_t* windowClass = L"MsgBox");
-    // The box's result; kTimedOut when the box did not end within 10 s.
-    int Wait();
+    // for input; null after timeoutMs.
+    HWND Find(const wchar_t* windowClass = L"MsgBox", DWORD timeoutMs = 10000);
+    // The box's result; kTimedOut when the box did not end within timeoutMs.
+    int Wait(DWORD timeoutMs = 10000);
     DWORD ThreadId() const { return threadId_; }
 
     static constexpr int kTimedOut = -12345;
@@ -35,9 +34,7 @@ private:
     DWORD threadId_ = 0;
 };
 
+// Texts of a window and its children, as the box shows them.
 std::string TextOf(HWND window);
-std::wstring WideText(HWND window);
-// The window's buttons (identifier, caption) in reading order.
-std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND window);
-// The window's picture (frame included) as a 32-bit BMP file; false when it can't be taken.
-bool SaveWindowBmp(HWND window, const std::string& path);
+// The window's picture (frame included) as a PNG file; false when it can't be taken.
+bool SaveWindowPng(HWND window, const std::string& path);

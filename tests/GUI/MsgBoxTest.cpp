@@ -1,5 +1,5 @@
 // The "MsgBox" window shown on a worker thread: its buttons and answers, the Escape and
-// Close rules, focus and default button, the owner, and the layout of short, multi-line,
+// Close rules, focus and default button, the owner, and the layout for short, multi-line,
 // long and very long texts.
 #include "lib/GUI/MsgBox.h"
 #include "tests/GUI/BoxThread.h"
@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,21 @@ const std::vector<string_and_id> kOk{{"&OK", 2}};
 const std::vector<string_and_id> kYesNo{{"&Yes", 6}, {"&No", 7}};
 const std::vector<string_and_id> kOkCancelHelp{{"&OK", 1}, {"&Cancel", 2}, {"&Help", 9}};
 
+std::vector<std::pair<int, std::string>> Buttons(HWND box) {
+    std::vector<std::pair<int, std::string>> buttons;
+    for (const auto& c : testsupport::ControlTexts(box)) {
+        if (_stricmp(c.windowClass.c_str(), "Button") == 0) buttons.emplace_back(c.id, c.text);
+    }
+    std::sort(buttons.begin(), buttons.end(),
+              [box](const auto& a, const auto& b) {
+                  RECT ra, rb;
+                  GetWindowRect(GetDlgItem(box, a.first), &ra);
+                  GetWindowRect(GetDlgItem(box, b.first), &rb);
+                  return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+              });
+    return buttons;
+}
+
 RECT ChildRect(HWND box, HWND child) {
     RECT r;
     GetWindowRect(child, &r);
@@ -24,46 +40,66 @@ RECT ChildRect(HWND box, HWND child) {
 }
 
 bool Inside(const RECT& inner, const RECT& outer) {
-    RECT u;
-    UnionRect(&u, &inner, &outer);
-    return EqualRect(&u, &outer) != FALSE;
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT i;
+    return IntersectRect(&i, &a, &b) != FALSE;
+}
+
+int LineHeight(HWND control) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return tm.tmHeight;
 }
 
 // What every box shows: the text fully visible unless it scrolls, the controls inside the
-// client area, the buttons below the text and apart from each other, at most 640 x 480.
+// client area, the buttons below the text and apart from each other.
 void ExpectSoundLayout(HWND box, bool scrolls) {
-    RECT client, editClient, overlap;
+    RECT client;
     GetClientRect(box, &client);
     HWND edit = GetDlgItem(box, 0xFFFF);
     ASSERT_NE(edit, nullptr);
     const RECT text = ChildRect(box, edit);
     EXPECT_TRUE(Inside(text, client));
-    EXPECT_EQ((GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL) != 0, scrolls);
+    const bool hasBar = (GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL) != 0;
+    EXPECT_EQ(hasBar, scrolls);
+    RECT editClient;
     GetClientRect(edit, &editClient);
-    HDC dc = GetDC(edit);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(edit, dc);
     const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
-    EXPECT_EQ(lines * tm.tmHeight > editClient.bottom, scrolls) << lines << " lines";
+    if (!scrolls) {
+        EXPECT_LE(lines * LineHeight(edit), editClient.bottom) << lines << " lines";
+    } else {
+        EXPECT_GT(lines * LineHeight(edit), editClient.bottom) << lines << " lines";
+    }
+
     std::vector<RECT> placed;
-    for (const auto& [id, caption] : ButtonTexts(box)) {
+    for (const auto& [id, caption] : Buttons(box)) {
         const RECT r = ChildRect(box, GetDlgItem(box, id));
-        EXPECT_TRUE(Inside(r, client)) << id;
-        EXPECT_GE(r.top, text.bottom) << id;
-        for (const RECT& other : placed) EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << id;
+        EXPECT_TRUE(Inside(r, client)) << caption;
+        EXPECT_GE(r.top, text.bottom) << caption;
+        for (const RECT& other : placed) EXPECT_FALSE(Overlap(r, other)) << caption;
         placed.push_back(r);
     }
     EXPECT_LE(client.right, 640);
     EXPECT_LE(client.bottom, 480);
 }
 
+bool CloseItemEnabled(HWND box) {
+    const UINT state = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
+    return (state & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
 } // namespace
 
 TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
-    enum Kind { kPress, kEscape, kPostClose, kSystemClose, kHelpKey };
+    enum Kind { kPress, kEscape, kPostClose, kSendClose, kSystemClose, kHelpKey };
     struct Step {
         Kind kind;
         int id;
@@ -78,9 +114,11 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
     const Case cases[] = {
         {"ok pressed", kOk, {{kPress, 2}}, 2, true},
         {"ok by escape", kOk, {{kEscape, 0}}, 2, true},
-        {"ok by close", kOk, {{kPostClose, 0}}, 2, true},
+        {"ok by posted close", kOk, {{kPostClose, 0}}, 2, true},
+        {"ok by sent close", kOk, {{kSendClose, 0}}, 2, true},
         {"ok by system close", kOk, {{kSystemClose, 0}}, 2, true},
-        {"yes/no ignores escape and close", kYesNo, {{kEscape, 0}, {kPostClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
+        {"yes/no ignores escape", kYesNo, {{kEscape, 0}, {kPress, 7}}, 7, false},
+        {"yes/no ignores close", kYesNo, {{kPostClose, 0}, {kSendClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
         {"help leaves the box open", kOkCancelHelp, {{kPress, 9}, {kHelpKey, 0}, {kPress, 1}}, 1, true},
         {"escape is cancel", kOkCancelHelp, {{kEscape, 0}}, 2, true},
     };
@@ -89,17 +127,17 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
         BoxThread thread([&] { return MsgBox::Show(nullptr, "Question?", "Caption", c.buttons, MsgBox::kNoDefault, nullptr); });
         HWND box = thread.Find();
         ASSERT_NE(box, nullptr);
-        std::vector<std::pair<int, std::wstring>> expected;
-        for (const auto& b : c.buttons) expected.emplace_back(b.id, std::wstring(b.text.begin(), b.text.end()));
-        EXPECT_EQ(ButtonTexts(box), expected);
+        std::vector<std::pair<int, std::string>> expected;
+        for (const auto& b : c.buttons) expected.emplace_back(b.id, b.text);
+        EXPECT_EQ(Buttons(box), expected);
         EXPECT_EQ(TextOf(box), "Caption");
-        const UINT closeState = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
-        EXPECT_EQ((closeState & (MF_GRAYED | MF_DISABLED)) == 0, c.closeEnabled);
+        EXPECT_EQ(CloseItemEnabled(box), c.closeEnabled);
         for (const Step& s : c.steps) {
             switch (s.kind) {
             case kPress: EXPECT_TRUE(testsupport::PressButton(box, s.id)); break;
             case kEscape: PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0); break;
             case kPostClose: PostMessageW(box, WM_CLOSE, 0, 0); break;
+            case kSendClose: SendMessageW(box, WM_CLOSE, 0, 0); break;
             case kSystemClose: SendMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); break;
             case kHelpKey:
                 PostMessageW(box, WM_KEYDOWN, VK_F1, 0);
@@ -113,18 +151,23 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
 }
 
 TEST(MsgBoxWindow, FocusAndDefaultButton) {
-    for (const auto& [defaultId, focused] : {std::pair{7, 7}, std::pair{MsgBox::kNoDefault, 6}}) {
-        BoxThread thread([&, d = defaultId] { return MsgBox::Show(nullptr, "Sure?", "Caption", kYesNo, d, nullptr); });
+    struct Case {
+        int defaultId;
+        int focused;
+    };
+    for (const Case& c : {Case{7, 7}, Case{6, 6}, Case{MsgBox::kNoDefault, 6}}) {
+        BoxThread thread([&] { return MsgBox::Show(nullptr, "Sure?", "Caption", kYesNo, c.defaultId, nullptr); });
         HWND box = thread.Find();
         ASSERT_NE(box, nullptr);
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         ASSERT_TRUE(GetGUIThreadInfo(thread.ThreadId(), &info)) << GetLastError();
-        EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), focused) << "default " << defaultId;
-        EXPECT_EQ(LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)), focused);
-        EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, focused), GWL_STYLE) & BS_DEFPUSHBUTTON);
-        PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0); // Enter presses the focused default
-        EXPECT_EQ(thread.Wait(), focused);
+        EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), c.focused) << "default " << c.defaultId;
+        EXPECT_EQ(LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)), c.focused);
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, c.focused), GWL_STYLE) & BS_DEFPUSHBUTTON);
+        // Enter presses the focused default.
+        PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_EQ(thread.Wait(), c.focused);
     }
 }
 
@@ -150,8 +193,9 @@ TEST(MsgBoxWindow, OwnerIsTheTopLevelWindowAndIsDisabledMeanwhile) {
 }
 
 TEST(MsgBoxWindow, TextsAndLayout) {
-    std::string longLine, veryLong;
+    std::string longLine;
     for (int i = 0; i < 100; ++i) longLine += "lengthy words ";
+    std::string veryLong;
     for (int i = 0; i < 120; ++i) veryLong += "Line " + std::to_string(i) + " of a text taller than the screen allows\n";
     std::vector<string_and_id> manyWide;
     for (int i = 0; i < 7; ++i) manyWide.push_back({"A rather long button caption " + std::to_string(i), 100 + i});
@@ -162,17 +206,18 @@ TEST(MsgBoxWindow, TextsAndLayout) {
         const char* caption;
         std::vector<string_and_id> buttons;
         bool icon;
-        std::string shown; // empty: don't check
+        std::string shown;
+        int lines; // 0: don't check
         bool scrolls;
     };
     const Case cases[] = {
-        {"line feed", "Line1\nLine2", "Cap", kOk, false, "Line1\r\nLine2", false},
-        {"carriage return and line feed", "Line1\r\nLine2", "Cap", kOk, false, "Line1\r\nLine2", false},
-        {"null caption", "x", nullptr, kOk, false, "x", false},
-        {"icon", "With an icon", "Cap", kYesNo, true, "With an icon", false},
-        {"long line", longLine, "Cap", kOkCancelHelp, false, longLine, false},
-        {"very long text", veryLong, "Cap", kOk, true, "", true},
-        {"many wide buttons", "Pick one", "Cap", manyWide, false, "Pick one", false},
+        {"line feed", "Line1\nLine2", "Cap", kOk, false, "Line1\r\nLine2", 2, false},
+        {"carriage return and line feed", "Line1\r\nLine2", "Cap", kOk, false, "Line1\r\nLine2", 2, false},
+        {"null caption", "x", nullptr, kOk, false, "x", 1, false},
+        {"icon", "With an icon", "Cap", kYesNo, true, "With an icon", 1, false},
+        {"long line", longLine, "Cap", kOkCancelHelp, false, longLine, 0, false},
+        {"very long text", veryLong, "Cap", kOk, true, "", 0, true},
+        {"many wide buttons", "Pick one", "Cap", manyWide, false, "Pick one", 1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,12 +230,15 @@ TEST(MsgBoxWindow, TextsAndLayout) {
         if (!c.shown.empty()) {
             EXPECT_EQ(TextOf(edit), c.shown);
         }
+        if (c.lines) {
+            EXPECT_EQ(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), c.lines);
+        }
         ExpectSoundLayout(box, c.scrolls);
         if (c.icon) {
             const MsgBox::Units u = MsgBox::LayoutUnits();
             EXPECT_GE(ChildRect(box, edit).left, u.hMargin + GetSystemMetrics(SM_CXICON) + u.vMargin);
         }
-        if (c.text == longLine) { // wrapped to about 4:3
+        if (std::string(c.name) == "long line") {
             RECT client;
             GetClientRect(box, &client);
             const double ratio = static_cast<double>(client.right) / client.bottom;

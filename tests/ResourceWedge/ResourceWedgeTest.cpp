@@ -15,10 +15,10 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 using wedgetest::StartFrench;
+using wedgetest::WideText;
 
 namespace {
 
@@ -79,7 +79,8 @@ TEST(WedgeStrings, LoadStringInBothForms) {
         {IDS_PLAIN, 64, "No key here", L"No key here", 11},
         {IDS_MIXED, 64, "Press &Graver to {IDS_UNKNOWN}", L"Press &Graver to {IDS_UNKNOWN}", 30},
         {IDS_ACCENT, 64, "pr\xEAt", L"pr\u00eat", 4},
-        {IDS_TITLE, 5, "Grav", L"Grav", 4}, // cut and terminated, as the system does
+        // Longer than the buffer: cut and terminated, as the system's function does.
+        {IDS_TITLE, 5, "Grav", L"Grav", 4},
         {IDS_TITLE, 1, "", L"", 0},
     };
     for (const Case& c : cases) {
@@ -117,6 +118,14 @@ LRESULT CALLBACK DataProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+void RegisterDataProbe() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DataProbeProc;
+    wc.hInstance = Self();
+    wc.lpszClassName = L"DataProbe";
+    RegisterClassW(&wc);
+}
+
 INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 std::wstring FaceOf(HFONT font) {
@@ -150,11 +159,7 @@ INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
     ASSERT_TRUE(StartFrench());
-    WNDCLASSW probe{};
-    probe.lpfnWndProc = DataProbeProc;
-    probe.hInstance = Self();
-    probe.lpszClassName = L"DataProbe";
-    RegisterClassW(&probe);
+    RegisterDataProbe();
     const std::wstring guiFace = FaceOf(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
 
     HWND normal = CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_NORMAL), nullptr, QuietProc, 0);
@@ -162,18 +167,27 @@ TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
     const DialogSeen seen = Read(normal, {1001, 1002, 1003, 1004});
     DestroyWindow(normal);
     EXPECT_EQ(seen.title, L"Gravure");
-    EXPECT_EQ(seen.controls, (std::vector<std::pair<int, std::wstring>>{
-                                 {1001, L"&Graver"}, {1002, L"Status: pr\u00eat"}, {1003, L"plain"}, {1004, L""}}));
+    const std::vector<std::pair<int, std::wstring>> expected{
+        {1001, L"&Graver"}, {1002, L"Status: pr\u00eat"}, {1003, L"plain"}, {1004, L""}};
+    EXPECT_EQ(seen.controls, expected);
     EXPECT_EQ(seen.face, guiFace);
 
     // The extended template, modal and in its wide form; its control's creation data arrives.
     g_creationData.clear();
     EXPECT_EQ(DialogBoxParamW(Self(), MAKEINTRESOURCEW(IDD_EXTENDED), nullptr, ModalProc, 0), 42);
     EXPECT_EQ(g_modalSeen.title, L"Gravure!");
-    EXPECT_EQ(g_modalSeen.controls, (std::vector<std::pair<int, std::wstring>>{
-                                        {1001, L"&Graver"}, {IDOK, L"D'accord"}, {1003, L"pr\u00eatx"}}));
+    const std::vector<std::pair<int, std::wstring>> expectedEx{
+        {1001, L"&Graver"}, {IDOK, L"D'accord"}, {1003, L"pr\u00eatx"}};
+    EXPECT_EQ(g_modalSeen.controls, expectedEx);
     EXPECT_EQ(g_modalSeen.face, guiFace);
-    EXPECT_EQ(g_creationData, (std::vector<unsigned char>{6, 0, 1, 2, 3, 4, 5, 6}));
+    const std::vector<unsigned char> data{6, 0, 1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(g_creationData, data);
+
+    // A template without keys or the replaced font is used as it stands.
+    HWND plain = CreateDialogParamW(Self(), MAKEINTRESOURCEW(IDD_PLAIN), nullptr, QuietProc, 0);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(WideText(GetDlgItem(plain, 1001)), L"Nothing to translate");
+    DestroyWindow(plain);
 
     // A template that doesn't exist gives the failure values without a window.
     EXPECT_EQ(DialogBoxParamA(Self(), MAKEINTRESOURCEA(999), nullptr, QuietProc, 0), -1);
@@ -209,39 +223,45 @@ TEST(WedgeDialogs, EachResourceIsTranslatedOnceAndOnlyTheTranslatedKinds) {
     }
 }
 
-namespace {
-
-// (depth, text) of every item in menu order.
-void Walk(HMENU menu, int depth, std::vector<std::pair<int, std::wstring>>& items) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-        items.emplace_back(depth, text);
-        if (HMENU sub = GetSubMenu(menu, i)) Walk(sub, depth + 1, items);
-    }
-}
-
-} // namespace
-
 TEST(WedgeMenus, NestedMenusInBothFormats) {
     ASSERT_TRUE(StartFrench());
-    std::vector<std::pair<int, std::wstring>> expected{
+    // (depth, text) in menu order; separators have no text.
+    const std::vector<std::pair<int, std::wstring>> expected{
         {0, L"&Fichier"}, {1, L"&Ouvrir"}, {1, L"R\u00e9cents"}, {2, L"Un"}, {1, L""},
         {1, L"&Quitter"}, {0, L"&Aide"},   {1, L"About"}};
-    for (const auto& [id, extended] : {std::pair{IDM_MAIN, false}, std::pair{IDM_EXTENDED, true}}) {
-        if (extended) expected.erase(expected.begin() + 4); // no separator there
-        HMENU menu = extended ? LoadMenuW(Self(), MAKEINTRESOURCEW(id)) : LoadMenuA(Self(), MAKEINTRESOURCEA(id));
-        ASSERT_NE(menu, nullptr);
+    std::vector<std::pair<int, std::wstring>> expectedEx = expected;
+    expectedEx.erase(expectedEx.begin() + 4); // the extended menu has no separator
+
+    struct Walker {
         std::vector<std::pair<int, std::wstring>> items;
-        Walk(menu, 0, items);
-        EXPECT_EQ(items, expected);
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE;
-        GetMenuItemInfoW(GetSubMenu(menu, 0), 0, TRUE, &info);
-        EXPECT_EQ((info.fState & MFS_DEFAULT) != 0, extended) << "state copied";
-        DestroyMenu(menu);
-    }
+        void Walk(HMENU menu, int depth) {
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[64] = {};
+                GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+                items.emplace_back(depth, text);
+                if (HMENU sub = GetSubMenu(menu, i)) Walk(sub, depth + 1);
+            }
+        }
+    };
+    HMENU normal = LoadMenuA(Self(), MAKEINTRESOURCEA(IDM_MAIN));
+    ASSERT_NE(normal, nullptr);
+    Walker w;
+    w.Walk(normal, 0);
+    EXPECT_EQ(w.items, expected);
+    DestroyMenu(normal);
+
+    HMENU extended = LoadMenuW(Self(), MAKEINTRESOURCEW(IDM_EXTENDED));
+    ASSERT_NE(extended, nullptr);
+    Walker wx;
+    wx.Walk(extended, 0);
+    EXPECT_EQ(wx.items, expectedEx);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    GetMenuItemInfoW(GetSubMenu(extended, 0), 0, TRUE, &info);
+    EXPECT_TRUE(info.fState & MFS_DEFAULT) << "state copied";
+    DestroyMenu(extended);
+
     EXPECT_EQ(LoadMenuA(Self(), MAKEINTRESOURCEA(999)), nullptr);
 }
 
@@ -252,8 +272,10 @@ TEST(WedgeAccelerators, TranslatedAndOnlyOneTableAlive) {
     ACCEL entries[4] = {};
     ASSERT_EQ(CopyAcceleratorTableA(first, entries, 4), 2);
     EXPECT_EQ(entries[0].fVirt & ~FNOINVERT, FVIRTKEY | FCONTROL);
-    EXPECT_EQ(entries[0].key + (entries[0].cmd << 16), 'O' + (3001 << 16));
-    EXPECT_EQ(entries[1].key + (entries[1].cmd << 16), VK_F5 + (3002 << 16));
+    EXPECT_EQ(entries[0].key, 'O');
+    EXPECT_EQ(entries[0].cmd, 3001);
+    EXPECT_EQ(entries[1].key, VK_F5);
+    EXPECT_EQ(entries[1].cmd, 3002);
 
     HACCEL second = LoadAcceleratorsW(Self(), MAKEINTRESOURCEW(IDA_MAIN));
     ASSERT_NE(second, nullptr);
@@ -312,5 +334,7 @@ TEST(WedgePropertySheets, PagesAndSheetInTheLanguage) {
                  reinterpret_cast<LPARAM>(&item));
     EXPECT_STREQ(tab, L"Options");
     EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, IDD_PAGE), 0);
+    EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 0, 0), IDD_PAGE);
+    EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, 999), -1);
     DestroyWindow(sheet);
 }

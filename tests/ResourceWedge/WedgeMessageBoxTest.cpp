@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+using wedgetest::ButtonTexts;
 using wedgetest::StartFrench;
+using wedgetest::WideText;
 
 namespace {
 
@@ -23,26 +25,37 @@ const wchar_t kOk[] = L"&D'accord", kCancel[] = L"&Annuler", kAbort[] = L"A&band
 const wchar_t kQuestion[] = L"Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
                             L"\u00e9crites dans l'ordre affich\u00e9.";
 
+enum Action { kPress, kEscape, kClose, kEnter };
+
+struct Step {
+    Action action;
+    int id;
+};
+
 } // namespace
 
 TEST(WedgeMessageBox, EveryStyleInTheProgramsOwnBox) {
     ASSERT_TRUE(StartFrench());
-    enum Action { kPress, kEscape, kClose, kEnter };
     struct Case {
         UINT style;
         std::vector<std::pair<int, std::wstring>> buttons;
-        std::vector<std::pair<Action, int>> steps;
+        std::vector<Step> steps;
         int result;
     };
-    // Styles that can't close ignore Escape and Close; Enter presses the default button.
     const Case cases[] = {
         {MB_OK, {{2, kOk}}, {{kPress, 2}}, IDOK},
-        {MB_OK | MB_HELP | MB_ICONERROR, {{2, kOk}, {9, kHelp}}, {{kPress, 9}, {kEscape, 0}}, IDOK},
+        {MB_OK | MB_ICONERROR, {{2, kOk}}, {{kEscape, 0}}, IDOK},
+        {MB_OK | MB_HELP, {{2, kOk}, {9, kHelp}}, {{kPress, 9}, {kClose, 0}}, IDOK},
+        {MB_OKCANCEL, {{1, kOk}, {2, kCancel}}, {{kPress, 1}}, IDOK},
         {MB_OKCANCEL | MB_DEFBUTTON2, {{1, kOk}, {2, kCancel}}, {{kEnter, 0}}, IDCANCEL},
         {MB_ABORTRETRYIGNORE, {{3, kAbort}, {4, kRetry}, {5, kIgnore}}, {{kEscape, 0}, {kClose, 0}, {kPress, 5}}, IDIGNORE},
+        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3 | MB_ICONWARNING, {{3, kAbort}, {4, kRetry}, {5, kIgnore}}, {{kEnter, 0}}, IDIGNORE},
+        {MB_YESNOCANCEL, {{6, kYes}, {7, kNo}, {2, kCancel}}, {{kEscape, 0}}, IDCANCEL},
         {MB_YESNOCANCEL | MB_DEFBUTTON2 | MB_HELP, {{6, kYes}, {7, kNo}, {2, kCancel}, {9, kHelp}}, {{kEnter, 0}}, IDNO},
         {MB_YESNO | MB_ICONQUESTION, {{6, kYes}, {7, kNo}}, {{kEscape, 0}, {kClose, 0}, {kPress, 7}}, IDNO},
-        {MB_RETRYCANCEL | MB_DEFBUTTON3, {{4, kRetry}, {2, kCancel}}, {{kClose, 0}}, IDCANCEL},
+        {MB_YESNO | MB_DEFBUTTON2, {{6, kYes}, {7, kNo}}, {{kEnter, 0}}, IDNO},
+        {MB_RETRYCANCEL | MB_ICONINFORMATION, {{4, kRetry}, {2, kCancel}}, {{kPress, 4}}, IDRETRY},
+        {MB_RETRYCANCEL, {{4, kRetry}, {2, kCancel}}, {{kClose, 0}}, IDCANCEL},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("style 0x" + std::to_string(c.style));
@@ -52,10 +65,13 @@ TEST(WedgeMessageBox, EveryStyleInTheProgramsOwnBox) {
         EXPECT_EQ(WideText(box), L"Gravure");
         EXPECT_EQ(WideText(GetDlgItem(box, 0xFFFF)), kQuestion);
         EXPECT_EQ(ButtonTexts(box), c.buttons);
-        for (const auto& [action, id] : c.steps) {
-            if (action == kPress) testsupport::PressButton(box, id);
-            else if (action == kClose) PostMessageW(box, WM_CLOSE, 0, 0);
-            else PostMessageW(box, WM_KEYDOWN, action == kEscape ? VK_ESCAPE : VK_RETURN, 0);
+        for (const Step& s : c.steps) {
+            switch (s.action) {
+            case kPress: testsupport::PressButton(box, s.id); break;
+            case kEscape: PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0); break;
+            case kClose: PostMessageW(box, WM_CLOSE, 0, 0); break;
+            case kEnter: PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0); break;
+            }
         }
         EXPECT_EQ(thread.Wait(), c.result);
     }
@@ -73,37 +89,42 @@ TEST(WedgeMessageBox, WideCallsOtherLanguagesAndUnknownStyles) {
         testsupport::PressButton(box, 2);
         EXPECT_EQ(thread.Wait(), IDOK);
     }
-    const std::pair<std::function<int()>, int> cases[] = {
-        {[] { return MessageBoxExA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OK, 0x0407); }, IDOK},
-        {[] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_CANCELTRYCONTINUE); }, IDCONTINUE},
+    struct Case {
+        const char* name;
+        std::function<int()> show;
+        int press;
     };
-    for (const auto& [show, press] : cases) {
-        SCOPED_TRACE(press == IDOK ? "another language" : "style 6");
-        BoxThread thread(show);
+    const Case cases[] = {
+        {"another language", [] { return MessageBoxExA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OK, 0x0407); }, IDOK},
+        {"style 6", [] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_CANCELTRYCONTINUE); }, IDCONTINUE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoxThread thread(c.show);
         HWND box = thread.Find(L"#32770");
         ASSERT_NE(box, nullptr) << "the system's box";
         EXPECT_EQ(testsupport::WindowText(box), "{IDS_TITLE}");
         EXPECT_EQ(testsupport::MessageText(box), "{IDS_QUESTION}");
-        testsupport::PressButton(box, press);
-        EXPECT_EQ(thread.Wait(), press);
+        testsupport::PressButton(box, c.press);
+        EXPECT_EQ(thread.Wait(), c.press);
     }
 }
 
-// The pictures are saved as BMP files.
 TEST(WedgeMessageBox, PicturesInThreeLanguages) {
     ASSERT_TRUE(StartFrench());
     struct Case {
         const char* file;
         std::uint16_t language;
-        std::wstring caption, text;
+        std::wstring caption;
+        std::wstring text;
         std::vector<std::pair<int, std::wstring>> buttons;
     };
     const Case cases[] = {
-        {"msgbox-en.bmp", 0x0409, L"Recording",
+        {"msgbox-en.png", 0x0409, L"Recording",
          L"Do you want to record the disc now? The tracks of the playlist are written in the order shown.",
          {{6, L"&Yes"}, {7, L"&No"}}},
-        {"msgbox-fr.bmp", 0x040C, L"Gravure", kQuestion, {{6, kYes}, {7, kNo}}},
-        {"msgbox-ja.bmp", 0x0411, L"\u66f8\u304d\u8fbc\u307f",
+        {"msgbox-fr.png", 0x040C, L"Gravure", kQuestion, {{6, kYes}, {7, kNo}}},
+        {"msgbox-ja.png", 0x0411, L"\u66f8\u304d\u8fbc\u307f",
          L"\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f",
          {{6, L"\u306f\u3044(&Y)"}, {7, L"\u3044\u3044\u3048(&N)"}}},
     };
@@ -120,8 +141,10 @@ TEST(WedgeMessageBox, PicturesInThreeLanguages) {
         RECT client;
         GetClientRect(box, &client);
         EXPECT_GT(client.right, 100);
+        EXPECT_LE(client.right, 640);
+        EXPECT_LE(client.bottom, 480);
         const std::string path = wedgetest::ArtifactsFolder() + "\\" + c.file;
-        EXPECT_TRUE(SaveWindowBmp(box, path)) << path;
+        EXPECT_TRUE(SaveWindowPng(box, path)) << path;
         testsupport::PressButton(box, 6);
         EXPECT_EQ(thread.Wait(), IDYES);
     }

@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
+#include <algorithm>
 #include <fstream>
 
 namespace wedgetest {
@@ -65,7 +64,8 @@ std::string Japanese() {
 }
 
 void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace
@@ -99,6 +99,35 @@ std::string ArtifactsFolder() {
     const std::string path = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/artifacts");
     CreateDirectoryA(path.c_str(), nullptr);
     return path;
+}
+
+std::wstring WideText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND box) {
+    struct Found {
+        RECT rect;
+        int id;
+        std::wstring text;
+    };
+    std::vector<Found> found;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (lstrcmpiW(name, L"Button") != 0) continue;
+        Found f{{}, GetDlgCtrlID(child), WideText(child)};
+        GetWindowRect(child, &f.rect);
+        found.push_back(f);
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
+    });
+    std::vector<std::pair<int, std::wstring>> buttons;
+    for (const Found& f : found) buttons.emplace_back(f.id, f.text);
+    return buttons;
 }
 
 } // namespace wedgetest

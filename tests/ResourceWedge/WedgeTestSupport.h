@@ -1,7 +1,11 @@
 #pragma once
-// Shared by the wedge tests: the test language files (English, French, Japanese) and the
-// language start-up in French.
+// Shared by the wedge tests: the test language files (English, French, Japanese), the
+// language start-up in French, and reading window texts as wide text.
+#include <windows.h>
+
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace wedgetest {
 
@@ -12,5 +16,9 @@ std::string LanguageFolder();
 bool StartFrench();
 // Windows path of the build tree's artifacts folder (created).
 std::string ArtifactsFolder();
+
+std::wstring WideText(HWND window);
+// The box's buttons (identifier, caption) in reading order.
+std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND box);
 
 } // namespace wedgetest
