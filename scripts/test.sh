@@ -62,10 +62,6 @@ wine_env_start "$FENNEL_BUILD/win64"
 register_engine "$FENNEL_BUILD/win64"
 ctest_run win64 "$FENNEL_BUILD/win64" -j 1
 wine_env_stop
-# Pictures the Windows tests saved (message boxes in several languages), as PNG for people.
-for bmp in "$FENNEL_BUILD"/win64/artifacts/*.bmp; do
-  [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null
-done
 
 log "summary"
 printf '  %s\n' "${RESULTS[@]}"
