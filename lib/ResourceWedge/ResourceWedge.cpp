@@ -125,10 +125,8 @@ std::recursive_mutex& BoxLock() {
     return *lock;
 }
 
-} // namespace
-
-FoundResource FindAndLoad(HMODULE module, LPCSTR type, LPCSTR name) {
-    HRSRC found = ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
+// The translated copy of a found resource when the cache holds one, else the resource itself.
+FoundResource LoadFound(HMODULE module, HRSRC found) {
     if (!found) return {};
     if (auto entry = ResourceCache::Instance().Find(found); entry && entry->hasCopy) {
         return {entry->copy.data(), entry->copy.size()};
@@ -139,16 +137,16 @@ FoundResource FindAndLoad(HMODULE module, LPCSTR type, LPCSTR name) {
     return {data, SizeofResource(module, found)};
 }
 
+} // namespace
+
+FoundResource FindAndLoad(HMODULE module, LPCSTR type, LPCSTR name) {
+    HRSRC found = ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
+    return LoadFound(module, found);
+}
+
 FoundResource FindAndLoad(HMODULE module, LPCWSTR type, LPCWSTR name) {
     HRSRC found = ResourceWedge::FindResourceExW(module, type, name, g_WedgeImpl.LanguageId());
-    if (!found) return {};
-    if (auto entry = ResourceCache::Instance().Find(found); entry && entry->hasCopy) {
-        return {entry->copy.data(), entry->copy.size()};
-    }
-    HGLOBAL loaded = CallReal(Real::LoadResource, HGLOBAL{}, module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) return {};
-    return {data, SizeofResource(module, found)};
+    return LoadFound(module, found);
 }
 
 std::optional<std::wstring> LoadStringTextW(HINSTANCE instance, UINT id) {
