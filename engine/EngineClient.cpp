@@ -1,0 +1,484 @@
+#include "engine/EngineClient.h"
+
+#include "engine/Bstr.h"
+#include "engine/ClientGuard.h"
+#include "support/PumpMessagesFor.h"
+
+#include <cwctype>
+
+namespace {
+
+constexpr std::size_t kMaxTracks = 99;
+
+bool IsWebAddress(const std::string& path) { return path.compare(0, 7, "http://") == 0; }
+
+// Percentage of done in total, truncated; keeps last when the count is unchanged or the
+// total is 0.
+std::int32_t Percent(LONG done, LONG total, LONG lastDone, std::int32_t last, bool first) {
+    if ((!first && done == lastDone) || total == 0) return last;
+    return static_cast<std::int32_t>(done * 100.0 / total);
+}
+
+bool IsStageOutsideTracks(LONG stage) { return (stage >= 1 && stage <= 4) || stage == 6 || stage == 7; }
+
+} // namespace
+
+// What the recording loop remembers from one pass to the next.
+struct EngineClient::LoopState {
+    LONG stage = -1;
+    LONG openTrack = -1; // started and not yet ended
+    LONG trackDone = -1;
+    LONG overallDone = -1;
+    std::int32_t trackPercent = 0;
+    std::int32_t overallPercent = 0;
+    bool first = true;
+    std::vector<bool> ended;
+};
+
+EngineClient::EngineClient() = default;
+
+EngineClient::~EngineClient() {
+    thread_.WaitForThread();
+    sink_ = nullptr;
+    handles_.clear();
+    if (session_) {
+        session_->SetSink(nullptr);
+        session_->Teardown();
+        session_.reset();
+    }
+    tracks_.clear();
+}
+
+HRESULT EngineClient::QueryInterface(REFIID, void** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+ULONG EngineClient::AddRef() { return ++refs_; }
+
+ULONG EngineClient::Release() {
+    const ULONG refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+}
+
+HRESULT EngineClient::CreateEngine(ComPtr<IUnknown>& engine) {
+    HRESULT hr = CoCreateInstance(CLSID_RecordingEngine, nullptr, 0x17, IID_IUnknown, engine.put_void());
+    if (SUCCEEDED(hr)) hr = OleRun(engine.get());
+    return hr;
+}
+
+HRESULT EngineClient::Initialize(const std::string& clientName, LONG value) {
+    return ClientGuarded([&]() -> HRESULT {
+        if (session_) return S_FALSE;
+        ComPtr<EngineSession> session = ComPtr<EngineSession>::Attach(new (std::nothrow) EngineSession);
+        if (!session) return ENGINE_E_NO_ENGINE;
+        ComPtr<IUnknown> engine;
+        if (FAILED(CreateEngine(engine)) || !engine) return ENGINE_E_NO_ENGINE;
+        HRESULT hr = E_FAIL;
+        try {
+            hr = session->Connect(engine.get(), clientName, value);
+        } catch (...) {
+            session->Teardown();
+            throw;
+        }
+        if (FAILED(hr)) {
+            session->Teardown();
+            return hr;
+        }
+        session->SetSink(sink_);
+        thread_.SetSession(session.get());
+        session_ = std::move(session);
+        return S_OK;
+    });
+}
+
+HRESULT EngineClient::SetEventSink(BurnEventSink* sink) {
+    sink_ = sink;
+    if (session_) session_->SetSink(sink);
+    return S_OK;
+}
+
+HRESULT EngineClient::GetDeviceCount(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    if (!session_) return RECORDING_E_CANNOT_REWRITE;
+    return ClientGuarded([&] { return session_->DeviceCount(*count); });
+}
+
+HRESULT EngineClient::NewHandle(EngineDevice* device, DeviceHandle** out) {
+    handles_.push_back(std::make_unique<DeviceHandle>(*session_.get(), *device));
+    *out = handles_.back().get();
+    return S_OK;
+}
+
+HRESULT EngineClient::GetDevice(LONG index, DeviceHandle** device) {
+    if (!device) return E_POINTER;
+    *device = nullptr;
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        EngineDevice* wrapped = nullptr;
+        const HRESULT hr = session_->DeviceAt(index, wrapped);
+        return FAILED(hr) ? hr : NewHandle(wrapped, device);
+    });
+}
+
+HRESULT EngineClient::SelectDevice(DeviceHandle* device) {
+    if (!device) return E_POINTER;
+    const wchar_t letter = device->Device().Letter();
+    return SelectDeviceByLetter(letter > 0 && letter < 0x80 ? static_cast<char>(letter) : '\0');
+}
+
+HRESULT EngineClient::SelectDeviceByIndex(LONG index) {
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] { return session_->SelectByIndex(index); });
+}
+
+HRESULT EngineClient::SelectDeviceByLetter(char letter) {
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] { return session_->SelectByLetter(letter); });
+}
+
+HRESULT EngineClient::GetCurrentDevice(DeviceHandle** device) {
+    if (!device) return E_POINTER;
+    *device = nullptr;
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        LONG index = -1;
+        HRESULT hr = session_->CurrentIndex(index);
+        EngineDevice* wrapped = nullptr;
+        if (SUCCEEDED(hr)) hr = session_->DeviceAt(index, wrapped);
+        return FAILED(hr) ? hr : NewHandle(wrapped, device);
+    });
+}
+
+HRESULT EngineClient::GetCurrentDeviceIndex(LONG* index) {
+    if (!index) return E_POINTER;
+    *index = -1;
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] { return session_->CurrentIndex(*index); });
+}
+
+HRESULT EngineClient::GetCurrentDeviceLetter(char* letter) {
+    if (!letter) return E_POINTER;
+    *letter = '\0';
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        LONG index = -1;
+        const HRESULT hr = session_->CurrentIndex(index);
+        if (FAILED(hr)) return hr;
+        const wchar_t wide = session_->CurrentLetter();
+        if (wide == 0 || wide >= 0x80) return static_cast<HRESULT>(RECORDING_E_NO_SUCH_DEVICE);
+        *letter = static_cast<char>(wide);
+        return S_OK;
+    });
+}
+
+HRESULT EngineClient::GetWriteSpeed(LONG* speed) {
+    if (!speed) return E_POINTER;
+    *speed = 0;
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const HRESULT hr = session_->GetCDCreationParams();
+        if (SUCCEEDED(hr)) *speed = SpeedOfMask(session_->Params().speedMask);
+        return hr;
+    });
+}
+
+HRESULT EngineClient::GetMaxWriteSpeed(LONG* speed) {
+    if (speed) *speed = 0;
+    return E_ACCESSDENIED;
+}
+
+HRESULT EngineClient::SetWriteSpeed(LONG speed) {
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const HRESULT hr = session_->GetCDCreationParams();
+        if (FAILED(hr)) return hr;
+        session_->Params().speedMask = MaskOfSpeed(speed < 0 ? 0u : static_cast<std::uint32_t>(speed));
+        return session_->SetCDCreationParams();
+    });
+}
+
+HRESULT EngineClient::GetRecordingOptions(RecordingOptions* options) {
+    if (!options) return E_POINTER;
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const HRESULT hr = session_->GetCDCreationParams();
+        if (SUCCEEDED(hr))
+            *options = RecordingOptions::Decode(session_->Params().options, session_->Params().optionValue);
+        return hr;
+    });
+}
+
+HRESULT EngineClient::SetRecordingOptions(const RecordingOptions& options) {
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const HRESULT hr = session_->GetCDCreationParams();
+        if (FAILED(hr)) return hr;
+        options.Encode(session_->Params().options, session_->Params().optionValue);
+        return session_->SetCDCreationParams();
+    });
+}
+
+HRESULT EngineClient::IsFileTypeReadable(const std::string& path, bool* readable) {
+    if (!readable) return E_POINTER;
+    *readable = false;
+    if (IsWebAddress(path)) return RECORDING_E_UNSUPPORTED_FILE;
+    if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const Bstr text(path);
+        BYTE answer = 0;
+        const HRESULT hr = session_->Engine()->IsFileTypeReadable(text.get(), &answer);
+        *readable = SUCCEEDED(hr) && answer != 0;
+        return hr;
+    });
+}
+
+HRESULT EngineClient::IsFileSupported(const std::string& path, bool* supported) {
+    if (!supported) return E_POINTER;
+    *supported = false;
+    if (IsWebAddress(path)) return RECORDING_E_UNSUPPORTED_FILE;
+    if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const Bstr text(path);
+        BYTE answer = 0;
+        const HRESULT hr = session_->Engine()->IsFileSupported(text.get(), &answer);
+        *supported = SUCCEEDED(hr) && answer != 0;
+        return hr;
+    });
+}
+
+HRESULT EngineClient::ClearTracks() {
+    tracks_.clear();
+    mode_ = TrackMode::Unset;
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return session_->Disc()->ClearLayout();
+}
+
+HRESULT EngineClient::AddTrack(const std::string& path, LONG* index) {
+    if (!index) return E_POINTER;
+    *index = -1;
+    if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
+    mode_ = TrackMode::Tracks;
+    if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&]() -> HRESULT {
+        const Bstr text(path);
+        // A missing folder means a missing file too; web addresses are refused as unsupported below.
+        if (!IsWebAddress(path) && GetFileAttributesW(text.get()) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return RECORDING_E_FILE_NOT_FOUND;
+        }
+        bool answer = false;
+        IsFileSupported(path, &answer);
+        if (!answer) return RECORDING_E_UNSUPPORTED_FILE;
+        IsFileTypeReadable(path, &answer);
+        if (!answer) return RECORDING_E_UNREADABLE_FILE_TYPE;
+        LONG engineIndex = -1;
+        const HRESULT hr = session_->Disc()->AddFile(text.get(), &engineIndex);
+        if (FAILED(hr)) return hr;
+        tracks_.push_back(TrackRecord{path});
+        *index = engineIndex;
+        return S_OK;
+    });
+}
+
+HRESULT EngineClient::GetTrackCount(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = static_cast<LONG>(tracks_.size());
+    return S_OK;
+}
+
+HRESULT EngineClient::AddSecondModeItem() {
+    if (mode_ == TrackMode::Unset) mode_ = TrackMode::Second;
+    if (mode_ == TrackMode::Tracks) return ENGINE_E_WRONG_TRACK_MODE;
+    return E_FAIL;
+}
+
+const TrackRecord* EngineClient::Track(LONG index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < tracks_.size() ? &tracks_[static_cast<std::size_t>(index)]
+                                                                           : nullptr;
+}
+
+HRESULT EngineClient::GetProgress(LONG* stage, LONG* track, LONG* trackDone, LONG* trackTotal, LONG* overallDone,
+                                  LONG* overallTotal, LONG* buffer) {
+    if (!stage || !track || !trackDone || !trackTotal || !overallDone || !overallTotal || !buffer) return E_POINTER;
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    LONG status = 0;
+    const HRESULT hr =
+        session_->Disc()->GetProgress(&status, track, trackDone, trackTotal, overallDone, overallTotal, buffer);
+    *stage = SUCCEEDED(hr) ? StageOfStatus(static_cast<std::uint32_t>(status)) : 0;
+    return hr;
+}
+
+HRESULT EngineClient::GetErrorCount(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
+    return session_->Engine()->GetErrorCount(count);
+}
+
+HRESULT EngineClient::GetError(LONG index, HRESULT* code, std::string* text) {
+    if (!code || !text) return E_POINTER;
+    if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        Bstr message;
+        const HRESULT hr = session_->Engine()->GetError(index, code, message.put());
+        *text = message.Narrow();
+        return hr;
+    });
+}
+
+HRESULT EngineClient::ClearErrors() {
+    if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
+    return session_->Engine()->ClearErrors();
+}
+
+HRESULT EngineClient::Cancel() {
+    cancelled_ = true;
+    HRESULT hr = S_OK;
+    if (session_) {
+        // Set even before the worker has prepared, so that it stops instead of recording.
+        session_->cancelRequested = true;
+        if (session_->prepared && session_->Disc()) hr = session_->Disc()->Abort();
+    }
+    thread_.WaitForThread();
+    return hr;
+}
+
+HRESULT EngineClient::IsCancelled(bool* cancelled) {
+    if (!cancelled) return E_POINTER;
+    *cancelled = cancelled_ || (session_ && session_->cancelRequested);
+    return S_OK;
+}
+
+HRESULT EngineClient::IsFinished(bool* finished) {
+    if (!finished) return E_POINTER;
+    *finished = session_ && session_->finished;
+    return S_OK;
+}
+
+void EngineClient::ReportProgress(LoopState& s, LONG stage, LONG track, LONG trackDone, LONG trackTotal,
+                                  LONG overallDone, LONG overallTotal) {
+    BurnEventSink* sink = sink_;
+    const std::int32_t trackPercent = Percent(trackDone, trackTotal, s.trackDone, s.trackPercent, s.first);
+    const std::int32_t overallPercent = Percent(overallDone, overallTotal, s.overallDone, s.overallPercent, s.first);
+    const bool changed = s.first || trackPercent != s.trackPercent || overallPercent != s.overallPercent;
+    const auto endOpenTrack = [&] {
+        if (s.openTrack < 0) return;
+        if (sink) sink->TrackEnded(s.openTrack, Track(s.openTrack), 100);
+        if (static_cast<std::size_t>(s.openTrack) < s.ended.size()) s.ended[static_cast<std::size_t>(s.openTrack)] = true;
+        s.openTrack = -1;
+    };
+    if (stage != s.stage && sink) {
+        if (IsStageOutsideTracks(s.stage)) sink->StageEnded(s.stage);
+        sink->StageStarted(stage);
+    }
+    if (stage == kStageWritingTracks) {
+        if (track == s.openTrack) {
+            if (changed && track >= 0 && sink) sink->TrackProgress(track, Track(track), trackPercent, overallPercent);
+        } else {
+            endOpenTrack();
+            if (track >= 0) {
+                if (sink) sink->TrackStarted(track, Track(track), trackPercent);
+                s.openTrack = track;
+            }
+        }
+    } else if (stage == 7) {
+        endOpenTrack();
+        if (changed && sink) sink->StageProgress(stage, trackPercent, overallPercent);
+    } else if (stage >= 1 && stage <= 6) {
+        if (changed && sink) sink->StageProgress(stage, trackPercent, overallPercent);
+    }
+    s.stage = stage;
+    s.trackDone = trackDone;
+    s.overallDone = overallDone;
+    s.trackPercent = trackPercent;
+    s.overallPercent = overallPercent;
+    s.first = false;
+}
+
+void EngineClient::ReportErrors(LONG stage, LONG track) {
+    BurnEventSink* sink = sink_;
+    const auto report = [&](HRESULT code, const std::string& text) {
+        if (!sink) return;
+        if (stage == kStageWritingTracks) sink->TrackError(track, Track(track), code, text);
+        else sink->StageError(stage, code, text);
+    };
+    LONG count = 0;
+    GetErrorCount(&count);
+    for (LONG i = 0; i < count; ++i) {
+        HRESULT code = 0;
+        std::string text;
+        if (SUCCEEDED(GetError(i, &code, &text))) report(code, text);
+    }
+    report(E_FAIL, std::string());
+}
+
+void EngineClient::FinishTracks(LoopState& s) {
+    // Every track of a finished recording was written, also those that no poll saw.
+    for (std::size_t t = 0; t < s.ended.size(); ++t) {
+        if (s.ended[t]) continue;
+        s.ended[t] = true;
+        if (sink_) sink_->TrackEnded(static_cast<std::int32_t>(t), Track(static_cast<LONG>(t)), 100);
+    }
+    s.openTrack = -1;
+}
+
+HRESULT EngineClient::Record() {
+    return ClientGuarded([&]() -> HRESULT {
+        LONG count = 0;
+        HRESULT hr = GetTrackCount(&count);
+        if (FAILED(hr)) return hr;
+        if (count == 0) return S_FALSE;
+        if (!session_) return ENGINE_E_NO_ENGINE;
+        // A client cancelled before recording starts no recording.
+        if (cancelled_) return RECORDING_E_CANCELLED;
+        session_->finished = false;
+        session_->failed = false;
+        session_->prepared = false;
+        session_->cancelRequested = false;
+        thread_.Start();
+        if (sink_) sink_->RecordingStarted();
+
+        LoopState s;
+        s.ended.assign(tracks_.size(), false);
+        LONG stage = 0, track = -1, trackDone = 0, trackTotal = 0, overallDone = 0, overallTotal = 0, buffer = 0;
+        for (;;) {
+            PumpMessagesFor(s.stage == kStageWritingTracks ? 50 : 250);
+            if (FAILED(GetProgress(&stage, &track, &trackDone, &trackTotal, &overallDone, &overallTotal, &buffer))) {
+                PumpMessagesFor(2000);
+                if (!session_->finished) continue;
+                stage = s.stage;
+                track = s.openTrack;
+            }
+            bool cancelled = false;
+            IsCancelled(&cancelled);
+            if (cancelled) {
+                if (sink_) {
+                    sink_->RecordingCancelled(true);
+                    if (stage == kStageWritingTracks && track >= 0) sink_->TrackInterrupted(track, Track(track));
+                }
+                return S_OK;
+            }
+            // Errors come before the end: a failed recording never reports itself finished.
+            LONG errors = 0;
+            if (SUCCEEDED(GetErrorCount(&errors)) && errors > 0) {
+                ReportErrors(stage, track);
+                return S_OK;
+            }
+            if (session_->finished) {
+                if (!session_->failed) {
+                    FinishTracks(s);
+                    if (sink_) {
+                        sink_->StageEnded(s.stage);
+                        sink_->RecordingFinished();
+                    }
+                }
+                return S_OK;
+            }
+            ReportProgress(s, stage, track, trackDone, trackTotal, overallDone, overallTotal);
+        }
+    });
+}

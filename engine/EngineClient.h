@@ -1,0 +1,110 @@
+#pragma once
+// EngineClient: the application's handle on the recording engine. Owns the EngineSession,
+// the worker thread, the track list and the device handles it gave out; reports events to
+// one registered BurnEventSink. Every operation answers a COM result (0 for success) and
+// never throws; missing out-pointers give E_POINTER. Used on one thread (the window's, or
+// the main thread of a silent run): its long waits keep that thread's messages flowing.
+// Reference counted: created with one reference, destroyed by the last Release.
+#include "engine/BurnEventSink.h"
+#include "engine/DeviceHandle.h"
+#include "engine/EngineClientCodes.h"
+#include "engine/EngineSession.h"
+#include "engine/EngineThread.h"
+#include "engine/RecordingOptions.h"
+#include "support/ComPtr.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class EngineClient : public IUnknown {
+public:
+    EngineClient();
+    EngineClient(const EngineClient&) = delete;
+    EngineClient& operator=(const EngineClient&) = delete;
+
+    // COM identity: nothing is answered through QueryInterface (E_NOTIMPL).
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // Creates the engine, passes the client's name and value, waits until it is ready
+    // (at most 5000 ms) and chooses the current device.
+    virtual HRESULT Initialize(const std::string& clientName, LONG value);
+    virtual HRESULT SetEventSink(BurnEventSink* sink);
+    virtual HRESULT GetDeviceCount(LONG* count);
+    virtual HRESULT GetDevice(LONG index, DeviceHandle** device);
+    virtual HRESULT SelectDevice(DeviceHandle* device);
+    virtual HRESULT SelectDeviceByIndex(LONG index);
+    virtual HRESULT SelectDeviceByLetter(char letter);
+    virtual HRESULT GetCurrentDevice(DeviceHandle** device);
+    virtual HRESULT GetCurrentDeviceIndex(LONG* index);
+    virtual HRESULT GetCurrentDeviceLetter(char* letter);
+    virtual HRESULT GetWriteSpeed(LONG* speed);
+    // The fastest speed the application allows; E_ACCESSDENIED here.
+    virtual HRESULT GetMaxWriteSpeed(LONG* speed);
+    virtual HRESULT SetWriteSpeed(LONG speed);
+    virtual HRESULT GetRecordingOptions(RecordingOptions* options);
+    virtual HRESULT SetRecordingOptions(const RecordingOptions& options);
+    virtual HRESULT IsFileTypeReadable(const std::string& path, bool* readable);
+    virtual HRESULT IsFileSupported(const std::string& path, bool* supported);
+    virtual HRESULT ClearTracks();
+    // Adds a track at the end of the layout; index is the engine's track index (-1 when
+    // refused). At most 99 tracks.
+    virtual HRESULT AddTrack(const std::string& path, LONG* index);
+    virtual HRESULT GetTrackCount(LONG* count);
+    // The track list's second mode, which this client doesn't offer: fixes the mode when
+    // unset and fails.
+    virtual HRESULT AddSecondModeItem();
+    // Records the track list: starts the worker and reports progress through the sink until
+    // the recording is finished, cancelled or failed. S_FALSE when there are no tracks.
+    virtual HRESULT Record();
+    virtual HRESULT GetProgress(LONG* stage, LONG* track, LONG* trackDone, LONG* trackTotal, LONG* overallDone,
+                                LONG* overallTotal, LONG* buffer);
+    virtual HRESULT GetErrorCount(LONG* count);
+    virtual HRESULT GetError(LONG index, HRESULT* code, std::string* text);
+    virtual HRESULT ClearErrors();
+    // Asks a running recording to stop and waits for the worker; answers the abort's result.
+    virtual HRESULT Cancel();
+    virtual HRESULT IsCancelled(bool* cancelled);
+    virtual HRESULT IsFinished(bool* finished);
+
+    // The client's record of an added track by engine index; null when out of range.
+    const TrackRecord* Track(LONG index) const;
+
+protected:
+    virtual ~EngineClient();
+
+    // Creates the engine object with context 0x17 and runs it. Tests put a fake engine here.
+    virtual HRESULT CreateEngine(ComPtr<IUnknown>& engine);
+
+    EngineSession* Session() const { return session_.get(); }
+    BurnEventSink* Sink() const { return sink_; }
+
+private:
+    enum class TrackMode { Unset, Tracks, Second };
+
+    struct LoopState;
+    void ReportProgress(LoopState& state, LONG stage, LONG track, LONG trackDone, LONG trackTotal, LONG overallDone,
+                        LONG overallTotal);
+    void ReportErrors(LONG stage, LONG track);
+    void FinishTracks(LoopState& state);
+    HRESULT NewHandle(EngineDevice* device, DeviceHandle** out);
+
+    std::atomic<ULONG> refs_{1};
+    ComPtr<EngineSession> session_;
+    EngineThread thread_;
+    BurnEventSink* sink_ = nullptr;
+    std::vector<TrackRecord> tracks_;
+    TrackMode mode_ = TrackMode::Unset;
+    std::vector<std::unique_ptr<DeviceHandle>> handles_;
+    std::atomic<bool> cancelled_{false};
+};
+#pragma GCC diagnostic pop
+
+// Owning pointer of a client (one reference).
+using EngineClientPtr = ComPtr<EngineClient>;
