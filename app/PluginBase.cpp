@@ -1,6 +1,7 @@
 #include "app/PluginBase.h"
 
 #include "app/ConfigurationPath.h"
+#include "app/DiscCheck.h"
 #include "lib/Certificate/BuiltInPublicKey.h"
 #include "lib/LangStrings/LangStartup.h"
 #include "lib/LangStrings/LangStrings.h"
@@ -85,4 +86,8 @@ std::int32_t PluginBase::GetFieldAsNumber(const char* name) { return configurati
 
 std::int32_t PluginBase::ChooseWriteSpeed(PluginSettings::SpeedDevice& device, std::int32_t limit, int mode) {
     return PluginSettings::ChooseWriteSpeed(device, limit, mode);
+}
+
+HRESULT PluginBase::CheckDisc(HWND owner, bool ask, bool& erase) {
+    return DiscCheck::CheckDisc(*this, owner, ask, erase);
 }

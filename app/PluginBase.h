@@ -25,6 +25,9 @@ public:
         using std::runtime_error::runtime_error;
     };
 
+    // The engine result code for "no engine".
+    static constexpr std::int32_t kNoEngine = static_cast<std::int32_t>(0x80040424);
+
     PluginBase();
 
     // The virtual operations are declared in their fixed table order.
@@ -62,6 +65,10 @@ public:
     std::int32_t ChooseWriteSpeed(PluginSettings::SpeedDevice& device, std::int32_t limit, int mode);
 
     PluginSettings& Settings() { return settings_; }
+
+    // Whether the disc in the current drive can take the burn (see DiscCheck): 0 when it
+    // can, else a result code; erase tells that the user agreed to erase it first.
+    HRESULT CheckDisc(HWND owner, bool ask, bool& erase);
 
     // The folder the configuration file and the language files are taken from: the
     // executable's folder, or the current folder when the path has no backslash.

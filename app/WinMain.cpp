@@ -83,10 +83,11 @@ int RunFennel(HINSTANCE instance, const char* commandLineTail) {
                     sentinel.Close();
                     return 0;
                 } else {
-                    g_app.Run();
+                    g_app.Run(g_module);
                     sentinel.Close();
                 }
             }
+            g_app.CloseEngine();
             g_module.RevokeClassObjects();
             Sleep(g_module.exitPause);
         }

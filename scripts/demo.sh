@@ -1,27 +1,112 @@
 #!/usr/bin/env bash
-# Builds the Windows program and plays the media player host under Wine: hostsim writes a
-# playlist, starts fennel.exe with a burn command line, answers its message boxes and prints
-# the result values that fennel.exe left in the registry.
+# The main job end to end under Wine: builds what is missing, registers the recording engine
+# with one virtual drive holding a blank 80-minute CD-R, makes three short WAV tunes, burns
+# them silently through hostsim (which plays the media player host), prints the result
+# values and the image's cue sheet, and checks that the BIN image holds the tracks' samples.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 install_deps
-configure_tree win64 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake"
-build_tree win64
+tree="$FENNEL_BUILD/win64"
+if [ ! -f "$tree/build.ninja" ]; then
+  configure_tree win64 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake"
+fi
+build_tree win64 fennel hostsim fennel_recorder
 
-bin="$FENNEL_BUILD/win64/bin"
+bin="$tree/bin"
+demo="$tree/demo"
+rm -rf "$demo"
+mkdir -p "$demo/music" "$demo/images"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+log "making three WAV tunes in $demo/music"
+python3 - "$demo/music" <<'PY'
+import math, struct, sys, wave
+folder = sys.argv[1]
+rate = 44100
+tunes = {  # note frequencies in Hz, each note 0.4 s
+    "01 Morning.wav": [262, 294, 330, 349, 392, 440, 494, 523, 494, 440, 392, 349, 330, 294],
+    "02 Noon.wav": [392, 392, 440, 392, 523, 494, 392, 392, 440, 392, 587, 523, 523, 523],
+    "03 Evening.wav": [523, 440, 349, 440, 523, 587, 523, 440, 349, 294, 262, 294, 330, 262],
+}
+for name, notes in tunes.items():
+    frames = bytearray()
+    per_note = int(rate * 0.4)
+    for f in notes:
+        for n in range(per_note):
+            env = min(1.0, n / 400, (per_note - n) / 400)
+            left = int(12000 * env * math.sin(2 * math.pi * f * n / rate))
+            right = int(9000 * env * math.sin(2 * math.pi * f * 1.5 * n / rate))
+            frames += struct.pack("<hh", left, right)
+    with wave.open(f"{folder}/{name}", "wb") as w:
+        w.setnchannels(2); w.setsampwidth(2); w.setframerate(rate); w.writeframes(bytes(frames))
+    print(f"  {name}: {len(frames)} bytes of PCM, {len(frames) / 176400:.1f} s")
+PY
+
+cat > "$demo/recorder.ini" <<'INI'
+[Engine]
+PreferredDrive=R
+
+[Drive R]
+Name=Virtual CD-R Recorder
+Media=CD-R
+Capacity=80
+Content=blank
+Images=images
+ImageName=disc
+Paced=0
+INI
+
 trap wine_env_stop EXIT
-wine_env_start "$FENNEL_BUILD/win64"
-register_engine "$FENNEL_BUILD/win64"
+wine_env_start "$tree"
+register_engine "$tree"
+"$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$demo/recorder.ini")" /f \
+  </dev/null >/dev/null 2>&1
 
 host() { "$WINE64" "$bin/hostsim.exe" "$@" </dev/null | tr -d '\r'; }
 
 log "engine check only (flag C)"
-host -- /C
-log "media query (flags S and T)"
-host -- /S /T
-log "silent burn of a sample playlist (flag S)"
-host --asx --track 'C:\Music\01 Morning.wma' --track 'C:\Music\02 Noon.mp3' --track 'C:\Music\03 Evening.wav' -- /S
-log "burn with the window (the host's usual command line); message boxes answered No"
-host --track 'C:\Music\01 Morning.wma' --answer no
-log "the same burn for a French user (locale 0000040C): every message in French"
-host --locale 0000040C --track 'C:\Music\01 Morning.wma' --answer no
+host -- /C || true
+log "media query (flags S and T): a blank 80-minute disc"
+host -- /S /T || true
+
+log "silent burn of the three tunes (flag S)"
+tracks=()
+for f in "$demo"/music/*.wav; do tracks+=(--track "$(winpath "$f")"); done
+status=0
+host "${tracks[@]}" -- /S || status=$?
+
+log "cue sheet of the image"
+cat "$demo/images/disc.cue" | tr -d '\r'
+
+log "checking the BIN image against the WAV files"
+python3 - "$demo/music" "$demo/images/disc.cue" "$demo/images/disc.bin" <<'PY'
+import glob, hashlib, os, re, sys, wave
+music, cue, image = sys.argv[1:4]
+wavs = sorted(glob.glob(f"{music}/*.wav"))
+starts = []
+for line in open(cue, encoding="latin-1"):
+    m = re.match(r"\s*INDEX 01 (\d+):(\d+):(\d+)", line)
+    if m:
+        mm, ss, ff = map(int, m.groups())
+        starts.append(((mm * 60 + ss) * 75 + ff) * 2352)
+data = open(image, "rb").read()
+ok = len(starts) == len(wavs)
+print(f"  {len(starts)} track(s) in the cue sheet, {len(wavs)} WAV file(s); BIN {len(data)} bytes")
+expected_end = 0
+for i, (path, start) in enumerate(zip(wavs, starts)):
+    with wave.open(path, "rb") as w:
+        pcm = w.readframes(w.getnframes())
+    got = data[start:start + len(pcm)]
+    same = got == pcm
+    ok &= same
+    expected_end = max(expected_end, start + (len(pcm) + 2351) // 2352 * 2352)
+    line = f"  track {i + 1}: {os.path.basename(path)} at byte {start}, {len(pcm)} bytes"
+    if i == 0:
+        line += f", sha256 WAV {hashlib.sha256(pcm).hexdigest()[:16]} BIN {hashlib.sha256(got).hexdigest()[:16]}"
+    print(line + (" ok" if same else " DIFFERENT"))
+size_ok = len(data) >= expected_end
+print(f"  image size {len(data)} bytes, tracks end by byte {expected_end}: {'ok' if size_ok else 'TOO SHORT'}")
+sys.exit(0 if ok and size_ok else 1)
+PY
+log "done: hostsim exit code $status (0: the burn succeeded)"
+exit "$status"

@@ -14,17 +14,25 @@
 //     --keep              keep the result values of an earlier run instead of clearing them
 //     --locale <hex>      the user's locale for the run, as HKCU\Control Panel\International
 //                         holds it (for example 0000040C for French); restored afterwards
-// The playlist path, when hostsim wrote one, is appended to the fennel arguments.
-// Exit code: fennel.exe's exit code; 2 for a usage error, 3 when fennel.exe had to be ended.
-#include "common/ChildProcess.h"
-#include "common/ConfiguredArea.h"
-#include "common/ProcessWindows.h"
-#include "common/TestPaths.h"
-#include "common/TestRegistry.h"
+//     --quiet-poll        don't print BurnResults while fennel.exe runs
+// The playlist path, when hostsim wrote one, is appended to the fennel arguments. While
+// fennel.exe runs, hostsim polls BurnResults as a host does and prints every change. At the
+// end it prints every result value with its meaning, and TrackResults as a table with each
+// track's file.
+// Exit code: for a burn, 0 when it succeeded (BurnResults 0 or 1), 1 when it did not; for
+// the check-only runs (flags C, T or U) fennel.exe's exit code; 2 for a usage error or a
+// program that can't be started, 3 when fennel.exe had to be ended.
+#include "tools/hostkit/ChildProcess.h"
+#include "tools/hostkit/ConfiguredArea.h"
+#include "tools/hostkit/ProcessWindows.h"
+#include "tools/hostkit/ProgramPaths.h"
+#include "tools/hostkit/UserRegistry.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -35,7 +43,7 @@
 
 namespace {
 
-using namespace testsupport;
+using namespace hostkit;
 
 struct Options {
     std::string fennel = SelfFolder() + "\\fennel.exe";
@@ -47,6 +55,7 @@ struct Options {
     DWORD timeoutMs = 120000;
     bool keep = false;
     std::string locale;
+    bool pollQuietly = false;
     std::vector<std::string> fennelArguments;
 };
 
@@ -67,7 +76,7 @@ const char* ButtonName(int id) {
 int Usage(const char* problem) {
     std::fprintf(stderr, "hostsim: %s\nusage: hostsim [--fennel exe] [--area key] [--track path]... [--asx] "
                          "[--playlist file] [--answer ok|cancel|yes|no|retry] [--timeout s] [--keep] "
-                         "[--locale hex] [-- fennel arguments]\n",
+                         "[--locale hex] [--quiet-poll] [-- fennel arguments]\n",
                  problem);
     return 2;
 }
@@ -86,6 +95,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             o.asx = true;
         } else if (a == "--keep") {
             o.keep = true;
+        } else if (a == "--quiet-poll") {
+            o.pollQuietly = true;
         } else if (a == "--fennel" || a == "--area" || a == "--track" || a == "--playlist" || a == "--answer" ||
                    a == "--timeout" || a == "--locale") {
             const char* value = next();
@@ -145,28 +156,117 @@ std::string WritePlaylist(const Options& o) {
     return path;
 }
 
-std::string Show(const std::optional<DWORD>& value) {
-    return value ? std::to_string(static_cast<long>(static_cast<std::int32_t>(*value))) : "(not set)";
+std::optional<std::int32_t> Signed(const std::optional<DWORD>& value) {
+    return value ? std::optional<std::int32_t>(static_cast<std::int32_t>(*value)) : std::nullopt;
 }
 
-void PrintResults(const std::string& area) {
+const char* BurnResultsMeaning(std::int32_t code) {
+    switch (code) {
+    case 0: return "burn finished, every track accepted";
+    case 1: return "burn finished, some tracks refused";
+    case -1: return "burn failed or aborted";
+    case -2: return "burn cancelled by the user";
+    case -3: return "started (configuration read), no burn result yet";
+    case -4: return "command line unusable";
+    case -6: return "disc not erasable";
+    case -7: return "erasing";
+    case -8: return "erase failed";
+    case -9: return "erase completed";
+    case -10: return "disc unusable for the burn";
+    case -19: return "recording";
+    default: return "unknown code";
+    }
+}
+
+const char* TrackMeaning(std::int32_t code) {
+    switch (code) {
+    case 0: return "recorded";
+    case -1: return "recording failed";
+    case -2: return "interrupted";
+    case -3: return "accepted, waiting to be recorded";
+    case -5: return "refused: file not found";
+    case -6: return "refused: invalid file";
+    case -7: return "refused: file type not supported or not allowed";
+    case -8: return "being recorded";
+    case -9: return "refused: not enough space";
+    case -10: return "refused: too many tracks";
+    default: return "unknown code";
+    }
+}
+
+const char* EngineCheckMeaning(std::int32_t code) {
+    switch (code) {
+    case 0: return "engine and drive usable (or an unlisted failure)";
+    case 1: return "no usable drive";
+    case 2: return "no recording engine";
+    default: return "unknown code";
+    }
+}
+
+std::string MediaTimeMeaning(std::int32_t seconds) {
+    if (seconds == -1) return "no disc in the drive";
+    if (seconds == 0) return "no time (no engine or drive, or a full disc)";
+    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s free";
+}
+
+const char* MediaTypeMeaning(std::int32_t type) {
+    switch (type) {
+    case 0: return "none or unknown";
+    case 1: return "CD-ROM";
+    case 2: return "CD-R";
+    case 4: return "CD-RW (erasable)";
+    default: return "other";
+    }
+}
+
+void PrintValue(const char* name, const std::optional<std::int32_t>& value, const std::string& meaning) {
+    if (!value) {
+        std::printf("  %-20s (not set)\n", name);
+    } else {
+        std::printf("  %-20s %-6ld %s\n", name, static_cast<long>(*value), meaning.c_str());
+    }
+}
+
+std::optional<std::int32_t> PrintResults(const std::string& area, const std::vector<std::string>& tracks) {
     std::printf("HKCU\\%s\n", area.c_str());
-    for (const char* name : kResultValues) {
-        std::printf("  %-20s %s\n", name, Show(ReadDword(area, name)).c_str());
-    }
-    const std::string tracks = area + "\\TrackResults";
-    if (!KeyExists(tracks)) {
+    const auto burn = Signed(ReadDword(area, "BurnResults"));
+    PrintValue("BurnResults", burn, burn ? BurnResultsMeaning(*burn) : "");
+    const auto engine = Signed(ReadDword(area, "EngineCheckResult"));
+    PrintValue("EngineCheckResult", engine, engine ? EngineCheckMeaning(*engine) : "");
+    const auto time = Signed(ReadDword(area, "MediaTimeAvailable"));
+    PrintValue("MediaTimeAvailable", time, time ? MediaTimeMeaning(*time) : "");
+    const auto type = Signed(ReadDword(area, "MediaType"));
+    PrintValue("MediaType", type, type ? MediaTypeMeaning(*type) : "");
+
+    const std::string key = area + "\\TrackResults";
+    if (!KeyExists(key)) {
         std::printf("  %-20s (no key)\n", "TrackResults");
-        return;
+        return burn;
     }
-    std::vector<std::string> names = ValueNames(tracks);
-    std::printf("  %-20s %zu value(s)\n", "TrackResults", names.size());
+    std::vector<std::string> names = ValueNames(key);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
+    std::printf("  TrackResults: %zu value(s)\n    %-4s %-6s %-48s %s\n", names.size(), "#", "value", "meaning", "file");
     for (const std::string& name : names) {
-        std::printf("    %-18s %s\n", name.c_str(), Show(ReadDword(tracks, name)).c_str());
+        const auto value = Signed(ReadDword(key, name));
+        const unsigned long position = std::strtoul(name.c_str(), nullptr, 10);
+        const std::string file =
+            position >= 1 && position <= tracks.size() ? tracks[position - 1] : std::string("(not in hostsim's list)");
+        std::printf("    %-4s %-6s %-48s %s\n", name.c_str(), value ? std::to_string(*value).c_str() : "?",
+                    value ? TrackMeaning(*value) : "not a number", file.c_str());
     }
+    return burn;
+}
+
+// Whether the fennel arguments ask only for a check (engine, media) or a parse, not a burn.
+bool CheckOnly(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument.size() != 2 || (argument[0] != '/' && argument[0] != '-')) continue;
+        const char flag = static_cast<char>(std::toupper(static_cast<unsigned char>(argument[1])));
+        if (flag == 'C' || flag == 'T' || flag == 'U') return true;
+    }
+    return false;
 }
 
 int RunHost(const Options& o) {
@@ -217,12 +317,25 @@ int RunHost(const Options& o) {
         std::fprintf(stderr, "hostsim: cannot start %s (error %lu)\n", o.fennel.c_str(), fennel.Error());
         return 2;
     }
+    std::optional<std::int32_t> lastBurn;
     while (fennel.Running()) {
         if (GetTickCount64() - start > o.timeoutMs) {
             std::printf("hostsim: no end after %lu s; ending fennel.exe\n", o.timeoutMs / 1000);
             fennel.Kill();
-            PrintResults(o.area);
+            PrintResults(o.area, o.tracks);
             return 3;
+        }
+        if (!o.pollQuietly) {
+            const auto burn = Signed(ReadDword(o.area, "BurnResults"));
+            if (burn != lastBurn) {
+                if (burn) {
+                    std::printf("hostsim: %6.1f s  BurnResults %ld (%s)\n",
+                                static_cast<double>(GetTickCount64() - start) / 1000.0, static_cast<long>(*burn),
+                                BurnResultsMeaning(*burn));
+                    std::fflush(stdout);
+                }
+                lastBurn = burn;
+            }
         }
         if (HWND box = FindMessageBox(fennel.Id())) {
             Sleep(50); // let the box finish filling in its controls
@@ -240,8 +353,11 @@ int RunHost(const Options& o) {
     const DWORD exitCode = fennel.ExitCode();
     std::printf("hostsim: fennel.exe ended with exit code %lu after %.1f s\n", exitCode,
                 static_cast<double>(GetTickCount64() - start) / 1000.0);
-    PrintResults(o.area);
-    return static_cast<int>(exitCode);
+    const std::optional<std::int32_t> burn = PrintResults(o.area, o.tracks);
+    if (CheckOnly(o.fennelArguments)) return static_cast<int>(exitCode);
+    const bool succeeded = exitCode == 0 && burn && (*burn == 0 || *burn == 1);
+    std::printf("hostsim: the burn %s\n", succeeded ? "succeeded" : "did not succeed");
+    return succeeded ? 0 : 1;
 }
 
 } // namespace

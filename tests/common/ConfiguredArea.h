@@ -1,11 +1,7 @@
 #pragma once
-// The registry application area that a configuration file names (Plugin_RegistryBase), as
-// the program reads it: the file deciphered with the built-in public key.
-#include <string>
+// The tests use the host kit's ConfiguredArea under the test support namespace.
+#include "tools/hostkit/ConfiguredArea.h"
 
 namespace testsupport {
-
-// The area below HKEY_CURRENT_USER; empty when the file can't be read or names none.
-std::string ConfiguredArea(const std::string& configurationFile);
-
-} // namespace testsupport
+using namespace hostkit;
+}

@@ -1,8 +1,8 @@
-#include "common/ChildProcess.h"
+#include "tools/hostkit/ChildProcess.h"
 
 #include <vector>
 
-namespace testsupport {
+namespace hostkit {
 
 ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingFolder,
                            const std::string& outputFile) {
@@ -69,4 +69,4 @@ std::string RunToEnd(const std::string& commandLine, DWORD timeoutMs, const std:
     return std::to_string(static_cast<long>(child.ExitCode()));
 }
 
-} // namespace testsupport
+} // namespace hostkit

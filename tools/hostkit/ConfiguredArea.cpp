@@ -1,9 +1,9 @@
-#include "common/ConfiguredArea.h"
+#include "tools/hostkit/ConfiguredArea.h"
 
 #include "lib/Certificate/BuiltInPublicKey.h"
 #include "lib/Certificate/Certificate.h"
 
-namespace testsupport {
+namespace hostkit {
 
 std::string ConfiguredArea(const std::string& configurationFile) {
     Certificate configuration;
@@ -14,4 +14,4 @@ std::string ConfiguredArea(const std::string& configurationFile) {
     return area;
 }
 
-} // namespace testsupport
+} // namespace hostkit

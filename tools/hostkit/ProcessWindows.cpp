@@ -1,8 +1,8 @@
-#include "common/ProcessWindows.h"
+#include "tools/hostkit/ProcessWindows.h"
 
 #include <algorithm>
 
-namespace testsupport {
+namespace hostkit {
 
 namespace {
 
@@ -191,4 +191,4 @@ bool AnswerMessageBox(DWORD processId, int buttonId, DWORD timeoutMs, MessageBox
     return false;
 }
 
-} // namespace testsupport
+} // namespace hostkit

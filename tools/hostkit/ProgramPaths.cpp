@@ -1,8 +1,8 @@
-#include "common/TestPaths.h"
+#include "tools/hostkit/ProgramPaths.h"
 
 #include <windows.h>
 
-namespace testsupport {
+namespace hostkit {
 
 std::string SelfPath() {
     char path[MAX_PATH * 2] = {};
@@ -27,4 +27,4 @@ std::string WindowsPath(const std::string& unixPath) {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-} // namespace testsupport
+} // namespace hostkit

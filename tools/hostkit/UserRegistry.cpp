@@ -1,10 +1,10 @@
-#include "common/TestRegistry.h"
+#include "tools/hostkit/UserRegistry.h"
 
 #include "support/UniqueHandle.h"
 
 #include <algorithm>
 
-namespace testsupport {
+namespace hostkit {
 
 namespace {
 
@@ -111,4 +111,4 @@ std::vector<std::string> SubkeyNames(const std::string& keyPath) {
     return names;
 }
 
-} // namespace testsupport
+} // namespace hostkit
