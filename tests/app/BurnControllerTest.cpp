@@ -1,0 +1,327 @@
+// The controller as the engine client and the burn window see it: every event's result
+// value and window message, the playlist position of an engine track when earlier tracks
+// were refused, track preparation through the policy layer, the cancel confirmation rules,
+// and events whose registry write fails on another thread.
+#include "app/BurnController.h"
+#include "app/BurnMessages.h"
+#include "common/TestRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace testsupport;
+
+const std::string kArea = "Software\\FennelTest\\BurnController";
+const std::string kTracks = kArea + "\\TrackResults";
+
+// The engine side of the policy layer: AddTrack answers from a table by path.
+class FakeEngineClient : public PluginEngineClient {
+public:
+    FakeEngineClient(PluginBase& application, std::map<std::string, HRESULT> refusals)
+        : PluginEngineClient(application), refusals_(std::move(refusals)) {}
+    HRESULT Cancel() override {
+        ++cancels;
+        return S_OK;
+    }
+    int cancels = 0;
+
+protected:
+    HRESULT EngineAddTrack(const std::string& path, LONG* index) override {
+        const auto refused = refusals_.find(path);
+        if (refused != refusals_.end()) return refused->second;
+        *index = next_++;
+        return S_OK;
+    }
+
+private:
+    std::map<std::string, HRESULT> refusals_;
+    LONG next_ = 0;
+};
+
+class TestController : public BurnController {
+public:
+    std::map<std::string, HRESULT> refusals;
+    PluginEngineClient* CreateEngine(const std::string&, LONG, HRESULT* result) override {
+        *result = S_OK;
+        return new FakeEngineClient(*this, refusals);
+    }
+    const std::vector<std::string>& AllowedExtensions() override { return allowed_; }
+
+private:
+    std::vector<std::string> allowed_{"WAV"};
+};
+
+struct Posted {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+class BurnControllerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(DeleteKeyTree(kArea));
+        controller_.SetRegistryBase(kArea);
+        window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, window_);
+        controller_.Channel().Attach(window_);
+        for (const char* path : {"C:\\a.wav", "C:\\b.mp3", "C:\\c.wav"}) controller_.Request().tracks.push_back({path});
+        controller_.Request().engineTrackNumbers.assign(3, -1);
+    }
+    void TearDown() override {
+        controller_.Channel().Attach(nullptr);
+        DestroyWindow(window_);
+        DeleteKeyTree(kArea);
+    }
+
+    // The messages posted since the last call, records taken out of the queue.
+    std::vector<Posted> Take(std::vector<BurnEventRecord>* records = nullptr) {
+        std::vector<Posted> posted;
+        MSG msg;
+        while (PeekMessageA(&msg, window_, WM_USER, WM_USER + 0x100, PM_REMOVE)) {
+            posted.push_back({msg.message, msg.wParam, msg.lParam});
+            if (auto record = controller_.Channel().Take(msg.lParam); record && records) records->push_back(*record);
+        }
+        return posted;
+    }
+    // Playlist position 1 refused, so engine track 1 is the third entry.
+    void PrepareRefusingTheSecond() {
+        controller_.TrackPreparationStarted();
+        controller_.TrackAccepted(0, "C:\\a.wav", 0);
+        controller_.TrackRefused(1, "C:\\b.mp3", E_ACCESSDENIED);
+        controller_.TrackAccepted(2, "C:\\c.wav", 1);
+        Take();
+    }
+    static std::optional<std::int32_t> Value(const std::string& key, const std::string& name) {
+        const auto value = ReadDword(key, name);
+        return value ? std::optional<std::int32_t>(static_cast<std::int32_t>(*value)) : std::nullopt;
+    }
+
+    TestController controller_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
+    const TrackRecord third{"C:\\c.wav"};
+    struct Row {
+        const char* slot;
+        std::function<void(BurnController&)> raise;
+        std::optional<std::int32_t> burnResults;
+        std::optional<std::int32_t> thirdTrack; // TrackResults\3
+        UINT message;                           // 0: none
+        WPARAM wParam;
+        LPARAM lParam;
+        bool record; // lParam is a queued record
+    };
+    const HRESULT notErasable = static_cast<HRESULT>(0x800410DB);
+    const std::vector<Row> rows = {
+        {"0 media", [](auto& c) { c.MediaChanged(true); }, {}, {}, BurnMessages::kMediaChanged, 1, 0, false},
+        {"1 device", [](auto& c) { c.DeviceStateChanged(true); }, {}, {}, BurnMessages::kDeviceStateChanged, 1, 0, false},
+        {"2 erase start", [](auto& c) { c.EraseStarted(); }, -7, {}, BurnMessages::kEraseStarted, 0, 0, false},
+        {"3 erase %", [](auto& c) { c.EraseProgress(42); }, {}, {}, BurnMessages::kEraseProgress, 42, 0, false},
+        {"4 not erasable", [=](auto& c) { c.DeviceFailure(notErasable); }, -6, {}, BurnMessages::kDeviceFailure, 0,
+         notErasable, false},
+        {"4 other", [](auto& c) { c.DeviceFailure(E_FAIL); }, -8, {}, BurnMessages::kDeviceFailure, 0, E_FAIL, false},
+        {"5 erase done", [](auto& c) { c.EraseCompleted(); }, -9, {}, BurnMessages::kEraseCompleted, 0, 0, false},
+        {"6 started", [](auto& c) { c.RecordingStarted(); }, -19, {}, BurnMessages::kRecordingStarted, 0, 0, false},
+        {"7 short", [](auto& c) { c.RecordingFailedShort(5); }, -1, {}, BurnMessages::kRecordingFailedShort, 5, 0, false},
+        {"8 stage", [](auto& c) { c.StageStarted(4); }, {}, {}, BurnMessages::kStageStarted, 4, 0, false},
+        {"9 stage %", [](auto& c) { c.StageProgress(4, 10, 20); }, {}, {}, BurnMessages::kStageProgress, 0, 0, true},
+        {"10 stage end", [](auto& c) { c.StageEnded(4); }, {}, {}, BurnMessages::kStageEnded, 4, 0, false},
+        {"11 error", [](auto& c) { c.StageError(4, E_FAIL, "x"); }, {}, {}, BurnMessages::kStageError, 0, 0, true},
+        {"12 track", [&](auto& c) { c.TrackStarted(1, &third, 0); }, {}, -8, BurnMessages::kTrackStarted, 0, 0, true},
+        {"13 track %", [&](auto& c) { c.TrackProgress(1, &third, 5, 6); }, {}, {}, BurnMessages::kTrackProgress, 0, 0,
+         true},
+        {"14 track end", [&](auto& c) { c.TrackEnded(1, &third, 100); }, {}, 0, BurnMessages::kTrackEnded, 0, 0, true},
+        {"15 interrupted", [&](auto& c) { c.TrackInterrupted(1, &third); }, {}, -2, 0, 0, 0, false},
+        {"16 track error", [&](auto& c) { c.TrackError(1, &third, E_FAIL, "x"); }, {}, -1, BurnMessages::kTrackError, 0,
+         0, true},
+        {"17 failed", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -1, {}, BurnMessages::kRecordingFailed, 0, 0, true},
+        {"18 aborted", [](auto& c) { c.RecordingCancelled(false); }, -1, {}, BurnMessages::kRecordingCancelled, 0, 0,
+         false},
+        {"19 finished", [](auto& c) { c.RecordingFinished(); }, 1, {}, BurnMessages::kRecordingFinished, 0, 0, false},
+        {"20 not ended", [](auto& c) { c.RunEnded(false, false); }, -3, {}, BurnMessages::kRunEnded, 0, 0, false},
+        {"20 ended", [](auto& c) { c.RunEnded(true, false); }, -1, {}, BurnMessages::kRunEnded, 1, 0, false},
+        {"26 prepared", [](auto& c) { c.TrackPreparationFinished(); }, {}, {}, BurnMessages::kPreparationFinished, 0, 0,
+         false},
+        {"23 prepare %", [](auto& c) { c.TrackPreparationProgress(2, "C:\\c.wav", 83); }, {}, {},
+         BurnMessages::kPreparationProgress, 0, 0, true},
+        // Last: the user's cancel makes every later ending -2.
+        {"18 by user", [](auto& c) { c.RecordingCancelled(true); }, -2, {}, BurnMessages::kRecordingCancelled, 1, 0,
+         false},
+        {"17 after cancel", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -2, {}, BurnMessages::kRecordingFailed, 0,
+         0, true},
+        {"20 cancelled", [](auto& c) { c.RunEnded(true, true); }, -2, {}, BurnMessages::kRunEnded, 1, 1, false},
+    };
+    PrepareRefusingTheSecond();
+    for (const Row& row : rows) {
+        DeleteValue(kArea, "BurnResults");
+        DeleteValue(kTracks, "3");
+        row.raise(controller_);
+        EXPECT_EQ(row.burnResults, Value(kArea, "BurnResults")) << row.slot;
+        EXPECT_EQ(row.thirdTrack, Value(kTracks, "3")) << row.slot;
+        std::vector<BurnEventRecord> records;
+        const std::vector<Posted> posted = Take(&records);
+        if (row.message == 0) {
+            EXPECT_TRUE(posted.empty()) << row.slot;
+            continue;
+        }
+        ASSERT_EQ(1u, posted.size()) << row.slot;
+        EXPECT_EQ(row.message, posted[0].message) << row.slot;
+        if (row.record) {
+            ASSERT_EQ(1u, records.size()) << row.slot << ": the record is queued until the window takes it";
+            if (records[0].position >= 0) {
+                EXPECT_EQ(2, records[0].position) << row.slot;
+            }
+        } else {
+            EXPECT_EQ(row.wParam, posted[0].wParam) << row.slot;
+            EXPECT_EQ(row.lParam, posted[0].lParam) << row.slot;
+        }
+    }
+    EXPECT_EQ(0u, controller_.Channel().Queued());
+    EXPECT_TRUE(controller_.UserCancelled());
+}
+
+TEST_F(BurnControllerTest, PreparationWritesAcceptedAndRefusedTracksAndClearsOldValues) {
+    WriteDword(kTracks, "9", 1); // left by an earlier burn
+    PrepareRefusingTheSecond();
+    EXPECT_EQ(-3, Value(kTracks, "1"));
+    EXPECT_EQ(-7, Value(kTracks, "2"));
+    EXPECT_EQ(-3, Value(kTracks, "3"));
+    EXPECT_FALSE(Value(kTracks, "9"));
+    EXPECT_FALSE(controller_.AllTracksAccepted());
+    controller_.RecordingFinished();
+    EXPECT_EQ(1, Value(kArea, "BurnResults"));
+
+    const struct {
+        HRESULT code;
+        std::int32_t value;
+    } refusals[] = {{static_cast<HRESULT>(0x80040032), -7}, {E_ACCESSDENIED, -7}, {static_cast<HRESULT>(0x80040012), -10},
+                    {static_cast<HRESULT>(0x80040002), -5}, {static_cast<HRESULT>(0x8004044C), -9},
+                    {static_cast<HRESULT>(0x800403EE), -6}, {E_FAIL, -6}};
+    for (const auto& refusal : refusals) {
+        controller_.TrackRefused(0, "C:\\a.wav", refusal.code);
+        EXPECT_EQ(refusal.value, Value(kTracks, "1")) << std::hex << refusal.code;
+    }
+}
+
+TEST_F(BurnControllerTest, EngineTrackIndexReachesItsPlaylistPositionPastRefusedTracks) {
+    PrepareRefusingTheSecond();
+    const TrackRecord first{"C:\\a.wav"}, third{"C:\\c.wav"}, unknown{"C:\\z.wav"};
+    EXPECT_EQ(0, controller_.PositionOfEngineTrack(0, &first));
+    EXPECT_EQ(2, controller_.PositionOfEngineTrack(1, &third));
+    EXPECT_EQ(2, controller_.PositionOfEngineTrack(7, &third)) << "an unknown index falls back to the path";
+    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, &unknown));
+    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, nullptr));
+
+    controller_.TrackEnded(0, &first, 100);
+    controller_.TrackEnded(1, &third, 100);
+    EXPECT_EQ(0, Value(kTracks, "1"));
+    EXPECT_EQ(-7, Value(kTracks, "2")) << "the refused track keeps its value";
+    EXPECT_EQ(0, Value(kTracks, "3"));
+}
+
+TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHalfSteps) {
+    controller_.refusals = {{"C:\\gone.wav", static_cast<HRESULT>(0x80040002)}};
+    controller_.Request().tracks = {{"C:\\a.wav"}, {"C:\\b.mp3"}, {"C:\\noext"}, {"C:\\gone.wav"}, {"C:\\e.Wav"}};
+    controller_.Request().engineTrackNumbers.assign(5, -1);
+    ASSERT_EQ(0, controller_.EngineCheck(true));
+    auto* client = static_cast<PluginEngineClient*>(controller_.EngineAccess());
+    ASSERT_NE(nullptr, client);
+    client->PrepareTracks(controller_.Request().tracks);
+
+    const std::int32_t expected[] = {-3, -7, -6, -5, -3};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], Value(kTracks, std::to_string(i + 1))) << i;
+    EXPECT_EQ(4, controller_.PositionOfEngineTrack(1, nullptr)) << "the fifth entry is engine track 1";
+
+    std::vector<BurnEventRecord> records;
+    const std::vector<Posted> posted = Take(&records);
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(BurnMessages::kPreparationStarted, posted.front().message);
+    EXPECT_EQ(BurnMessages::kPreparationFinished, posted.back().message);
+    // Records come in posting order: progress, accepted or refused, progress for each track.
+    std::vector<std::int32_t> progress;
+    for (const BurnEventRecord& record : records) {
+        if (record.code == S_OK && record.percent1 != 0) progress.push_back(record.percent1);
+    }
+    EXPECT_EQ((std::vector<std::int32_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}), progress);
+}
+
+TEST_F(BurnControllerTest, CancelledWindowStopsThePreparation) {
+    ASSERT_EQ(0, controller_.EngineCheck(true));
+    controller_.Channel().SetCancelling(true);
+    static_cast<PluginEngineClient*>(controller_.EngineAccess())->PrepareTracks(controller_.Request().tracks);
+    const std::vector<Posted> posted = Take();
+    ASSERT_EQ(2u, posted.size());
+    EXPECT_EQ(BurnMessages::kPreparationFinished, posted[1].message);
+    EXPECT_FALSE(KeyExists(kTracks));
+}
+
+TEST(BurnControllerRules, CancelAsksOnlyWhenItsSettingAppliesAndNothingHasEnded) {
+    const struct {
+        bool started, before, after, completed;
+        std::size_t tracks;
+        bool error, asks;
+    } rows[] = {
+        {false, true, false, false, 2, false, true},  {false, false, true, false, 2, false, false},
+        {true, false, true, false, 2, false, true},   {true, true, false, false, 2, false, false},
+        {true, true, true, true, 2, false, false},    {false, true, true, false, 0, false, false},
+        {true, true, true, false, 2, true, false},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.asks, BurnController::CancelNeedsConfirmation(r.started, r.before, r.after, r.completed, r.tracks,
+                                                                  r.error))
+            << r.started << r.before << r.after << r.completed << r.tracks << r.error;
+    }
+}
+
+TEST_F(BurnControllerTest, CancelWithoutConfirmationStopsTheEngineAndLogOffBeforeRecordingIsAllowed) {
+    ASSERT_EQ(0, controller_.EngineCheck(true));
+    auto* client = static_cast<FakeEngineClient*>(controller_.EngineAccess());
+    EXPECT_TRUE(controller_.QueryEndSession(window_)) << "nothing recorded yet: no question";
+    EXPECT_EQ(0, client->cancels);
+    EXPECT_TRUE(controller_.Cancel(window_)) << "confirmation settings are 0";
+    EXPECT_EQ(1, client->cancels);
+    EXPECT_TRUE(controller_.UserCancelled());
+    bool cancel = false;
+    controller_.CancelRequested(&cancel);
+    EXPECT_TRUE(cancel);
+}
+
+TEST(BurnControllerAddress, OnlyWebAddressesAreOpened) {
+    EXPECT_TRUE(BurnController::IsWebAddress("http://example.org/engine"));
+    EXPECT_TRUE(BurnController::IsWebAddress("HTTPS://example.org"));
+    EXPECT_FALSE(BurnController::IsWebAddress("C:\\Windows\\System32\\calc.exe"));
+    EXPECT_FALSE(BurnController::IsWebAddress("file://C:/x"));
+    EXPECT_FALSE(BurnController::IsWebAddress("http:"));
+}
+
+TEST(BurnControllerFailures, ARegistryFailureOnAnEngineThreadIsTracedNotThrown) {
+    TestController controller;
+    controller.SetRegistryBase(std::string(300, 'k')); // longer than a key name may be
+    controller.Request().tracks = {{"C:\\a.wav"}};
+    controller.Request().engineTrackNumbers.assign(1, -1);
+    const TrackRecord record{"C:\\a.wav"};
+    ASSERT_THROW(controller.SetBurnResults(0), std::runtime_error) << "the area must be unusable for this test";
+    std::thread engine([&] {
+        controller.TrackPreparationStarted();
+        controller.TrackAccepted(0, "C:\\a.wav", 0);
+        controller.RecordingStarted();
+        controller.TrackStarted(0, &record, 0);
+        controller.TrackEnded(0, &record, 100);
+        controller.RecordingFailed(E_FAIL, "x");
+        controller.RecordingFinished();
+    });
+    engine.join();
+    EXPECT_EQ(0, controller.PositionOfEngineTrack(0, nullptr));
+}
+
+} // namespace
