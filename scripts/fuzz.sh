@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target for FUZZ_SECONDS each (default 600 here; scripts/test.sh runs
 # a short bound). Seeds come from fuzz/corpus/<target>; new inputs go to the build tree;
-# a crash leaves its input in <tree>/fuzz-artifacts and fails the run.
+# a crash, or an input that takes over 10 s, leaves its input in <tree>/fuzz-artifacts and
+# fails the run.
 #   scripts/fuzz.sh [--tree DIR] [target...]
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -26,7 +27,7 @@ fuzz_one() {
   local t=$1 work="$tree/corpus/$1" seeds=()
   mkdir -p "$work"
   [ -d "$FENNEL_ROOT/fuzz/corpus/$t" ] && seeds=("$FENNEL_ROOT/fuzz/corpus/$t")
-  "$tree/fuzzers/$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 -rss_limit_mb=4096 \
+  "$tree/fuzzers/$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 -rss_limit_mb=4096 -timeout=10 \
     -artifact_prefix="$tree/fuzz-artifacts/$t-" "$work" "${seeds[@]}" >"$tree/$t.log" 2>&1
 }
 

@@ -25,21 +25,33 @@ std::optional<std::string_view> LangSection::Lookup(std::string_view key) const 
 }
 
 std::string LangSection::Translate(std::string_view text, bool& changed) const {
+    std::optional<std::string> result = TranslateWithinLimit(text, changed);
+    if (result) return std::move(*result);
     changed = false;
-    std::string result(text);
-    std::size_t open = result.find('{');
-    while (open != std::string::npos) {
-        const std::size_t close = result.find('}', open);
-        if (close == std::string::npos) break;
-        const std::optional<std::string_view> value =
-            Lookup(std::string_view(result).substr(open + 1, close - open - 1));
-        std::size_t next = close;
+    return std::string(text);
+}
+
+std::optional<std::string> LangSection::TranslateWithinLimit(std::string_view text, bool& changed) const {
+    changed = false;
+    std::string result;
+    const auto append = [&result](std::string_view piece) {
+        if (piece.size() > kMaxTranslationLength - result.size()) return false;
+        result.append(piece);
+        return true;
+    };
+    std::size_t copied = 0; // text before this offset is in result
+    std::size_t open = text.find('{');
+    while (open != std::string_view::npos) {
+        const std::size_t close = text.find('}', open);
+        if (close == std::string_view::npos) break;
+        const std::optional<std::string_view> value = Lookup(text.substr(open + 1, close - open - 1));
         if (value && !value->empty()) {
-            result.replace(open, close - open + 1, value->data(), value->size());
-            next = open + value->size();
+            if (!append(text.substr(copied, open - copied)) || !append(*value)) return std::nullopt;
+            copied = close + 1;
             changed = true;
         }
-        open = result.find('{', next);
+        open = text.find('{', close);
     }
+    if (!append(text.substr(copied))) return std::nullopt;
     return result;
 }

@@ -3,6 +3,7 @@
 // text. Both point into the shared store (zero-terminated there); the map is filled once at
 // construction and read-only afterwards, so any thread may look up and translate.
 #include "lib/LangStrings/LanguageStore.h"
+#include "lib/LangStrings/StoreLayout.h"
 
 #include <functional>
 #include <map>
@@ -23,8 +24,15 @@ public:
     // The text of a key: blanks around it, one leading '{' and one trailing '}' are
     // ignored; keys are case-sensitive. The text stays valid while the section lives.
     std::optional<std::string_view> Lookup(std::string_view key) const;
-    // The text with every '{KEY}' whose text exists and is not empty replaced by it.
+    // No translation comes out longer than this many bytes (the longest stored text).
+    static constexpr std::size_t kMaxTranslationLength = store::kMaxTextLength;
+
+    // The text with every '{KEY}' whose text exists and is not empty replaced by it, in one
+    // pass (an inserted text is not translated again). A result that would pass
+    // kMaxTranslationLength is not made: the text comes back as given, changed false.
     std::string Translate(std::string_view text, bool& changed) const;
+    // The same translation, or nothing when its result would pass kMaxTranslationLength.
+    std::optional<std::string> TranslateWithinLimit(std::string_view text, bool& changed) const;
 
 private:
     std::shared_ptr<const LanguageStore> store_;

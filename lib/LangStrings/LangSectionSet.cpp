@@ -37,7 +37,12 @@ std::string LangSectionSet::Translate(std::string_view text, bool& changed) cons
     std::string result(text);
     for (const auto& section : sections_) {
         bool sectionChanged = false;
-        result = section->Translate(result, sectionChanged);
+        std::optional<std::string> translated = section->TranslateWithinLimit(result, sectionChanged);
+        if (!translated) { // a section's texts expand beyond the limit: nothing is translated
+            changed = false;
+            return std::string(text);
+        }
+        result = std::move(*translated);
         changed = changed || sectionChanged;
     }
     return result;

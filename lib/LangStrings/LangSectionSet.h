@@ -31,7 +31,8 @@ public:
 
     // The first section's text for the key, or nothing.
     std::optional<std::string_view> Lookup(std::string_view key) const override;
-    // The text passed through every section's translation in list order.
+    // The text passed through every section's translation in list order. When one of them
+    // would pass LangSection::kMaxTranslationLength, the text comes back as given.
     std::string Translate(std::string_view text, bool& changed) const override;
     std::string Translate(std::string_view text) const;
 

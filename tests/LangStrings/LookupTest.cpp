@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -64,6 +66,34 @@ TEST_F(LookupTest, SectionsAreFoundWithoutRegardToCase) {
     EXPECT_THROW(set_.AddSection("Missing"), LangStrings::section_not_found);
     EXPECT_EQ(3u, set_.Sections().size());
     EXPECT_EQ(set_.Sections()[0], set_.GetSection("main"));
+}
+
+// Sections whose texts hold their own keys expand a text again in every later section. A
+// translation that would pass the limit leaves the text as given; other texts of the same
+// sections translate as usual, up to a result of exactly the limit.
+TEST(TranslationLimitTest, SelfExpandingSectionsLeaveTheTextAsGiven) {
+    const std::string twice = "{IDS_GROW}{IDS_GROW}";
+    std::string wide;
+    for (int i = 0; i < 6000; ++i) wide += "{IDS_GROW}";
+    const std::string longest(LangSection::kMaxTranslationLength, 'x');
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {2, twice, twice + twice}, {2, wide, "{IDS_GROW}"}, {16, twice, "{IDS_GROW}"}};
+    for (const auto& [sections, value, expected] : cases) {
+        std::string file = "[S0]\nIDS_LONGEST = " + longest + "\n";
+        for (int i = 0; i < sections; ++i) {
+            file += (i ? "[S" + std::to_string(i) + "]\n" : "") + "IDS_OK = OK\nIDS_GROW = " + value + "\n";
+        }
+        const langtest::FilledStore filled = langtest::FillFromText(file);
+        LangSectionSet set(filled.store);
+        for (int i = 0; i < sections; ++i) set.AddSection("S" + std::to_string(i));
+        bool changed = false;
+        const std::string grown = set.Translate("{IDS_GROW}", changed);
+        EXPECT_EQ(expected, grown) << sections;
+        EXPECT_EQ(grown != "{IDS_GROW}", changed) << sections;
+        EXPECT_EQ("OK {IDS_NONE}", set.Translate("{IDS_OK} {IDS_NONE}")) << sections;
+        EXPECT_TRUE(set.Translate("{IDS_LONGEST}") == longest) << sections;
+        EXPECT_EQ("{IDS_LONGEST}{IDS_OK}", set.Translate("{IDS_LONGEST}{IDS_OK}")) << sections;
+    }
 }
 
 // Every prefix of a filled store (a store another process is still filling, or one whose
