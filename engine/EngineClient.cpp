@@ -456,6 +456,12 @@ HRESULT EngineClient::Record() {
             bool cancelled = false;
             IsCancelled(&cancelled);
             if (cancelled) {
+                // An aborted engine may already report itself idle: the track being written
+                // is then the one the loop last reported.
+                if (stage != kStageWritingTracks && s.stage == kStageWritingTracks) {
+                    stage = s.stage;
+                    track = s.openTrack;
+                }
                 if (sink_) {
                     sink_->RecordingCancelled(true);
                     if (stage == kStageWritingTracks && track >= 0) sink_->TrackInterrupted(track, Track(track));
@@ -472,7 +478,7 @@ HRESULT EngineClient::Record() {
                 if (!session_->failed) {
                     FinishTracks(s);
                     if (sink_) {
-                        sink_->StageEnded(s.stage);
+                        if (s.stage >= 0) sink_->StageEnded(s.stage); // none when no poll saw a stage
                         sink_->RecordingFinished();
                     }
                 }
