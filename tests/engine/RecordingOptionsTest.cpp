@@ -27,6 +27,7 @@ TEST(RecordingOptionsTest, DecodesAndEncodesEveryOption) {
         {1u << 26, 0, {0, 0, 0, 0, 0x100}},
         // What the application sets: format 3, disc-at-once, bytes 1, 1, 1, 0.
         {(1u << 1) | (1u << 16) | (1u << 28) | (1u << 30), 1, {3, 3, 0, 0x00010101, 0}},
+        {(1u << 24) | (1u << 26), 0, {0, 0, 0, 0x01000000, 0x100}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "word 0x" << std::hex << c.word << " value 0x" << int{c.value});
@@ -36,24 +37,6 @@ TEST(RecordingOptionsTest, DecodesAndEncodesEveryOption) {
         c.options.Encode(word, value);
         EXPECT_EQ(word, c.word | 0x00800008u);
         EXPECT_EQ(value, c.value);
-    }
-}
-
-TEST(RecordingOptionsTest, AWriteMethodOverridesTrackAtOnceAndAnyNonZeroByteSetsItsBit) {
-    const struct {
-        RecordingOptions options;
-        std::uint32_t word;
-    } cases[] = {
-        {{0, 2, 1, 0, 0}, 1u << 15},
-        {{0, 3, 2, 0, 0}, 1u << 16},
-        {{0, 1, 2, 0, 0}, 1u << 14}, // 1 is no write method
-        {{5, 0, 7, 0xFF000000, 0xFF00}, (1u << 24) | (1u << 26)},
-    };
-    for (const auto& c : cases) {
-        std::uint32_t word = 0xFFFFFFFF;
-        std::uint8_t value = 0;
-        c.options.Encode(word, value);
-        EXPECT_EQ(word & RecordingOptions::kManagedBits, c.word) << std::hex << word;
     }
 }
 
