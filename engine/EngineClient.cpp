@@ -453,25 +453,26 @@ HRESULT EngineClient::Record() {
                 stage = s.stage;
                 track = s.openTrack;
             }
+            // A stopped engine may already report itself idle: the track being written when
+            // it stopped is then the one the loop last reported.
+            LONG endStage = stage, endTrack = track;
+            if (stage != kStageWritingTracks && s.stage == kStageWritingTracks) {
+                endStage = s.stage;
+                endTrack = s.openTrack;
+            }
             bool cancelled = false;
             IsCancelled(&cancelled);
             if (cancelled) {
-                // An aborted engine may already report itself idle: the track being written
-                // is then the one the loop last reported.
-                if (stage != kStageWritingTracks && s.stage == kStageWritingTracks) {
-                    stage = s.stage;
-                    track = s.openTrack;
-                }
                 if (sink_) {
                     sink_->RecordingCancelled(true);
-                    if (stage == kStageWritingTracks && track >= 0) sink_->TrackInterrupted(track, Track(track));
+                    if (endStage == kStageWritingTracks && endTrack >= 0) sink_->TrackInterrupted(endTrack, Track(endTrack));
                 }
                 return S_OK;
             }
             // Errors come before the end: a failed recording never reports itself finished.
             LONG errors = 0;
             if (SUCCEEDED(GetErrorCount(&errors)) && errors > 0) {
-                ReportErrors(stage, track);
+                ReportErrors(endStage, endTrack);
                 return S_OK;
             }
             if (session_->finished) {
