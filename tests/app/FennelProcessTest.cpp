@@ -56,6 +56,7 @@ protected:
     static std::optional<DWORD> Signed(std::int32_t v) { return static_cast<DWORD>(v); }
 
     UserLocale english_{"00000409"};
+    RecorderDrives noEngine_{kNoEngine}; // these cases see no recording engine
     TempFolder temp_;
     const std::string playlist_ = temp_.Write("list.m3u", "C:\\Music\\one.wma\r\nC:\\Music\\two.wma\r\n");
 };

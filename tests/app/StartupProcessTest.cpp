@@ -62,6 +62,7 @@ protected:
     void TearDown() override { DeleteKeyTree(ShippedArea()); }
 
     UserLocale english_{"00000409"};
+    RecorderDrives noEngine_{kNoEngine}; // these cases see no recording engine
     TempFolder work_;
 };
 
