@@ -416,14 +416,13 @@ void EngineClient::ReportErrors(LONG stage, LONG track) {
     report(E_FAIL, std::string());
 }
 
-void EngineClient::FinishTracks(LoopState& s) {
-    // Every track of a finished recording was written, also those that no poll saw.
-    for (std::size_t t = 0; t < s.ended.size(); ++t) {
+void EngineClient::EndTracksBefore(LoopState& s, LONG before) {
+    for (std::size_t t = 0; t < s.ended.size() && static_cast<LONG>(t) < before; ++t) {
         if (s.ended[t]) continue;
         s.ended[t] = true;
         if (sink_) sink_->TrackEnded(static_cast<std::int32_t>(t), Track(static_cast<LONG>(t)), 100);
     }
-    s.openTrack = -1;
+    if (s.openTrack < before) s.openTrack = -1;
 }
 
 HRESULT EngineClient::Record() {
@@ -463,6 +462,8 @@ HRESULT EngineClient::Record() {
             bool cancelled = false;
             IsCancelled(&cancelled);
             if (cancelled) {
+                // The tracks before the one being written were written whole.
+                if (endStage == kStageWritingTracks) EndTracksBefore(s, endTrack);
                 if (sink_) {
                     sink_->RecordingCancelled(true);
                     if (endStage == kStageWritingTracks && endTrack >= 0) sink_->TrackInterrupted(endTrack, Track(endTrack));
@@ -472,12 +473,14 @@ HRESULT EngineClient::Record() {
             // Errors come before the end: a failed recording never reports itself finished.
             LONG errors = 0;
             if (SUCCEEDED(GetErrorCount(&errors)) && errors > 0) {
+                if (endStage == kStageWritingTracks) EndTracksBefore(s, endTrack);
                 ReportErrors(endStage, endTrack);
                 return S_OK;
             }
             if (session_->finished) {
                 if (!session_->failed) {
-                    FinishTracks(s);
+                    // Every track of a finished recording was written, also those no poll saw.
+                    EndTracksBefore(s, static_cast<LONG>(s.ended.size()));
                     if (sink_) {
                         if (s.stage >= 0) sink_->StageEnded(s.stage); // none when no poll saw a stage
                         sink_->RecordingFinished();

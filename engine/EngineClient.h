@@ -92,7 +92,8 @@ private:
     void ReportProgress(LoopState& state, LONG stage, LONG track, LONG trackDone, LONG trackTotal, LONG overallDone,
                         LONG overallTotal);
     void ReportErrors(LONG stage, LONG track);
-    void FinishTracks(LoopState& state);
+    // Reports track ended for every track before the given one not yet reported ended.
+    void EndTracksBefore(LoopState& state, LONG before);
     HRESULT NewHandle(EngineDevice* device, DeviceHandle** out);
 
     std::atomic<ULONG> refs_{1};

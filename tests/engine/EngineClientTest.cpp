@@ -463,7 +463,7 @@ TEST_F(EngineClientTest, RecordingReportsItsScriptedProgressAsEvents) {
         {"errors while writing",
          {{kTracks, 0, 0, 50, 0, 100}, {kTracks, 1, 0, 50, 50, 100, {underrun}}}, S_OK, RECORDING_E_BUFFER_UNDERRUN,
          nullptr,
-         {"6", "6", "8 5", "12 t=0 a.wav p=0", "16 t=1 b.wav 0x80041899 underrun", "16 t=1 b.wav 0x80004005 ",
+         {"6", "6", "8 5", "12 t=0 a.wav p=0", "14 t=0 a.wav p=100", "16 t=1 b.wav 0x80041899 underrun", "16 t=1 b.wav 0x80004005 ",
           "17 0x80041899 RecordTrack() threw an exception: |HRESULT = 0x80041899|error message = IDispatch error #5785"}},
         {"errors in the lead-in",
          {{kLeadIn, -1, 0, 0, 0, 100, {underrun}}}, S_OK, S_OK, nullptr,
