@@ -6,6 +6,7 @@
 #include "app/MessageLoop.h"
 #include "res/resource.h"
 #include "support/DebugTrace.h"
+#include "ui/BurnWindow.h"
 
 #include <exception>
 #include <iostream>
@@ -16,7 +17,6 @@ namespace {
 
 constexpr HRESULT kDiscNotErasable = static_cast<HRESULT>(0x800410DB);
 constexpr HRESULT kUnderrun = static_cast<HRESULT>(0x80041899);
-constexpr int kBurnWindowTemplate = 102;
 
 std::unique_ptr<BurnEventRecord> NewRecord() { return std::make_unique<BurnEventRecord>(); }
 
@@ -211,52 +211,11 @@ void BurnController::RunSilent() {
     client_->Record();
 }
 
-namespace {
-
-// Stands in for the burn window's procedure until the window itself exists: closes on
-// request, drops queued records, ends the run's loop when destroyed.
-INT_PTR CALLBACK BurnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        auto* controller = reinterpret_cast<BurnController*>(GetWindowLongPtrA(window, DWLP_USER));
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrA(window, DWLP_USER, lParam);
-            return TRUE;
-        }
-        if (!controller) return FALSE;
-        if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
-            if (controller->Cancel(window)) DestroyWindow(window);
-            return TRUE;
-        }
-        if (message == WM_QUERYENDSESSION) {
-            SetWindowLongPtrA(window, DWLP_MSGRESULT, controller->QueryEndSession(window) ? TRUE : FALSE);
-            return TRUE;
-        }
-        if (message == WM_DESTROY) {
-            PostQuitMessage(2);
-            return TRUE;
-        }
-        if (message > WM_USER && message <= BurnMessages::kRecordingFinished) {
-            controller->Channel().Take(lParam);
-            if (message == BurnMessages::kRecordingFinished &&
-                controller->CompleteBurn() == BurnController::Completion::CloseWindow) {
-                PostMessageA(window, WM_CLOSE, 0, 0);
-            }
-            return TRUE;
-        }
-    } catch (...) {
-        DebugTrace("BurnWindowProc: unexpected exception\n");
-    }
-    return FALSE;
-}
-
-} // namespace
-
 HWND BurnController::CreateBurnWindow() {
-    if (!FindResourceA(instance_, MAKEINTRESOURCEA(kBurnWindowTemplate), MAKEINTRESOURCEA(5) /* RT_DIALOG */)) {
-        return nullptr;
-    }
-    return CreateDialogParamA(instance_, MAKEINTRESOURCEA(kBurnWindowTemplate), nullptr, BurnWindowProc,
-                              reinterpret_cast<LPARAM>(this));
+    window_ = std::make_unique<BurnWindow>(*this, instance_);
+    HWND window = window_->Create();
+    if (!window) window_.reset();
+    return window;
 }
 
 void BurnController::RunWindow(AppModule& module) {
@@ -268,6 +227,7 @@ void BurnController::RunWindow(AppModule& module) {
         loop.Run();
         channel_.Attach(nullptr);
     }
+    window_.reset();
     module.RemoveMessageLoop();
 }
 
@@ -330,6 +290,16 @@ bool BurnController::Record(HWND window) {
     }
     client_->Record();
     return true;
+}
+
+void BurnController::PrepareTracks(bool eraseFirst) {
+    if (!EngineAccess()) return;
+    if (eraseFirst) {
+        DeviceHandle* device = nullptr;
+        if (SUCCEEDED(client_->GetCurrentDevice(&device)) && device) device->EraseDiscWithProgress();
+    }
+    client_->ClearTracks();
+    client_->PrepareTracks(request_.tracks);
 }
 
 // ---- Tracks.

@@ -13,18 +13,21 @@
 #include "app/StartChecks.h"
 #include "engine/BurnEventSink.h"
 #include "support/ComPtr.h"
+#include "ui/BurnWindowPartner.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 class AppModule;
+class BurnWindow;
 
-class BurnController : public PluginBase, public StartChecks, public BurnEventSink {
+class BurnController : public PluginBase, public StartChecks, public BurnEventSink, public BurnWindowPartner {
 public:
     BurnController();
     ~BurnController() override;
@@ -52,7 +55,7 @@ public:
     virtual PluginEngineClient* CreateEngine(const std::string& clientName, LONG value, HRESULT* result);
 
     // The text of a string-table entry, in the user's language once localisation is up.
-    std::string LoadText(UINT id) const;
+    std::string LoadText(UINT id) const override;
 
     // Parses the command-line tail and runs the start checks; true when the process ends now.
     bool Parse(const std::string& commandLineTail) { return request_.Parse(commandLineTail, *this); }
@@ -86,16 +89,24 @@ public:
     // The window's Cancel or Close: asks for confirmation where it applies; false when the
     // user kept the burn. True when the burn was cancelled (the window then stops its
     // worker and destroys itself).
-    bool Cancel(HWND window);
+    bool Cancel(HWND window) override;
     // The system asks whether the user's logon may end: true to allow it (a running
     // recording is cancelled after the user agreed).
-    bool QueryEndSession(HWND window);
+    bool QueryEndSession(HWND window) override;
     // The window handles the recording-finished message.
-    enum class Completion { Nothing, CloseWindow, ShowCloseButton };
-    Completion CompleteBurn();
+    Completion CompleteBurn() override;
     // The window's Record action: checks the disc (asking), erases when the user agreed,
     // and records. False when the disc was refused.
-    bool Record(HWND window);
+    bool Record(HWND window) override;
+
+    // BurnWindowPartner: the rest of what the window asks.
+    std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM address) override { return channel_.Take(address); }
+    const std::vector<TrackEntry>& Tracks() override { return request_.tracks; }
+    Modes RunModes() override { return {request_.eraseFirst, request_.eraseOnly, request_.burnAtOnce}; }
+    UINT RefusalMessage(HRESULT code) const override { return RefusedTrackMessage(code); }
+    // On the window's preparation thread: erases the current device's disc with progress
+    // when asked, then hands the playlist to the engine client.
+    void PrepareTracks(bool eraseFirst) override;
 
     // Track value and message key for a refused track's result code.
     static std::int32_t RefusedTrackValue(HRESULT code);
@@ -168,6 +179,7 @@ private:
     BurnRequest request_;
     ComPtr<PluginEngineClient> client_;
     BurnWindowChannel channel_;
+    std::unique_ptr<BurnWindow> window_; // the window object of a window run
     std::mutex numbersLock_; // guards request_.engineTrackNumbers
     std::atomic<bool> allAccepted_{true};
     std::atomic<bool> userCancelled_{false};

@@ -77,6 +77,17 @@ struct FindHandle {
     static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void Close(pointer h) noexcept { FindClose(h); }
 };
+template <class T>
+struct GdiObject { // fonts, bitmaps, brushes, pens (the user links gdi32)
+    using pointer = T;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { DeleteObject(h); }
+};
+struct Icon { // icons loaded without LR_SHARED
+    using pointer = HICON;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { DestroyIcon(h); }
+};
 } // namespace handle_traits
 
 using UniqueKernelHandle = UniqueHandle<handle_traits::Handle>;
@@ -85,3 +96,6 @@ using UniqueRegKey = UniqueHandle<handle_traits::RegKey>;
 using UniqueModule = UniqueHandle<handle_traits::Module>;
 using UniqueMapView = UniqueHandle<handle_traits::MapView>;
 using UniqueFindHandle = UniqueHandle<handle_traits::FindHandle>;
+using UniqueFont = UniqueHandle<handle_traits::GdiObject<HFONT>>;
+using UniqueBitmap = UniqueHandle<handle_traits::GdiObject<HBITMAP>>;
+using UniqueIcon = UniqueHandle<handle_traits::Icon>;

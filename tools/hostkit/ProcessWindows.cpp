@@ -31,14 +31,15 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
 }
 
 // A system box is a dialog whose message is the static control 0xFFFF; other dialogs (the
-// program's own windows) are left alone.
+// program's own windows, whose 0xFFFF may be a group box) are left alone.
 BOOL CALLBACK MatchMessageBox(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (pid != search->processId || !IsWindowVisible(window)) return TRUE;
     const std::string cls = ClassOf(window);
-    if (cls == "MsgBox" || (cls == "#32770" && GetDlgItem(window, 0xFFFF))) {
+    HWND message = cls == "#32770" ? GetDlgItem(window, 0xFFFF) : nullptr;
+    if (cls == "MsgBox" || (message && ClassOf(message) == "Static")) {
         search->found = window;
         return FALSE;
     }

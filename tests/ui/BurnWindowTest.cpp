@@ -1,0 +1,335 @@
+// The burn window from the program's own template, driven by event messages as the
+// controller posts them and answered by a scripted partner. Without the wedge the string
+// table's texts are the keys themselves, so every text the window shows reads as its key.
+#include "app/BurnMessages.h"
+#include "res/resource.h"
+#include "ui/BurnWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace BurnMessages;
+
+class FakePartner : public BurnWindowPartner {
+public:
+    std::map<UINT, std::string> texts; // replaces the string table's text
+    std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
+    Modes modes;
+    bool discAccepted = true, cancelAccepted = true, endAllowed = true;
+    Completion completion = Completion::ShowCloseButton;
+    int records = 0, cancels = 0, queries = 0, preparations = 0;
+    HWND window = nullptr;
+
+    // Queues the record and posts its message, as the controller's channel does.
+    void PostRecord(UINT message, BurnEventRecord record) {
+        auto owned = std::make_unique<BurnEventRecord>(std::move(record));
+        const LPARAM address = reinterpret_cast<LPARAM>(owned.get());
+        queue_[address] = std::move(owned);
+        PostMessageA(window, message, 0, address);
+    }
+    std::size_t Queued() const { return queue_.size(); }
+
+    std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM address) override {
+        const auto found = queue_.find(address);
+        if (found == queue_.end()) return nullptr;
+        auto record = std::move(found->second);
+        queue_.erase(found);
+        return record;
+    }
+    std::string LoadText(UINT id) const override {
+        if (const auto found = texts.find(id); found != texts.end()) return found->second;
+        char text[512];
+        const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+        return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    EngineClient* EngineAccess() override { return nullptr; }
+    const std::vector<TrackEntry>& Tracks() override { return tracks; }
+    Modes RunModes() override { return modes; }
+    UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
+    void PrepareTracks(bool) override { ++preparations; }
+    bool Record(HWND owner) override {
+        ++records;
+        if (!discAccepted) PostMessageA(owner, kRunEnded, 0, 1);
+        return discAccepted;
+    }
+    bool Cancel(HWND) override {
+        ++cancels;
+        return cancelAccepted;
+    }
+    bool QueryEndSession(HWND) override {
+        ++queries;
+        return endAllowed;
+    }
+    Completion CompleteBurn() override { return completion; }
+
+private:
+    std::map<LPARAM, std::unique_ptr<BurnEventRecord>> queue_;
+};
+
+std::string Text(HWND control) {
+    char text[512] = {};
+    GetWindowTextA(control, text, sizeof text);
+    return text;
+}
+
+class BurnWindowTest : public testing::Test {
+protected:
+    void Open() {
+        window_ = std::make_unique<BurnWindow>(partner_, GetModuleHandleA(nullptr));
+        handle_ = window_->Create();
+        ASSERT_NE(nullptr, handle_);
+        partner_.window = handle_;
+        ShowWindow(handle_, SW_SHOW);
+        UpdateWindow(handle_);
+        Pump();
+    }
+    void TearDown() override {
+        if (handle_ && IsWindow(handle_)) DestroyWindow(handle_);
+        Pump();
+        window_.reset();
+    }
+    // Handles what is queued; answers the quit code when the window ended the loop.
+    std::optional<int> Pump() {
+        std::optional<int> quit;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = static_cast<int>(msg.wParam);
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        return quit;
+    }
+    void Deliver(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        PostMessageA(handle_, message, wParam, lParam);
+        Pump();
+    }
+    HWND Item(int id) const { return GetDlgItem(handle_, id); }
+    std::string ItemText(int id) const { return Text(Item(id)); }
+    int Bar(int id) const { return static_cast<int>(SendMessageA(Item(id), PBM_GETPOS, 0, 0)); }
+    bool Visible(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    std::string RowState(int row) const {
+        char text[256] = {};
+        LVITEMA item{};
+        item.iSubItem = 1;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(Item(IDC_TRACK_LIST), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    int RowIcon(int row) const {
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendMessageA(Item(IDC_TRACK_LIST), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    }
+    // Prepares the three tracks, the second refused.
+    void Prepare() {
+        Deliver(kPreparationStarted);
+        partner_.PostRecord(kTrackAccepted, {0, 0, 0, 0, S_OK, partner_.tracks[0].path, ""});
+        partner_.PostRecord(kTrackRefused, {1, 0, 0, 0, E_ACCESSDENIED, partner_.tracks[1].path, ""});
+        partner_.PostRecord(kTrackAccepted, {2, 0, 0, 0, S_OK, partner_.tracks[2].path, ""});
+        Deliver(kPreparationFinished);
+    }
+
+    FakePartner partner_;
+    std::unique_ptr<BurnWindow> window_;
+    HWND handle_ = nullptr;
+};
+
+TEST_F(BurnWindowTest, OpensTranslatedFromTheTemplateAndPreparesOnFirstPaint) {
+    Open();
+    EXPECT_EQ("{IDS_TEXT_BURN_WINDOW_TITLE}", Text(handle_));
+    EXPECT_EQ("{IDS_TEXT_VERSION}", ItemText(IDC_VERSION));
+    EXPECT_EQ("{IDS_OVERALLSTATUS_INITIAL}", ItemText(IDC_OVERALL_STATUS));
+    // The language has no usable format yet: the built-in one describes the run.
+    EXPECT_EQ("Tracks to record: 3   Drive: ", ItemText(IDC_TRACK_STATUS));
+    EXPECT_TRUE(Enabled(IDCANCEL));
+    EXPECT_FALSE(Enabled(IDC_RECORD)); // until the tracks are prepared
+    for (int i = 0; i < 50 && partner_.preparations == 0; ++i) Sleep(20);
+    EXPECT_EQ(1, partner_.preparations);
+
+    Prepare();
+    EXPECT_EQ("{IDS_OVERALLSTATUS_INITIAL}", ItemText(IDC_OVERALL_STATUS));
+    EXPECT_TRUE(Visible(IDC_TRACK_LIST));
+    EXPECT_EQ(3, SendMessageA(Item(IDC_TRACK_LIST), LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ("{IDS_TEXT_FILE_PREP_SUCCEEDED}", RowState(0));
+    EXPECT_EQ("{IDS_ERROR_ADDTRACK_DISALLOWED}", RowState(1));
+    EXPECT_EQ(3, RowIcon(1)); // failed
+    EXPECT_TRUE(Enabled(IDC_RECORD));
+    EXPECT_TRUE(Enabled(IDC_OPTIONS));
+    EXPECT_EQ(0u, partner_.Queued());
+}
+
+// One recording as the controller reports it, step by step, with what the window shows
+// after each step (unset: not checked).
+TEST_F(BurnWindowTest, ARecordingShowsItsStagesTracksAndBars) {
+    Open();
+    Prepare();
+    SendMessageA(Item(IDC_RECORD), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(1, partner_.records);
+    EXPECT_FALSE(Enabled(IDC_RECORD));
+
+    struct Step {
+        UINT message;
+        WPARAM wParam;
+        std::optional<BurnEventRecord> record;
+        const char* status;
+        const char* trackStatus;
+        const char* secondLabel;
+        std::optional<int> second, overall;
+        std::optional<int> row, icon; // a row and its state icon
+    };
+    const auto track = [&](int position, int p1, int p2) {
+        return BurnEventRecord{position, 0, p1, p2, S_OK, partner_.tracks[static_cast<std::size_t>(position)].path, ""};
+    };
+    const Step steps[] = {
+        {kRecordingStarted, 0, {}, "{IDS_TEXT_BURNING}", "", "{IDS_TEXT_TRACK_PROGRESS}", 0, 0, {}, {}},
+        {kStageStarted, 3, {}, "{IDS_OVERALLSTATUS_BUFFERING}", "", "{IDS_TEXT_SESSION_PROGRESS}", 0, {}, {}, {}},
+        {kStageProgress, 0, BurnEventRecord{-1, 3, 40, 5, S_OK, "", ""}, nullptr, nullptr, nullptr, 40, 5, {}, {}},
+        // Stage 5 keeps the overall status and labels the bar for tracks.
+        {kStageStarted, 5, {}, "{IDS_OVERALLSTATUS_BUFFERING}", "", "{IDS_TEXT_TRACK_PROGRESS}", 0, {}, {}, {}},
+        {kTrackStarted, 0, track(0, 0, 0), "{IDS_TEXT_BURNING}", "Track 1 of 3: a.wav", nullptr, {}, {}, 0, 1},
+        // Percentages outside 0..100 are clamped.
+        {kTrackProgress, 0, track(0, 150, -20), nullptr, "Track 1 of 3: a.wav", nullptr, 100, 0, {}, {}},
+        {kTrackProgress, 0, track(0, 60, 30), nullptr, nullptr, nullptr, 60, 30, {}, {}},
+        {kTrackEnded, 0, track(0, 100, 0), nullptr, nullptr, nullptr, 100, {}, 0, 2},
+        {kTrackStarted, 0, track(2, 0, 0), nullptr, "Track 3 of 3: c.wav", nullptr, {}, {}, 2, 1},
+        {kTrackEnded, 0, track(2, 100, 0), nullptr, nullptr, nullptr, 100, {}, 2, 2},
+        {kStageStarted, 7, {}, "{IDS_OVERALLSTATUS_FINALIZING}", "", "{IDS_TEXT_SESSION_PROGRESS}", 0, {}, {}, {}},
+        {kStageEnded, 7, {}, "{IDS_OVERALLSTATUS_FINALIZING}", nullptr, nullptr, {}, {}, {}, {}},
+        {kRecordingFinished, 0, {}, "{IDS_OVERALLSTATUS_COMPLETE}", nullptr, nullptr, {}, 100, {}, {}},
+    };
+    int n = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(n++));
+        if (step.record) {
+            partner_.PostRecord(step.message, *step.record);
+            Pump();
+        } else {
+            Deliver(step.message, step.wParam);
+        }
+        if (step.status) {
+            EXPECT_EQ(step.status, ItemText(IDC_OVERALL_STATUS));
+        }
+        if (step.trackStatus) {
+            EXPECT_EQ(step.trackStatus, ItemText(IDC_TRACK_STATUS));
+        }
+        if (step.secondLabel) {
+            EXPECT_EQ(step.secondLabel, ItemText(IDC_SECOND_LABEL));
+        }
+        if (step.second) {
+            EXPECT_EQ(*step.second, Bar(IDC_SECOND_BAR));
+            EXPECT_EQ(std::to_string(*step.second) + "%", ItemText(IDC_SECOND_BAR));
+        }
+        if (step.overall) {
+            EXPECT_EQ(*step.overall, Bar(IDC_OVERALL_BAR));
+        }
+        if (step.row) {
+            EXPECT_EQ(*step.icon, RowIcon(*step.row));
+        }
+    }
+    EXPECT_EQ("{IDS_TEXT_TRACK_RECORDED}", RowState(0));
+    EXPECT_EQ("{IDS_ERROR_ADDTRACK_DISALLOWED}", RowState(1));
+    // Completed without closing by itself: Cancel has become Close.
+    EXPECT_EQ("{IDS_BUTTON_CLOSE}", ItemText(IDCANCEL));
+    EXPECT_TRUE(Enabled(IDCANCEL));
+    EXPECT_FALSE(Enabled(IDC_RECORD));
+    EXPECT_EQ(0u, partner_.Queued());
+}
+
+TEST_F(BurnWindowTest, CompletionClosesTheWindowWhenThePartnerSaysSo) {
+    partner_.completion = BurnWindowPartner::Completion::CloseWindow;
+    Open();
+    Deliver(kRecordingStarted);
+    Deliver(kRecordingFinished);
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_EQ(1, partner_.cancels);
+}
+
+TEST_F(BurnWindowTest, CancelClosesOnlyWhenThePartnerAgrees) {
+    Open();
+    partner_.cancelAccepted = false;
+    SendMessageA(Item(IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_FALSE(Pump().has_value());
+    EXPECT_TRUE(IsWindow(handle_));
+    partner_.cancelAccepted = true;
+    SendMessageA(handle_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(std::optional<int>(2), Pump()); // the run's loop ends with code 2
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_EQ(2, partner_.cancels);
+}
+
+TEST_F(BurnWindowTest, ARefusedDiscLeavesTheWindowReady) {
+    partner_.discAccepted = false;
+    Open();
+    Prepare();
+    SendMessageA(Item(IDC_RECORD), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(1, partner_.records);
+    EXPECT_TRUE(Enabled(IDC_RECORD));
+    EXPECT_TRUE(Enabled(IDC_OPTIONS));
+    EXPECT_EQ("{IDS_OVERALLSTATUS_INITIAL}", ItemText(IDC_OVERALL_STATUS));
+}
+
+TEST_F(BurnWindowTest, TheSessionEndAsksOnlyOnceRecordingHasStarted) {
+    Open();
+    EXPECT_EQ(TRUE, SendMessageA(handle_, WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(0, partner_.queries);
+    Deliver(kRecordingStarted);
+    partner_.endAllowed = false;
+    EXPECT_EQ(FALSE, SendMessageA(handle_, WM_QUERYENDSESSION, 0, 0));
+    EXPECT_TRUE(IsWindow(handle_));
+    partner_.endAllowed = true;
+    EXPECT_EQ(TRUE, SendMessageA(handle_, WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(std::optional<int>(2), Pump());
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_EQ(2, partner_.queries);
+}
+
+// The percent format comes from the language; a text whose conversions don't fit an
+// unsigned number is replaced by the built-in "%lu%%".
+TEST_F(BurnWindowTest, APercentFormatIsUsedOnlyWhenItFitsItsArgument) {
+    const struct {
+        const char* format;
+        const char* shown;
+    } rows[] = {{"%lu %%", "42 %"}, {"%s%%", "42%"}, {"%lu%lu%%", "42%"}, {"%n%%", "42%"}, {"{IDS_FORMAT_PERCENT}", "42%"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.format);
+        partner_.texts[IDS_FORMAT_PERCENT] = row.format;
+        Open();
+        Deliver(kEraseProgress, 42);
+        EXPECT_EQ(row.shown, ItemText(IDC_OVERALL_BAR));
+        EXPECT_EQ(row.shown, ItemText(IDC_TRACK_STATUS));
+        DestroyWindow(handle_);
+        Pump();
+    }
+}
+
+TEST_F(BurnWindowTest, EventsForAWindowThatIsClosingOnlyTakeTheirRecords) {
+    Open();
+    Deliver(kRecordingStarted);
+    Deliver(kStageStarted, 5);
+    // Records are queued, then the window is closed before their messages are handled.
+    partner_.PostRecord(kTrackProgress, {0, 0, 70, 70, S_OK, partner_.tracks[0].path, ""});
+    partner_.PostRecord(kStageProgress, {-1, 5, 80, 80, S_OK, "", ""});
+    HWND bar = Item(IDC_SECOND_BAR);
+    SendMessageA(handle_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_FALSE(IsWindow(bar));
+    EXPECT_EQ(0u, partner_.Queued());
+    EXPECT_EQ(std::optional<int>(2), Pump());
+}
+
+} // namespace

@@ -1,0 +1,599 @@
+#include "ui/BurnWindow.h"
+
+#include "app/BurnMessages.h"
+#include "engine/EngineClient.h"
+#include "res/resource.h"
+#include "support/ComPtr.h"
+#include "support/DebugTrace.h"
+#include "ui/DriveSpeedDialog.h"
+#include "ui/FormatCheck.h"
+#include "ui/UiText.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr HRESULT kDiscNotErasable = static_cast<HRESULT>(0x800410DB);
+constexpr HRESULT kUnderrun = static_cast<HRESULT>(0x80041899);
+
+// The keys of the texts shown for the results of adding tracks.
+constexpr UINT kTrackMessages[] = {IDS_TEXT_FILE_PREP_SUCCEEDED,  IDS_ERROR_FILETYPE_NOT_SUPPORTED,
+                                   IDS_ERROR_INSUFFICIENT_SPACE,  IDS_ERROR_TOO_MANY_TRACKS,
+                                   IDS_ERROR_ADDTRACK_DISALLOWED, IDS_ERROR_INVALID_FILE,
+                                   IDS_ERROR_FILE_NOT_FOUND,      IDS_TEXT_TRACK_RECORDED,
+                                   IDS_TEXT_TRACK_FAILED,         IDS_TEXT_TRACK_INTERRUPTED,
+                                   IDS_TEXT_BURNING};
+
+constexpr int kTrackIcons[] = {IDI_TRACK_WAITING, IDI_TRACK_RECORDING, IDI_TRACK_DONE, IDI_TRACK_FAILED,
+                               IDI_TRACK_INTERRUPTED};
+constexpr int kFrames[] = {IDB_BURN_DISC, IDB_BURN_DISC_FRAME1, IDB_BURN_DISC_FRAME2, IDB_BURN_DISC_FRAME3};
+
+bool IsQueued(UINT message) {
+    using namespace BurnMessages;
+    switch (message) {
+    case kPreparationProgress:
+    case kTrackAccepted:
+    case kTrackRefused:
+    case kStageProgress:
+    case kStageError:
+    case kTrackStarted:
+    case kTrackProgress:
+    case kTrackError:
+    case kTrackEnded:
+    case kRecordingFailed:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Waits up to the time in short slices; false when the thread was asked to stop.
+bool WaitUnlessStopped(Thread& thread, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        if (thread.StopRequested()) return false;
+        Sleep(50);
+    }
+    return !thread.StopRequested();
+}
+
+} // namespace
+
+// Erases first when asked, then has the partner hand every track to the engine; the
+// results arrive as posted messages.
+class BurnWindow::PreparationThread : public Thread {
+public:
+    PreparationThread(BurnWindowPartner& partner, bool eraseFirst) : partner_(partner), eraseFirst_(eraseFirst) {}
+
+protected:
+    void Run() override {
+        ScopedComInit com;
+        partner_.PrepareTracks(eraseFirst_);
+    }
+
+private:
+    BurnWindowPartner& partner_;
+    bool eraseFirst_;
+};
+
+// Asks the window to show the next picture frame at a fixed interval until stopped.
+class BurnWindow::PictureThread : public Thread {
+public:
+    explicit PictureThread(HWND window) : window_(window) {}
+
+protected:
+    void Run() override {
+        while (WaitUnlessStopped(*this, kFrameIntervalMs)) PostMessageA(window_, kNextFrame, 0, 0);
+    }
+
+private:
+    HWND window_;
+};
+
+BurnWindow::BurnWindow(BurnWindowPartner& partner, HINSTANCE instance) : partner_(partner), instance_(instance) {}
+
+BurnWindow::~BurnWindow() { StopThreads(true); }
+
+HWND BurnWindow::Create() { return CreateModeless(instance_, IDD_BURN_WINDOW, nullptr); }
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+std::string BurnWindow::FormatText(const std::string& languageText, const char* builtIn, const char* arguments, ...) {
+    // Only a text whose conversions agree with the arguments is ever passed to the printer.
+    const std::string format = FormatCheck::Choose(languageText, builtIn, arguments);
+    char text[1024];
+    va_list list;
+    va_start(list, arguments);
+    const int n = std::vsnprintf(text, sizeof text, format.c_str(), list);
+    va_end(list);
+    if (n < 0) return std::string();
+    return std::string(text, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
+}
+#pragma GCC diagnostic pop
+
+std::string BurnWindow::FileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// ---- Initialisation.
+
+bool BurnWindow::OnInitDialog() {
+    HWND window = Handle();
+    bigIcon_.reset(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_FENNEL), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_.reset(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_FENNEL), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+
+    percentFormat_ = FormatCheck::Choose(Text(IDS_FORMAT_PERCENT), kPercentFormat, "u");
+
+    // The bold status line: the dialog's own font (face and character set of the
+    // language) at weight 700.
+    LOGFONTA font{};
+    if (HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+        dialogFont && GetObjectA(dialogFont, sizeof font, &font) == sizeof font) {
+        font.lfWeight = FW_BOLD;
+        font.lfOutPrecision = OUT_TT_PRECIS;
+        font.lfQuality = PROOF_QUALITY;
+        boldFont_.reset(CreateFontIndirectA(&font));
+        if (boldFont_) SendMessageA(Item(IDC_OVERALL_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
+    }
+
+    // Pictures on the dialog's face colour.
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        frames_[i].reset(static_cast<HBITMAP>(
+            LoadImageA(instance_, MAKEINTRESOURCEA(kFrames[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+    }
+    if (frames_[0]) SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(frames_[0].get()));
+
+    // Track states as small icons of the list; the list owns the image list.
+    HWND list = Item(IDC_TRACK_LIST);
+    if (HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 5, 0)) {
+        for (int id : kTrackIcons) {
+            UniqueIcon icon(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0)));
+            ImageList_AddIcon(images, icon.get());
+        }
+        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+
+    uitext::SetText(window, Text(IDS_TEXT_BURN_WINDOW_TITLE));
+    SetText(IDC_VERSION, Text(IDS_TEXT_VERSION));
+    for (UINT key : kTrackMessages) messages_[key] = Text(key);
+
+    ShowInitialDescription();
+    HideRows();
+    SetLayout(Layout::Busy); // the first paint enables what the run allows
+    EnableWindow(Item(IDCANCEL), FALSE);
+    return true;
+}
+
+void BurnWindow::ShowInitialDescription() {
+    std::string drive;
+    if (EngineClient* client = partner_.EngineAccess()) {
+        DeviceHandle* device = nullptr;
+        char letter = '?';
+        std::string name;
+        if (SUCCEEDED(client->GetCurrentDevice(&device)) && device && SUCCEEDED(device->GetName(letter, name))) {
+            drive = DriveSpeedDialog::DriveName(partner_, letter, name);
+        }
+    }
+    const auto count = static_cast<unsigned long>(partner_.Tracks().size());
+    SetTrackStatus(FormatText(Text(IDS_FORMAT_TRACKSTATUS_INITIAL), kTrackStatusInitialFormat, "us", count,
+                              drive.c_str()));
+    SetOverallStatus(IDS_OVERALLSTATUS_INITIAL);
+}
+
+// ---- Display operations.
+
+void BurnWindow::SetText(int id, const std::string& text) {
+    if (!Closing()) uitext::SetText(Item(id), text);
+}
+
+void BurnWindow::SetOverallStatus(UINT key) { SetText(IDC_OVERALL_STATUS, Text(key)); }
+
+void BurnWindow::SetTrackStatus(const std::string& text) { SetText(IDC_TRACK_STATUS, text); }
+
+void BurnWindow::SetSecondLabel(UINT key) {
+    if (Closing()) return;
+    SetText(IDC_SECOND_LABEL, Text(key));
+    ShowWindow(Item(IDC_SECOND_LABEL), SW_SHOW);
+    ShowWindow(Item(IDC_SECOND_BAR), SW_SHOW);
+}
+
+void BurnWindow::SetBar(int label, int bar, std::int32_t percent) {
+    if (Closing()) return;
+    ShowWindow(Item(IDC_TRACK_LIST), SW_HIDE);
+    const std::int32_t shown = std::clamp<std::int32_t>(percent, 0, 100);
+    ShowWindow(Item(IDC_TRACK_STATUS), SW_SHOW);
+    ShowWindow(Item(label), SW_SHOW);
+    ShowWindow(Item(bar), SW_SHOW);
+    SendMessageA(Item(bar), PBM_SETPOS, static_cast<WPARAM>(shown), 0);
+    SetText(bar, FormatText(percentFormat_, kPercentFormat, "u", static_cast<unsigned long>(shown)));
+}
+
+void BurnWindow::SetSecondBar(std::int32_t percent) { SetBar(IDC_SECOND_LABEL, IDC_SECOND_BAR, percent); }
+void BurnWindow::SetOverallBar(std::int32_t percent) { SetBar(IDC_OVERALL_LABEL, IDC_OVERALL_BAR, percent); }
+
+void BurnWindow::ShowTrackList() {
+    if (Closing()) return;
+    for (int id : {IDC_SECOND_LABEL, IDC_SECOND_BAR, IDC_OVERALL_LABEL, IDC_OVERALL_BAR, IDC_TRACK_STATUS}) {
+        ShowWindow(Item(id), SW_HIDE);
+    }
+    ShowWindow(Item(IDC_TRACK_LIST), SW_SHOW);
+}
+
+void BurnWindow::HideRows() {
+    if (Closing()) return;
+    for (int id : {IDC_SECOND_LABEL, IDC_SECOND_BAR, IDC_OVERALL_LABEL, IDC_OVERALL_BAR, IDC_TRACK_LIST}) {
+        ShowWindow(Item(id), SW_HIDE);
+    }
+}
+
+void BurnWindow::SetLayout(Layout layout) {
+    if (Closing()) return;
+    const bool ready = layout == Layout::Ready;
+    EnableWindow(Item(IDC_RECORD), ready && !partner_.Tracks().empty());
+    EnableWindow(Item(IDC_OPTIONS), ready);
+    EnableWindow(Item(IDCANCEL), TRUE);
+    if (layout == Layout::Completed) {
+        SetText(IDCANCEL, Text(IDS_BUTTON_CLOSE));
+        SendMessageA(Handle(), DM_SETDEFID, IDCANCEL, 0);
+        SetFocus(Item(IDCANCEL));
+    }
+}
+
+void BurnWindow::SetRow(std::int32_t position, TrackIcon icon, const std::string& text) {
+    if (Closing() || position < 0) return;
+    HWND list = Item(IDC_TRACK_LIST);
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = position;
+    item.iImage = icon;
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    const std::wstring wide = uitext::Wide(text);
+    LVITEMW sub{};
+    sub.iSubItem = 1;
+    sub.pszText = const_cast<wchar_t*>(wide.c_str());
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&sub));
+}
+
+void BurnWindow::ShowMessage(UINT key) {
+    if (Closing()) return;
+    MessageBoxA(Handle(), Text(key).c_str(), Text(IDS_PLUGIN_APP).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void BurnWindow::FillTrackList() {
+    if (Closing()) return;
+    HWND list = Item(IDC_TRACK_LIST);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0)) {
+    }
+    RECT area{};
+    GetClientRect(list, &area);
+    const int width = area.right - area.left - GetSystemMetrics(SM_CXVSCROLL);
+    const std::wstring titles[] = {uitext::Wide(Text(IDS_TEXT_COLUMN_FILE)), uitext::Wide(Text(IDS_TEXT_COLUMN_STATE))};
+    for (int c = 0; c < 2; ++c) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.cx = c == 0 ? width * 11 / 20 : width - width * 11 / 20;
+        column.pszText = const_cast<wchar_t*>(titles[c].c_str());
+        column.iSubItem = c;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    }
+    const std::vector<TrackEntry>& tracks = partner_.Tracks();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        const std::wstring name = uitext::Wide(FileName(tracks[i].path));
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = static_cast<int>(i);
+        item.iImage = kWaiting;
+        item.pszText = const_cast<wchar_t*>(name.c_str());
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    ShowTrackList();
+}
+
+// ---- Messages.
+
+bool BurnWindow::OnPaint() {
+    if (painted_) return false;
+    painted_ = true;
+    EnableWindow(Item(IDCANCEL), TRUE);
+    // Record and Options wait until the tracks are prepared (the engine's track list is
+    // being filled meanwhile).
+    try {
+        preparation_ = std::make_unique<PreparationThread>(partner_, partner_.RunModes().eraseFirst);
+        preparation_->Start();
+        picture_ = std::make_unique<PictureThread>(Handle());
+        picture_->Start();
+    } catch (const Thread::base_exception& e) {
+        DebugTrace("BurnWindow: %s\n", e.what());
+    }
+    return false;
+}
+
+bool BurnWindow::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case IDC_RECORD:
+        if (code == BN_CLICKED) StartRecording();
+        return true;
+    case IDC_OPTIONS:
+        if (code == BN_CLICKED) ShowOptions();
+        return true;
+    case IDCANCEL:
+        CancelPressed();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool BurnWindow::OnClose() {
+    CancelPressed();
+    return true;
+}
+
+bool BurnWindow::OnNotify(int id, const NMHDR& header) {
+    if (id != IDC_TRACK_LIST || header.code != static_cast<UINT>(NM_DBLCLK)) return false;
+    // A double click on a row tells the row's whole path and state.
+    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+    const std::vector<TrackEntry>& tracks = partner_.Tracks();
+    if (activate.iItem < 0 || static_cast<std::size_t>(activate.iItem) >= tracks.size()) return true;
+    wchar_t state[512] = {};
+    LVITEMW sub{};
+    sub.iSubItem = 1;
+    sub.pszText = state;
+    sub.cchTextMax = 512;
+    SendMessageW(header.hwndFrom, LVM_GETITEMTEXTW, static_cast<WPARAM>(activate.iItem), reinterpret_cast<LPARAM>(&sub));
+    const std::wstring text = uitext::Wide(tracks[static_cast<std::size_t>(activate.iItem)].path) + L"\n\n" + state;
+    MessageBoxW(Handle(), text.c_str(), uitext::Wide(Text(IDS_PLUGIN_APP)).c_str(), MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+void BurnWindow::StartRecording() {
+    if (recordingStarted_ || Closing()) return;
+    SetLayout(Layout::Busy);
+    // The disc check may ask; a refused disc comes back as the ready layout (message 1).
+    partner_.Record(Handle());
+}
+
+void BurnWindow::ShowOptions() {
+    EngineClient* client = partner_.EngineAccess();
+    if (!client || Closing()) return;
+    DriveSpeedDialog dialog(partner_, *client);
+    dialog.RunModal(instance_, IDD_DRIVE_SPEED, Handle());
+    if (Closing()) return;
+    ShowInitialDescription();
+    PostMessageA(Handle(), BurnMessages::kMediaChanged, 0, 0);
+}
+
+void BurnWindow::CancelPressed() {
+    if (!Handle()) return;
+    if (!partner_.Cancel(Handle())) return;
+    closing_ = true;
+    StopThreads(false);
+    if (Handle()) DestroyWindow(Handle());
+}
+
+bool BurnWindow::OnQueryEndSession(bool& allow) {
+    if (!recordingStarted_) {
+        allow = true;
+        return true;
+    }
+    allow = partner_.QueryEndSession(Handle());
+    if (allow) {
+        // The answer must reach the system first; the window goes right after.
+        closing_ = true;
+        StopThreads(false);
+        PostMessageA(Handle(), kDestroyNow, 0, 0);
+    }
+    return true;
+}
+
+void BurnWindow::OnDestroy() {
+    closing_ = true;
+    StopThreads(true);
+    // Events already posted would never reach the window again: their records are taken
+    // out now, changing nothing.
+    MSG msg;
+    while (PeekMessageA(&msg, Handle(), WM_USER + 1, BurnMessages::kRecordingFinished, PM_REMOVE)) {
+        OnUserMessage(msg.message, msg.wParam, msg.lParam);
+    }
+    PostQuitMessage(2);
+}
+
+void BurnWindow::StopThreads(bool wait) {
+    for (Thread* thread : {static_cast<Thread*>(preparation_.get()), static_cast<Thread*>(picture_.get())}) {
+        if (!thread) continue;
+        if (wait) {
+            thread->WaitForThread();
+        } else {
+            thread->RequestStop();
+        }
+    }
+}
+
+bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kDestroyNow) {
+        DestroyWindow(Handle());
+        return true;
+    }
+    if (message == kNextFrame) {
+        if (!Closing() && frames_[0]) {
+            frame_ = (frame_ + 1) % frames_.size();
+            if (frames_[frame_]) {
+                SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP,
+                             reinterpret_cast<LPARAM>(frames_[frame_].get()));
+            }
+        }
+        return true;
+    }
+    if (message <= WM_USER || message > BurnMessages::kRecordingFinished) return false;
+    // A queued record is taken out even while closing, so none is left behind.
+    std::unique_ptr<BurnEventRecord> record;
+    if (IsQueued(message)) {
+        record = partner_.TakeRecord(lParam);
+        if (!record) return true;
+    }
+    if (Closing()) return true;
+    HandleEvent(message, wParam, lParam, record.get());
+    return true;
+}
+
+void BurnWindow::StageStarted(std::int32_t stage) {
+    static const std::map<std::int32_t, UINT> kStatus = {{2, IDS_OVERALLSTATUS_PREPARING},
+                                                         {3, IDS_OVERALLSTATUS_BUFFERING},
+                                                         {4, IDS_OVERALLSTATUS_WRITINGTOC},
+                                                         {6, IDS_OVERALLSTATUS_CLOSING_SESSION},
+                                                         {7, IDS_OVERALLSTATUS_FINALIZING}};
+    if (const auto found = kStatus.find(stage); found != kStatus.end()) SetOverallStatus(found->second);
+    SetTrackStatus(std::string());
+    if (stage == 5) {
+        SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
+    } else if (stage <= 7) {
+        SetSecondLabel(IDS_TEXT_SESSION_PROGRESS);
+    }
+    SetSecondBar(0);
+}
+
+void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record) {
+    using namespace BurnMessages;
+    const auto trackText = [&](const BurnEventRecord& r) {
+        return FormatText(Text(IDS_FORMAT_TRACKSTATUS_RECORDING), kTrackStatusRecordingFormat, "uus",
+                          static_cast<unsigned long>(r.position + 1),
+                          static_cast<unsigned long>(partner_.Tracks().size()), FileName(r.path).c_str());
+    };
+    const auto failureMessage = [](HRESULT code) { return code == kUnderrun ? IDS_ERROR_BURN_UNDERRUN : IDS_ERROR_BURN_FAILED; };
+    switch (message) {
+    case kRunEnded: // wParam: ended
+        SetLayout(wParam ? Layout::Busy : Layout::Ready);
+        break;
+    case kPreparationStarted:
+        FillTrackList();
+        SetOverallStatus(IDS_OVERALLSTATUS_PREPARING);
+        break;
+    case kPreparationProgress:
+        SendMessageA(Item(IDC_TRACK_LIST), LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::max(0, record->position)), FALSE);
+        break;
+    case kTrackAccepted:
+        SetRow(record->position, kWaiting, messages_[IDS_TEXT_FILE_PREP_SUCCEEDED]);
+        break;
+    case kTrackRefused:
+        SetRow(record->position, kFailed, messages_[partner_.RefusalMessage(record->code)]);
+        break;
+    case kPreparationFinished: {
+        const bool atOnce = partner_.RunModes().burnAtOnce;
+        SetOverallStatus(atOnce ? IDS_OVERALLSTATUS_PREPARE_COMPLETE : IDS_OVERALLSTATUS_INITIAL);
+        SetLayout(Layout::Ready);
+        if (atOnce && !partner_.Tracks().empty()) {
+            SetLayout(Layout::Busy);
+            PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_RECORD, BN_CLICKED), 0);
+        }
+        break;
+    }
+    case kMediaChanged:
+    case kDeviceStateChanged:
+        if (!recordingStarted_) ShowInitialDescription();
+        break;
+    case kEraseStarted:
+        SetLayout(Layout::Busy);
+        SetOverallStatus(IDS_OVERALLSTATUS_ERASING_DISK);
+        SetOverallBar(0);
+        break;
+    case kEraseProgress:
+        SetOverallBar(static_cast<std::int32_t>(wParam));
+        SetTrackStatus(FormatText(percentFormat_, kPercentFormat, "u",
+                                  static_cast<unsigned long>(std::clamp<std::int32_t>(static_cast<std::int32_t>(wParam), 0, 100))));
+        break;
+    case kDeviceFailure:
+        SetOverallStatus(IDS_OVERALLSTATUS_ERASE_FAILED);
+        ShowMessage(static_cast<HRESULT>(lParam) == kDiscNotErasable ? IDS_ERROR_DISK_NOT_ERASABLE
+                                                                                    : IDS_ERROR_ERASE_FAILED);
+        SetLayout(Layout::Completed);
+        break;
+    case kEraseCompleted:
+        SetOverallStatus(IDS_OVERALLSTATUS_ERASE_COMPLETED);
+        SetOverallBar(100);
+        break;
+    case kRecordingStarted:
+        recordingStarted_ = true;
+        SetLayout(Layout::Busy);
+        SetOverallStatus(IDS_TEXT_BURNING);
+        SetTrackStatus(std::string());
+        SetOverallBar(0);
+        SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
+        SetSecondBar(0);
+        break;
+    case kRecordingFailedShort:
+        ShowMessage(IDS_ERROR_BURN_FAILED);
+        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
+        SetLayout(Layout::Completed);
+        break;
+    case kStageStarted:
+        StageStarted(static_cast<std::int32_t>(wParam));
+        break;
+    case kStageProgress:
+        SetSecondBar(record->percent1);
+        SetOverallBar(record->percent2);
+        break;
+    case kStageEnded:
+        break;
+    case kStageError:
+        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
+        ShowMessage(failureMessage(record->code));
+        break;
+    case kTrackStarted:
+        SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
+        SetOverallStatus(IDS_TEXT_BURNING);
+        SetTrackStatus(trackText(*record));
+        SetRow(record->position, kRecording, messages_[IDS_TEXT_BURNING]);
+        break;
+    case kTrackProgress:
+        SetTrackStatus(trackText(*record));
+        SetSecondBar(record->percent1);
+        SetOverallBar(record->percent2);
+        break;
+    case kTrackError:
+        SetRow(record->position, kFailed, messages_[IDS_TEXT_TRACK_FAILED]);
+        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
+        ShowMessage(failureMessage(record->code));
+        break;
+    case kTrackEnded:
+        SetSecondBar(100);
+        SetRow(record->position, kDone, messages_[IDS_TEXT_TRACK_RECORDED]);
+        break;
+    case kRecordingFailed:
+        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
+        ShowMessage(failureMessage(record->code));
+        SetLayout(Layout::Completed);
+        break;
+    case kRecordingCancelled:
+        SetOverallStatus(IDS_OVERALLSTATUS_ABORTED);
+        SetLayout(Layout::Completed);
+        break;
+    case kRecordingFinished:
+        recordingFinished_ = true;
+        switch (partner_.CompleteBurn()) {
+        case BurnWindowPartner::Completion::Nothing:
+            break;
+        case BurnWindowPartner::Completion::CloseWindow:
+            SetOverallStatus(IDS_OVERALLSTATUS_COMPLETE);
+            SetOverallBar(100);
+            PostMessageA(Handle(), WM_CLOSE, 0, 0);
+            break;
+        case BurnWindowPartner::Completion::ShowCloseButton:
+            SetOverallStatus(IDS_OVERALLSTATUS_COMPLETE);
+            SetOverallBar(100);
+            SetLayout(Layout::Completed);
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+}
