@@ -50,6 +50,30 @@ bool IsQueued(UINT message) {
     }
 }
 
+// A picture with its background grey (192, 192, 192) turned into the dialog's face colour.
+UniqueBitmap LoadFrame(HINSTANCE instance, int id) {
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    DIBSECTION section{};
+    if (!bitmap || GetObjectA(bitmap.get(), sizeof section, &section) != sizeof section ||
+        section.dsBm.bmBitsPixel != 24 || !section.dsBm.bmBits) {
+        return bitmap;
+    }
+    const COLORREF face = GetSysColor(COLOR_3DFACE);
+    auto* bits = static_cast<std::uint8_t*>(section.dsBm.bmBits);
+    for (int y = 0; y < section.dsBm.bmHeight; ++y) {
+        std::uint8_t* pixel = bits + static_cast<std::size_t>(y) * section.dsBm.bmWidthBytes;
+        for (int x = 0; x < section.dsBm.bmWidth; ++x, pixel += 3) {
+            if (pixel[0] == 192 && pixel[1] == 192 && pixel[2] == 192) {
+                pixel[0] = GetBValue(face);
+                pixel[1] = GetGValue(face);
+                pixel[2] = GetRValue(face);
+            }
+        }
+    }
+    return bitmap;
+}
+
 // Waits up to the time in short slices; false when the thread was asked to stop.
 bool WaitUnlessStopped(Thread& thread, DWORD milliseconds) {
     for (DWORD waited = 0; waited < milliseconds; waited += 50) {
@@ -133,21 +157,16 @@ bool BurnWindow::OnInitDialog() {
 
     // The bold status line: the dialog's own font (face and character set of the
     // language) at weight 700.
-    LOGFONTA font{};
-    if (HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-        dialogFont && GetObjectA(dialogFont, sizeof font, &font) == sizeof font) {
+    LOGFONTW font{};
+    if (HFONT dialogFont = UseLanguageFont(); dialogFont && GetObjectW(dialogFont, sizeof font, &font) == sizeof font) {
         font.lfWeight = FW_BOLD;
         font.lfOutPrecision = OUT_TT_PRECIS;
         font.lfQuality = PROOF_QUALITY;
-        boldFont_.reset(CreateFontIndirectA(&font));
-        if (boldFont_) SendMessageA(Item(IDC_OVERALL_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
+        boldFont_.reset(CreateFontIndirectW(&font));
+        if (boldFont_) SendMessageW(Item(IDC_OVERALL_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
     }
 
-    // Pictures on the dialog's face colour.
-    for (std::size_t i = 0; i < frames_.size(); ++i) {
-        frames_[i].reset(static_cast<HBITMAP>(
-            LoadImageA(instance_, MAKEINTRESOURCEA(kFrames[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
-    }
+    for (std::size_t i = 0; i < frames_.size(); ++i) frames_[i] = LoadFrame(instance_, kFrames[i]);
     if (frames_[0]) SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(frames_[0].get()));
 
     // Track states as small icons of the list; the list owns the image list.

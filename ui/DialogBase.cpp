@@ -1,15 +1,47 @@
 #include "ui/DialogBase.h"
 
 #include "support/DebugTrace.h"
+#include "ui/UiText.h"
 
 #include <exception>
 
 HWND DialogBase::CreateModeless(HINSTANCE instance, int templateId, HWND owner) {
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure, reinterpret_cast<LPARAM>(this));
+    // Wide dialogs, so that texts of any language keep their characters whatever the
+    // system's code page is.
+    return CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, Procedure, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR DialogBase::RunModal(HINSTANCE instance, int templateId, HWND owner) {
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure, reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, Procedure, reinterpret_cast<LPARAM>(this));
+}
+
+namespace {
+
+BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+} // namespace
+
+HFONT DialogBase::UseLanguageFont() {
+    const auto current = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
+    const UINT codePage = uitext::LanguageCodePage();
+    CHARSETINFO charset{};
+    LOGFONTW font{};
+    if (!current || !codePage ||
+        !TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(codePage)), &charset, TCI_SRCCODEPAGE) ||
+        charset.ciCharset == ANSI_CHARSET || GetObjectW(current, sizeof font, &font) != sizeof font ||
+        font.lfCharSet == charset.ciCharset) {
+        return current;
+    }
+    // The same face and size in the language's character set: the system then takes a
+    // font that has the language's characters.
+    font.lfCharSet = static_cast<BYTE>(charset.ciCharset);
+    languageFont_.reset(CreateFontIndirectW(&font));
+    if (!languageFont_) return current;
+    EnumChildWindows(window_, SetChildFont, reinterpret_cast<LPARAM>(languageFont_.get()));
+    return languageFont_.get();
 }
 
 void DialogBase::SetMessageResult(LONG_PTR result) {

@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include "support/UniqueHandle.h"
+
 class DialogBase {
 public:
     DialogBase() = default;
@@ -44,9 +46,14 @@ protected:
     // The result a handled message answers besides TRUE (DWLP_MSGRESULT).
     void SetMessageResult(LONG_PTR result);
     HWND Item(int id) const { return GetDlgItem(window_, id); }
+    // Gives every control the dialog's font in the language's character set when the
+    // template's font has another (a Japanese text on a Western system, say); answers the
+    // font the controls now use.
+    HFONT UseLanguageFont();
 
 private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
+    UniqueFont languageFont_;
 };

@@ -5,8 +5,10 @@
 
 namespace uitext {
 
+UINT LanguageCodePage() { return g_WedgeImpl.Initialized() ? g_WedgeImpl.ConversionCodePage() : 0; }
+
 std::wstring Wide(const std::string& text) {
-    const std::uint32_t codePage = g_WedgeImpl.Initialized() ? g_WedgeImpl.ConversionCodePage() : 0;
+    const std::uint32_t codePage = LanguageCodePage();
     try {
         return convert_wstring(text, codePage ? codePage : CP_ACP);
     } catch (const convert_wstring_failed&) {

@@ -8,6 +8,8 @@
 
 namespace uitext {
 
+// The code page of the language's texts; 0 before localisation is up.
+UINT LanguageCodePage();
 // The text widened with the language's code page (the system's before localisation is up).
 std::wstring Wide(const std::string& text);
 // Sets the window's text from a language text.

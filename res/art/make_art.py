@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the burn window's pictures: a disc whose highlight turns in four frames
-(burn-disc-0..3.bmp, 64 x 64, 24-bit, on the grey that LR_LOADMAP3DCOLORS maps to the
-face colour) and the five 16 x 16 track-state icons
+(burn-disc-0..3.bmp, 64 x 64, 24-bit, on the grey 192,192,192 that the window turns into
+its face colour) and the five 16 x 16 track-state icons
 (track-*.ico, 32-bit with alpha). Run it to make the files again; they are committed."""
 import math, os, struct, sys
 
@@ -12,7 +12,7 @@ def disc_pixel(x, y, size, turn):
     dx, dy = x - c, y - c
     r = math.hypot(dx, dy)
     outer, hole, rim = size * 0.46, size * 0.08, size * 0.17
-    bg = (192, 192, 192)  # mapped to the dialog face colour when loaded
+    bg = (192, 192, 192)  # turned into the dialog's face colour when loaded
     if r > outer + 0.5 or r < hole - 0.5:
         return bg
     # anti-aliased edges
