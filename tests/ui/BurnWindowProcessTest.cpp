@@ -1,7 +1,7 @@
-// fennel.exe as the host starts it with the window and flag B, on a paced virtual drive,
-// with a configuration that closes the window when the burn is complete: in English, French
-// and Japanese the window appears translated (no key in braces left on any control),
-// records, and goes by itself; a picture of it mid-burn is saved for each language.
+// fennel.exe with its burn window and the recording engine of recorder/, driven as a user
+// would: burns at once that close by themselves in English, French and Japanese (with a
+// picture of each window mid-burn and no key in braces left on any control); Record to
+// completion with Close; cancelling before and during recording; a refused disc.
 #include "../GUI/BoxThread.h"
 #include "../app/FennelRun.h"
 #include "common/ChildProcess.h"
@@ -13,9 +13,13 @@
 #include "lib/Certificate/SystemRandom.h"
 #include "recorder/WavBuilder.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -32,15 +36,15 @@ std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The shipped configuration, closing the window when the burn is complete, signed with the
-// program's key.
-std::string ClosingConfiguration() {
+// The shipped configuration with the given fields' values, signed with the program's key.
+std::string Configuration(const std::vector<std::pair<std::string, int>>& fields) {
     std::string text = ReadBytes(WindowsPath(std::string(FENNEL_SOURCE_DIR) + "/config/Fennel.txt"));
-    const std::string field = "\nPlugin_CloseAppWhenBurnComplete";
-    const std::size_t start = text.find(field);
-    if (start == std::string::npos) return std::string();
-    const std::size_t end = text.find('\n', start + 1);
-    text.replace(start + 1, end - start - 1, "Plugin_CloseAppWhenBurnComplete = 1\r");
+    for (const auto& [name, value] : fields) {
+        const std::size_t start = text.find("\n" + name + " ");
+        if (start == std::string::npos) return std::string();
+        const std::size_t end = text.find('\n', start + 1);
+        text.replace(start + 1, end - start - 1, name + " = " + std::to_string(value) + "\r");
+    }
     SystemRandom random;
     return CertificateMaker::Make(text, SigningKey::Load(WindowsPath(FENNEL_SIGNING_KEY_FILE)), random);
 }
@@ -77,48 +81,154 @@ std::vector<std::string> AllTexts(HWND window) {
     return texts;
 }
 
-class BurnWindowProcessTest : public testing::TestWithParam<const char*> {};
+constexpr char kCloseWhenComplete[] = "Plugin_CloseAppWhenBurnComplete";
+constexpr char kConfirmBefore[] = "Plugin_ConfirmCancelBeforeBurnStarted";
+constexpr char kConfirmAfter[] = "Plugin_ConfirmCancelAfterBurnStarted";
+constexpr int kRecord = 1006;
+constexpr int kCancel = IDCANCEL;
 
-TEST_P(BurnWindowProcessTest, BurnsAtOnceTranslatedAndClosesByItself) {
+class BurnWindowRun : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(ShippedArea().empty());
+        ASSERT_TRUE(DeleteKeyTree(ShippedArea()));
+    }
+    void TearDown() override { DeleteKeyTree(ShippedArea()); }
+
+    // Installs fennel.exe with the configuration and a paced drive R of the given disc.
+    void Install(const std::vector<std::pair<std::string, int>>& fields, const std::string& disc = "", int speed = 48) {
+        exe_ = InstallFennel(folder_.Path(), "fennel.exe", ShippedLanguageFiles());
+        ASSERT_FALSE(exe_.empty());
+        const std::string configuration = Configuration(fields);
+        ASSERT_FALSE(configuration.empty());
+        folder_.Write("Fennel.qcf", configuration);
+        ASSERT_TRUE(drives_.Set(folder_.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nWriteSpeeds=" +
+                                                              std::to_string(speed) + "\r\nImages=images\r\nImageName=disc\r\nPaced=1\r\n" + disc)));
+    }
+    // Starts the burn of one tune and waits for its window.
+    void Start(const std::string& flags, int seconds = 5) {
+        const std::string playlist = folder_.Write("list.m3u", folder_.Write("tune.wav", Tune(seconds)) + "\r\n");
+        fennel_ = std::make_unique<ChildProcess>(Quoted(exe_) + " " + flags + " " + Quoted(playlist), folder_.Path());
+        ASSERT_TRUE(fennel_->Started());
+        window_ = FindProcessWindow(fennel_->Id(), "#32770", "", 20000);
+        ASSERT_NE(nullptr, window_) << "no burn window";
+    }
+    bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
+        for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < timeoutMs; Sleep(25)) {
+            if (condition()) return true;
+        }
+        return condition();
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window_, id)) != FALSE; }
+    void Press(int id) { PostMessageA(GetDlgItem(window_, id), BM_CLICK, 0, 0); }
+    static std::optional<std::int32_t> Value(const std::string& name, const std::string& key = ShippedArea()) {
+        const auto value = ReadDword(key, name);
+        return value ? std::optional<std::int32_t>(static_cast<std::int32_t>(*value)) : std::nullopt;
+    }
+    std::string Ended() {
+        if (!fennel_->WaitForExit(30000)) return "still running";
+        return std::to_string(fennel_->ExitCode());
+    }
+
+    TempFolder folder_;
+    RecorderDrives drives_{kNoEngine};
+    std::string exe_;
+    std::unique_ptr<ChildProcess> fennel_;
+    HWND window_ = nullptr;
+};
+
+class BurnWindowLanguages : public BurnWindowRun, public testing::WithParamInterface<const char*> {};
+
+TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     const std::string locale = GetParam();
     const std::string language = locale == "00000409" ? "en" : locale == "0000040C" ? "fr" : "ja";
-    ASSERT_FALSE(ShippedArea().empty());
-    ASSERT_TRUE(DeleteKeyTree(ShippedArea()));
-    TempFolder folder;
-    std::vector<std::string> files = ShippedLanguageFiles();
-    const std::string exe = InstallFennel(folder.Path(), "fennel.exe", files);
-    ASSERT_FALSE(exe.empty());
-    const std::string configuration = ClosingConfiguration();
-    ASSERT_FALSE(configuration.empty());
-    folder.Write("Fennel.qcf", configuration);
-    // 48x paced: lead-in, the track and lead-out take about three seconds.
-    RecorderDrives drives(folder.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nWriteSpeeds=48\r\n"
-                                                       "Images=images\r\nImageName=disc\r\nPaced=1\r\n"));
+    Install({{kCloseWhenComplete, 1}});
     UserLocale user(locale);
     ASSERT_TRUE(user.Set());
-    const std::string playlist = folder.Write("list.m3u", folder.Write("tune.wav", Tune(5)) + "\r\n");
-
-    ChildProcess fennel(Quoted(exe) + " /B " + Quoted(playlist), folder.Path());
-    ASSERT_TRUE(fennel.Started());
-    HWND window = FindProcessWindow(fennel.Id(), "#32770", "", 20000);
-    ASSERT_NE(nullptr, window) << "no burn window";
+    Start("/B");
     // Mid-burn: the progress bars are shown once recording has started.
-    for (int i = 0; i < 400 && IsWindow(window) && !IsWindowVisible(GetDlgItem(window, kOverallBar)); ++i) Sleep(25);
-    ASSERT_TRUE(IsWindow(window)) << "the window went before recording was seen";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(window_) || IsWindowVisible(GetDlgItem(window_, kOverallBar)); }));
+    ASSERT_TRUE(IsWindow(window_)) << "the window went before recording was seen";
     Sleep(400);
-    const std::vector<std::string> texts = AllTexts(window);
-    EXPECT_TRUE(SaveWindowPng(window, ArtifactsFolder() + "\\burn-window-" + language + ".png"));
+    const std::vector<std::string> texts = AllTexts(window_);
+    EXPECT_TRUE(SaveWindowPng(window_, ArtifactsFolder() + "\\burn-window-" + language + ".png"));
     for (const std::string& text : texts) EXPECT_EQ(std::string::npos, text.find('{')) << text;
     EXPECT_FALSE(texts.front().empty()) << "untitled window";
 
-    ASSERT_TRUE(fennel.WaitForExit(60000)) << "the window did not close by itself";
-    EXPECT_EQ(0u, fennel.ExitCode());
-    EXPECT_EQ(std::optional<DWORD>(0), ReadDword(ShippedArea(), "BurnResults"));
-    EXPECT_EQ(std::optional<DWORD>(0), ReadDword(ShippedArea() + "\\TrackResults", "1"));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.File("images\\disc.cue").c_str()));
-    DeleteKeyTree(ShippedArea());
+    EXPECT_EQ("0", Ended()) << "the window did not close by itself";
+    EXPECT_EQ(0, Value("BurnResults"));
+    EXPECT_EQ(0, Value("1", ShippedArea() + "\\TrackResults"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder_.File("images\\disc.cue").c_str()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowProcessTest, testing::Values("00000409", "0000040C", "00000411"));
+INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("00000409", "0000040C", "00000411"));
+
+TEST_F(BurnWindowRun, RecordToCompletionTurnsCancelIntoClose) {
+    UserLocale user("00000409");
+    Install({{kCloseWhenComplete, 0}});
+    Start("");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); })) << "Record never became usable";
+    const std::string cancel = WindowText(GetDlgItem(window_, kCancel));
+    Press(kRecord);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(window_, kCancel)) != cancel; }));
+    EXPECT_EQ("&Close", WindowText(GetDlgItem(window_, kCancel)));
+    EXPECT_EQ("Recording complete.", WindowText(GetDlgItem(window_, 1000)));
+    EXPECT_EQ(100, SendMessageA(GetDlgItem(window_, kOverallBar), PBM_GETPOS, 0, 0));
+    EXPECT_EQ(0, Value("BurnResults"));
+    EXPECT_EQ(0, Value("1", ShippedArea() + "\\TrackResults"));
+    Press(kCancel);
+    EXPECT_EQ("0", Ended());
+    EXPECT_EQ(nullptr, FindMessageBox(fennel_->Id()));
+}
+
+// Cancel before recording asks only when the configuration says so; No keeps the window.
+TEST_F(BurnWindowRun, CancelBeforeRecordingAsksWhenConfigured) {
+    UserLocale user("00000409");
+    for (const int confirm : {1, 0}) {
+        SCOPED_TRACE(confirm);
+        Install({{kConfirmBefore, confirm}});
+        Start("");
+        ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
+        Press(kCancel);
+        if (confirm) {
+            MessageBoxSeen seen;
+            ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDNO, 10000, &seen));
+            EXPECT_EQ("Do you want to cancel the recording?", seen.text);
+            Sleep(200);
+            ASSERT_TRUE(IsWindow(window_));
+            Press(kCancel);
+            ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDYES, 10000));
+        }
+        EXPECT_EQ("0", Ended());
+        EXPECT_EQ(-3, Value("BurnResults")); // nothing was recorded
+    }
+}
+
+TEST_F(BurnWindowRun, CancelDuringRecordingInterruptsTheTrack) {
+    UserLocale user("00000409");
+    Install({{kConfirmAfter, 1}}, "", 24); // the track takes 2.5 s
+    Start("/B", 60);
+    ASSERT_TRUE(WaitFor([&] { return Value("1", ShippedArea() + "\\TrackResults") == -8; }, 30000));
+    Press(kCancel);
+    ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDYES, 10000));
+    EXPECT_EQ("0", Ended());
+    EXPECT_EQ(-2, Value("BurnResults"));
+    EXPECT_EQ(-2, Value("1", ShippedArea() + "\\TrackResults"));
+}
+
+TEST_F(BurnWindowRun, ARefusedDiscLeavesTheWindowReady) {
+    UserLocale user("00000409");
+    Install({}, "Media=CD-R\r\nContent=data\r\n");
+    Start("");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
+    Press(kRecord);
+    MessageBoxSeen seen;
+    ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDCANCEL, 10000, &seen));
+    EXPECT_NE(std::string::npos, seen.text.find("already holds data")) << seen.text;
+    EXPECT_TRUE(WaitFor([&] { return Enabled(kRecord); })) << "Record stayed disabled";
+    EXPECT_EQ(-3, Value("BurnResults"));
+    Press(kCancel);
+    EXPECT_EQ("0", Ended());
+}
 
 } // namespace
