@@ -1,12 +1,30 @@
-// Window tests need the common controls registered before any dialog is made.
+// Entry of the window tests: the common controls registered before any dialog is made, the
+// multithreaded apartment joined as the program does, and the engine DLL of this build tree
+// registered for the drive and speed dialog's tests.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
+#include "support/ComPtr.h"
+
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
+    ScopedComInit com(COINIT_MULTITHREADED);
+    const std::string path = std::string("Z:") + FENNEL_BINARY_DIR + "/bin/fennel_recorder.dll";
+    HMODULE dll = LoadLibraryA(path.c_str());
+    using Register = HRESULT(WINAPI*)();
+    auto doRegister =
+        dll ? reinterpret_cast<Register>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer"))) : nullptr;
+    if (!doRegister || FAILED(doRegister())) {
+        std::fprintf(stderr, "cannot register the engine DLL %s (error %lu)\n", path.c_str(), GetLastError());
+        return 1;
+    }
+    FreeLibrary(dll);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

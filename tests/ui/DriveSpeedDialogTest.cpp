@@ -1,0 +1,176 @@
+// The drive and speed dialog on the engine of recorder/ with three virtual drives (two
+// writers, one reader): what its lists show, which speed it selects, and what OK and Cancel
+// leave in the engine client. A helper thread plays the user while the dialog runs modally.
+#include "engine/EngineClient.h"
+#include "res/resource.h"
+#include "tests/recorder/EngineFixture.h"
+#include "ui/DriveSpeedDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class TextPartner : public BurnWindowPartner {
+public:
+    std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM) override { return nullptr; }
+    std::string LoadText(UINT id) const override {
+        char text[256];
+        const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+        return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    EngineClient* EngineAccess() override { return nullptr; }
+    const std::vector<TrackEntry>& Tracks() override { return tracks_; }
+    Modes RunModes() override { return {}; }
+    UINT RefusalMessage(HRESULT) const override { return 0; }
+    void PrepareTracks(bool) override {}
+    bool Record(HWND) override { return false; }
+    bool Cancel(HWND) override { return true; }
+    bool QueryEndSession(HWND) override { return true; }
+    Completion CompleteBurn() override { return Completion::Nothing; }
+
+private:
+    std::vector<TrackEntry> tracks_;
+};
+
+struct Lists {
+    std::vector<std::string> devices, speeds;
+    int device = -1, speed = -1; // selected entries
+};
+
+std::vector<std::string> Entries(HWND combo) {
+    std::vector<std::string> entries;
+    const auto count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+Lists Read(HWND dialog) {
+    HWND devices = GetDlgItem(dialog, IDC_DEVICE_LIST), speeds = GetDlgItem(dialog, IDC_SPEED_LIST);
+    return {Entries(devices), Entries(speeds), static_cast<int>(SendMessageA(devices, CB_GETCURSEL, 0, 0)),
+            static_cast<int>(SendMessageA(speeds, CB_GETCURSEL, 0, 0))};
+}
+
+// What the user does, on another thread than the dialog's.
+void Choose(HWND dialog, int id, int index) {
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+class DriveSpeedDialogTest : public EngineFixture {
+protected:
+    void Connect() {
+        UseConfig(Drive('R', "Name=Recorder R\nWriteSpeeds=48,24,16\n") + Drive('S', "Name=Recorder S\nWriteSpeeds=8,4\n") +
+                  Drive('T', "Name=Reader T\nWrites=none\n"));
+        client_ = EngineClientPtr::Attach(new EngineClient);
+        ASSERT_EQ(S_OK, client_->Initialize("dialog tests", 0));
+    }
+    // Runs the dialog while user() acts on it from another thread; answers its end code.
+    INT_PTR Run(const std::function<void(HWND)>& user) {
+        DriveSpeedDialog dialog(partner_, *client_.get());
+        const DWORD thread = GetCurrentThreadId();
+        std::thread helper([&] {
+            HWND found = nullptr;
+            for (int i = 0; i < 500 && !found; ++i) {
+                EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&found));
+                if (!found) Sleep(10);
+            }
+            if (!found) return;
+            user(found);
+            if (IsWindow(found)) PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
+        });
+        const INT_PTR result = dialog.RunModal(GetModuleHandleA(nullptr), IDD_DRIVE_SPEED, nullptr);
+        helper.join();
+        return result;
+    }
+    std::string Current() {
+        char letter = 0;
+        LONG speed = 0;
+        client_->GetCurrentDeviceLetter(&letter);
+        client_->GetWriteSpeed(&speed);
+        return std::string(1, letter) + " " + std::to_string(speed);
+    }
+
+    TextPartner partner_;
+    EngineClientPtr client_;
+};
+
+TEST_F(DriveSpeedDialogTest, ListsTheDrivesAndEachDrivesSpeedsByTheSelectionRule) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    ASSERT_EQ(S_OK, client_->SetWriteSpeed(20));
+    std::vector<Lists> seen;
+    Run([&](HWND dialog) {
+        seen.push_back(Read(dialog));
+        Choose(dialog, IDC_DEVICE_LIST, 1); // a drive whose speeds are all below the target
+        seen.push_back(Read(dialog));
+        Choose(dialog, IDC_DEVICE_LIST, 2); // a reader: no write speeds
+        seen.push_back(Read(dialog));
+    });
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ((std::vector<std::string>{"(R:) Recorder R", "(S:) Recorder S", "(T:) Reader T"}), seen[0].devices);
+    EXPECT_EQ(0, seen[0].device);
+    // The drive's speed is 16 (the fastest not above 20): the list opens on it.
+    EXPECT_EQ((std::vector<std::string>{"48x", "24x", "16x"}), seen[0].speeds);
+    EXPECT_EQ(2, seen[0].speed);
+    EXPECT_EQ((std::vector<std::string>{"8x", "4x"}), seen[1].speeds);
+    EXPECT_EQ(0, seen[1].speed);
+    EXPECT_TRUE(seen[2].speeds.empty());
+    EXPECT_EQ(-1, seen[2].speed);
+}
+
+TEST_F(DriveSpeedDialogTest, CancelChangesNothingAndOkAppliesDriveAndSpeed) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    const std::string before = Current();
+    const struct {
+        int button;
+        int device, speed; // list entries chosen (-1: none)
+        const char* after; // "": unchanged
+    } rows[] = {
+        {IDCANCEL, 1, 1, ""},
+        {IDOK, 1, 1, "S 4"},
+        {IDOK, 2, -1, "T 4"}, // a drive without write speeds: only the drive changes
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.after);
+        const INT_PTR result = Run([&](HWND dialog) {
+            Choose(dialog, IDC_DEVICE_LIST, row.device);
+            if (row.speed >= 0) Choose(dialog, IDC_SPEED_LIST, row.speed);
+            PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(row.button), 0);
+        });
+        EXPECT_EQ(row.button, result);
+        EXPECT_EQ(*row.after ? std::string(row.after) : before, Current());
+    }
+}
+
+TEST_F(DriveSpeedDialogTest, TheNextRecordingUsesTheChosenDrive) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    Run([&](HWND dialog) {
+        Choose(dialog, IDC_DEVICE_LIST, 1);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    LONG index = -1;
+    ASSERT_EQ(S_OK, client_->AddTrack(Wav("tune.wav", 4.5), &index));
+    ASSERT_EQ(S_OK, client_->Record());
+    EXPECT_FALSE(std::filesystem::is_empty(Path("images-S")));
+    EXPECT_FALSE(std::filesystem::exists(Path("images-R")) && !std::filesystem::is_empty(Path("images-R")));
+}
+
+} // namespace
