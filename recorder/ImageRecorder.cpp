@@ -22,7 +22,7 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
         progress_.trackTotal = track.pregapFrames + track.audioFrames;
         observer_.OnTrackStart(i);
 
-        std::unique_ptr<WavReader> reader;
+        std::unique_ptr<AudioSource> reader;
         try {
             reader = open_(i);
         } catch (const ContextException& e) {
@@ -48,7 +48,7 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
     return 0;
 }
 
-std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, WavReader* reader, std::uint64_t& audioLeft,
+std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft,
                                         ByteSink* sink) {
     while (frames > 0) {
         // Chunks end at multiples of the chunk size within the image, so that after a

@@ -12,7 +12,8 @@
 #include "recorder/ByteSink.h"
 #include "recorder/Pacer.h"
 #include "recorder/SessionPlan.h"
-#include "recorder/WavReader.h"
+#include "recorder/AudioSource.h"
+#include "support/ContextException.h"
 
 class ImageRecorder {
 public:
@@ -36,7 +37,7 @@ public:
     };
 
     // Opens the audio of a track; may throw any ContextException.
-    using OpenTrack = std::function<std::unique_ptr<WavReader>(std::size_t track)>;
+    using OpenTrack = std::function<std::unique_ptr<AudioSource>(std::size_t track)>;
 
     ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer);
 
@@ -47,7 +48,7 @@ public:
 
 private:
     // Writes frames frames of the current track; audio from reader (null: silence).
-    std::int32_t WriteFrames(std::uint32_t frames, WavReader* reader, std::uint64_t& audioLeft, ByteSink* sink);
+    std::int32_t WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft, ByteSink* sink);
 
     const SessionPlan& plan_;
     OpenTrack open_;

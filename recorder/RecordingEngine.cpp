@@ -280,7 +280,7 @@ HRESULT RecordingEngine::IsFileTypeReadable(BSTR path, BYTE* readable) {
     if (Text(path).empty()) return E_INVALIDARG;
     return Guarded([&] {
         try {
-            AudioFiles::Open(Text(path));
+            AudioFiles::Probe(Text(path));
             *readable = 1;
         } catch (const EngineFailure&) {
             *readable = 0;

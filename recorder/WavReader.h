@@ -7,10 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "recorder/AudioSource.h"
 #include "recorder/ByteSource.h"
 #include "support/ContextException.h"
 
-class WavReader {
+class WavReader : public AudioSource {
 public:
     struct base_exception : ContextException { using ContextException::ContextException; };
     FENNEL_EXCEPTION(not_wav, base_exception);     // no RIFF/WAVE signature
@@ -33,11 +34,11 @@ public:
     const Format& AudioFormat() const { return format_; }
     std::uint64_t FrameCount() const { return frames_; }
     // Bytes Read delivers in all: FrameCount() * 4.
-    std::uint64_t OutputBytes() const { return frames_ * 4; }
+    std::uint64_t OutputBytes() const override { return frames_ * 4; }
 
     // Fills output with up to size bytes (rounded down to whole frames) of 16-bit stereo;
     // answers the count, 0 once every frame has been delivered.
-    std::size_t Read(std::uint8_t* output, std::size_t size);
+    std::size_t Read(std::uint8_t* output, std::size_t size) override;
 
 private:
     struct Chunk {

@@ -7,6 +7,7 @@
 #include "engine/RecordingEngineTypes.h"
 #include "recorder/MemorySink.h"
 #include "recorder/MemorySource.h"
+#include "recorder/WavReader.h"
 #include "tests/recorder/WavBuilder.h"
 
 namespace {
