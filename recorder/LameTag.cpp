@@ -66,6 +66,7 @@ std::optional<LameTag::Info> LameTag::Parse(std::span<const std::uint8_t> head) 
     std::uint32_t flags = Be32(frame + at + 4);
     at += 8;
     if (!(flags & kXingFrames)) return std::nullopt; // without a frame count the padding can't be placed
+    if (left < at + 4) return std::nullopt;
     info.frames = Be32(frame + at);
     at += 4;
     if (flags & kXingBytes) at += 4;

@@ -92,6 +92,7 @@ TEST(LameTagTest, AnswersNothingForFilesWithoutAUsableTag) {
         {"no frames", {.frames = 0}},
         {"delay and padding longer than the audio", {.frames = 1}},
         {"cut inside the tag", {.cut = 20}},
+        {"cut after the flags", {.flags = 1, .cut = 40}},
         {"ID3v2 tag larger than the head", {.id3Size = 300, .cut = 400}},
     };
     for (const auto& row : rows) {
