@@ -184,6 +184,7 @@ bool BurnWindow::OnInitDialog() {
     SetText(IDC_VERSION, Text(IDS_TEXT_VERSION));
     for (UINT key : kTrackMessages) messages_[key] = Text(key);
 
+    taskbar_.Attach(window);
     ShowInitialDescription();
     HideRows();
     SetLayout(Layout::Busy); // the first paint enables what the run allows
@@ -236,7 +237,10 @@ void BurnWindow::SetBar(int label, int bar, std::int32_t percent) {
 }
 
 void BurnWindow::SetSecondBar(std::int32_t percent) { SetBar(IDC_SECOND_LABEL, IDC_SECOND_BAR, percent); }
-void BurnWindow::SetOverallBar(std::int32_t percent) { SetBar(IDC_OVERALL_LABEL, IDC_OVERALL_BAR, percent); }
+void BurnWindow::SetOverallBar(std::int32_t percent) {
+    SetBar(IDC_OVERALL_LABEL, IDC_OVERALL_BAR, percent);
+    if (!Closing()) taskbar_.Percent(std::clamp<std::int32_t>(percent, 0, 100));
+}
 
 void BurnWindow::ShowTrackList() {
     if (Closing()) return;
@@ -284,6 +288,13 @@ void BurnWindow::SetRow(std::int32_t position, TrackIcon icon, const std::string
 void BurnWindow::ShowMessage(UINT key) {
     if (Closing()) return;
     MessageBoxA(Handle(), Text(key).c_str(), Text(IDS_PLUGIN_APP).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void BurnWindow::ShowFailure(UINT status, UINT message) {
+    SetOverallStatus(status);
+    taskbar_.Error();
+    ShowMessage(message);
+    SetLayout(Layout::Completed);
 }
 
 void BurnWindow::FillTrackList() {
@@ -530,10 +541,8 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
                                   static_cast<unsigned long>(std::clamp<std::int32_t>(static_cast<std::int32_t>(wParam), 0, 100))));
         break;
     case kDeviceFailure:
-        SetOverallStatus(IDS_OVERALLSTATUS_ERASE_FAILED);
-        ShowMessage(static_cast<HRESULT>(lParam) == kDiscNotErasable ? IDS_ERROR_DISK_NOT_ERASABLE
-                                                                                    : IDS_ERROR_ERASE_FAILED);
-        SetLayout(Layout::Completed);
+        ShowFailure(IDS_OVERALLSTATUS_ERASE_FAILED,
+                    static_cast<HRESULT>(lParam) == kDiscNotErasable ? IDS_ERROR_DISK_NOT_ERASABLE : IDS_ERROR_ERASE_FAILED);
         break;
     case kEraseCompleted:
         SetOverallStatus(IDS_OVERALLSTATUS_ERASE_COMPLETED);
@@ -549,9 +558,7 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
         SetSecondBar(0);
         break;
     case kRecordingFailedShort:
-        ShowMessage(IDS_ERROR_BURN_FAILED);
-        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
-        SetLayout(Layout::Completed);
+        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, IDS_ERROR_BURN_FAILED);
         break;
     case kStageStarted:
         StageStarted(static_cast<std::int32_t>(wParam));
@@ -563,8 +570,7 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
     case kStageEnded:
         break;
     case kStageError:
-        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
-        ShowMessage(failureMessage(record->code));
+        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, failureMessage(record->code));
         break;
     case kTrackStarted:
         SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
@@ -579,20 +585,18 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
         break;
     case kTrackError:
         SetRow(record->position, kFailed, messages_[IDS_TEXT_TRACK_FAILED]);
-        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
-        ShowMessage(failureMessage(record->code));
+        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, failureMessage(record->code));
         break;
     case kTrackEnded:
         SetSecondBar(100);
         SetRow(record->position, kDone, messages_[IDS_TEXT_TRACK_RECORDED]);
         break;
     case kRecordingFailed:
-        SetOverallStatus(IDS_OVERALLSTATUS_BURN_ERROR);
-        ShowMessage(failureMessage(record->code));
-        SetLayout(Layout::Completed);
+        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, failureMessage(record->code));
         break;
     case kRecordingCancelled:
         SetOverallStatus(IDS_OVERALLSTATUS_ABORTED);
+        taskbar_.Paused();
         SetLayout(Layout::Completed);
         break;
     case kRecordingFinished:

@@ -8,6 +8,7 @@
 // preparation, picture frames), which it stops and waits for when the window is destroyed.
 #include "ui/BurnWindowPartner.h"
 #include "ui/DialogBase.h"
+#include "ui/TaskbarProgress.h"
 #include "support/Thread.h"
 #include "support/UniqueHandle.h"
 
@@ -34,6 +35,7 @@ public:
     // Whether the window ignores display updates (being torn down, or gone).
     bool Closing() const { return closing_ || !Handle(); }
     bool RecordingStarted() const { return recordingStarted_; }
+    const TaskbarProgress& Taskbar() const { return taskbar_; }
 
     // The built-in formats, used when a language text does not fit the arguments.
     static constexpr char kPercentFormat[] = "%lu%%";
@@ -78,6 +80,8 @@ private:
     void SetLayout(Layout layout);
     void SetRow(std::int32_t position, TrackIcon icon, const std::string& text);
     void ShowMessage(UINT key);
+    // The Failed state: status, message, taskbar error and the Close layout.
+    void ShowFailure(UINT status, UINT message);
     void ShowInitialDescription();
 
     void HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record);
@@ -98,6 +102,7 @@ private:
     UniqueIcon bigIcon_, smallIcon_;
     std::array<UniqueBitmap, 4> frames_;
     std::size_t frame_ = 0;
+    TaskbarProgress taskbar_;
     bool painted_ = false;
     bool closing_ = false;
     bool recordingStarted_ = false;

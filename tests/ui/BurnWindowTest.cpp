@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -246,6 +248,8 @@ TEST_F(BurnWindowTest, ARecordingShowsItsStagesTracksAndBars) {
     EXPECT_EQ("{IDS_BUTTON_CLOSE}", ItemText(IDCANCEL));
     EXPECT_TRUE(Enabled(IDCANCEL));
     EXPECT_FALSE(Enabled(IDC_RECORD));
+    EXPECT_EQ(TaskbarProgress::State::Normal, window_->Taskbar().LastState());
+    EXPECT_EQ(100, window_->Taskbar().LastPercent());
     EXPECT_EQ(0u, partner_.Queued());
 }
 
@@ -312,6 +316,87 @@ TEST_F(BurnWindowTest, APercentFormatIsUsedOnlyWhenItFitsItsArgument) {
         Deliver(kEraseProgress, 42);
         EXPECT_EQ(row.shown, ItemText(IDC_OVERALL_BAR));
         EXPECT_EQ(row.shown, ItemText(IDC_TRACK_STATUS));
+        DestroyWindow(handle_);
+        Pump();
+    }
+}
+
+// Answers the next message box of this thread with OK from another thread; its text.
+class BoxAnswerer {
+public:
+    BoxAnswerer() : owner_(GetCurrentThreadId()), helper_([this] { Answer(); }) {}
+    ~BoxAnswerer() {
+        stop_ = true;
+        helper_.join();
+    }
+    std::string Text() {
+        stop_ = true;
+        helper_.join();
+        helper_ = std::thread([] {});
+        return text_;
+    }
+
+private:
+    // A system box: its message is the static 0xFFFF (the burn window's 0xFFFF is a frame).
+    static BOOL CALLBACK Find(HWND window, LPARAM found) {
+        char name[16] = {};
+        GetClassNameA(GetDlgItem(window, 0xFFFF), name, sizeof name);
+        if (std::string(name) != "Static" || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    void Answer() {
+        for (int i = 0; i < 1000 && !stop_; ++i) {
+            HWND box = nullptr;
+            EnumThreadWindows(owner_, Find, reinterpret_cast<LPARAM>(&box));
+            if (box) {
+                text_ = Text(GetDlgItem(box, 0xFFFF));
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    }
+    static std::string Text(HWND control) { return ::Text(control); }
+
+    DWORD owner_;
+    std::atomic<bool> stop_{false};
+    std::string text_;
+    std::thread helper_;
+};
+
+// Every failure: the Failed status, one message, the taskbar's error state, Close.
+TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
+    const struct {
+        UINT message;
+        LPARAM code; // the plain message's lParam, or the record's code
+        const char* status;
+        const char* box;
+    } rows[] = {
+        {kDeviceFailure, static_cast<LPARAM>(0x800410DB), "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_DISK_NOT_ERASABLE}"},
+        {kDeviceFailure, E_FAIL, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_ERASE_FAILED}"},
+        {kRecordingFailedShort, 0, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
+        {kStageError, E_FAIL, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
+        {kTrackError, static_cast<LPARAM>(0x80041899), "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_UNDERRUN}"},
+        {kRecordingFailed, static_cast<LPARAM>(0x80041899), "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_UNDERRUN}"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.box);
+        Open();
+        Deliver(kRecordingStarted);
+        Deliver(kStageStarted, 5);
+        BoxAnswerer answerer;
+        const bool queued = row.message == kStageError || row.message == kTrackError || row.message == kRecordingFailed;
+        if (queued) {
+            partner_.PostRecord(row.message, {0, 5, 0, 0, static_cast<HRESULT>(row.code), partner_.tracks[0].path, "engine"});
+            Pump();
+        } else {
+            Deliver(row.message, 0, row.code);
+        }
+        EXPECT_EQ(row.box, answerer.Text());
+        EXPECT_EQ(row.status, ItemText(IDC_OVERALL_STATUS));
+        EXPECT_EQ(TaskbarProgress::State::Error, window_->Taskbar().LastState());
+        EXPECT_EQ("{IDS_BUTTON_CLOSE}", ItemText(IDCANCEL));
         DestroyWindow(handle_);
         Pump();
     }
