@@ -29,6 +29,7 @@ constexpr UINT kTrackMessages[] = {IDS_TEXT_FILE_PREP_SUCCEEDED,  IDS_ERROR_FILE
 
 constexpr int kTrackIcons[] = {IDI_TRACK_WAITING, IDI_TRACK_RECORDING, IDI_TRACK_DONE, IDI_TRACK_FAILED,
                                IDI_TRACK_INTERRUPTED};
+constexpr int kFrameSize = 64; // pixels at 96 dots per inch
 constexpr int kFrames[] = {IDB_BURN_DISC, IDB_BURN_DISC_FRAME1, IDB_BURN_DISC_FRAME2, IDB_BURN_DISC_FRAME3};
 
 bool IsQueued(UINT message) {
@@ -50,10 +51,15 @@ bool IsQueued(UINT message) {
     }
 }
 
-// A picture with its background grey (192, 192, 192) turned into the dialog's face colour.
+// A picture drawn for 96 dots per inch, scaled to the screen's resolution, with its
+// background grey (192, 192, 192) turned into the dialog's face colour.
 UniqueBitmap LoadFrame(HINSTANCE instance, int id) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    const int size = dpi > 96 ? MulDiv(kFrameSize, dpi, 96) : 0;
     UniqueBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION)));
     DIBSECTION section{};
     if (!bitmap || GetObjectA(bitmap.get(), sizeof section, &section) != sizeof section ||
         section.dsBm.bmBitsPixel != 24 || !section.dsBm.bmBits) {

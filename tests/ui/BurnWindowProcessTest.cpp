@@ -16,6 +16,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -87,6 +88,47 @@ constexpr char kConfirmAfter[] = "Plugin_ConfirmCancelAfterBurnStarted";
 constexpr int kRecord = 1006;
 constexpr int kCancel = IDCANCEL;
 
+// Static texts, buttons and the frame's title that are wider than their control, measured
+// with the dialog's font (MS Shell Dlg 8, bold for the overall status) in the language's
+// character set at the screen's resolution.
+std::vector<std::string> CutTexts(HWND window, BYTE charset) {
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::vector<std::string> cut;
+    HDC dc = GetDC(nullptr);
+    for (HWND child : children) {
+        char name[32] = {};
+        GetClassNameA(child, name, sizeof name);
+        const std::string kind = name;
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (!IsWindowVisible(child) || (kind != "Static" && kind != "Button")) continue;
+        if (kind == "Static" && (style & SS_TYPEMASK) > SS_RIGHT) continue; // pictures
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 512);
+        std::wstring shown = text;
+        if (!(kind == "Static" && (style & SS_NOPREFIX))) std::erase(shown, L'&');
+        if (shown.empty()) continue;
+        LOGFONTW font{};
+        font.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        font.lfWeight = GetDlgCtrlID(child) == 1000 ? FW_BOLD : FW_NORMAL;
+        font.lfCharSet = charset;
+        wcscpy(font.lfFaceName, L"MS Shell Dlg");
+        HFONT handle = CreateFontIndirectW(&font);
+        HGDIOBJ old = SelectObject(dc, handle);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+        SelectObject(dc, old);
+        DeleteObject(handle);
+        RECT area{};
+        GetClientRect(child, &area);
+        const bool frame = kind == "Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        const LONG room = area.right - (kind == "Button" ? (frame ? 16 : 6) : 0);
+        if (size.cx > room) cut.push_back(Utf8(shown) + " (" + std::to_string(size.cx) + " > " + std::to_string(room) + ")");
+    }
+    ReleaseDC(nullptr, dc);
+    return cut;
+}
+
 class BurnWindowRun : public testing::Test {
 protected:
     void SetUp() override {
@@ -154,6 +196,7 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     EXPECT_TRUE(SaveWindowPng(window_, ArtifactsFolder() + "\\burn-window-" + language + ".png"));
     for (const std::string& text : texts) EXPECT_EQ(std::string::npos, text.find('{')) << text;
     EXPECT_FALSE(texts.front().empty()) << "untitled window";
+    EXPECT_EQ(std::vector<std::string>{}, CutTexts(window_, language == "ja" ? SHIFTJIS_CHARSET : DEFAULT_CHARSET));
 
     EXPECT_EQ("0", Ended()) << "the window did not close by itself";
     EXPECT_EQ(0, Value("BurnResults"));
@@ -163,11 +206,46 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
 
 INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("00000409", "0000040C", "00000411"));
 
+// The window at 150 % and 200 % display scaling (the resolution Wine gives new processes):
+// it grows with the scale (dialog units follow the font, so not exactly in proportion).
+TEST_F(BurnWindowRun, ScalesWithTheDisplay) {
+    const std::string desktop = "Control Panel\\Desktop";
+    const std::optional<DWORD> saved = ReadDword(desktop, "LogPixels");
+    UserLocale user("00000409");
+    Install({{kCloseWhenComplete, 1}});
+    LONG width96 = 0;
+    for (const DWORD dpi : {96u, 144u, 192u}) {
+        SCOPED_TRACE(dpi);
+        ASSERT_TRUE(WriteDword(desktop, "LogPixels", dpi));
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_.File("images"), ignored); // a blank disc again
+        Start("/B");
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(window_) || IsWindowVisible(GetDlgItem(window_, kOverallBar)); }));
+        RECT frame{};
+        GetWindowRect(window_, &frame);
+        if (dpi == 96) {
+            width96 = frame.right - frame.left;
+        } else {
+            const double scaled = width96 * static_cast<double>(dpi) / 96, width = frame.right - frame.left;
+            EXPECT_GT(width, scaled * 0.85);
+            EXPECT_LT(width, scaled * 1.25);
+            EXPECT_TRUE(SaveWindowPng(window_, ArtifactsFolder() + "\\burn-window-en-" + std::to_string(dpi * 100 / 96) + ".png"));
+        }
+        EXPECT_EQ("0", Ended());
+    }
+    if (saved) {
+        WriteDword(desktop, "LogPixels", *saved);
+    } else {
+        DeleteValue(desktop, "LogPixels");
+    }
+}
+
 TEST_F(BurnWindowRun, RecordToCompletionTurnsCancelIntoClose) {
     UserLocale user("00000409");
     Install({{kCloseWhenComplete, 0}});
     Start("");
     ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); })) << "Record never became usable";
+    EXPECT_EQ(std::vector<std::string>{}, CutTexts(window_, DEFAULT_CHARSET));
     const std::string cancel = WindowText(GetDlgItem(window_, kCancel));
     Press(kRecord);
     ASSERT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(window_, kCancel)) != cancel; }));
