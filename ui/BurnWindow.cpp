@@ -80,6 +80,26 @@ UniqueBitmap LoadFrame(HINSTANCE instance, int id) {
     return bitmap;
 }
 
+// The progress bars show their percentage (their window text) centred on themselves.
+LRESULT CALLBACK PercentOnBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(bar, PercentOnBar, 0);
+    if (message != WM_PAINT) return DefSubclassProc(bar, message, wParam, lParam);
+    const LRESULT painted = DefSubclassProc(bar, message, wParam, lParam);
+    wchar_t text[32] = {};
+    if (GetWindowTextW(bar, text, 32) > 0) {
+        HDC dc = GetDC(bar);
+        RECT area{};
+        GetClientRect(bar, &area);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(bar), WM_GETFONT, 0, 0)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        DrawTextW(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(bar, dc);
+    }
+    return painted;
+}
+
 // Waits up to the time in short slices; false when the thread was asked to stop.
 bool WaitUnlessStopped(Thread& thread, DWORD milliseconds) {
     for (DWORD waited = 0; waited < milliseconds; waited += 50) {
@@ -190,6 +210,7 @@ bool BurnWindow::OnInitDialog() {
     SetText(IDC_VERSION, Text(IDS_TEXT_VERSION));
     for (UINT key : kTrackMessages) messages_[key] = Text(key);
 
+    for (int bar : {IDC_OVERALL_BAR, IDC_SECOND_BAR}) SetWindowSubclass(Item(bar), PercentOnBar, 0, 0);
     taskbar_.Attach(window);
     ShowInitialDescription();
     HideRows();
@@ -240,6 +261,7 @@ void BurnWindow::SetBar(int label, int bar, std::int32_t percent) {
     ShowWindow(Item(bar), SW_SHOW);
     SendMessageA(Item(bar), PBM_SETPOS, static_cast<WPARAM>(shown), 0);
     SetText(bar, FormatText(percentFormat_, kPercentFormat, "u", static_cast<unsigned long>(shown)));
+    InvalidateRect(Item(bar), nullptr, FALSE);
 }
 
 void BurnWindow::SetSecondBar(std::int32_t percent) { SetBar(IDC_SECOND_LABEL, IDC_SECOND_BAR, percent); }
