@@ -121,5 +121,23 @@ size_ok = len(data) >= expected_end
 print(f"  image size {len(data)} bytes, tracks end by byte {expected_end}: {'ok' if size_ok else 'TOO SHORT'}")
 sys.exit(0 if ok and size_ok else 1)
 PY
+log "the same tunes with the burn window (flag B; this copy closes the window when done)"
+mkdir -p "$demo/window"
+cp "$bin/fennel.exe" "$bin"/FN*.lng "$demo/window/"
+key=$(sed -n 's/^FENNEL_SIGNING_KEY_PATH:INTERNAL=//p' "$tree/CMakeCache.txt")
+sed 's/^Plugin_CloseAppWhenBurnComplete.*/Plugin_CloseAppWhenBurnComplete = 1/' "$FENNEL_ROOT/config/Fennel.txt" > "$demo/window/Fennel.txt"
+"$tree/host-tools/tools/qcfmaker/qcfmaker" make "$key" "$demo/window/Fennel.txt" "$demo/window/Fennel.qcf" >/dev/null
+sed -e 's/^Paced=0/Paced=1\nWriteSpeeds=48/' -e 's/^Images=images/Images=window-images/' "$demo/recorder.ini" > "$demo/window.ini"
+"$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$demo/window.ini")" /f \
+  </dev/null >/dev/null 2>&1
+window_status=0
+host --fennel "$(winpath "$demo/window/fennel.exe")" --quiet-poll "${tracks[@]}" -- /B > "$demo/window-run.txt" &
+window_host=$!
+sleep 2.5
+import -window root -display "$DISPLAY" "$demo/burn-window.png" 2>/dev/null || true
+wait "$window_host" || window_status=$?
+cat "$demo/window-run.txt"
+echo "  picture of the window mid-burn: $demo/burn-window.png (hostsim exit code $window_status)"
+
 log "done: hostsim exit code $status (0: the burn succeeded)"
 exit "$status"
