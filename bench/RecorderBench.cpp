@@ -20,6 +20,7 @@
 #include "recorder/ImageRecorder.h"
 #include "recorder/RedBook.h"
 #include "recorder/StdioFile.h"
+#include "recorder/WavReader.h"
 
 namespace {
 
