@@ -458,6 +458,11 @@ HRESULT EngineClient::Record() {
             if (stage != kStageWritingTracks && s.stage == kStageWritingTracks) {
                 endStage = s.stage;
                 endTrack = s.openTrack;
+            } else if (stage != kStageWritingTracks && s.stage < kStageWritingTracks && track >= 0) {
+                // It stopped within a track before any poll saw the tracks being written: the
+                // engine still names the track it had started.
+                endStage = kStageWritingTracks;
+                endTrack = track;
             }
             bool cancelled = false;
             IsCancelled(&cancelled);

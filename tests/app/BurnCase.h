@@ -1,0 +1,85 @@
+#pragma once
+// A burn case of the process tests: fennel.exe with the recording engine of recorder/ and
+// one virtual drive R described by a drive file written per case, tunes written as WAV files,
+// and the result values read back from the area of the shipped configuration.
+#include "FennelRun.h"
+#include "common/TempFolder.h"
+#include "common/TestRegistry.h"
+#include "recorder/WavBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fenneltest {
+
+// The bytes of a WAV file: stereo 16-bit samples of a tone (4 s is the disc's minimum).
+inline std::string Tune(int seconds) {
+    WavBuilder wav;
+    wav.samples.resize(static_cast<std::size_t>(seconds) * 176400);
+    for (std::size_t i = 0; i < wav.samples.size(); ++i) wav.samples[i] = static_cast<std::uint8_t>((i * 7) >> 3);
+    const WavBuilder::Buffer bytes = wav.Bytes();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class BurnCase : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(Area().empty());
+        ASSERT_TRUE(english_.Set());
+        ASSERT_TRUE(testsupport::DeleteKeyTree(Area()));
+    }
+    void TearDown() override { testsupport::DeleteKeyTree(Area()); }
+
+    static const std::string& Area() { return ShippedArea(); }
+
+    // The drive R with the given disc lines (unpaced unless they say otherwise); its images
+    // go to the case's folder.
+    void Drive(const std::string& discLines) {
+        const std::string ini = temp_.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nImages=images\r\n"
+                                                            "ImageName=disc\r\n" + discLines +
+                                                            (discLines.find("Paced") == std::string::npos ? "Paced=0\r\n" : ""));
+        ASSERT_TRUE(drives_.Set(ini));
+    }
+    // The disc of the drive file again, as the last process did not leave it.
+    void FreshDisc() const {
+        DeleteFileA(temp_.File("images\\disc-state.ini").c_str());
+        DeleteFileA(temp_.File("images\\disc.cue").c_str());
+    }
+    Outcome Fennel(const std::string& arguments, const std::vector<int>& answers = {}) {
+        return RunFennel(FennelExe(), arguments, temp_.Path(), answers);
+    }
+    // A playlist of the named files (created as tunes unless the name says "missing").
+    std::string Playlist(const std::vector<std::string>& names, int seconds = 4) {
+        std::string list;
+        for (const std::string& name : names) {
+            if (name.find("missing") == std::string::npos) temp_.Write(name, Tune(seconds));
+            list += temp_.File(name) + "\r\n";
+        }
+        return temp_.Write("list.m3u", list);
+    }
+    // A silent burn of the named files.
+    Outcome Burn(const std::vector<std::string>& names, const std::string& flags = "/S") {
+        return Fennel(flags + " \"" + Playlist(names) + "\"");
+    }
+    static std::optional<std::int32_t> Value(const std::string& name, const std::string& key = Area()) {
+        const auto value = testsupport::ReadDword(key, name);
+        return value ? std::optional<std::int32_t>(static_cast<std::int32_t>(*value)) : std::nullopt;
+    }
+    // TrackResults 1 to count; 99 for a value that is missing.
+    static std::vector<std::int32_t> Tracks(std::size_t count) {
+        std::vector<std::int32_t> values;
+        for (std::size_t i = 1; i <= count; ++i) values.push_back(Value(std::to_string(i), Area() + "\\TrackResults").value_or(99));
+        return values;
+    }
+    bool ImageExists() const { return GetFileAttributesA(temp_.File("images\\disc.cue").c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    UserLocale english_{"00000409"};
+    testsupport::TempFolder temp_;
+    RecorderDrives drives_{kNoEngine};
+};
+
+} // namespace fenneltest
