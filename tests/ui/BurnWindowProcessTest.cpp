@@ -145,7 +145,8 @@ protected:
         ASSERT_FALSE(configuration.empty());
         folder_.Write("Fennel.qcf", configuration);
         ASSERT_TRUE(drives_.Set(folder_.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nWriteSpeeds=" +
-                                                              std::to_string(speed) + "\r\nImages=images\r\nImageName=disc\r\nPaced=1\r\n" + disc)));
+                                                              std::to_string(speed) + "\r\nImages=images\r\nImageName=disc\r\n" +
+                                                              (disc.find("Paced=") == std::string::npos ? "Paced=1\r\n" : "") + disc)));
     }
     // Starts the burn of one tune and waits for its window.
     void Start(const std::string& flags, int seconds = 5) {
@@ -292,6 +293,20 @@ TEST_F(BurnWindowRun, CancelDuringRecordingInterruptsTheTrack) {
     EXPECT_EQ("0", Ended());
     EXPECT_EQ(-2, Value("BurnResults"));
     EXPECT_EQ(-2, Value("1", ShippedArea() + "\\TrackResults"));
+}
+
+TEST_F(BurnWindowRun, AFullRewritableDiscIsErasedWhenTheUserAgrees) {
+    UserLocale user("00000409");
+    Install({{kCloseWhenComplete, 1}}, "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\n");
+    Start("");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
+    Press(kRecord);
+    MessageBoxSeen seen;
+    ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDYES, 10000, &seen));
+    EXPECT_NE(std::string::npos, seen.text.find("erase it")) << seen.text;
+    EXPECT_EQ("0", Ended());
+    EXPECT_EQ(0, Value("BurnResults"));
+    EXPECT_EQ(0, Value("1", ShippedArea() + "\\TrackResults"));
 }
 
 TEST_F(BurnWindowRun, ARefusedDiscLeavesTheWindowReady) {
