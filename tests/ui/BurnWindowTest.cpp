@@ -2,12 +2,13 @@
 // controller posts them and answered by a scripted partner. Without the wedge the string
 // table's texts are the keys themselves, so every text the window shows reads as its key.
 #include "app/BurnMessages.h"
+#include "common/ProcessWindows.h"
 #include "res/resource.h"
+#include "tests/ui/FakePartner.h"
 #include "ui/BurnWindow.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,62 +18,7 @@
 namespace {
 
 using namespace BurnMessages;
-
-class FakePartner : public BurnWindowPartner {
-public:
-    std::map<UINT, std::string> texts; // replaces the string table's text
-    std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
-    Modes modes;
-    bool discAccepted = true, cancelAccepted = true, endAllowed = true;
-    Completion completion = Completion::ShowCloseButton;
-    int records = 0, cancels = 0, queries = 0, preparations = 0;
-    HWND window = nullptr;
-
-    // Queues the record and posts its message, as the controller's channel does.
-    void PostRecord(UINT message, BurnEventRecord record) {
-        auto owned = std::make_unique<BurnEventRecord>(std::move(record));
-        const LPARAM address = reinterpret_cast<LPARAM>(owned.get());
-        queue_[address] = std::move(owned);
-        PostMessageA(window, message, 0, address);
-    }
-    std::size_t Queued() const { return queue_.size(); }
-
-    std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM address) override {
-        const auto found = queue_.find(address);
-        if (found == queue_.end()) return nullptr;
-        auto record = std::move(found->second);
-        queue_.erase(found);
-        return record;
-    }
-    std::string LoadText(UINT id) const override {
-        if (const auto found = texts.find(id); found != texts.end()) return found->second;
-        char text[512];
-        const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-        return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
-    }
-    EngineClient* EngineAccess() override { return nullptr; }
-    const std::vector<TrackEntry>& Tracks() override { return tracks; }
-    Modes RunModes() override { return modes; }
-    UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
-    void PrepareTracks(bool) override { ++preparations; }
-    bool Record(HWND owner) override {
-        ++records;
-        if (!discAccepted) PostMessageA(owner, kRunEnded, 0, 1);
-        return discAccepted;
-    }
-    bool Cancel(HWND) override {
-        ++cancels;
-        return cancelAccepted;
-    }
-    bool QueryEndSession(HWND) override {
-        ++queries;
-        return endAllowed;
-    }
-    Completion CompleteBurn() override { return completion; }
-
-private:
-    std::map<LPARAM, std::unique_ptr<BurnEventRecord>> queue_;
-};
+using namespace testsupport;
 
 std::string Text(HWND control) {
     char text[512] = {};
@@ -321,50 +267,6 @@ TEST_F(BurnWindowTest, APercentFormatIsUsedOnlyWhenItFitsItsArgument) {
     }
 }
 
-// Answers the next message box of this thread with OK from another thread; its text.
-class BoxAnswerer {
-public:
-    BoxAnswerer() : owner_(GetCurrentThreadId()), helper_([this] { Answer(); }) {}
-    ~BoxAnswerer() {
-        stop_ = true;
-        helper_.join();
-    }
-    std::string Text() {
-        stop_ = true;
-        helper_.join();
-        helper_ = std::thread([] {});
-        return text_;
-    }
-
-private:
-    // A system box: its message is the static 0xFFFF (the burn window's 0xFFFF is a frame).
-    static BOOL CALLBACK Find(HWND window, LPARAM found) {
-        char name[16] = {};
-        GetClassNameA(GetDlgItem(window, 0xFFFF), name, sizeof name);
-        if (std::string(name) != "Static" || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    void Answer() {
-        for (int i = 0; i < 1000 && !stop_; ++i) {
-            HWND box = nullptr;
-            EnumThreadWindows(owner_, Find, reinterpret_cast<LPARAM>(&box));
-            if (box) {
-                text_ = Text(GetDlgItem(box, 0xFFFF));
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    }
-    static std::string Text(HWND control) { return ::Text(control); }
-
-    DWORD owner_;
-    std::atomic<bool> stop_{false};
-    std::string text_;
-    std::thread helper_;
-};
-
 // Every failure: the Failed status, one message, the taskbar's error state, Close.
 TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
     const struct {
@@ -385,7 +287,8 @@ TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
         Open();
         Deliver(kRecordingStarted);
         Deliver(kStageStarted, 5);
-        BoxAnswerer answerer;
+        MessageBoxSeen seen;
+        std::thread user([&] { AnswerMessageBox(GetCurrentProcessId(), IDOK, 10000, &seen); });
         const bool queued = row.message == kStageError || row.message == kTrackError || row.message == kRecordingFailed;
         if (queued) {
             partner_.PostRecord(row.message, {0, 5, 0, 0, static_cast<HRESULT>(row.code), partner_.tracks[0].path, "engine"});
@@ -393,7 +296,8 @@ TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
         } else {
             Deliver(row.message, 0, row.code);
         }
-        EXPECT_EQ(row.box, answerer.Text());
+        user.join();
+        EXPECT_EQ(row.box, seen.text);
         EXPECT_EQ(row.status, ItemText(IDC_OVERALL_STATUS));
         EXPECT_EQ(TaskbarProgress::State::Error, window_->Taskbar().LastState());
         EXPECT_EQ("{IDS_BUTTON_CLOSE}", ItemText(IDCANCEL));

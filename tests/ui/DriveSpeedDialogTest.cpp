@@ -4,6 +4,7 @@
 #include "engine/EngineClient.h"
 #include "res/resource.h"
 #include "tests/recorder/EngineFixture.h"
+#include "tests/ui/FakePartner.h"
 #include "ui/DriveSpeedDialog.h"
 
 #include <gtest/gtest.h>
@@ -15,28 +16,6 @@
 #include <vector>
 
 namespace {
-
-class TextPartner : public BurnWindowPartner {
-public:
-    std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM) override { return nullptr; }
-    std::string LoadText(UINT id) const override {
-        char text[256];
-        const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-        return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
-    }
-    EngineClient* EngineAccess() override { return nullptr; }
-    const std::vector<TrackEntry>& Tracks() override { return tracks_; }
-    Modes RunModes() override { return {}; }
-    UINT RefusalMessage(HRESULT) const override { return 0; }
-    void PrepareTracks(bool) override {}
-    bool Record(HWND) override { return false; }
-    bool Cancel(HWND) override { return true; }
-    bool QueryEndSession(HWND) override { return true; }
-    Completion CompleteBurn() override { return Completion::Nothing; }
-
-private:
-    std::vector<TrackEntry> tracks_;
-};
 
 struct Lists {
     std::vector<std::string> devices, speeds;
@@ -109,7 +88,7 @@ protected:
         return std::string(1, letter) + " " + std::to_string(speed);
     }
 
-    TextPartner partner_;
+    FakePartner partner_;
     EngineClientPtr client_;
 };
 

@@ -1,0 +1,67 @@
+#pragma once
+// A scripted partner for the window tests: texts from the program's string table (the keys,
+// without the wedge) unless a test replaces them, a queue of event records like the
+// controller's channel, and answers and counters for the window's requests.
+#include "app/BurnMessages.h"
+#include "ui/BurnWindowPartner.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class FakePartner : public BurnWindowPartner {
+public:
+    std::map<UINT, std::string> texts; // replaces the string table's text
+    std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
+    Modes modes;
+    bool discAccepted = true, cancelAccepted = true, endAllowed = true;
+    Completion completion = Completion::ShowCloseButton;
+    int records = 0, cancels = 0, queries = 0, preparations = 0;
+    HWND window = nullptr;
+
+    // Queues the record and posts its message, as the controller's channel does.
+    void PostRecord(UINT message, BurnEventRecord record) {
+        auto owned = std::make_unique<BurnEventRecord>(std::move(record));
+        const LPARAM address = reinterpret_cast<LPARAM>(owned.get());
+        queue_[address] = std::move(owned);
+        PostMessageA(window, message, 0, address);
+    }
+    std::size_t Queued() const { return queue_.size(); }
+
+    std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM address) override {
+        const auto found = queue_.find(address);
+        if (found == queue_.end()) return nullptr;
+        auto record = std::move(found->second);
+        queue_.erase(found);
+        return record;
+    }
+    std::string LoadText(UINT id) const override {
+        if (const auto found = texts.find(id); found != texts.end()) return found->second;
+        char text[512];
+        const int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+        return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    EngineClient* EngineAccess() override { return nullptr; }
+    const std::vector<TrackEntry>& Tracks() override { return tracks; }
+    Modes RunModes() override { return modes; }
+    UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
+    void PrepareTracks(bool) override { ++preparations; }
+    bool Record(HWND owner) override {
+        ++records;
+        if (!discAccepted) PostMessageA(owner, BurnMessages::kRunEnded, 0, 1);
+        return discAccepted;
+    }
+    bool Cancel(HWND) override {
+        ++cancels;
+        return cancelAccepted;
+    }
+    bool QueryEndSession(HWND) override {
+        ++queries;
+        return endAllowed;
+    }
+    Completion CompleteBurn() override { return completion; }
+
+private:
+    std::map<LPARAM, std::unique_ptr<BurnEventRecord>> queue_;
+};
