@@ -210,14 +210,18 @@ INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("000004
 // The window at 150 % and 200 % display scaling (the resolution Wine gives new processes):
 // it grows with the scale (dialog units follow the font, so not exactly in proportion).
 TEST_F(BurnWindowRun, ScalesWithTheDisplay) {
-    const std::string desktop = "Control Panel\\Desktop";
-    const std::optional<DWORD> saved = ReadDword(desktop, "LogPixels");
+    // The resolution is put back however the test ends.
+    struct Resolution {
+        const std::string key = "Control Panel\\Desktop";
+        const std::optional<DWORD> saved = ReadDword(key, "LogPixels");
+        ~Resolution() { saved ? WriteDword(key, "LogPixels", *saved) : DeleteValue(key, "LogPixels"); }
+    } resolution;
     UserLocale user("00000409");
     Install({{kCloseWhenComplete, 1}});
     LONG width96 = 0;
     for (const DWORD dpi : {96u, 144u, 192u}) {
         SCOPED_TRACE(dpi);
-        ASSERT_TRUE(WriteDword(desktop, "LogPixels", dpi));
+        ASSERT_TRUE(WriteDword(resolution.key, "LogPixels", dpi));
         std::error_code ignored;
         std::filesystem::remove_all(folder_.File("images"), ignored); // a blank disc again
         Start("/B");
@@ -233,11 +237,6 @@ TEST_F(BurnWindowRun, ScalesWithTheDisplay) {
             EXPECT_TRUE(SaveWindowPng(window_, ArtifactsFolder() + "\\burn-window-en-" + std::to_string(dpi * 100 / 96) + ".png"));
         }
         EXPECT_EQ("0", Ended());
-    }
-    if (saved) {
-        WriteDword(desktop, "LogPixels", *saved);
-    } else {
-        DeleteValue(desktop, "LogPixels");
     }
 }
 
