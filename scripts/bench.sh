@@ -134,6 +134,7 @@ printf '  %-34s %10s %10s %12s   (goal <= 2)\n' "fennel.exe /S, 60 s of audio at
 
 wine_env_stop
 trap - EXIT
+unset FENNEL_RECORDER_CONFIG # the decoding bench names its own drive file
 rm -rf "$work/music" "$work/copy" "$work/images"
 if [ -x "$FENNEL_ROOT/scripts/bench_decode.sh" ] || [ -f "$FENNEL_ROOT/scripts/bench_decode.sh" ]; then
   log "scripts/bench_decode.sh"
