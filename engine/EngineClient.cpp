@@ -221,32 +221,27 @@ HRESULT EngineClient::SetRecordingOptions(const RecordingOptions& options) {
     });
 }
 
-HRESULT EngineClient::IsFileTypeReadable(const std::string& path, bool* readable) {
-    if (!readable) return E_POINTER;
-    *readable = false;
+HRESULT EngineClient::AskAboutFile(const std::string& path, bool* answer,
+                                   HRESULT (STDMETHODCALLTYPE IRecordingEngine::*query)(BSTR, BYTE*)) {
+    if (!answer) return E_POINTER;
+    *answer = false;
     if (IsWebAddress(path)) return RECORDING_E_UNSUPPORTED_FILE;
     if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
     return ClientGuarded([&] {
         const Bstr text(path);
-        BYTE answer = 0;
-        const HRESULT hr = session_->Engine()->IsFileTypeReadable(text.get(), &answer);
-        *readable = SUCCEEDED(hr) && answer != 0;
+        BYTE value = 0;
+        const HRESULT hr = (session_->Engine()->*query)(text.get(), &value);
+        *answer = SUCCEEDED(hr) && value != 0;
         return hr;
     });
 }
 
+HRESULT EngineClient::IsFileTypeReadable(const std::string& path, bool* readable) {
+    return AskAboutFile(path, readable, &IRecordingEngine::IsFileTypeReadable);
+}
+
 HRESULT EngineClient::IsFileSupported(const std::string& path, bool* supported) {
-    if (!supported) return E_POINTER;
-    *supported = false;
-    if (IsWebAddress(path)) return RECORDING_E_UNSUPPORTED_FILE;
-    if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
-        const Bstr text(path);
-        BYTE answer = 0;
-        const HRESULT hr = session_->Engine()->IsFileSupported(text.get(), &answer);
-        *supported = SUCCEEDED(hr) && answer != 0;
-        return hr;
-    });
+    return AskAboutFile(path, supported, &IRecordingEngine::IsFileSupported);
 }
 
 HRESULT EngineClient::ClearTracks() {
@@ -438,8 +433,15 @@ HRESULT EngineClient::Record() {
         session_->failed = false;
         session_->prepared = false;
         session_->cancelRequested = false;
-        thread_.Start();
+        // Reported before the worker starts, so that none of the worker's reports (a refused
+        // preparation, a failure) can come before it and be overwritten by it.
         if (sink_) sink_->RecordingStarted();
+        try {
+            thread_.Start();
+        } catch (const Thread::start_failure& e) {
+            if (sink_) sink_->RecordingFailed(E_FAIL, e.what());
+            return E_FAIL;
+        }
 
         LoopState s;
         s.ended.assign(tracks_.size(), false);

@@ -95,6 +95,9 @@ private:
     // Reports track ended for every track before the given one not yet reported ended.
     void EndTracksBefore(LoopState& state, LONG before);
     HRESULT NewHandle(EngineDevice* device, DeviceHandle** out);
+    // A yes/no question to the engine about a file; web addresses are never asked about.
+    HRESULT AskAboutFile(const std::string& path, bool* answer,
+                         HRESULT (STDMETHODCALLTYPE IRecordingEngine::*query)(BSTR, BYTE*));
 
     std::atomic<ULONG> refs_{1};
     ComPtr<EngineSession> session_;

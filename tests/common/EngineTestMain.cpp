@@ -1,6 +1,6 @@
-// Entry of the window tests: the common controls registered before any dialog is made, the
-// multithreaded apartment joined as the program does, and the engine DLL of this build tree
-// registered for the drive and speed dialog's tests.
+// Entry of the test programs that talk to the recording engine: the common controls
+// registered before any dialog is made, the multithreaded apartment joined as the program
+// does, and the engine DLL of this build tree registered, as the test scripts do with regsvr32.
 #include <windows.h>
 
 #include <commctrl.h>
