@@ -26,7 +26,6 @@ megabytes=${BENCH_MB:-700}
 work="$tree/bench"
 rm -rf "$work"
 mkdir -p "$work/music" "$work/copy" "$work/images"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 exitPause=1.0
 
 # wav <file> <seconds> <source>: a 44.1 kHz stereo 16-bit WAV whose samples come from source.

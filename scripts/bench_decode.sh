@@ -18,7 +18,6 @@ seconds=$((minutes * 60))
 work="$tree/bench-decode"
 rm -rf "$work"
 mkdir -p "$work/music" "$work/images"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 log "making $minutes-minute tones (ffmpeg)"
 tone() { # tone <file> <ffmpeg output options...>
@@ -47,8 +46,7 @@ INI
 trap wine_env_stop EXIT
 wine_env_start "$tree"
 register_engine "$tree"
-"$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$work/recorder.ini")" /f \
-  </dev/null >/dev/null 2>&1
+use_drive_file "$work/recorder.ini"
 
 burn() { # burn <file>: prints the wall seconds of one silent burn, fails when the burn did
   rm -f "$work/images/"*

@@ -17,7 +17,6 @@ bin="$tree/bin"
 demo="$tree/demo"
 rm -rf "$demo"
 mkdir -p "$demo/music" "$demo/images"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 log "making three WAV tunes in $demo/music"
 python3 - "$demo/music" <<'PY'
@@ -65,8 +64,7 @@ INI
 trap wine_env_stop EXIT
 wine_env_start "$tree"
 register_engine "$tree"
-"$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$demo/recorder.ini")" /f \
-  </dev/null >/dev/null 2>&1
+use_drive_file "$demo/recorder.ini"
 
 host() { "$WINE64" "$bin/hostsim.exe" "$@" </dev/null | tr -d '\r'; }
 
@@ -128,8 +126,7 @@ key=$(sed -n 's/^FENNEL_SIGNING_KEY_PATH:INTERNAL=//p' "$tree/CMakeCache.txt")
 sed 's/^Plugin_CloseAppWhenBurnComplete.*/Plugin_CloseAppWhenBurnComplete = 1/' "$FENNEL_ROOT/config/Fennel.txt" > "$demo/window/Fennel.txt"
 "$tree/host-tools/tools/qcfmaker/qcfmaker" make "$key" "$demo/window/Fennel.txt" "$demo/window/Fennel.qcf" >/dev/null
 sed -e 's/^Paced=0/Paced=1\nWriteSpeeds=48/' -e 's/^Images=images/Images=window-images/' "$demo/recorder.ini" > "$demo/window.ini"
-"$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$demo/window.ini")" /f \
-  </dev/null >/dev/null 2>&1
+use_drive_file "$demo/window.ini"
 window_status=0
 host --fennel "$(winpath "$demo/window/fennel.exe")" --quiet-poll "${tracks[@]}" -- /B > "$demo/window-run.txt" &
 window_host=$!

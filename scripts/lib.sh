@@ -88,3 +88,11 @@ register_engine() { # <build dir>
     "$WINE64" regsvr32 /s "$dll" </dev/null >/dev/null 2>&1 || echo "warning: could not register $dll"
   done
 }
+
+# A Unix path as Wine names it (Z: drive, backslashes).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Names the drive file the engine reads in the current prefix.
+use_drive_file() { # <drive file>
+  "$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$1")" /f </dev/null >/dev/null 2>&1
+}
