@@ -275,21 +275,30 @@ BurnController::Completion BurnController::CompleteBurn() {
     return Settings().CloseAppWhenBurnComplete() ? Completion::CloseWindow : Completion::ShowCloseButton;
 }
 
-bool BurnController::Record(HWND window) {
-    if (!EngineAccess()) return false;
+BurnController::RecordStart BurnController::Record(HWND window) {
+    if (!EngineAccess()) return RecordStart::Refused;
     bool erase = false;
     if (FAILED(CheckDisc(window, true, erase)) && !erase) {
         channel_.Post(BurnMessages::kRunEnded, 0, 1);
-        return false;
+        return RecordStart::Refused;
     }
-    if (erase) {
-        DeviceHandle* device = nullptr;
-        if (FAILED(client_->GetCurrentDevice(&device)) || !device || FAILED(device->EraseDiscWithProgress())) {
-            return false;
-        }
-    }
+    if (erase) return RecordStart::EraseFirst;
     client_->Record();
-    return true;
+    return RecordStart::Recorded;
+}
+
+void BurnController::DiscWaitEnded(DiscWait outcome) {
+    if (!EngineAccess() || userCancelled_) return;
+    switch (outcome) {
+    case DiscWait::Ready:
+        client_->Record();
+        break;
+    case DiscWait::NotReady:
+        channel_.Post(BurnMessages::kRunEnded, 0, 1);
+        break;
+    case DiscWait::EraseFailed:
+        break;
+    }
 }
 
 void BurnController::PrepareTracks(bool eraseFirst) {

@@ -95,9 +95,12 @@ public:
     bool QueryEndSession(HWND window) override;
     // The window handles the recording-finished message.
     Completion CompleteBurn() override;
-    // The window's Record action: checks the disc (asking), erases when the user agreed,
-    // and records. False when the disc was refused.
-    bool Record(HWND window) override;
+    // The window's Record action: checks the disc (asking) and records; when the user agreed
+    // to erase, leaves erasing to the window's disc-wait thread.
+    RecordStart Record(HWND window) override;
+    // The window's disc-wait thread has ended: records on a ready disc; returns the window to
+    // its ready state when the disc never became ready (a failed erase is on show already).
+    void DiscWaitEnded(DiscWait outcome) override;
 
     // BurnWindowPartner: the rest of what the window asks.
     std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM address) override { return channel_.Take(address); }

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "support/ComPtr.h"
 #include "support/DebugTrace.h"
+#include "support/PumpMessagesFor.h"
 #include "ui/DriveSpeedDialog.h"
 #include "ui/FormatCheck.h"
 #include "ui/UiText.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <objbase.h>
 #include <vector>
 
 namespace {
@@ -100,11 +102,16 @@ LRESULT CALLBACK PercentOnBar(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
     return painted;
 }
 
-// Waits up to the time in short slices; false when the thread was asked to stop.
-bool WaitUnlessStopped(Thread& thread, DWORD milliseconds) {
+// Waits up to the time in short slices, dispatching the thread's messages when pump is set;
+// false when the thread was asked to stop.
+bool WaitUnlessStopped(Thread& thread, DWORD milliseconds, bool pump = false) {
     for (DWORD waited = 0; waited < milliseconds; waited += 50) {
         if (thread.StopRequested()) return false;
-        Sleep(50);
+        if (pump) {
+            PumpMessagesFor(50);
+        } else {
+            Sleep(50);
+        }
     }
     return !thread.StopRequested();
 }
@@ -126,6 +133,56 @@ protected:
 private:
     BurnWindowPartner& partner_;
     bool eraseFirst_;
+};
+
+// Erases the disc of the device the window handed over (when its option is set), then reads
+// the media state until the device reports the disc ready; posts the outcome to the window
+// unless asked to stop. Works in the multithreaded apartment, like the engine's own worker.
+class BurnWindow::DiscWaitThread : public Thread {
+public:
+    DiscWaitThread(HWND window, DeviceHandle* device, bool erase) : window_(window), device_(device), erase_(erase) {}
+
+protected:
+    void OnThreadStart() override { comJoined_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+    void OnThreadEnd() override {
+        if (comJoined_) CoUninitialize();
+        comJoined_ = false;
+    }
+    void Run() override {
+        using DiscWait = BurnWindowPartner::DiscWait;
+        DiscWait outcome = DiscWait::Ready;
+        if (erase_) {
+            if (!device_) {
+                outcome = DiscWait::NotReady;
+            } else if (FAILED(device_->EraseDiscWithProgress())) {
+                outcome = DiscWait::EraseFailed; // reported through the engine client's events
+            } else {
+                outcome = WaitUntilReady();
+            }
+        }
+        if (!StopRequested()) PostMessageA(window_, kDiscWaitEnded, static_cast<WPARAM>(outcome), 0);
+    }
+
+private:
+    // Each read comes after an interval, so the drive settles after the erase (and the
+    // window shows the erase completed meanwhile).
+    BurnWindowPartner::DiscWait WaitUntilReady() {
+        for (int poll = 0; poll < kDiscPolls; ++poll) {
+            if (!WaitUnlessStopped(*this, kDiscPollIntervalMs, true)) break;
+            LONG type = RECORDING_MEDIA_NONE;
+            bool ready = false;
+            if (SUCCEEDED(device_->GetMediaInfo(&type, nullptr, nullptr, nullptr)) &&
+                SUCCEEDED(device_->IsReady(ready)) && ready) {
+                return BurnWindowPartner::DiscWait::Ready;
+            }
+        }
+        return BurnWindowPartner::DiscWait::NotReady;
+    }
+
+    HWND window_;
+    DeviceHandle* device_; // the engine client's; the client outlives the window
+    bool erase_;
+    bool comJoined_ = false;
 };
 
 // Asks the window to show the next picture frame at a fixed interval until stopped.
@@ -417,7 +474,23 @@ void BurnWindow::StartRecording() {
     if (recordingStarted_ || Closing()) return;
     SetLayout(Layout::Busy);
     // The disc check may ask; a refused disc comes back as the ready layout (message 1).
-    partner_.Record(Handle());
+    if (partner_.Record(Handle()) == BurnWindowPartner::RecordStart::EraseFirst && !Closing()) StartDiscWait();
+}
+
+void BurnWindow::StartDiscWait() {
+    DeviceHandle* device = nullptr;
+    EngineClient* client = partner_.EngineAccess();
+    if (!client || FAILED(client->GetCurrentDevice(&device))) device = nullptr;
+    // A thread of an earlier attempt has already posted its outcome and is ending.
+    if (discWait_) discWait_->WaitForThread();
+    // Only a request with tracks is worth erasing for.
+    discWait_ = std::make_unique<DiscWaitThread>(Handle(), device, !partner_.Tracks().empty());
+    try {
+        discWait_->Start();
+    } catch (const Thread::base_exception& e) {
+        DebugTrace("BurnWindow: %s\n", e.what());
+        partner_.DiscWaitEnded(BurnWindowPartner::DiscWait::NotReady);
+    }
 }
 
 void BurnWindow::ShowOptions() {
@@ -466,7 +539,8 @@ void BurnWindow::OnDestroy() {
 }
 
 void BurnWindow::StopThreads(bool wait) {
-    for (Thread* thread : {static_cast<Thread*>(preparation_.get()), static_cast<Thread*>(picture_.get())}) {
+    for (Thread* thread : {static_cast<Thread*>(preparation_.get()), static_cast<Thread*>(discWait_.get()),
+                           static_cast<Thread*>(picture_.get())}) {
         if (!thread) continue;
         if (wait) {
             thread->WaitForThread();
@@ -479,6 +553,10 @@ void BurnWindow::StopThreads(bool wait) {
 bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroyNow) {
         DestroyWindow(Handle());
+        return true;
+    }
+    if (message == kDiscWaitEnded) {
+        if (!Closing()) partner_.DiscWaitEnded(static_cast<BurnWindowPartner::DiscWait>(wParam));
         return true;
     }
     if (message == kNextFrame) {

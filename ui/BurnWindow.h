@@ -5,7 +5,8 @@
 // Lives on the thread that created it; other threads reach it only through posted
 // messages (the partner's events, the window's own worker threads). Owned by the partner;
 // the object outlives its window. Owns its fonts, icons, pictures and its worker threads (track
-// preparation, picture frames), which it stops and waits for when the window is destroyed.
+// preparation, disc wait, picture frames), which it stops and waits for when the window is
+// destroyed.
 #include "ui/BurnWindowPartner.h"
 #include "ui/DialogBase.h"
 #include "ui/TaskbarProgress.h"
@@ -25,6 +26,11 @@ public:
     static constexpr DWORD kFrameIntervalMs = 15000;
     // The window posts itself this message to go once the session end has been allowed.
     static constexpr UINT kDestroyNow = WM_APP + 2;
+    // The disc-wait thread posts this message as it ends; wParam: BurnWindowPartner::DiscWait.
+    static constexpr UINT kDiscWaitEnded = WM_APP + 3;
+    // The disc-wait thread reads the media state at this interval, at most this many times.
+    static constexpr DWORD kDiscPollIntervalMs = 2000;
+    static constexpr int kDiscPolls = 240;
 
     BurnWindow(BurnWindowPartner& partner, HINSTANCE instance);
     ~BurnWindow() override;
@@ -62,6 +68,7 @@ protected:
 
 private:
     class PreparationThread;
+    class DiscWaitThread;
     class PictureThread;
 
     enum class Layout { Ready, Busy, Completed };
@@ -88,6 +95,8 @@ private:
     void StageStarted(std::int32_t stage);
     void FillTrackList();
     void StartRecording();
+    // Erases the current device's disc and waits for it on the disc-wait thread.
+    void StartDiscWait();
     void ShowOptions();
     void CancelPressed();
     // Asks the threads to stop; waits for them when wait is set.
@@ -108,5 +117,6 @@ private:
     bool recordingStarted_ = false;
     bool recordingFinished_ = false;
     std::unique_ptr<PreparationThread> preparation_;
+    std::unique_ptr<DiscWaitThread> discWait_;
     std::unique_ptr<PictureThread> picture_;
 };

@@ -21,6 +21,12 @@ public:
         bool eraseOnly = false;
         bool burnAtOnce = false;
     };
+    // What Record did: refused the disc (the window is told to return to its ready state),
+    // recorded, or left erasing to the window's disc-wait thread (the user agreed to erase).
+    enum class RecordStart { Refused, Recorded, EraseFirst };
+    // How the disc-wait thread ended: disc erased and ready; erase failed (the failure has
+    // been reported as an event); or no device, or the disc was not ready in time.
+    enum class DiscWait { Ready, EraseFailed, NotReady };
 
     virtual ~BurnWindowPartner() = default;
 
@@ -37,8 +43,10 @@ public:
 
     // On the preparation thread: erases first when asked, then hands every track over.
     virtual void PrepareTracks(bool eraseFirst) = 0;
-    // Record pressed: checks the disc (asking) and records; false when the disc was refused.
-    virtual bool Record(HWND window) = 0;
+    // Record pressed: checks the disc (asking) and records, unless the disc is to be erased first.
+    virtual RecordStart Record(HWND window) = 0;
+    // The disc-wait thread has ended: records once the erased disc is ready.
+    virtual void DiscWaitEnded(DiscWait outcome) = 0;
     // Cancel or Close: true when the window is to go.
     virtual bool Cancel(HWND window) = 0;
     // The session may end: true to allow it.

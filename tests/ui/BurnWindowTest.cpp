@@ -233,6 +233,22 @@ TEST_F(BurnWindowTest, ARefusedDiscLeavesTheWindowReady) {
     EXPECT_EQ("{IDS_OVERALLSTATUS_INITIAL}", ItemText(IDC_OVERALL_STATUS));
 }
 
+// Without an engine the disc-wait thread has no device to erase: the partner hears that the
+// disc is not ready, and the window stays busy until the partner answers.
+TEST_F(BurnWindowTest, AnAgreedEraseHandsTheDiscWaitOutcomeToThePartner) {
+    partner_.eraseAgreed = true;
+    Open();
+    Prepare();
+    SendMessageA(Item(IDC_RECORD), BM_CLICK, 0, 0);
+    for (const ULONGLONG start = GetTickCount64(); partner_.discWaits.empty() && GetTickCount64() - start < 10000;) {
+        Sleep(10);
+        Pump();
+    }
+    EXPECT_EQ(std::vector<BurnWindowPartner::DiscWait>{BurnWindowPartner::DiscWait::NotReady}, partner_.discWaits);
+    EXPECT_EQ(1, partner_.records);
+    EXPECT_FALSE(Enabled(IDC_RECORD));
+}
+
 TEST_F(BurnWindowTest, TheSessionEndAsksOnlyOnceRecordingHasStarted) {
     Open();
     EXPECT_EQ(TRUE, SendMessageA(handle_, WM_QUERYENDSESSION, 0, 0));

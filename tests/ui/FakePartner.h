@@ -15,10 +15,11 @@ public:
     std::map<UINT, std::string> texts; // replaces the string table's text
     std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
     Modes modes;
-    bool discAccepted = true, cancelAccepted = true, endAllowed = true;
+    bool discAccepted = true, eraseAgreed = false, cancelAccepted = true, endAllowed = true;
     Completion completion = Completion::ShowCloseButton;
     int records = 0, cancels = 0, queries = 0, preparations = 0;
     HWND window = nullptr;
+    std::vector<DiscWait> discWaits; // the outcomes the window handed over
 
     // Queues the record and posts its message, as the controller's channel does.
     void PostRecord(UINT message, BurnEventRecord record) {
@@ -47,11 +48,12 @@ public:
     Modes RunModes() override { return modes; }
     UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
     void PrepareTracks(bool) override { ++preparations; }
-    bool Record(HWND owner) override {
+    RecordStart Record(HWND owner) override {
         ++records;
         if (!discAccepted) PostMessageA(owner, BurnMessages::kRunEnded, 0, 1);
-        return discAccepted;
+        return !discAccepted ? RecordStart::Refused : eraseAgreed ? RecordStart::EraseFirst : RecordStart::Recorded;
     }
+    void DiscWaitEnded(DiscWait outcome) override { discWaits.push_back(outcome); }
     bool Cancel(HWND) override {
         ++cancels;
         return cancelAccepted;
