@@ -109,8 +109,9 @@ void Thread::RunBody() noexcept {
             } catch (...) {
                 // A body's failure stays on its own thread.
             }
-            OnThreadEnd();
         }
+        // Also after a stop before Run: what OnThreadStart set up (a COM apartment) is undone.
+        OnThreadEnd();
     } catch (...) {
     }
     // The last touch of this object: the owner may destroy it once id and handle are clear.

@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class Body { WaitForStop, ThrowStd, ThrowOther, Return };
+enum class Body { WaitForStop, ThrowStd, ThrowOther, Return, StopBeforeRun };
 
 // Records what ran, in order; Run's behaviour is chosen per test.
 class RecordingThread : public Thread {
@@ -31,6 +31,7 @@ protected:
     void OnThreadStart() override {
         Add("start");
         if (throwOnStart_) throw std::runtime_error("no start");
+        if (body_ == Body::StopBeforeRun) RequestStop();
     }
     void Run() override {
         Add("run");
@@ -46,6 +47,7 @@ protected:
         case Body::ThrowOther:
             throw 42;
         case Body::Return:
+        case Body::StopBeforeRun:
             break;
         }
     }
@@ -91,11 +93,13 @@ TEST(ThreadTest, FailuresStayOnTheThread) {
         {"Run throws a standard exception", Body::ThrowStd, false, {"start", "run", "end"}},
         {"Run throws something else", Body::ThrowOther, false, {"start", "run", "end"}},
         {"OnThreadStart throws", Body::Return, true, {"start"}},
+        // What OnThreadStart set up is undone even when Run is skipped.
+        {"stopped before Run", Body::StopBeforeRun, false, {"start", "end"}},
     };
     for (const Case& c : cases) {
         RecordingThread thread(c.body, c.throwOnStart);
         thread.Start();
-        if (!c.throwOnStart) {
+        if (!c.throwOnStart && c.body != Body::StopBeforeRun) {
             ASSERT_TRUE(thread.WaitUntilRunning()) << c.label;
         }
         thread.WaitForThread();
