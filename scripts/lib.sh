@@ -8,9 +8,11 @@ log() { printf '\n== %s\n' "$*"; }
 FENNEL_PACKAGES=(cmake ninja-build make g++ python3 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly ffmpeg)
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly ffmpeg
+  nsis p7zip-full)
 # The GStreamer plugins back Media Foundation under Wine (WAV, MP3, FLAC; AAC/M4A; WMA);
-# ffmpeg makes the tones of the decoder tests, the demo and the decoding benchmark.
+# ffmpeg makes the tones of the decoder tests, the demo and the decoding benchmark;
+# makensis builds the installers, 7z lists their files.
 
 # Installs whatever of FENNEL_PACKAGES is missing. Never adds the i386 architecture.
 install_deps() {
