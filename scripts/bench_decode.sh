@@ -32,21 +32,7 @@ tone tone.flac -c:a flac -sample_fmt s16
 tone tone.wma -c:a wmav2 -b:a 192k
 tone tone.m4a -c:a aac -b:a 192k
 
-cat > "$work/recorder.ini" <<'INI'
-[Drive R]
-Name=Benchmark Recorder
-Media=CD-R
-Capacity=80
-Content=blank
-Images=images
-ImageName=disc
-Paced=0
-INI
-
-trap wine_env_stop EXIT
-wine_env_start "$tree"
-register_engine "$tree"
-use_drive_file "$work/recorder.ini"
+start_with_blank_cd "$tree" "$work" "Benchmark Recorder"
 
 burn() { # burn <file>: prints the wall seconds of one silent burn, fails when the burn did
   rm -f "$work/images/"*

@@ -47,24 +47,7 @@ mv "$demo/music/02 Noon.wav" "$demo/music/03 Evening.wav" "$demo/sources/"
 ffmpeg -v error -nostdin -i "$demo/sources/02 Noon.wav" -c:a libmp3lame -b:a 192k "$demo/music/02 Noon.mp3"
 ffmpeg -v error -nostdin -i "$demo/sources/03 Evening.wav" -c:a flac "$demo/music/03 Evening.flac"
 
-cat > "$demo/recorder.ini" <<'INI'
-[Engine]
-PreferredDrive=R
-
-[Drive R]
-Name=Virtual CD-R Recorder
-Media=CD-R
-Capacity=80
-Content=blank
-Images=images
-ImageName=disc
-Paced=0
-INI
-
-trap wine_env_stop EXIT
-wine_env_start "$tree"
-register_engine "$tree"
-use_drive_file "$demo/recorder.ini"
+start_with_blank_cd "$tree" "$demo"
 
 host() { "$WINE64" "$bin/hostsim.exe" "$@" </dev/null | tr -d '\r'; }
 

@@ -98,3 +98,25 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 use_drive_file() { # <drive file>
   "$WINE64" reg add 'HKCU\Software\Fennel\Recorder' /v ConfigurationPath /d "$(winpath "$1")" /f </dev/null >/dev/null 2>&1
 }
+
+# Starts the Wine environment of a tree with its engine registered and one virtual drive R
+# holding a blank 80-minute CD-R that writes unpaced into <folder>/images; stops it on exit.
+start_with_blank_cd() { # <build dir> <folder> [drive name]
+  cat > "$2/recorder.ini" <<INI
+[Engine]
+PreferredDrive=R
+
+[Drive R]
+Name=${3:-Virtual CD-R Recorder}
+Media=CD-R
+Capacity=80
+Content=blank
+Images=images
+ImageName=disc
+Paced=0
+INI
+  trap wine_env_stop EXIT
+  wine_env_start "$1"
+  register_engine "$1"
+  use_drive_file "$2/recorder.ini"
+}
