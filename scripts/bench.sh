@@ -17,10 +17,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 tree="$FENNEL_BUILD/win64"
-if [ ! -f "$tree/build.ninja" ]; then
-  configure_tree win64 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake"
-fi
-build_tree win64 fennel fennel_qcf language_files fennel_recorder startbaseline >/dev/null
+build_win64 fennel fennel_qcf language_files fennel_recorder startbaseline >/dev/null
 runs=${BENCH_RUNS:-10}
 megabytes=${BENCH_MB:-700}
 work="$tree/bench"

@@ -9,10 +9,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 install_deps
 tree="$FENNEL_BUILD/win64"
-if [ ! -f "$tree/build.ninja" ]; then
-  configure_tree win64 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake"
-fi
-build_tree win64 fennel hostsim fennel_recorder >/dev/null
+build_win64 fennel hostsim fennel_recorder >/dev/null
 minutes=${BENCH_MINUTES:-5}
 seconds=$((minutes * 60))
 work="$tree/bench-decode"

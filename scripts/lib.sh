@@ -120,3 +120,11 @@ INI
   register_engine "$1"
   use_drive_file "$2/recorder.ini"
 }
+
+# Configures the win64 tree when it has never been configured, then builds the targets.
+build_win64() { # <target...>
+  if [ ! -f "$FENNEL_BUILD/win64/build.ninja" ]; then
+    configure_tree win64 -DCMAKE_TOOLCHAIN_FILE="$FENNEL_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake"
+  fi
+  build_tree win64 "$@"
+}
