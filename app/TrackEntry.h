@@ -1,8 +1,13 @@
 #pragma once
-// TrackEntry: one entry of the track list, the media file's path exactly as the playlist
-// gives it. Its position in the list, counted from 1, names its result value.
+// TrackEntry: one entry of the track list: the media file's path as the playlist gives it
+// (a relative path already joined to the playlist's folder) and the CD-Text the playlist
+// names for it. Its position in the list, counted from 1, names its result value.
 #include <string>
 
 struct TrackEntry {
     std::string path;
+    std::string title;     // empty: the engine's default (the file's tags or name)
+    std::string performer; // empty: the engine's default (the file's tags)
+    bool utf8 = false;     // path, title and performer are UTF-8, else the system code page
+    bool uri = false;      // a web address or other URI: refused without a file-system look-up
 };

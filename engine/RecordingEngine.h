@@ -86,6 +86,12 @@ struct IRecordingDisc : public IUnknown {
                                                           LONG* trackTotal, LONG* overallDone, LONG* overallTotal,
                                                           LONG* bufferPercent) = 0; // counts in frames
     /* 17 */ virtual HRESULT STDMETHODCALLTYPE GetImagePath(BSTR* cuePath) = 0; // cue sheet of the last recording
+    // CD-Text. A track's title and performer default to the file's own tags (a WAV file's
+    // LIST/INFO chunk: INAM, IART), the title to the file name when untagged; the disc's to the
+    // tags of its first tagged track (IPRD for the title). Texts given here take precedence;
+    // a null or empty BSTR keeps the default. ClearLayout forgets them.
+    /* 18 */ virtual HRESULT STDMETHODCALLTYPE SetTrackText(LONG trackIndex, BSTR title, BSTR performer) = 0;
+    /* 19 */ virtual HRESULT STDMETHODCALLTYPE SetDiscText(BSTR title, BSTR performer) = 0;
 };
 
 // IRecordingDevice {45d921cc-8614-4b75-9223-81d835fe30af}: one recording drive.

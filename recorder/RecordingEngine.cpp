@@ -629,6 +629,10 @@ HRESULT RecordingEngine::GetImagePath(BSTR* cuePath) {
     });
 }
 
+HRESULT RecordingEngine::SetTrackText(LONG, BSTR, BSTR) { return E_NOTIMPL; }
+
+HRESULT RecordingEngine::SetDiscText(BSTR, BSTR) { return E_NOTIMPL; }
+
 // ---- IConnectionPointContainer
 
 HRESULT RecordingEngine::EnumConnectionPoints(IEnumConnectionPoints** points) {

@@ -86,6 +86,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetProgress(LONG* statusWord, LONG* trackIndex, LONG* trackDone, LONG* trackTotal,
                                           LONG* overallDone, LONG* overallTotal, LONG* bufferPercent) override;
     HRESULT STDMETHODCALLTYPE GetImagePath(BSTR* cuePath) override;
+    HRESULT STDMETHODCALLTYPE SetTrackText(LONG trackIndex, BSTR title, BSTR performer) override;
+    HRESULT STDMETHODCALLTYPE SetDiscText(BSTR title, BSTR performer) override;
 
     // IConnectionPointContainer
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;

@@ -231,6 +231,8 @@ public:
     FAKE_STUB(GetTrackFrames, LONG, LONG*)
     FAKE_STUB(RemoveTrack, LONG)
     FAKE_STUB(GetImagePath, BSTR*)
+    FAKE_STUB(SetTrackText, LONG, BSTR, BSTR)
+    FAKE_STUB(SetDiscText, BSTR, BSTR)
 
 private:
     std::mutex mutex_;

@@ -1,0 +1,27 @@
+#pragma once
+// PlaylistReader: recognises a playlist's format and reads its tracks and texts. Portable
+// and stateless: it sees the playlist's path and bytes, never the file system.
+#include "app/TrackEntry.h"
+
+#include <string>
+#include <vector>
+
+struct Playlist {
+    std::vector<TrackEntry> tracks;
+    std::string title;     // the disc's CD-Text title; empty when the playlist names none
+    std::string performer; // the disc's CD-Text performer
+    bool utf8 = false;     // title and performer are UTF-8, else the system code page
+};
+
+class PlaylistReader {
+public:
+    enum class Format { PlainList, EntryList, M3u, Pls, Wpl, Xspf };
+
+    // By content first (a header a plain list of paths cannot start with), then by the
+    // path: ".asx" anywhere in it (any case) gives an entry list, else the extension.
+    static Format Detect(const std::string& path, const std::string& content);
+    // Reads content as the playlist at path. Relative track paths are joined to the
+    // playlist's folder; URIs other than file:// become entries with uri set. Never throws
+    // for malformed content: what can't be read is skipped.
+    static Playlist Read(const std::string& path, const std::string& content);
+};
