@@ -5,6 +5,11 @@
 
 get_filename_component(FENNEL_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. REALPATH)
 
+# Debug information names the build folder ".", so that an object compiled in another clone
+# (ccache, whose base folder is the clone) is the same object.
+get_filename_component(FENNEL_BINARY_REALPATH ${CMAKE_BINARY_DIR} REALPATH)
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-fdebug-prefix-map=${FENNEL_BINARY_REALPATH}=.>)
+
 # Warnings are errors in our own code (not in GoogleTest or benchmark sources).
 set(FENNEL_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
     -Woverloaded-virtual -Wformat=2 -Werror)
@@ -35,9 +40,15 @@ endif()
 # Applies the project's compile settings to one of our own targets.
 function(fennel_target_defaults target)
   target_compile_options(${target} PRIVATE ${FENNEL_WARNINGS})
-  # __FILE__ names sources relative to the repository, as exception texts show them.
+  # __FILE__ names sources relative to the repository, as exception texts show them. ccache
+  # hands the compiler paths relative to the build folder, which the second map covers.
   get_filename_component(root ${FENNEL_ROOT} REALPATH)
   target_compile_options(${target} PRIVATE -fmacro-prefix-map=${root}/=)
+  file(RELATIVE_PATH root_from_build ${FENNEL_BINARY_REALPATH} ${root})
+  string(REGEX REPLACE "/+$" "" root_from_build "${root_from_build}")
+  if(root_from_build)
+    target_compile_options(${target} PRIVATE -fmacro-prefix-map=${root_from_build}/=)
+  endif()
   target_compile_definitions(${target} PUBLIC ${FENNEL_DEFINES})
   target_include_directories(${target} PUBLIC ${FENNEL_ROOT} ${FENNEL_ROOT}/inc)
 endfunction()

@@ -9,10 +9,18 @@ FENNEL_PACKAGES=(cmake ninja-build make g++ python3 g++-mingw-w64-x86-64-posix g
   wine wine64 fonts-wine xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-ugly ffmpeg
-  nsis p7zip-full)
+  nsis p7zip-full ccache)
 # The GStreamer plugins back Media Foundation under Wine (WAV, MP3, FLAC; AAC/M4A; WMA);
 # ffmpeg makes the tones of the decoder tests, the demo and the decoding benchmark;
-# makensis builds the installers, 7z lists their files.
+# makensis builds the installers, 7z lists their files; ccache keeps compiled objects.
+
+# Compiler cache of every tree (FENNEL_CCACHE=0 turns it off). It lives outside the clone,
+# and its base folder is the clone, so another clone of the project (CI clones into a
+# temporary folder) reuses the same objects.
+FENNEL_CCACHE=${FENNEL_CCACHE:-1}
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/fennel-ccache}
+export CCACHE_BASEDIR=$FENNEL_ROOT
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 
 # Installs whatever of FENNEL_PACKAGES is missing. Never adds the i386 architecture.
 install_deps() {
@@ -29,9 +37,15 @@ install_deps() {
 }
 
 # configure_tree <preset-like name> <extra cmake args...>
+# Every tree compiles through ccache when it is installed; both Windows trees build their
+# host copy of qcfmaker in one folder, $FENNEL_BUILD/host.
 configure_tree() {
   local name=$1; shift
-  cmake -S "$FENNEL_ROOT" -B "$FENNEL_BUILD/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  local launcher=
+  if [ "$FENNEL_CCACHE" != 0 ] && command -v ccache >/dev/null; then launcher=ccache; fi
+  cmake -S "$FENNEL_ROOT" -B "$FENNEL_BUILD/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" \
+    -DFENNEL_HOST_TOOLS_DIR="$FENNEL_BUILD/host" "$@" >/dev/null
 }
 
 # build_tree <tree> [target...] or build_tree <tree> [cmake --build options...]
