@@ -89,6 +89,7 @@ HRESULT EngineClient::Initialize(const std::string& clientName, LONG value) {
         session->SetSink(sink_);
         thread_.SetSession(session.get());
         session_ = std::move(session);
+        hasTexts_ = -1;
         return S_OK;
     });
 }
@@ -221,14 +222,14 @@ HRESULT EngineClient::SetRecordingOptions(const RecordingOptions& options) {
     });
 }
 
-HRESULT EngineClient::AskAboutFile(const std::string& path, bool* answer,
+HRESULT EngineClient::AskAboutFile(const std::string& path, UINT codePage, bool* answer,
                                    HRESULT (STDMETHODCALLTYPE IRecordingEngine::*query)(BSTR, BYTE*)) {
     if (!answer) return E_POINTER;
     *answer = false;
     if (IsWebAddress(path)) return RECORDING_E_UNSUPPORTED_FILE;
     if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
     return ClientGuarded([&] {
-        const Bstr text(path);
+        const Bstr text(convert_wstring(path, codePage));
         BYTE value = 0;
         const HRESULT hr = (session_->Engine()->*query)(text.get(), &value);
         *answer = SUCCEEDED(hr) && value != 0;
@@ -236,12 +237,12 @@ HRESULT EngineClient::AskAboutFile(const std::string& path, bool* answer,
     });
 }
 
-HRESULT EngineClient::IsFileTypeReadable(const std::string& path, bool* readable) {
-    return AskAboutFile(path, readable, &IRecordingEngine::IsFileTypeReadable);
+HRESULT EngineClient::IsFileTypeReadable(const std::string& path, bool* readable, UINT codePage) {
+    return AskAboutFile(path, codePage, readable, &IRecordingEngine::IsFileTypeReadable);
 }
 
-HRESULT EngineClient::IsFileSupported(const std::string& path, bool* supported) {
-    return AskAboutFile(path, supported, &IRecordingEngine::IsFileSupported);
+HRESULT EngineClient::IsFileSupported(const std::string& path, bool* supported, UINT codePage) {
+    return AskAboutFile(path, codePage, supported, &IRecordingEngine::IsFileSupported);
 }
 
 HRESULT EngineClient::ClearTracks() {
@@ -251,7 +252,7 @@ HRESULT EngineClient::ClearTracks() {
     return session_->Disc()->ClearLayout();
 }
 
-HRESULT EngineClient::AddTrack(const std::string& path, LONG* index) {
+HRESULT EngineClient::AddTrack(const std::string& path, LONG* index, UINT codePage) {
     if (!index) return E_POINTER;
     *index = -1;
     if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
@@ -259,16 +260,16 @@ HRESULT EngineClient::AddTrack(const std::string& path, LONG* index) {
     if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
     if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
     return ClientGuarded([&]() -> HRESULT {
-        const Bstr text(path);
+        const Bstr text(convert_wstring(path, codePage));
         // A missing folder means a missing file too; web addresses are refused as unsupported below.
         if (!IsWebAddress(path) && GetFileAttributesW(text.get()) == INVALID_FILE_ATTRIBUTES) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return RECORDING_E_FILE_NOT_FOUND;
         }
         bool answer = false;
-        IsFileSupported(path, &answer);
+        IsFileSupported(path, &answer, codePage);
         if (!answer) return RECORDING_E_UNSUPPORTED_FILE;
-        IsFileTypeReadable(path, &answer);
+        IsFileTypeReadable(path, &answer, codePage);
         if (!answer) return RECORDING_E_UNREADABLE_FILE_TYPE;
         LONG engineIndex = -1;
         const HRESULT hr = session_->Disc()->AddFile(text.get(), &engineIndex);
@@ -276,6 +277,35 @@ HRESULT EngineClient::AddTrack(const std::string& path, LONG* index) {
         tracks_.push_back(TrackRecord{path});
         *index = engineIndex;
         return S_OK;
+    });
+}
+
+bool EngineClient::EngineHasTexts() {
+    if (hasTexts_ < 0) {
+        LONG version = 0;
+        hasTexts_ = SUCCEEDED(session_->Engine()->GetEngineVersion(&version)) && version >= kTextEngineVersion;
+    }
+    return hasTexts_ != 0;
+}
+
+HRESULT EngineClient::SetTrackText(LONG index, const std::string& title, const std::string& performer,
+                                   UINT codePage) {
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        if (!EngineHasTexts()) return E_NOTIMPL;
+        const Bstr wideTitle(convert_wstring(title, codePage));
+        const Bstr widePerformer(convert_wstring(performer, codePage));
+        return session_->Disc()->SetTrackText(index, wideTitle.get(), widePerformer.get());
+    });
+}
+
+HRESULT EngineClient::SetDiscText(const std::string& title, const std::string& performer, UINT codePage) {
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        if (!EngineHasTexts()) return E_NOTIMPL;
+        const Bstr wideTitle(convert_wstring(title, codePage));
+        const Bstr widePerformer(convert_wstring(performer, codePage));
+        return session_->Disc()->SetDiscText(wideTitle.get(), widePerformer.get());
     });
 }
 

@@ -50,12 +50,20 @@ public:
     virtual HRESULT SetWriteSpeed(LONG speed);
     virtual HRESULT GetRecordingOptions(RecordingOptions* options);
     virtual HRESULT SetRecordingOptions(const RecordingOptions& options);
-    virtual HRESULT IsFileTypeReadable(const std::string& path, bool* readable);
-    virtual HRESULT IsFileSupported(const std::string& path, bool* supported);
+    // Paths and texts are in codePage: CP_ACP (the system's) or CP_UTF8.
+    virtual HRESULT IsFileTypeReadable(const std::string& path, bool* readable, UINT codePage = CP_ACP);
+    virtual HRESULT IsFileSupported(const std::string& path, bool* supported, UINT codePage = CP_ACP);
+    // Also forgets the disc's and the tracks' texts.
     virtual HRESULT ClearTracks();
     // Adds a track at the end of the layout; index is the engine's track index (-1 when
     // refused). At most 99 tracks.
-    virtual HRESULT AddTrack(const std::string& path, LONG* index);
+    virtual HRESULT AddTrack(const std::string& path, LONG* index, UINT codePage = CP_ACP);
+    // CD-Text of an added track (by engine index) and of the disc; an empty text keeps the
+    // engine's default. E_NOTIMPL from an engine older than kTextEngineVersion, which lacks
+    // the methods.
+    virtual HRESULT SetTrackText(LONG index, const std::string& title, const std::string& performer,
+                                 UINT codePage = CP_ACP);
+    virtual HRESULT SetDiscText(const std::string& title, const std::string& performer, UINT codePage = CP_ACP);
     virtual HRESULT GetTrackCount(LONG* count);
     // The track list's second mode, which this client doesn't offer: fixes the mode when
     // unset and fails.
@@ -72,6 +80,9 @@ public:
     virtual HRESULT Cancel();
     virtual HRESULT IsCancelled(bool* cancelled);
     virtual HRESULT IsFinished(bool* finished);
+
+    // The first engine version with the CD-Text methods of the disc interface.
+    static constexpr LONG kTextEngineVersion = 0x00010001;
 
     // The client's record of an added track by engine index; null when out of range.
     const TrackRecord* Track(LONG index) const;
@@ -96,8 +107,10 @@ private:
     void EndTracksBefore(LoopState& state, LONG before);
     HRESULT NewHandle(EngineDevice* device, DeviceHandle** out);
     // A yes/no question to the engine about a file; web addresses are never asked about.
-    HRESULT AskAboutFile(const std::string& path, bool* answer,
+    HRESULT AskAboutFile(const std::string& path, UINT codePage, bool* answer,
                          HRESULT (STDMETHODCALLTYPE IRecordingEngine::*query)(BSTR, BYTE*));
+    // Whether the engine has the CD-Text methods; asked once per engine.
+    bool EngineHasTexts();
 
     std::atomic<ULONG> refs_{1};
     ComPtr<EngineSession> session_;
@@ -107,6 +120,7 @@ private:
     TrackMode mode_ = TrackMode::Unset;
     std::vector<std::unique_ptr<DeviceHandle>> handles_;
     std::atomic<bool> cancelled_{false};
+    int hasTexts_ = -1; // -1: not asked yet
 };
 #pragma GCC diagnostic pop
 

@@ -116,6 +116,9 @@ public:
     std::wstring preferred;
     BYTE supported = 1, readable = 1;
     HRESULT addResult = S_OK, prepareResult = S_OK, recordResult = S_OK;
+    LONG version = EngineClient::kTextEngineVersion;
+    std::wstring addedPath;
+    std::vector<std::wstring> texts; // "index|title|performer" or "disc|title|performer"
     std::vector<Step> steps;
     LONG options = 0, speedMask = 1;
     BYTE optionValue = 0;
@@ -167,7 +170,8 @@ public:
         options = o, speedMask = mask, optionValue = value;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE AddFile(BSTR, LONG* index) override {
+    HRESULT STDMETHODCALLTYPE AddFile(BSTR path, LONG* index) override {
+        addedPath = path ? path : L"";
         if (SUCCEEDED(addResult)) *index = files_++;
         return addResult;
     }
@@ -207,7 +211,7 @@ public:
     }
 
     FAKE_STUB(GetEngineName, BSTR*)
-    FAKE_STUB(GetEngineVersion, LONG*)
+    HRESULT STDMETHODCALLTYPE GetEngineVersion(LONG* value) override { return *value = version, S_OK; }
     FAKE_STUB(GetConfigurationPath, BSTR*)
     FAKE_STUB(SetConfigurationPath, BSTR)
     FAKE_STUB(FindDevice, BSTR, LONG*)
@@ -231,8 +235,14 @@ public:
     FAKE_STUB(GetTrackFrames, LONG, LONG*)
     FAKE_STUB(RemoveTrack, LONG)
     FAKE_STUB(GetImagePath, BSTR*)
-    FAKE_STUB(SetTrackText, LONG, BSTR, BSTR)
-    FAKE_STUB(SetDiscText, BSTR, BSTR)
+    HRESULT STDMETHODCALLTYPE SetTrackText(LONG index, BSTR title, BSTR performer) override {
+        texts.push_back(std::to_wstring(index) + L"|" + title + L"|" + performer);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetDiscText(BSTR title, BSTR performer) override {
+        texts.push_back(std::wstring(L"disc|") + title + L"|" + performer);
+        return S_OK;
+    }
 
 private:
     std::mutex mutex_;
@@ -425,6 +435,29 @@ TEST_F(EngineClientTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
     EXPECT_EQ(client->AddSecondModeItem(), E_FAIL);
     hr = client->AddTrack(file, &index);
     EXPECT_EQ(hr, ENGINE_E_WRONG_TRACK_MODE) << Hex(hr);
+}
+
+TEST_F(EngineClientTest, Utf8PathsAndTextsReachTheEngineWideAndOnlyANewerEngineGetsTexts) {
+    // A name outside the system's code page: only its wide form finds the file.
+    const auto wide = std::filesystem::path(ExistingFile("a.wav")).parent_path() / L"\u65e5\u672c \u00e9.wav";
+    std::ofstream(wide) << "RIFF";
+    const std::u8string utf8 = wide.u8string();
+    ASSERT_EQ(Connect(), S_OK);
+    LONG index = -1;
+    HRESULT hr = client->AddTrack(std::string(utf8.begin(), utf8.end()), &index, CP_UTF8);
+    ASSERT_EQ(hr, S_OK) << Hex(hr);
+    EXPECT_EQ(fake.addedPath, wide.wstring());
+    EXPECT_EQ(client->SetTrackText(index, "Caf\xC3\xA9", "", CP_UTF8), S_OK);
+    EXPECT_EQ(client->SetDiscText("Album", "\xE6\x97\xA5", CP_UTF8), S_OK);
+    EXPECT_EQ(fake.texts, (std::vector<std::wstring>{L"0|Caf\u00e9|", L"disc|Album|\u65e5"}));
+
+    fake.texts.clear();
+    fake.version = EngineClient::kTextEngineVersion - 1;
+    client.reset();
+    ASSERT_EQ(Connect(), S_OK);
+    EXPECT_EQ(client->SetTrackText(0, "Title", "", CP_ACP), E_NOTIMPL);
+    EXPECT_EQ(client->SetDiscText("Album", "", CP_ACP), E_NOTIMPL);
+    EXPECT_TRUE(fake.texts.empty()) << "an older engine has no such methods to call";
 }
 
 TEST_F(EngineClientTest, RecordWithoutTracksOrAfterCancelStartsNothing) {
