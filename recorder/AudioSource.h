@@ -5,6 +5,14 @@
 // cannot be read. One source per track; not shared between threads.
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+// Texts a file carries about itself, in UTF-8; empty when the file has none.
+struct AudioTags {
+    std::string title;
+    std::string performer;
+    std::string album;
+};
 
 class AudioSource {
 public:
@@ -14,4 +22,5 @@ public:
     // Fills output with up to size bytes (rounded down to whole frames); answers the count,
     // 0 once every frame has been delivered.
     virtual std::size_t Read(std::uint8_t* output, std::size_t size) = 0;
+    virtual AudioTags Tags() const { return {}; }
 };

@@ -14,6 +14,12 @@ std::string TwoDigits(int value) {
 
 } // namespace
 
+std::string CueSheet::CrcText(std::uint32_t crc) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(crc));
+    return text;
+}
+
 std::string CueSheet::QuotableText(const std::string& text) {
     constexpr std::size_t kMaxBytes = 80;
     std::string out;
@@ -26,17 +32,24 @@ std::string CueSheet::QuotableText(const std::string& text) {
     return out;
 }
 
-std::string CueSheet::Render(const std::vector<CueFile>& files) {
+std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& disc) {
     const char* eol = "\r\n";
     bool sessions = false;
     for (const CueFile& file : files) sessions |= file.session != files.front().session;
     std::string cue;
+    auto text = [&](const char* indent, const char* key, const std::string& value) {
+        if (!value.empty()) cue += std::string(indent) + key + " \"" + QuotableText(value) + "\"" + eol;
+    };
+    text("", "TITLE", disc.title);
+    text("", "PERFORMER", disc.performer);
     for (const CueFile& file : files) {
         if (sessions) cue += "REM SESSION " + TwoDigits(file.session) + eol;
         cue += "FILE \"" + QuotableText(file.name) + "\" BINARY" + eol;
         for (const CueTrack& track : file.tracks) {
             cue += "  TRACK " + TwoDigits(track.number) + " AUDIO" + eol;
-            if (!track.title.empty()) cue += "    TITLE \"" + QuotableText(track.title) + "\"" + eol;
+            text("    ", "TITLE", track.title);
+            text("    ", "PERFORMER", track.performer);
+            if (track.crc) cue += "    REM CRC32 " + CrcText(*track.crc) + eol;
             if (track.pregapFrames > 0) cue += "    INDEX 00 " + RedBook::FormatMsf(track.fileFrame) + eol;
             cue += "    INDEX 01 " + RedBook::FormatMsf(std::uint64_t{track.fileFrame} + track.pregapFrames) + eol;
         }

@@ -1,18 +1,28 @@
 #pragma once
-// CueSheet: renders the cue sheet of an audio disc image: one FILE per session image (BINARY,
-// 16-bit little-endian samples), TRACK nn AUDIO with an optional TITLE, INDEX 00 where a
+// CueSheet: renders the cue sheet of an audio disc image: the disc's TITLE and PERFORMER,
+// one FILE per session image (BINARY, 16-bit little-endian samples), TRACK nn AUDIO with its
+// optional TITLE and PERFORMER, a "REM CRC32" of its audio when known, INDEX 00 where a
 // pregap or pause precedes the track and INDEX 01 where its audio starts; positions relative
 // to the FILE. A disc of several sessions gets "REM SESSION nn" before each FILE. CR LF line
 // ends; texts in UTF-8. Stateless; any thread.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+// CD-Text of a disc or a track; an empty text gets no line.
+struct CueText {
+    std::string title;
+    std::string performer;
+};
 
 struct CueTrack {
     int number = 0;
     std::uint32_t pregapFrames = 0; // 0: no INDEX 00
     std::uint32_t fileFrame = 0;    // position of the track's first frame (its pregap) in the file
     std::string title;              // empty: no TITLE line
+    std::string performer;          // empty: no PERFORMER line
+    std::optional<std::uint32_t> crc; // CRC-32 of the image bytes from INDEX 01 to the track's end
 };
 
 struct CueFile {
@@ -23,8 +33,10 @@ struct CueFile {
 
 class CueSheet {
 public:
-    static std::string Render(const std::vector<CueFile>& files);
+    static std::string Render(const std::vector<CueFile>& files, const CueText& disc = {});
     // A text usable inside a quoted cue field: no double quotes, no control characters,
     // at most 80 bytes without splitting a UTF-8 sequence.
     static std::string QuotableText(const std::string& text);
+    // A CRC as 8 upper-case hex digits.
+    static std::string CrcText(std::uint32_t crc);
 };

@@ -108,7 +108,10 @@ bool DiscState::HasData() const {
     return std::any_of(tracks.begin(), tracks.end(), [](const DiscTrack& t) { return !t.audio; });
 }
 
-void DiscState::AddSession(const SessionPlan& plan, const std::string& file, const std::vector<std::string>& titles) {
+void DiscState::AddSession(const SessionPlan& plan, const std::string& file, const std::vector<CueText>& texts,
+                           const std::vector<std::uint32_t>& crcs, const CueText& disc) {
+    if (!disc.title.empty()) discText.title = StorableTitle(disc.title);
+    if (!disc.performer.empty()) discText.performer = StorableTitle(disc.performer);
     ++sessions;
     for (std::size_t i = 0; i < plan.tracks.size(); ++i) {
         const PlannedTrack& planned = plan.tracks[i];
@@ -120,7 +123,11 @@ void DiscState::AddSession(const SessionPlan& plan, const std::string& file, con
         track.lengthFrames = planned.audioFrames;
         track.file = file;
         track.fileOffset = planned.fileOffset;
-        if (i < titles.size()) track.title = StorableTitle(titles[i]);
+        if (i < texts.size()) {
+            track.title = StorableTitle(texts[i].title);
+            track.performer = StorableTitle(texts[i].performer);
+        }
+        if (i < crcs.size()) track.crc = crcs[i];
         tracks.push_back(track);
     }
     usedFrames = plan.startFrame + plan.totalFrames;
@@ -133,6 +140,7 @@ void DiscState::Erase() {
     closed = false;
     lastRecording.clear();
     incompleteImage.clear();
+    discText = {};
 }
 
 MediaDescription DiscState::Describe(const DriveConfig& drive) const {
@@ -177,7 +185,7 @@ std::vector<CueFile> DiscState::CueFiles() const {
         if (track.file.empty()) continue;
         if (files.empty() || files.back().name != track.file) files.push_back({track.file, track.session, {}});
         std::uint32_t fileFrame = static_cast<std::uint32_t>(track.fileOffset / RedBook::kFrameBytes);
-        files.back().tracks.push_back({track.number, track.pregapFrames, fileFrame, track.title});
+        files.back().tracks.push_back({track.number, track.pregapFrames, fileFrame, track.title, track.performer, track.crc});
     }
     return files;
 }
@@ -203,6 +211,8 @@ std::string DiscState::Serialize() const {
     text += "UsedFrames=" + std::to_string(usedFrames) + "\r\n";
     text += "LastRecording=" + lastRecording + "\r\n";
     text += "IncompleteImage=" + incompleteImage + "\r\n";
+    text += "Title=" + discText.title + "\r\n";
+    text += "Performer=" + discText.performer + "\r\n";
     for (const DiscTrack& track : tracks) {
         text += "[Track " + std::to_string(track.number) + "]\r\n";
         text += "Session=" + std::to_string(track.session) + "\r\n";
@@ -213,6 +223,8 @@ std::string DiscState::Serialize() const {
         text += "File=" + track.file + "\r\n";
         text += "FileOffset=" + std::to_string(track.fileOffset) + "\r\n";
         text += "Title=" + track.title + "\r\n";
+        text += "Performer=" + track.performer + "\r\n";
+        if (track.crc) text += "CRC32=" + CueSheet::CrcText(*track.crc) + "\r\n";
     }
     return text;
 }
@@ -236,6 +248,7 @@ DiscState DiscState::Parse(std::string_view text) {
     state.incompleteImage = Optional(*disc, "IncompleteImage");
     if (!state.incompleteImage.empty() && !PlainFileName(state.incompleteImage))
         Invalid("IncompleteImage is not a plain file name");
+    state.discText = {Optional(*disc, "Title"), Optional(*disc, "Performer")};
     if (state.Present() && state.capacityMinutes == 0) Invalid("a disc without capacity");
 
     for (const IniFile::Section& section : ini.Sections()) {
@@ -256,6 +269,14 @@ DiscState DiscState::Parse(std::string_view text) {
         if (!track.file.empty() && !PlainFileName(track.file)) Invalid("File is not a plain file name");
         track.fileOffset = section.Get("FileOffset") ? Number(section, "FileOffset", UINT32_MAX * 2352ull) : 0;
         track.title = Optional(section, "Title");
+        track.performer = Optional(section, "Performer");
+        if (std::optional<std::string> crc = section.Get("CRC32")) {
+            std::uint32_t value = 0;
+            auto [end, ec] = std::from_chars(crc->data(), crc->data() + crc->size(), value, 16);
+            if (ec != std::errc() || end != crc->data() + crc->size() || crc->size() != 8)
+                Invalid("[" + section.name + "] CRC32=" + *crc + " is not 8 hex digits");
+            track.crc = value;
+        }
         std::uint32_t previousEnd = state.tracks.empty() ? 0
                                                          : state.tracks.back().startFrame +
                                                                state.tracks.back().pregapFrames +

@@ -5,6 +5,7 @@
 // origin differs from the drive's configured disc belongs to a disc that has been replaced.
 // Also derives the media records a device's media query answers. Plain data; any thread.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,8 @@ struct DiscTrack {
     std::string file;               // image file holding the track; empty: no image of it exists
     std::uint64_t fileOffset = 0;   // byte offset of startFrame in file
     std::string title;
+    std::string performer;
+    std::optional<std::uint32_t> crc; // of the image bytes from index 1 on; unknown for old states
 };
 
 struct MediaDescription {
@@ -48,6 +51,7 @@ public:
     std::vector<DiscTrack> tracks;
     std::string lastRecording;   // "", "complete", "cancelled", "failed 0x8xxxxxxx"
     std::string incompleteImage; // image file of an interrupted recording, beside the state
+    CueText discText;            // the disc's CD-Text
 
     // The disc as the drive's configuration describes it before anything was recorded.
     static DiscState FromConfig(const DiscConfig& config);
@@ -63,8 +67,10 @@ public:
     bool HasAudio() const;
     bool HasData() const;
 
-    // Records a written session: its tracks (titles by track) now stand in file.
-    void AddSession(const SessionPlan& plan, const std::string& file, const std::vector<std::string>& titles);
+    // Records a written session: its tracks now stand in file, with their texts and CRCs by
+    // track of the plan (either list may be short). Each disc text given replaces the old one.
+    void AddSession(const SessionPlan& plan, const std::string& file, const std::vector<CueText>& texts,
+                    const std::vector<std::uint32_t>& crcs = {}, const CueText& disc = {});
     // The blank disc of the same kind (a CD-RW after erasing).
     void Erase();
     MediaDescription Describe(const DriveConfig& drive) const;

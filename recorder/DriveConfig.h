@@ -31,6 +31,7 @@ struct FaultConfig {
     std::int32_t failCode = RECORDING_E_BUFFER_UNDERRUN;
     bool refusePrepare = false;       // Prepare answers RECORDING_E_PREPARE_REFUSED
     std::uint64_t imageLimitBytes = 0; // image files fail as on a full disk past this size; 0: none
+    int corruptAtPercent = -1;        // image bytes at this percentage are damaged once counted
 };
 
 struct DriveConfig {
@@ -46,6 +47,7 @@ struct DriveConfig {
     std::string imageFolder; // as written; empty: the default folder for this drive
     std::string imageName = "disc";
     bool paced = true;
+    bool verify = true; // each track is read back from the image and its CRC compared
     FaultConfig faults;
 
     bool CanWrite(std::int32_t media) const;

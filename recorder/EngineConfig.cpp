@@ -135,6 +135,7 @@ DriveConfig ParseDrive(const IniFile::Section& section, char letter) {
              drive.imageName = e.value;
          }},
         {"paced", [&](const auto& e) { drive.paced = Boolean(e); }},
+        {"verify", [&](const auto& e) { drive.verify = Boolean(e); }},
         {"fault.startupms", [&](const auto& e) { drive.faults.startupMs = static_cast<std::uint32_t>(Number(e, 600000)); }},
         {"fault.busycount", [&](const auto& e) { drive.faults.busyCount = static_cast<std::uint32_t>(Number(e, 1000000)); }},
         {"fault.mediainfo", [&](const auto& e) { drive.faults.mediaInfoFails = Boolean(e); }},
@@ -146,6 +147,7 @@ DriveConfig ParseDrive(const IniFile::Section& section, char letter) {
          }},
         {"fault.refuseprepare", [&](const auto& e) { drive.faults.refusePrepare = Boolean(e); }},
         {"fault.imagelimitbytes", [&](const auto& e) { drive.faults.imageLimitBytes = Number(e, UINT64_MAX); }},
+        {"fault.corruptatpercent", [&](const auto& e) { drive.faults.corruptAtPercent = static_cast<int>(Number(e, 100)); }},
     };
     for (const IniFile::Entry& entry : section.entries) {
         auto handler = handlers.find(Lower(entry.key));

@@ -5,14 +5,18 @@
 #include <string>
 
 #include "engine/RecordingEngineTypes.h"
+#include "recorder/ErrorTexts.h"
 #include "recorder/RedBook.h"
 
-ImageRecorder::ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer)
-    : plan_(plan), open_(std::move(open)), observer_(observer), pacer_(pacer) {}
+ImageRecorder::ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer,
+                             OpenImage openImage)
+    : plan_(plan), open_(std::move(open)), observer_(observer), pacer_(pacer), openImage_(std::move(openImage)) {}
 
 std::int32_t ImageRecorder::Write(ByteSink* sink) {
     buffer_.assign(std::size_t{pacer_.ChunkFrames()} * RedBook::kFrameBytes, 0);
     progress_ = {};
+    imageBytes_ = 0;
+    crcs_.clear();
     progress_.overallTotal = plan_.totalFrames;
     pacer_.Start();
     for (std::size_t i = 0; i < plan_.tracks.size(); ++i) {
@@ -35,17 +39,26 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
         std::uint64_t noAudio = 0;
         if (std::int32_t code = WriteFrames(track.pregapFrames, nullptr, noAudio, sink)) return code;
         std::uint64_t audioLeft = track.audioBytes;
+        std::uint64_t indexOne = imageBytes_;
+        crc_ = {};
         if (std::int32_t code = WriteFrames(track.audioFrames, reader.get(), audioLeft, sink)) return code;
+        crcs_.push_back(crc_.Value());
+        if (sink && openImage_) {
+            Flush(*sink);
+            Verify(i, indexOne, imageBytes_ - indexOne, crc_.Value());
+        }
         observer_.OnTrackEnd(i);
     }
-    if (sink) {
-        try {
-            sink->Flush();
-        } catch (const ContextException& e) {
-            FENNEL_THROW(image_write_failure, "ImageRecorder::Write()", e.Context());
-        }
-    }
+    if (sink) Flush(*sink);
     return 0;
+}
+
+void ImageRecorder::Flush(ByteSink& sink) {
+    try {
+        sink.Flush();
+    } catch (const ContextException& e) {
+        FENNEL_THROW(image_write_failure, "ImageRecorder::Flush()", e.Context());
+    }
 }
 
 std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft,
@@ -73,6 +86,7 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reade
             audioLeft -= got;
         }
         std::memset(buffer_.data() + filled, 0, bytes - filled);
+        if (reader) crc_.Update(buffer_.data(), bytes);
         if (sink) {
             try {
                 sink->Write(buffer_.data(), bytes);
@@ -80,6 +94,7 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reade
                 FENNEL_THROW(image_write_failure, "ImageRecorder::WriteFrames()", e.Context());
             }
         }
+        imageBytes_ += bytes;
         frames -= count;
         progress_.trackDone += count;
         progress_.overallDone += count;
@@ -87,4 +102,28 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reade
         if (!pacer_.Advance(count)) return RECORDING_E_CANCELLED;
     }
     return 0;
+}
+
+void ImageRecorder::Verify(std::size_t track, std::uint64_t offset, std::uint64_t bytes, std::uint32_t crc) {
+    const std::string name = "track " + std::to_string(track + 1) + ": ";
+    Crc32 read;
+    try {
+        std::unique_ptr<ByteSource> image = openImage_();
+        for (std::uint64_t done = 0; done < bytes;) {
+            std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(bytes - done, buffer_.size()));
+            std::size_t got = image->ReadAt(offset + done, buffer_.data(), want);
+            if (got == 0)
+                FENNEL_THROW(verify_failure, "ImageRecorder::Verify()",
+                             (name + "the image ends at byte " + std::to_string(offset + done) + ", before the track's end").c_str());
+            read.Update(buffer_.data(), got);
+            done += got;
+        }
+    } catch (const verify_failure&) {
+        throw;
+    } catch (const ContextException& e) {
+        FENNEL_THROW(verify_failure, "ImageRecorder::Verify()", (name + e.Context()).c_str());
+    }
+    if (read.Value() != crc)
+        FENNEL_THROW(verify_failure, "ImageRecorder::Verify()",
+                     (name + "the image holds CRC32 " + ErrorTexts::Hex(static_cast<std::int32_t>(read.Value())) + " where " + ErrorTexts::Hex(static_cast<std::int32_t>(crc)) + " was written").c_str());
 }

@@ -2,7 +2,9 @@
 // ImageRecorder: writes the image of one recording session as its SessionPlan lays it out:
 // for each track its pregap or pause as silence, then its audio as 16-bit stereo, padded
 // with silence to the planned length. Reports each chunk to an observer, which may stop the
-// writing with a code (cancel, injected failure), and paces the chunks with a Pacer.
+// writing with a code (cancel, injected failure), and paces the chunks with a Pacer. Keeps
+// the CRC-32 of each track's bytes from index 1 to its end and, when given a way to open the
+// image, reads each track back after writing it and compares.
 // Runs on the recording thread; the observer is called on that thread.
 #include <cstdint>
 #include <functional>
@@ -10,6 +12,8 @@
 #include <vector>
 
 #include "recorder/ByteSink.h"
+#include "recorder/ByteSource.h"
+#include "recorder/Crc32.h"
 #include "recorder/Pacer.h"
 #include "recorder/SessionPlan.h"
 #include "recorder/AudioSource.h"
@@ -20,6 +24,7 @@ public:
     struct base_exception : ContextException { using ContextException::ContextException; };
     FENNEL_EXCEPTION(image_write_failure, base_exception); // the sink refused bytes
     FENNEL_EXCEPTION(audio_failure, base_exception);       // a track's audio could not be read
+    FENNEL_EXCEPTION(verify_failure, base_exception);      // a track read back differs or is missing
 
     struct Progress {
         std::size_t track = 0; // index in the plan
@@ -39,21 +44,34 @@ public:
     // Opens the audio of a track; may throw any ContextException.
     using OpenTrack = std::function<std::unique_ptr<AudioSource>(std::size_t track)>;
 
-    ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer);
+    // Opens the image as written so far for reading; may throw any ContextException.
+    using OpenImage = std::function<std::unique_ptr<ByteSource>()>;
+
+    // Without openImage nothing is read back.
+    ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer, OpenImage openImage = {});
 
     // Writes the image into sink, or nothing when sink is null (a test write). Answers 0 when
     // every frame has been written, the observer's code when it stopped the writing, and
     // RECORDING_E_CANCELLED when the pacer's wait was interrupted.
     std::int32_t Write(ByteSink* sink);
+    // CRC-32 of each track written in full, in plan order.
+    const std::vector<std::uint32_t>& TrackCrcs() const { return crcs_; }
 
 private:
     // Writes frames frames of the current track; audio from reader (null: silence).
     std::int32_t WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft, ByteSink* sink);
+    static void Flush(ByteSink& sink);
+    // Reads bytes bytes at offset back from the image; throws verify_failure unless their CRC is crc.
+    void Verify(std::size_t track, std::uint64_t offset, std::uint64_t bytes, std::uint32_t crc);
 
     const SessionPlan& plan_;
     OpenTrack open_;
     Observer& observer_;
     Pacer& pacer_;
+    OpenImage openImage_;
     std::vector<std::uint8_t> buffer_;
     Progress progress_;
+    std::uint64_t imageBytes_ = 0; // written so far
+    Crc32 crc_;                    // of the current track's audio
+    std::vector<std::uint32_t> crcs_;
 };

@@ -629,9 +629,23 @@ HRESULT RecordingEngine::GetImagePath(BSTR* cuePath) {
     });
 }
 
-HRESULT RecordingEngine::SetTrackText(LONG, BSTR, BSTR) { return E_NOTIMPL; }
+HRESULT RecordingEngine::SetTrackText(LONG trackIndex, BSTR title, BSTR performer) {
+    if (HRESULT hr = Ready(false)) return hr;
+    if (trackIndex < 0) return E_INVALIDARG;
+    return Guarded([&] {
+        session_.SetTrackText(static_cast<std::size_t>(trackIndex),
+                              {WinText::Utf8(Text(title)), WinText::Utf8(Text(performer))});
+        return S_OK;
+    });
+}
 
-HRESULT RecordingEngine::SetDiscText(BSTR, BSTR) { return E_NOTIMPL; }
+HRESULT RecordingEngine::SetDiscText(BSTR title, BSTR performer) {
+    if (HRESULT hr = Ready(false)) return hr;
+    return Guarded([&] {
+        session_.SetDiscText({WinText::Utf8(Text(title)), WinText::Utf8(Text(performer))});
+        return S_OK;
+    });
+}
 
 // ---- IConnectionPointContainer
 

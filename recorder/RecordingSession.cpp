@@ -1,8 +1,10 @@
 #include "recorder/RecordingSession.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "recorder/AudioFiles.h"
+#include "recorder/CorruptingSink.h"
 #include "recorder/CueSheet.h"
 #include "recorder/EngineFailure.h"
 #include "recorder/ErrorTexts.h"
@@ -13,7 +15,37 @@ namespace {
 
 constexpr std::uint32_t kMaxPauseFrames = 7500;
 
+const std::string& FirstOf(const std::string& first, const std::string& second) {
+    return first.empty() ? second : first;
+}
+
+// The disc's CD-Text: the given texts, else the album and performer tags of the first track
+// that carries either.
+CueText DiscText(const CueText& given, const std::vector<RecordingSession::Track>& layout) {
+    auto tagged = std::find_if(layout.begin(), layout.end(), [](const RecordingSession::Track& track) {
+        return !track.tags.album.empty() || !track.tags.performer.empty();
+    });
+    CueText tags = tagged == layout.end() ? CueText{} : CueText{tagged->tags.album, tagged->tags.performer};
+    return {FirstOf(given.title, tags.title), FirstOf(given.performer, tags.performer)};
+}
+
+// The image offset the injected damage hits: the given share of the session's image, moved
+// on to index 1 when it falls in a pregap or pause (verification reads from index 1 on).
+std::uint64_t CorruptOffset(const SessionPlan& plan, int percent) {
+    std::uint64_t offset = plan.ImageBytes() * static_cast<std::uint64_t>(percent) / 100;
+    for (const PlannedTrack& track : plan.tracks) {
+        std::uint64_t indexOne = track.fileOffset + std::uint64_t{track.pregapFrames} * RedBook::kFrameBytes;
+        std::uint64_t end = indexOne + std::uint64_t{track.audioFrames} * RedBook::kFrameBytes;
+        if (offset < end) return std::max(offset, indexOne);
+    }
+    return plan.ImageBytes() - 1;
+}
+
 } // namespace
+
+CueText RecordingSession::Track::Recorded() const {
+    return {FirstOf(text.title, FirstOf(tags.title, title)), FirstOf(text.performer, tags.performer)};
+}
 
 WriteMethod RecordingSession::Params::Method() const {
     if (options & RECORDING_OPTION_DAO) return WriteMethod::DiscAtOnce;
@@ -56,7 +88,8 @@ std::size_t RecordingSession::AddFile(const std::wstring& path, const VirtualDri
         for (const Track& track : layout_) bytes.push_back(track.audioBytes);
         params = params_;
     }
-    Track track{path, AudioFiles::Title(path), AudioFiles::Open(path)->OutputBytes()};
+    std::unique_ptr<AudioSource> audio = AudioFiles::Open(path);
+    Track track{path, AudioFiles::Title(path), audio->OutputBytes(), audio->Tags(), {}};
     bytes.push_back(track.audioBytes);
     if (drive && drive->MediaPresent()) {
         // What can never fit on a disc of this kind is refused now; the free space of the
@@ -77,6 +110,20 @@ void RecordingSession::ClearLayout() {
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::ClearLayout()", "recording");
     layout_.clear();
+    discText_ = {};
+}
+
+void RecordingSession::SetTrackText(std::size_t index, const CueText& text) {
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetTrackText()", "recording");
+    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetTrackText()", "no such track");
+    layout_[index].text = text;
+}
+
+void RecordingSession::SetDiscText(const CueText& text) {
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetDiscText()", "recording");
+    discText_ = text;
 }
 
 void RecordingSession::RemoveTrack(std::size_t index) {
@@ -139,6 +186,8 @@ std::int32_t RecordingSession::ReportCurrentException() {
         return Report(RECORDING_E_IMAGE_WRITE, e.Context());
     } catch (const ImageRecorder::audio_failure& e) {
         return Report(RECORDING_E_AUDIO_READ, e.Context());
+    } catch (const ImageRecorder::verify_failure& e) {
+        return Report(RECORDING_E_VERIFY_FAILED, e.Context());
     } catch (const Win32File::base_exception& e) {
         return Report(RECORDING_E_IMAGE_WRITE, e.Context());
     } catch (const std::bad_alloc&) {
@@ -187,11 +236,11 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<VirtualDrive> drive) {
             RECORDER_FAIL(RECORDING_E_TOO_MANY_TRACKS, "RecordingSession::Prepare()",
                           (std::to_string(disc.tracks.size()) + " tracks already on the disc").c_str());
         std::vector<std::uint64_t> bytes;
-        std::vector<std::string> titles;
+        std::vector<CueText> texts;
         for (Track& track : layout) {
             track.audioBytes = AudioFiles::Open(track.path)->OutputBytes();
             bytes.push_back(track.audioBytes);
-            titles.push_back(track.title);
+            texts.push_back(track.Recorded());
         }
         Params params = GetParams();
         SessionPlan plan = SessionPlan::Make(disc.NextSessionStart(), disc.NextTrackNumber(), bytes, params.Method(),
@@ -215,9 +264,12 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<VirtualDrive> drive) {
         for (std::size_t i = 0; i < layout.size() && i < layout_.size(); ++i) layout_[i].audioBytes = layout[i].audioBytes;
         drive_ = std::move(drive);
         plan_ = std::move(plan);
-        titles_ = std::move(titles);
+        texts_ = std::move(texts);
+        plannedDiscText_ = DiscText(discText_, layout);
         binName_ = config.imageName + (disc.sessions == 0 ? "" : "-session" + std::to_string(disc.sessions + 1)) + ".bin";
         speed_ = config.paced ? ChooseSpeed(config, disc.media) : 0;
+        verify_ = config.verify;
+        corruptAtPercent_ = config.faults.corruptAtPercent;
         failAtPercent_ = config.faults.failAtPercent;
         failCode_ = config.faults.failCode;
         wrote_ = false;
@@ -276,11 +328,11 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
         if (first != 0 || last + 1 != plan_.tracks.size()) { // a part of the layout: plan it again
             std::vector<std::uint64_t> bytes;
             for (std::size_t i = first; i <= last; ++i) bytes.push_back(plan_.tracks[i].audioBytes);
-            std::vector<std::string> titles(titles_.begin() + static_cast<std::ptrdiff_t>(first),
-                                            titles_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+            std::vector<CueText> texts(texts_.begin() + static_cast<std::ptrdiff_t>(first),
+                                       texts_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
             plan_ = SessionPlan::Make(plan_.startFrame, plan_.tracks.front().number, bytes, params_.Method(),
                                       params_.pauseFrames);
-            titles_ = std::move(titles);
+            texts_ = std::move(texts);
         }
         firstTrack_ = first;
         state_ = State::Recording;
@@ -308,8 +360,8 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
         if (!result) {
             SetStatus(RECORDING_STATUS_WRITING_TRACKS);
             std::unique_ptr<Win32File> image;
+            std::wstring path = drive->FilePath(binName + ".partial");
             if (write) {
-                std::wstring path = drive->FilePath(binName + ".partial");
                 try {
                     image = std::make_unique<Win32File>(Win32File::Create(path, drive->Config().faults.imageLimitBytes));
                 } catch (const Win32File::base_exception& e) {
@@ -322,8 +374,18 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
             std::size_t firstTrack = first;
             auto open = [&layout, firstTrack](std::size_t i) { return AudioFiles::Open(layout.at(firstTrack + i).path); };
             Pacer pacer(speed_, waiter_);
-            result = ImageRecorder(plan, open, *this, pacer).Write(image.get());
+            ImageRecorder::OpenImage openImage;
+            if (verify_) openImage = [path] { return std::make_unique<Win32File>(Win32File::OpenRead(path)); };
+            std::optional<CorruptingSink> corrupting;
+            ByteSink* sink = image.get();
+            if (image && corruptAtPercent_ >= 0) sink = &corrupting.emplace(*image, CorruptOffset(plan, corruptAtPercent_));
+            ImageRecorder recorder(plan, open, *this, pacer, openImage);
+            result = recorder.Write(sink);
             if (image) image->Close();
+            {
+                std::lock_guard lock(mutex_);
+                crcs_ = recorder.TrackCrcs();
+            }
             if (result && result != RECORDING_E_CANCELLED)
                 Report(result, failAtPercent_ >= 0 ? "(simulated fault at " + std::to_string(failAtPercent_) + "%)" : "");
         }
@@ -399,13 +461,13 @@ std::int32_t RecordingSession::Close(bool finalize) {
             if (!MoveFileExW(partial.c_str(), image.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                 RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()",
                               (WinText::Utf8(image) + ": " + WinText::SystemMessage(GetLastError())).c_str());
-            disc.AddSession(plan_, binName_, titles_);
+            disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_);
             disc.lastRecording = "complete";
             disc.incompleteImage.clear();
             disc.closed = finalize;
             std::wstring cue = drive->FilePath(config.imageName + ".cue");
             try {
-                Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles()));
+                Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText));
             } catch (const Win32File::base_exception& e) {
                 RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
             }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "recorder/AudioSource.h"
+#include "recorder/CueSheet.h"
 #include "recorder/EventWaiter.h"
 #include "recorder/ImageRecorder.h"
 #include "recorder/RedBook.h"
@@ -32,8 +34,13 @@ public:
 
     struct Track {
         std::wstring path;
-        std::string title;
+        std::string title; // the file name
         std::uint64_t audioBytes = 0;
+        AudioTags tags;
+        CueText text; // given by the client; an empty text takes the default
+
+        // The CD-Text recorded: the given texts, else the file's tags, else the file name.
+        CueText Recorded() const;
     };
 
     struct Progress {
@@ -70,6 +77,10 @@ public:
     std::size_t AddFile(const std::wstring& path, const VirtualDrive* drive);
     void ClearLayout();
     void RemoveTrack(std::size_t index);
+    // Throw EngineFailure(E_INVALIDARG) for a track not in the layout, RECORDING_E_ACTIVE
+    // during a recording. ClearLayout forgets both kinds of text.
+    void SetTrackText(std::size_t index, const CueText& text);
+    void SetDiscText(const CueText& text);
     std::vector<Track> Layout() const;
     std::uint32_t SpaceNeeded() const;
 
@@ -109,12 +120,17 @@ private:
     State state_ = State::Idle;
     std::shared_ptr<VirtualDrive> drive_; // while prepared to the end of the recording
     SessionPlan plan_;
-    std::vector<std::string> titles_;
+    CueText discText_;             // given by the client
+    std::vector<CueText> texts_;   // of the planned tracks
+    CueText plannedDiscText_;
     std::size_t firstTrack_ = 0;
     unsigned speed_ = 0; // pacing speed; 0 unpaced
     std::string binName_;
     bool wrote_ = false; // Record wrote an image (not a test write)
     int openTrack_ = -1;
+    bool verify_ = true;
+    int corruptAtPercent_ = -1;
+    std::vector<std::uint32_t> crcs_; // of the written tracks
     int failAtPercent_ = -1;
     std::int32_t failCode_ = 0;
     Progress progress_;

@@ -21,6 +21,50 @@ std::uint32_t Le32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+constexpr std::uint64_t kMaxListBytes = 64 * 1024; // texts past this are not read
+constexpr int kMaxTailChunks = 64;                  // chunks looked at for tags after the audio
+
+// Length of the valid UTF-8 sequence at text[i], 0 when there is none (overlong forms,
+// surrogates and values past U+10FFFF are not valid).
+std::size_t Utf8Sequence(const std::string& text, std::size_t i) {
+    auto at = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    unsigned c = at(i);
+    if (c < 0x80) return 1;
+    std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    unsigned low = 0x80, high = 0xBF; // range of the second byte
+    if (c < 0xC2 || c > 0xF4) return 0;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+    if (at(i + 1) < low || at(i + 1) > high) return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if ((at(i + k) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+// A tag's bytes up to the first NUL as UTF-8: unchanged when valid UTF-8, else read as Latin-1.
+std::string TagText(const std::uint8_t* bytes, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(bytes), std::find(bytes, bytes + size, 0) - bytes);
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = Utf8Sequence(text, i);
+        if (length == 0) {
+            std::string latin;
+            for (unsigned char c : text) {
+                if (c < 0x80) {
+                    latin += static_cast<char>(c);
+                } else {
+                    latin += static_cast<char>(0xC0 | (c >> 6));
+                    latin += static_cast<char>(0x80 | (c & 0x3F));
+                }
+            }
+            return latin;
+        }
+        i += length;
+    }
+    return text;
+}
+
 std::string ChunkName(const char* id) {
     std::string name;
     for (int i = 0; i < 4; ++i) name += (id[i] >= 0x20 && id[i] < 0x7F) ? id[i] : '?';
@@ -57,14 +101,26 @@ void WavReader::ParseHeader() {
     bool haveData = false;
     Chunk data{};
     std::uint64_t pos = sizeof riff;
-    while (pos + 8 <= end && !(haveFormat && haveData)) {
+    int tailChunks = 0;
+    while (pos + 8 <= end) {
+        // Past the audio's chunks only tags are looked for, and a broken chunk ends the look.
+        bool tail = haveFormat && haveData;
+        if (tail && ++tailChunks > kMaxTailChunks) break;
         std::uint8_t header[8];
-        ReadExactly(pos, header, sizeof header, "chunk header unreadable");
+        if (tail) {
+            if (source_->ReadAt(pos, header, sizeof header) != sizeof header) break;
+        } else {
+            ReadExactly(pos, header, sizeof header, "chunk header unreadable");
+        }
         Chunk chunk{};
         std::memcpy(chunk.id, header, 4);
         chunk.offset = pos + 8;
         chunk.size = Le32(header + 4);
-        if (std::memcmp(chunk.id, "data", 4) == 0) {
+        bool list = std::memcmp(chunk.id, "LIST", 4) == 0;
+        if (tail) {
+            if (chunk.size > end - chunk.offset) break;
+            if (list) ParseList(chunk);
+        } else if (std::memcmp(chunk.id, "data", 4) == 0) {
             if (!haveData) {
                 data = chunk;
                 haveData = true;
@@ -87,6 +143,8 @@ void WavReader::ParseHeader() {
         } else if (chunk.size > end - chunk.offset) {
             FENNEL_THROW(malformed, "WavReader::ParseHeader()",
                          ("chunk '" + ChunkName(chunk.id) + "' runs past the end of the file").c_str());
+        } else if (list) {
+            ParseList(chunk);
         }
         pos = chunk.offset + chunk.size + (chunk.size & 1); // bodies are padded to even sizes
     }
@@ -95,6 +153,24 @@ void WavReader::ParseHeader() {
 
     dataOffset_ = data.offset;
     frames_ = data.size / format_.blockAlign; // a trailing partial frame is not played
+}
+
+void WavReader::ParseList(const Chunk& chunk) {
+    std::vector<std::uint8_t> body(static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size, kMaxListBytes)));
+    if (body.size() < 4 || source_->ReadAt(chunk.offset, body.data(), body.size()) != body.size()) return;
+    if (std::memcmp(body.data(), "INFO", 4) != 0) return;
+    std::size_t pos = 4;
+    while (pos + 8 <= body.size()) {
+        const std::uint8_t* item = body.data() + pos;
+        std::uint32_t size = Le32(item + 4);
+        if (size > body.size() - pos - 8) return; // a lying length: this tag and the rest are ignored
+        std::string* field = std::memcmp(item, "INAM", 4) == 0   ? &tags_.title
+                             : std::memcmp(item, "IART", 4) == 0 ? &tags_.performer
+                             : std::memcmp(item, "IPRD", 4) == 0 ? &tags_.album
+                                                                 : nullptr;
+        if (field && field->empty()) *field = TagText(item + 8, size);
+        pos += 8 + std::size_t{size} + (size & 1);
+    }
 }
 
 void WavReader::ParseFormat(const Chunk& chunk) {

@@ -1,8 +1,9 @@
 #pragma once
 // WavReader: reads a RIFF/WAVE file of PCM samples (8, 16 or 24 bits, mono or stereo,
 // 44,100 Hz; plain or extensible format) and delivers it as the 16-bit stereo frames of an
-// audio CD. The header is parsed and checked in the constructor; nothing the file claims is
-// trusted beyond what the file holds. One reader per file; not shared between threads.
+// audio CD, with the texts of its LIST/INFO chunks (INAM, IART, IPRD; UTF-8 when the bytes
+// are valid UTF-8, else Latin-1). The header is parsed and checked in the constructor; nothing
+// the file claims is trusted beyond what the file holds, and broken tags are only ignored. One reader per file; not shared between threads.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -39,6 +40,7 @@ public:
     // Fills output with up to size bytes (rounded down to whole frames) of 16-bit stereo;
     // answers the count, 0 once every frame has been delivered.
     std::size_t Read(std::uint8_t* output, std::size_t size) override;
+    AudioTags Tags() const override { return tags_; }
 
 private:
     struct Chunk {
@@ -49,6 +51,8 @@ private:
 
     void ParseHeader();
     void ParseFormat(const Chunk& chunk);
+    // Takes the texts of a LIST chunk of type INFO that lies within the file.
+    void ParseList(const Chunk& chunk);
     void ReadExactly(std::uint64_t offset, void* buffer, std::size_t size, const char* what);
 
     std::unique_ptr<ByteSource> source_;
@@ -58,4 +62,5 @@ private:
     std::uint64_t frames_ = 0;
     std::uint64_t framesRead_ = 0;
     std::vector<std::uint8_t> raw_; // input frames awaiting conversion
+    AudioTags tags_;
 };

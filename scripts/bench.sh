@@ -8,6 +8,8 @@
 #     start;
 #   - an unpaced silent burn of about 700 MB of WAV into an image, beside cp of the same bytes
 #     (goal: at least 0.9), and beside cp followed by sync (the engine flushes its image);
+#   - the same unpaced burn with the engine's verification (each track read back from the
+#     image and its CRC compared), beside the burn with Verify=0 (goal: at most 1.30);
 #   - the CPU time of fennel.exe and its in-process engine during a paced burn of one minute
 #     of audio at 8x (goal: at most 2 % of one core).
 # CPU time is that of the program's own process, as /usr/bin/time reports it around the
@@ -119,6 +121,20 @@ printf '  %-34s %10s %10s %12s\n' "fennel.exe /S (less exit pause)" "$burnWall" 
 printf '  %-34s %10s   (goal >= 0.9; cpu %s s)\n' "burn speed / cp speed" "$(ratio "$cpWall" "$burnWall")" "$burnCpu"
 printf '  %-34s %10s\n' "burn speed / cp-and-sync speed" "$(ratio "$syncWall" "$burnWall")"
 [ "$image" -gt "$bytes" ] || echo "  warning: the image is smaller than the audio; the burn did not complete" >&2
+
+log "unpaced burn of $bytes bytes of WAV with verification, beside the same without"
+drive 'Paced=0\r\nVerify=0\r\n'
+read -r plainWall plainCpu < <(timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")")
+[ -f "$work/images/disc.bin" ] || echo "  warning: the burn without verification left no image" >&2
+drive 'Paced=0\r\nVerify=1\r\n'
+read -r verifyWall verifyCpu < <(timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")")
+[ -f "$work/images/disc.bin" ] || echo "  warning: the verified burn left no image" >&2
+plainWall=$(awk -v w="$plainWall" -v p="$exitPause" 'BEGIN { printf "%.3f", w - p }')
+verifyWall=$(awk -v w="$verifyWall" -v p="$exitPause" 'BEGIN { printf "%.3f", w - p }')
+printf '  %-34s %10s %10s\n' "" wall_s cpu_s
+printf '  %-34s %10s %10s\n' "fennel.exe /S, Verify=0" "$plainWall" "$plainCpu"
+printf '  %-34s %10s %10s\n' "fennel.exe /S, Verify=1" "$verifyWall" "$verifyCpu"
+printf '  %-34s %10s   (goal <= 1.30)\n' "verified burn / unverified burn" "$(ratio "$verifyWall" "$plainWall")"
 
 log "paced burn of one minute of audio at 8x: CPU of fennel.exe with its engine"
 drive 'Paced=1\r\nWriteSpeeds=8\r\n'

@@ -11,11 +11,11 @@ TEST(DiscStateTest, RecordedSessionsSurviveTheStateFile) {
     DiscState state = DiscState::FromConfig(drive.disc);
     SessionPlan first = SessionPlan::Make(state.NextSessionStart(), state.NextTrackNumber(),
                                           {176400 * 10, 176400 * 20}, WriteMethod::TrackAtOnce, 150);
-    state.AddSession(first, "disc.bin", {"One", " Live ; \"remix\" "});
+    state.AddSession(first, "disc.bin", {{"One", ""}, {" Live ; \"remix\" ", "Band"}}, {0xDEADBEEFu}, {"LP", "Band"});
     SessionPlan second = SessionPlan::Make(state.NextSessionStart(), state.NextTrackNumber(), {176400 * 5},
                                            WriteMethod::DiscAtOnce, 150);
     EXPECT_EQ(second.startFrame, first.totalFrames + 11250u);
-    state.AddSession(second, "disc-session2.bin", {"Three"});
+    state.AddSession(second, "disc-session2.bin", {{"Three", ""}}, {}, {"", "Various"});
 
     DiscState copy = DiscState::Parse(state.Serialize());
     EXPECT_EQ(copy.Serialize(), state.Serialize());
@@ -23,6 +23,10 @@ TEST(DiscStateTest, RecordedSessionsSurviveTheStateFile) {
     ASSERT_EQ(copy.tracks.size(), 3u);
     EXPECT_EQ(copy.tracks[2].number, 3);
     EXPECT_EQ(copy.tracks[1].title, "Live , 'remix'"); // nothing the state file would read as a comment
+    EXPECT_EQ(copy.tracks[1].performer, "Band");
+    EXPECT_EQ(copy.tracks[0].crc, 0xDEADBEEFu);
+    EXPECT_FALSE(copy.tracks[1].crc);
+    EXPECT_EQ(copy.discText.title + "/" + copy.discText.performer, "LP/Various"); // a later session's texts replace
     std::vector<CueFile> cue = copy.CueFiles();
     ASSERT_EQ(cue.size(), 2u);
     EXPECT_EQ(cue[0].tracks[1].fileFrame, 900u); // after the pregap and track 1
@@ -52,6 +56,8 @@ TEST(DiscStateTest, RefusesStateFilesThatPointOutsideTheFolderOrContradictThemse
         {"session not written", head + track(1, 2, 0)},
         {"sessions without tracks", head},
         {"unknown media", "[Disc]\nOrigin=o\nMedia=DVD\nCapacity=80\nClosed=0\nSessions=0\nUsedFrames=0\n"},
+        {"CRC32 not hex", head + track(1, 1, 0) + "CRC32=0123456G\n"},
+        {"CRC32 short", head + track(1, 1, 0) + "CRC32=1234567\n"},
         {"missing key", "[Disc]\nOrigin=o\nMedia=CD-R\n"},
     };
     for (const auto& [name, text] : cases) EXPECT_THROW(DiscState::Parse(text), DiscState::invalid_state) << name;

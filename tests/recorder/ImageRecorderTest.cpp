@@ -1,5 +1,6 @@
 // The image layout, cancelling and write failures are checked through the engine; here the
-// pacing with a clock that moves only when waited on, and audio that no longer matches.
+// pacing with a clock that moves only when waited on, audio that no longer matches, and
+// reading the image back.
 #include "recorder/ImageRecorder.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,37 @@ TEST(ImageRecorderTest, RefusesAudioThatNoLongerMatchesThePlan) {
     EXPECT_THROW(ImageRecorder(longer, track.Opener(), observer, pacer).Write(&sink), ImageRecorder::audio_failure);
     auto missing = [](std::size_t) -> std::unique_ptr<WavReader> { FENNEL_THROW(MemorySink::full, "test", "gone"); };
     EXPECT_THROW(ImageRecorder(track.plan, missing, observer, pacer).Write(&sink), ImageRecorder::audio_failure);
+}
+
+TEST(ImageRecorderTest, ReadsEachTrackBackAndComparesItsCrc) {
+    OneTrack track(10);
+    FakeWaiter waiter;
+    Observer observer;
+    Pacer pacer(0, waiter);
+    const std::size_t indexOne = 150 * 2352, end = track.plan.ImageBytes();
+    const struct {
+        std::size_t flip, keep; // a byte to invert in what is read back, the bytes read back
+        bool passes;
+    } cases[] = {{0, end, true}, {indexOne - 1, end, true}, {indexOne, end, false}, {end - 1, end, false},
+                 {0, end - 1, false}};
+    for (const auto& c : cases) {
+        MemorySink sink;
+        std::vector<std::uint8_t> image;
+        auto readBack = [&] {
+            image.assign(sink.Bytes().begin(), sink.Bytes().begin() + static_cast<std::ptrdiff_t>(c.keep));
+            if (c.flip < image.size()) image[c.flip] ^= 1;
+            return std::make_unique<MemorySource>(image);
+        };
+        ImageRecorder recorder(track.plan, track.Opener(), observer, pacer, readBack);
+        if (!c.passes) {
+            EXPECT_THROW(recorder.Write(&sink), ImageRecorder::verify_failure) << c.flip << " " << c.keep;
+            continue;
+        }
+        EXPECT_EQ(recorder.Write(&sink), 0);
+        Crc32 crc;
+        crc.Update(sink.Bytes().data() + indexOne, end - indexOne);
+        EXPECT_EQ(recorder.TrackCrcs(), std::vector<std::uint32_t>{crc.Value()});
+    }
 }
 
 } // namespace

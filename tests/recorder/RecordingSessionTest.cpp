@@ -1,10 +1,12 @@
 // Recordings through COM: the image checked byte for byte against the cue sheet, gaps per
-// write method, sessions, cancelling, the faults a drive can simulate, and the disc state
-// as a second process sees it.
+// write method, sessions, CD-Text, cancelling, the faults a drive can simulate, verification,
+// and the disc state as a second process sees it.
 #include <functional>
 #include <sstream>
 #include <thread>
 
+#include "recorder/Crc32.h"
+#include "recorder/CueSheet.h"
 #include "recorder/MemorySource.h"
 #include "recorder/RedBook.h"
 #include "recorder/WavReader.h"
@@ -17,6 +19,7 @@ struct CueEntry {
     int number = 0;
     long index0 = -1; // frames from the file's start; -1 when absent
     long index1 = -1;
+    std::string crc; // of REM CRC32
 };
 
 // The tracks of a cue sheet; REM lines go to remarks.
@@ -30,9 +33,10 @@ std::vector<CueEntry> ParseCue(const std::string& text, Lines* remarks = nullptr
         std::string word, number, msf;
         words >> word >> number >> msf;
         if (word == "FILE") file = line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
-        if (word == "TRACK") entries.push_back({file, std::stoi(number)});
+        if (word == "TRACK") entries.push_back({file, std::stoi(number), -1, -1, ""});
         if (word == "INDEX") (number == "00" ? entries.back().index0 : entries.back().index1) = static_cast<long>(RedBook::ParseMsf(msf).value());
-        if (word == "REM" && remarks) remarks->push_back(line);
+        if (word == "REM" && number == "CRC32") entries.back().crc = msf;
+        else if (word == "REM" && remarks) remarks->push_back(line);
     }
     return entries;
 }
@@ -75,6 +79,11 @@ protected:
             std::size_t offset = static_cast<std::size_t>(cue.at(i).index1) * 2352;
             ASSERT_LE(offset + audio[i].size(), expected.size()) << i;
             std::copy(audio[i].begin(), audio[i].end(), expected.begin() + static_cast<std::ptrdiff_t>(offset));
+            std::size_t end = i + 1 < cue.size() ? static_cast<std::size_t>(cue[i + 1].index0 >= 0 ? cue[i + 1].index0 : cue[i + 1].index1) * 2352
+                                                 : image.size();
+            Crc32 crc;
+            crc.Update(image.data() + offset, std::min(end, image.size()) - offset);
+            EXPECT_EQ(cue[i].crc, CueSheet::CrcText(crc.Value())) << i;
         }
         EXPECT_TRUE(image == expected) << "the image differs from the audio at the cue sheet's positions";
     }
@@ -304,6 +313,71 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         EXPECT_EQ(errors[0].first, c.code);
         EXPECT_NE(errors[0].second.find(c.text), std::string::npos) << errors[0].second;
         EXPECT_FALSE(ImageExists("disc.cue"));
+    }
+}
+
+TEST_F(RecordingSessionTest, GivenTextsComeBeforeTagsAndFileNamesAndStayForLaterSessions) {
+    Engine e = Create(Drive('R'));
+    auto tagged = [this](const std::string& name, const std::string& info) {
+        WavBuilder wav;
+        wav.samples = WavBuilder::Pattern(44100, 1);
+        wav.extraChunkBefore = "INFO" + info;
+        WriteFile(name, wav.Bytes());
+        return Path(name);
+    };
+    ASSERT_EQ(Add(e, tagged("a.wav", std::string("INAM\4\0\0\0Tag\0IART\4\0\0\0Art\0IPRD\2\0\0\0LP", 34))), S_OK);
+    ASSERT_EQ(Add(e, Wav("plain.wav", 1)), S_OK);
+    ASSERT_EQ(Add(e, tagged("c.wav", std::string("IART\6\0\0\0Other\0", 14))), S_OK);
+    BSTR surrogate = SysAllocString(L"Mine \xD800");
+    Bstr band("Band"), disc("Disc");
+    EXPECT_EQ(e.disc->SetTrackText(0, surrogate, nullptr), S_OK);
+    EXPECT_EQ(e.disc->SetTrackText(1, nullptr, band.get()), S_OK);
+    EXPECT_EQ(e.disc->SetTrackText(3, band.get(), nullptr), E_INVALIDARG);
+    EXPECT_EQ(e.disc->SetTrackText(-1, band.get(), nullptr), E_INVALIDARG);
+    EXPECT_EQ(e.disc->SetDiscText(nullptr, disc.get()), S_OK);
+    SysFreeString(surrogate);
+    Burn(e, 0);
+    ASSERT_EQ(e.disc->ClearLayout(), S_OK); // forgets the given texts
+    ASSERT_EQ(Add(e, tagged("d.wav", std::string("IART\4\0\0\0New\0", 12))), S_OK);
+    Burn(e, 0);
+
+    Lines texts;
+    std::istringstream cue(Cue());
+    for (std::string line; std::getline(cue, line);)
+        if (line.find("TITLE") != std::string::npos || line.find("PERFORMER") != std::string::npos)
+            texts.push_back(line.substr(0, line.size() - 1));
+    EXPECT_EQ(texts, (Lines{"TITLE \"LP\"", "PERFORMER \"New\"", "    TITLE \"Mine \xEF\xBF\xBD\"", "    PERFORMER \"Art\"",
+                            "    TITLE \"plain\"", "    PERFORMER \"Band\"", "    TITLE \"c\"", "    PERFORMER \"Other\"",
+                            "    TITLE \"d\"", "    PERFORMER \"New\""}));
+}
+
+TEST_F(RecordingSessionTest, DamageFoundByReadingBackFailsTheTrackUnlessVerificationIsOff) {
+    const struct {
+        const char* keys;
+        HRESULT result;
+        Lines events;
+    } cases[] = {
+        {"Fault.CorruptAtPercent=75\n", RECORDING_E_VERIFY_FAILED, {"start 0", "end 0 0x00000000", "start 1", "error 0x8004177E", "end 1 0x8004177E", "media 1"}},
+        {"Fault.CorruptAtPercent=75\nVerify=0\n", S_OK, {"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        SetUp();
+        Engine e = Create(Drive('R', c.keys));
+        ASSERT_EQ(Add(e, Wav("one.wav", 4)), S_OK);
+        ASSERT_EQ(Add(e, Wav("two.wav", 4, 2)), S_OK);
+        EngineListener events(e.engine.get());
+        ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+        EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), c.result);
+        EXPECT_EQ(events->Events(), c.events);
+        EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), c.result == S_OK ? S_OK : RECORDING_E_NOT_PREPARED);
+        EXPECT_EQ(ImageExists("disc.bin.partial"), c.result != S_OK);
+        EXPECT_EQ(e.MediaInfo().flags.incomplete, c.result != S_OK);
+        auto errors = e.Errors();
+        EXPECT_EQ(errors.size(), c.result != S_OK ? 1u : 0u);
+        if (!errors.empty()) {
+            EXPECT_NE(errors[0].second.find("track 2:"), std::string::npos) << errors[0].second;
+        }
     }
 }
 

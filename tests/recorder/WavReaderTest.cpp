@@ -120,6 +120,43 @@ TEST(WavReaderTest, RefusesBrokenLyingAndForeignFiles) {
     }
 }
 
+std::string Item(const char* id, const std::string& text, std::int64_t sizeField = -1) {
+    WavBuilder::Buffer head;
+    WavBuilder::PutId(head, id);
+    WavBuilder::Put(head, WavBuilder::Field(sizeField, text.size()), 4);
+    return std::string(head.begin(), head.end()) + text + (text.size() & 1 ? std::string(1, '\0') : "");
+}
+
+TEST(WavReaderTest, ReadsInfoTagsAndIgnoresBrokenOnes) {
+    const Bytes samples = WavBuilder::Pattern(100, 5);
+    auto before = [](std::string body) { return [body](WavBuilder& w) { w.extraChunkBefore = "INFO" + body; }; };
+    auto open = [](WavBuilder& w) { w.riffSizeField = 0; };
+    auto after = [](std::string chunk) { return [chunk](Bytes& b) { b.insert(b.end(), chunk.begin(), chunk.end()); }; };
+    const std::string cafe = Item("INAM", std::string("Caf\xE9\0", 6));
+    const struct {
+        const char* name;
+        Change change;
+        Edit edit;
+        AudioTags tags;
+    } cases[] = {
+        {"before fmt", before(Item("INAM", std::string("Song\0\0", 6)) + Item("IART", "Band") + Item("IPRD", "LP")), {},
+         {"Song", "Band", "LP"}},
+        {"Latin-1 after the data", open, after(Item("LIST", "INFO" + cafe + Item("IART", "Caf\xC3\xA9"))),
+         {"Caf\xC3\xA9", "Caf\xC3\xA9", ""}},
+        {"past U+10FFFF is Latin-1", before(Item("INAM", "\xF4\x90\x80\x80")), {}, {"\xC3\xB4\xC2\x90\xC2\x80\xC2\x80", "", ""}},
+        {"lying item length", before(Item("INAM", "Song") + Item("IART", "Band", 5)), {}, {"Song", "", ""}},
+        {"LIST past the end", open, after(Item("LIST", "INFO" + Item("INAM", "Song")).substr(0, 12)), {}},
+        {"other LIST type", [](WavBuilder& w) { w.extraChunkBefore = "adtl" + Item("INAM", "Song"); }, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = Made(samples, c.change, c.edit);
+        EXPECT_EQ(ReadAll(file), samples);
+        AudioTags tags = WavReader(std::make_unique<MemorySource>(file)).Tags();
+        EXPECT_EQ(std::tie(tags.title, tags.performer, tags.album), std::tie(c.tags.title, c.tags.performer, c.tags.album));
+    }
+}
+
 // A source whose file shrank after its size was taken.
 class ShrinkingSource : public MemorySource {
 public:
