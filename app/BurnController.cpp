@@ -195,8 +195,7 @@ void BurnController::RunSilent() {
             erased = true;
         }
     }
-    client_->ClearTracks();
-    client_->PrepareTracks(request_.tracks);
+    HandTracksToEngine();
     if (request_.tracks.empty()) return;
     bool erase = false;
     if (FAILED(CheckDisc(nullptr, false, erase))) {
@@ -204,10 +203,7 @@ void BurnController::RunSilent() {
         return;
     }
     if (userCancelled_) return;
-    if (erased) {
-        client_->ClearTracks();
-        client_->PrepareTracks(request_.tracks);
-    }
+    if (erased) HandTracksToEngine();
     client_->Record();
 }
 
@@ -307,11 +303,17 @@ void BurnController::PrepareTracks(bool eraseFirst) {
         DeviceHandle* device = nullptr;
         if (SUCCEEDED(client_->GetCurrentDevice(&device)) && device) device->EraseDiscWithProgress();
     }
-    client_->ClearTracks();
-    client_->PrepareTracks(request_.tracks);
+    HandTracksToEngine();
 }
 
 // ---- Tracks.
+
+void BurnController::HandTracksToEngine() {
+    client_->ClearTracks();
+    if (!request_.discTitle.empty() || !request_.discPerformer.empty())
+        client_->SetDiscText(request_.discTitle, request_.discPerformer, request_.discTextUtf8 ? CP_UTF8 : CP_ACP);
+    client_->PrepareTracks(request_.tracks);
+}
 
 std::int32_t BurnController::RefusedTrackValue(HRESULT code) {
     switch (static_cast<std::uint32_t>(code)) {

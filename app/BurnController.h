@@ -170,6 +170,8 @@ private:
     void CancelNow();
     // The engine track numbers sized to the playlist, every entry unknown.
     void ResetTrackNumbers();
+    // A new layout: the playlist's disc texts, then its tracks in order.
+    void HandTracksToEngine();
     void SetTrackValue(std::int32_t position, std::int32_t code);
     // Posts the record of a per-track event for the playlist position.
     void PostTrackRecord(UINT message, std::int32_t position, const TrackRecord* record, std::int32_t percent1,

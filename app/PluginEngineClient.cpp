@@ -59,11 +59,25 @@ HRESULT PluginEngineClient::CheckExtension(const std::string& path, const std::v
     return std::find(allowed.begin(), allowed.end(), extension) == allowed.end() ? kNotAllowed : S_OK;
 }
 
-HRESULT PluginEngineClient::AddTrack(const std::string& path, LONG* index) {
+HRESULT PluginEngineClient::AddTrack(const std::string& path, LONG* index, UINT codePage) {
     if (index) *index = -1;
     const HRESULT policy = CheckExtension(path, application_.AllowedExtensions());
     if (FAILED(policy)) return policy;
-    return EngineAddTrack(path, index);
+    return EngineAddTrack(path, index, codePage);
+}
+
+HRESULT PluginEngineClient::AddEntry(const TrackEntry& entry, LONG* index) {
+    const UINT codePage = entry.utf8 ? CP_UTF8 : CP_ACP;
+    if (entry.uri) {
+        *index = -1;
+        const HRESULT policy = CheckExtension(entry.path, application_.AllowedExtensions());
+        return FAILED(policy) ? policy : RECORDING_E_UNSUPPORTED_FILE;
+    }
+    const HRESULT added = AddTrack(entry.path, index, codePage);
+    // CD-Text is a nicety: an engine that refuses it still records the track.
+    if (SUCCEEDED(added) && (!entry.title.empty() || !entry.performer.empty()))
+        SetTrackText(*index, entry.title, entry.performer, codePage);
+    return added;
 }
 
 HRESULT PluginEngineClient::GetMaxWriteSpeed(LONG* speed) {
@@ -94,10 +108,11 @@ void PluginEngineClient::PrepareTracks(const std::vector<TrackEntry>& tracks) {
     for (std::int64_t i = 0; i < n; ++i) {
         if (CancelAsked()) break;
         const std::int32_t position = static_cast<std::int32_t>(i);
-        const std::string& path = tracks[static_cast<std::size_t>(i)].path;
+        const TrackEntry& entry = tracks[static_cast<std::size_t>(i)];
+        const std::string& path = entry.path;
         sink->TrackPreparationProgress(position, path, static_cast<std::int32_t>((2 * i + 1) * 100 / (2 * n)));
         LONG engineTrack = -1;
-        const HRESULT added = AddTrack(path, &engineTrack);
+        const HRESULT added = AddEntry(entry, &engineTrack);
         if (CancelAsked()) break;
         if (SUCCEEDED(added)) {
             sink->TrackAccepted(position, path, engineTrack);

@@ -30,12 +30,14 @@ public:
     // write speed (fastest not above MaxBurnSpeed) and sets the recording options.
     HRESULT Open(const std::string& clientName, LONG value);
 
-    HRESULT AddTrack(const std::string& path, LONG* index) override;
+    HRESULT AddTrack(const std::string& path, LONG* index, UINT codePage = CP_ACP) override;
     HRESULT GetMaxWriteSpeed(LONG* speed) override;
 
     // Hands the tracks to the engine in playlist order: slot 21, then per track slot 23
-    // (half-way percentages), AddTrack, slot 24 or 25, slot 23; slot 26 at the end, also
-    // after the sink asked to cancel (slot 22, asked before and after each step).
+    // (half-way percentages), AddTrack (and the entry's CD-Text), slot 24 or 25, slot 23;
+    // slot 26 at the end, also after the sink asked to cancel (slot 22, asked before and
+    // after each step). An entry that is a URI passes the policy and is then refused as
+    // unsupported without a look-up.
     void PrepareTracks(const std::vector<TrackEntry>& tracks);
 
     // The extension policy alone: S_OK, kNoExtension or kNotAllowed.
@@ -46,10 +48,13 @@ public:
 protected:
     ~PluginEngineClient() override = default;
     // The engine's own AddTrack, after the policy; tests replace it.
-    virtual HRESULT EngineAddTrack(const std::string& path, LONG* index) { return EngineClient::AddTrack(path, index); }
+    virtual HRESULT EngineAddTrack(const std::string& path, LONG* index, UINT codePage) {
+        return EngineClient::AddTrack(path, index, codePage);
+    }
 
 private:
     bool CancelAsked();
+    HRESULT AddEntry(const TrackEntry& entry, LONG* index);
 
     PluginBase& application_;
 };

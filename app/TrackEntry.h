@@ -3,8 +3,13 @@
 // (a relative path already joined to the playlist's folder) and the CD-Text the playlist
 // names for it. Its position in the list, counted from 1, names its result value.
 #include <string>
+#include <utility>
 
 struct TrackEntry {
+    TrackEntry() = default;
+    // A path alone is a whole entry of a plain list.
+    TrackEntry(std::string filePath) : path(std::move(filePath)) {} // NOLINT(google-explicit-constructor)
+
     std::string path;
     std::string title;     // empty: the engine's default (the file's tags or name)
     std::string performer; // empty: the engine's default (the file's tags)

@@ -15,6 +15,8 @@
 //     --locale <hex>      the user's locale for the run, as HKCU\Control Panel\International
 //                         holds it (for example 0000040C for French); restored afterwards
 //     --quiet-poll        don't print BurnResults while fennel.exe runs
+//     --image <cue>       at the end, print each track of this cue sheet with its CRC32 and
+//                         CD-Text, to compare with a later rip of the disc
 // The playlist path, when hostsim wrote one, is appended to the fennel arguments. While
 // fennel.exe runs, hostsim polls BurnResults as a host does and prints every change. At the
 // end it prints every result value with its meaning, and TrackResults as a table with each
@@ -56,6 +58,7 @@ struct Options {
     bool keep = false;
     std::string locale;
     bool pollQuietly = false;
+    std::string image;
     std::vector<std::string> fennelArguments;
 };
 
@@ -73,10 +76,49 @@ const char* ButtonName(int id) {
     return "?";
 }
 
+// The tracks of a cue sheet as the engine writes it: number, REM CRC32, TITLE, PERFORMER.
+void PrintImageTracks(const std::string& cuePath) {
+    std::ifstream cue(cuePath, std::ios::binary);
+    if (!cue) {
+        std::printf("hostsim: no image at %s\n", cuePath.c_str());
+        return;
+    }
+    struct Row {
+        std::string number, crc, title, performer;
+    };
+    std::vector<Row> rows;
+    const auto quoted = [](const std::string& line) {
+        const std::size_t open = line.find('"'), close = line.rfind('"');
+        return open != std::string::npos && close > open ? line.substr(open + 1, close - open - 1) : std::string();
+    };
+    std::string line;
+    while (std::getline(cue, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == std::string::npos) continue;
+        const std::string text = line.substr(start);
+        if (text.rfind("TRACK ", 0) == 0) {
+            rows.push_back({text.substr(6, 2), "", "", ""});
+        } else if (!rows.empty() && text.rfind("REM CRC32 ", 0) == 0) {
+            rows.back().crc = text.substr(10);
+        } else if (!rows.empty() && text.rfind("TITLE ", 0) == 0) {
+            rows.back().title = quoted(text);
+        } else if (!rows.empty() && text.rfind("PERFORMER ", 0) == 0) {
+            rows.back().performer = quoted(text);
+        }
+    }
+    std::printf("Image %s: %zu track(s)\n    %-4s %-8s %s\n", cuePath.c_str(), rows.size(), "#", "CRC32",
+                "title / performer (UTF-8)");
+    for (const Row& row : rows) {
+        std::printf("    %-4s %-8s %s%s%s\n", row.number.c_str(), row.crc.empty() ? "-" : row.crc.c_str(),
+                    row.title.c_str(), row.performer.empty() ? "" : " / ", row.performer.c_str());
+    }
+}
+
 int Usage(const char* problem) {
     std::fprintf(stderr, "hostsim: %s\nusage: hostsim [--fennel exe] [--area key] [--track path]... [--asx] "
                          "[--playlist file] [--answer ok|cancel|yes|no|retry] [--timeout s] [--keep] "
-                         "[--locale hex] [--quiet-poll] [-- fennel arguments]\n",
+                         "[--locale hex] [--quiet-poll] [--image cue] [-- fennel arguments]\n",
                  problem);
     return 2;
 }
@@ -98,7 +140,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
         } else if (a == "--quiet-poll") {
             o.pollQuietly = true;
         } else if (a == "--fennel" || a == "--area" || a == "--track" || a == "--playlist" || a == "--answer" ||
-                   a == "--timeout" || a == "--locale") {
+                   a == "--timeout" || a == "--locale" || a == "--image") {
             const char* value = next();
             if (!value) {
                 problem = a + " needs a value";
@@ -109,6 +151,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             if (a == "--track") o.tracks.push_back(value);
             if (a == "--playlist") o.playlist = value;
             if (a == "--locale") o.locale = value;
+            if (a == "--image") o.image = value;
             if (a == "--timeout") o.timeoutMs = static_cast<DWORD>(std::strtoul(value, nullptr, 10) * 1000);
             if (a == "--answer") {
                 const auto button = kButtons.find(value);
@@ -354,6 +397,7 @@ int RunHost(const Options& o) {
     std::printf("hostsim: fennel.exe ended with exit code %lu after %.1f s\n", exitCode,
                 static_cast<double>(GetTickCount64() - start) / 1000.0);
     const std::optional<std::int32_t> burn = PrintResults(o.area, o.tracks);
+    if (!o.image.empty()) PrintImageTracks(o.image);
     if (CheckOnly(o.fennelArguments)) return static_cast<int>(exitCode);
     const bool succeeded = exitCode == 0 && burn && (*burn == 0 || *burn == 1);
     std::printf("hostsim: the burn %s\n", succeeded ? "succeeded" : "did not succeed");

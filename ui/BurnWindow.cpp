@@ -402,7 +402,7 @@ void BurnWindow::FillTrackList() {
     }
     const std::vector<TrackEntry>& tracks = partner_.Tracks();
     for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const std::wstring name = uitext::Wide(FileName(tracks[i].path));
+        const std::wstring name = uitext::TrackWide(FileName(tracks[i].path), tracks[i].utf8);
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = static_cast<int>(i);
@@ -465,7 +465,8 @@ bool BurnWindow::OnNotify(int id, const NMHDR& header) {
     sub.pszText = state;
     sub.cchTextMax = 512;
     SendMessageW(header.hwndFrom, LVM_GETITEMTEXTW, static_cast<WPARAM>(activate.iItem), reinterpret_cast<LPARAM>(&sub));
-    const std::wstring text = uitext::Wide(tracks[static_cast<std::size_t>(activate.iItem)].path) + L"\n\n" + state;
+    const TrackEntry& entry = tracks[static_cast<std::size_t>(activate.iItem)];
+    const std::wstring text = uitext::TrackWide(entry.path, entry.utf8) + L"\n\n" + state;
     MessageBoxW(Handle(), text.c_str(), uitext::Wide(Text(IDS_PLUGIN_APP)).c_str(), MB_OK | MB_ICONINFORMATION);
     return true;
 }
@@ -600,9 +601,12 @@ void BurnWindow::StageStarted(std::int32_t stage) {
 void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record) {
     using namespace BurnMessages;
     const auto trackText = [&](const BurnEventRecord& r) {
+        const std::vector<TrackEntry>& tracks = partner_.Tracks();
+        const bool utf8 = r.position >= 0 && static_cast<std::size_t>(r.position) < tracks.size() &&
+                          tracks[static_cast<std::size_t>(r.position)].utf8;
         return FormatText(Text(IDS_FORMAT_TRACKSTATUS_RECORDING), kTrackStatusRecordingFormat, "uus",
-                          static_cast<unsigned long>(r.position + 1),
-                          static_cast<unsigned long>(partner_.Tracks().size()), FileName(r.path).c_str());
+                          static_cast<unsigned long>(r.position + 1), static_cast<unsigned long>(tracks.size()),
+                          uitext::TrackNarrow(FileName(r.path), utf8).c_str());
     };
     const auto failureMessage = [](HRESULT code) { return code == kUnderrun ? IDS_ERROR_BURN_UNDERRUN : IDS_ERROR_BURN_FAILED; };
     switch (message) {

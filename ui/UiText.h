@@ -12,6 +12,11 @@ namespace uitext {
 UINT LanguageCodePage();
 // The text widened with the language's code page (the system's before localisation is up).
 std::wstring Wide(const std::string& text);
+// A track's path or text widened: UTF-8 when the playlist was, else as Wide does.
+std::wstring TrackWide(const std::string& text, bool utf8);
+// The same text in the language's code page, for the language's formats ('?' for what
+// the code page lacks).
+std::string TrackNarrow(const std::string& text, bool utf8);
 // Sets the window's text from a language text.
 void SetText(HWND window, const std::string& text);
 

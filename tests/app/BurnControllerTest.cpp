@@ -34,7 +34,7 @@ public:
     int cancels = 0;
 
 protected:
-    HRESULT EngineAddTrack(const std::string& path, LONG* index) override {
+    HRESULT EngineAddTrack(const std::string& path, LONG* index, UINT) override {
         const auto refused = refusals_.find(path);
         if (refused != refusals_.end()) return refused->second;
         *index = next_++;
