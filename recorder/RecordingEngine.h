@@ -24,7 +24,7 @@ class RecordingEngine final : public IRecordingEngine,
                               public IRunnableObject,
                               private RecordingSession::Events {
 public:
-    static constexpr LONG kVersion = 0x00010000;
+    static constexpr LONG kVersion = 0x00010001; // 1.1: CD-Text methods
     static constexpr const wchar_t* kConfigVariable = L"FENNEL_RECORDER_CONFIG";
     static constexpr const wchar_t* kConfigKey = L"Software\\Fennel\\Recorder";
     static constexpr const wchar_t* kConfigValue = L"ConfigurationPath";
