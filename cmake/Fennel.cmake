@@ -1,7 +1,13 @@
-# Build conventions shared by every component.
+# Build conventions shared by every component: compile settings per tree (warnings as
+# errors, Windows defines, sanitizers natively), GoogleTest, and the functions below.
 #
-# FENNEL_PORTABLE: code that needs no Win32 call; it builds in all three trees.
-# Windows-only code is added with fennel_win_sources() and vanishes from the native tree.
+# fennel_library()          a static library: PORTABLE sources build in every tree, WINDOWS
+#                           sources and WINLIBS only in the Windows trees.
+# fennel_test()             one GoogleTest program per component; WINDOWS_ONLY ones are left
+#                           out of the native tree.
+# fennel_target_defaults()  the compile settings, for a target made without the two above.
+# fennel_windows_output()   a Windows program or DLL in <build>/bin, linked statically.
+# fennel_add_subfolders()   adds every direct subfolder that has a CMakeLists.txt.
 
 get_filename_component(FENNEL_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. REALPATH)
 
