@@ -1,9 +1,10 @@
 #include "app/BurnRequest.h"
 
 #include "app/CommandLineScanner.h"
-#include "support/TrimChars.h"
+#include "app/PlaylistReader.h"
 
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -14,17 +15,6 @@ std::string UpperAscii(std::string text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return text;
-}
-
-// Splits a text file into lines; CR LF and LF both end a line.
-std::vector<std::string> ReadLines(std::ifstream& in) {
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 } // namespace
@@ -83,20 +73,12 @@ bool BurnRequest::Parse(const std::string& commandLineTail, StartChecks& checks)
 bool BurnRequest::ReadPlaylist(const std::string& path) {
     std::ifstream in(path, std::ios::in | std::ios::binary);
     if (!in) return true;
-    const std::vector<std::string> lines = ReadLines(in);
-
-    if (UpperAscii(path).find(".ASX") != std::string::npos) {
-        for (const std::string& line : lines) {
-            const std::size_t ref = UpperAscii(line).find("REF HREF");
-            if (ref == std::string::npos) continue;
-            const std::size_t quote = line.find('"', ref);
-            if (quote == std::string::npos) continue;
-            tracks.push_back({TrimChars(line.substr(quote + 1), "/>\"")});
-        }
-    } else {
-        for (const std::string& line : lines) {
-            if (line.size() > 2) tracks.push_back({line});
-        }
-    }
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    Playlist playlist = PlaylistReader::Read(path, content);
+    tracks.insert(tracks.end(), std::make_move_iterator(playlist.tracks.begin()),
+                  std::make_move_iterator(playlist.tracks.end()));
+    discTitle = std::move(playlist.title);
+    discPerformer = std::move(playlist.performer);
+    discTextUtf8 = playlist.utf8;
     return true;
 }

@@ -18,12 +18,15 @@ public:
     bool burnAtOnce = false; // B: record as soon as the tracks are prepared
     bool eraseFirst = false; // E: erase the rewritable disc before recording
     bool eraseOnly = false;  // erase first without a playlist
+    std::string discTitle;     // the playlist's own title and performer, for the disc's CD-Text
+    std::string discPerformer;
+    bool discTextUtf8 = false; // discTitle and discPerformer are UTF-8, else the system code page
 
     // Reads the command-line tail, runs the start checks, and answers true when the process
     // is to end now (every error and the query-only flags), false when the run follows.
     bool Parse(const std::string& commandLineTail, StartChecks& checks);
 
-    // Appends the playlist's tracks: an entry list when the path contains ".asx" in any
-    // case, else a plain list of paths. An unreadable file adds nothing. Always true.
+    // Appends the playlist's tracks and takes its disc texts, in whichever format
+    // PlaylistReader recognises. An unreadable file adds nothing. Always true.
     bool ReadPlaylist(const std::string& path);
 };

@@ -1,2 +1,2 @@
-# The burn command line and the playlist reader, fed with arbitrary bytes.
+# The burn command line, fed with arbitrary bytes.
 fennel_fuzzer(burn_request LIBS fennel_request)
