@@ -2,8 +2,10 @@
 # The main job end to end under Wine: builds what is missing, registers the recording engine
 # with one virtual drive holding a blank 80-minute CD-R, makes three short tunes (WAV, MP3
 # and FLAC, the last two with ffmpeg), burns them silently through hostsim (which plays the
-# media player host), prints the result values and the image's cue sheet, and checks that
-# the BIN image holds the tracks' samples (the MP3 track within its codec's noise).
+# media player host), prints the result values and the image's cue sheet with each track's
+# CRC32 and CD-Text (the WAV tune's own tags), and checks that the BIN image holds the
+# tracks' samples (the MP3 track within its codec's noise). Then burns the same tunes from
+# an M3U8 playlist whose titles take precedence, and once more with the burn window.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 install_deps
@@ -36,6 +38,16 @@ for name, notes in tunes.items():
             frames += struct.pack("<hh", left, right)
     with wave.open(f"{folder}/{name}", "wb") as w:
         w.setnchannels(2); w.setsampwidth(2); w.setframerate(rate); w.writeframes(bytes(frames))
+    # The first tune names itself in a LIST/INFO chunk, as tagging programs write it.
+    if name.startswith("01"):
+        def field(tag, text):
+            body = text.encode() + b"\0"
+            return tag + struct.pack("<I", len(body)) + body + (b"\0" if len(body) % 2 else b"")
+        info = b"INFO" + field(b"INAM", "Morning") + field(b"IART", "The Demo Band") + field(b"IPRD", "A Day")
+        data = open(f"{folder}/{name}", "rb").read()
+        data += b"LIST" + struct.pack("<I", len(info)) + info
+        data = data[:4] + struct.pack("<I", len(data) - 8) + data[8:]
+        open(f"{folder}/{name}", "wb").write(data)
     print(f"  {name}: {len(frames)} bytes of PCM, {len(frames) / 176400:.1f} s")
 PY
 log "the second tune as MP3, the third as FLAC; their WAV files stay in $demo/sources for the check"
@@ -57,7 +69,7 @@ log "silent burn of the three tunes (flag S)"
 tracks=()
 for f in "$demo"/music/*.*; do tracks+=(--track "$(winpath "$f")"); done
 status=0
-host "${tracks[@]}" -- /S || status=$?
+host "${tracks[@]}" --image "$(winpath "$demo/images/disc.cue")" -- /S || status=$?
 
 log "cue sheet of the image"
 cat "$demo/images/disc.cue" | tr -d '\r'
@@ -99,12 +111,20 @@ size_ok = len(data) >= expected_end
 print(f"  image size {len(data)} bytes, tracks end by byte {expected_end}: {'ok' if size_ok else 'TOO SHORT'}")
 sys.exit(0 if ok and size_ok else 1)
 PY
+log "the same tunes from an M3U8 playlist beside them (relative paths, titles of its own)"
+printf '#EXTM3U\n#EXTINF:18,Early Riser - Sunrise\n01 Morning.wav\n#EXTINF:18,High Noon\n02 Noon.mp3\n03 Evening.flac\n' \
+  > "$demo/music/day.m3u8"
+rm -f "$demo/images/"*
+host --image "$(winpath "$demo/images/disc.cue")" -- /S "$(winpath "$demo/music/day.m3u8")" || status=$?
+cat "$demo/images/disc.cue" | tr -d '\r'
+
 log "the same tunes with the burn window (flag B; this copy closes the window when done)"
 mkdir -p "$demo/window"
 cp "$bin/fennel.exe" "$bin"/FN*.lng "$demo/window/"
 key=$(sed -n 's/^FENNEL_SIGNING_KEY_PATH:INTERNAL=//p' "$tree/CMakeCache.txt")
 sed 's/^Plugin_CloseAppWhenBurnComplete.*/Plugin_CloseAppWhenBurnComplete = 1/' "$FENNEL_ROOT/config/Fennel.txt" > "$demo/window/Fennel.txt"
-"$tree/host-tools/tools/qcfmaker/qcfmaker" make "$key" "$demo/window/Fennel.txt" "$demo/window/Fennel.qcf" >/dev/null
+maker=$(sed -n 's/^FENNEL_HOST_TOOLS_DIR:PATH=//p' "$tree/CMakeCache.txt")
+"${maker:-$tree/host-tools}/tools/qcfmaker/qcfmaker" make "$key" "$demo/window/Fennel.txt" "$demo/window/Fennel.qcf" >/dev/null
 sed -e 's/^Paced=0/Paced=1\nWriteSpeeds=48/' -e 's/^Images=images/Images=window-images/' "$demo/recorder.ini" > "$demo/window.ini"
 use_drive_file "$demo/window.ini"
 window_status=0

@@ -102,6 +102,9 @@ TEST_F(BurnProcessTest, SilentBurnsEndWithTheirResultValues) {
         // Paced, so that the progress polling sees the tracks go by.
         {"failure mid-way", std::string(kBlank80) + "Paced=1\r\nWriteSpeeds=16\r\nFault.FailAtPercent=50\r\n", {"a.wav", "b.wav", "c.wav"}, -1,
          {kAny, kAny, -3}, false},
+        // Bytes flipped in the image after they were written: the read-back check fails the burn.
+        {"corrupted image", std::string(kBlank80) + "Fault.CorruptAtPercent=50\r\n", {"a.wav", "b.wav", "c.wav"}, -1,
+         {kAny, kAny, kAny}, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
