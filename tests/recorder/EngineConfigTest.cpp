@@ -28,6 +28,8 @@ Ready = 0
 Images = C:\images\r
 ImageName = burn
 Paced = off
+Verify = 0
+Fault.CorruptAtPercent = 100
 Fault.FailCode = 0x80041899
 Fault.RefusePrepare = true
 
@@ -40,7 +42,8 @@ Fault.RefusePrepare = true
     EXPECT_EQ(r.readSpeeds, (std::vector<unsigned>{48, 24}));
     EXPECT_EQ(r.writeSpeeds, (std::vector<unsigned>{16, 8, 4}));
     EXPECT_EQ(r.disc.Origin(), "CD-RW 74 audio 12/3 closed");
-    EXPECT_FALSE(r.ready || r.paced);
+    EXPECT_FALSE(r.ready || r.paced || r.verify);
+    EXPECT_EQ(r.faults.corruptAtPercent, 100);
     EXPECT_EQ(r.imageFolder, "C:\\images\\r");
     EXPECT_EQ(r.imageName, "burn");
     EXPECT_EQ(r.faults.failCode, RECORDING_E_BUFFER_UNDERRUN);
@@ -54,7 +57,8 @@ TEST(EngineConfigTest, FillsDefaultsFromTheDriveAbilities) {
     EXPECT_EQ(d.disc.Origin(), "CD-R 80 blank 0/0 open");
     EXPECT_EQ(d.writeSpeeds.front(), 48u);
     EXPECT_EQ(d.rewriteSpeeds.front(), 10u);
-    EXPECT_TRUE(d.paced && d.ready);
+    EXPECT_TRUE(d.paced && d.ready && d.verify);
+    EXPECT_EQ(d.faults.corruptAtPercent, -1);
     const DriveConfig& e = config.drives[1];
     EXPECT_TRUE(e.rewriteSpeeds.empty());
     EXPECT_TRUE(e.CanRead(RECORDING_MEDIA_CD_RW) && !e.CanWrite(RECORDING_MEDIA_CD_RW));
