@@ -102,20 +102,21 @@ TEST(PlaylistReaderTest, ReadsTracksAndTextsOfEachFormat) {
          "<meta name=\"author\" content=\"DJ &quot;K&quot;\"/>\r\n"
          "<title>Mix&#x263A;&#0;&#xD800;&#x110000;&#1114111;&bogus;&#x0000000041;&#x00000000042;</title></head>"
          "<body><seq><media src=\"..\\a&amp;b.wma\"/><media src='C:\\c.mp3' tid=\"{1}\"/><media tid=\"x\"/>"
-         "<media src=\"a&#10;b.mp3\"/><media src=\"d.mp3",
+         "<media src=\"a&#10;b.mp3\"/><media src=e.mp3/><media src=\"d.mp3",
          {"Mix\xE2\x98\xBA\xF4\x8F\xBF\xBF&bogus;A&#x00000000042;|DJ \"K\"|u", "C:\\lists\\..\\a&b.wma|||u",
-          "C:\\c.mp3|||u"}},
+          "C:\\c.mp3|||u", "C:\\lists\\e.mp3|||u"}},
         // XSPF: file:// locations decoded; a NUL or an unterminated track gives nothing.
         {"C:\\lists\\a.xspf",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\n"
-         "<title>Best</title><creator>Various</creator><extension><title>No</title></extension>\n<trackList>\n"
+         "<title><![CDATA[R&B <Best>]]></title><creator>Various</creator><extension><title>No</title></extension>\n"
+         "<trackList>\n"
          "<track><location>file:///C:/x/caf%C3%A9%20y.wav</location><title>One</title><creator>A</creator></track>\n"
          "<track><location> file://server/share/a.wav </location><extension><title>No</title></extension></track>\n"
          "<track><location>sub/b%20c.flac</location><location>second.flac</location></track>\n"
          "<track><location>http://h/s.mp3</location></track>\n<track><location>file:///C:/n%00.wav</location></track>\n"
          "<track><title>No location</title></track>\n<track><location>file://localhost/D|/y.wav</location></track>"
          "<track><location>file:///C:/cut.wav</location>\n</trackList>",
-         {"Best|Various|u", "C:\\x\\caf\xC3\xA9 y.wav|One|A|u", "\\\\server\\share\\a.wav|||u",
+         {"R&B <Best>|Various|u", "C:\\x\\caf\xC3\xA9 y.wav|One|A|u", "\\\\server\\share\\a.wav|||u",
           "C:\\lists\\sub\\b c.flac|||u", "http://h/s.mp3|||ur", "D:\\y.wav|||u"}},
     };
     for (const auto& c : cases) {
