@@ -84,7 +84,11 @@ void TemplateTranslator::TranslateNameOrOrdinal() {
     } else if (first == 0xFFFF) {
         CopyBytes(4);
     } else {
-        TranslateTextField();
+        std::u16string text = TranslatedField();
+        // A field that begins with 0xFFFF is read as an ordinal, so a translation that
+        // begins so would shift every later field of the copy; those units go.
+        text.erase(0, text.find_first_not_of(u'\xFFFF'));
+        WriteText(text);
     }
 }
 
@@ -97,12 +101,16 @@ std::u16string TemplateTranslator::ReadText() {
     }
 }
 
-void TemplateTranslator::TranslateTextField() {
+std::u16string TemplateTranslator::TranslatedField() {
     std::u16string text = TranslateOne(ReadText());
     // A zero inside the language text would end the field early and shift every later
     // field of the template, so the text ends there.
     if (auto zero = text.find(u'\0'); zero != std::u16string::npos) text.resize(zero);
-    WriteText(text);
+    return text;
+}
+
+void TemplateTranslator::TranslateTextField() {
+    WriteText(TranslatedField());
 }
 
 std::u16string TemplateTranslator::TranslateOne(const std::u16string& text) {

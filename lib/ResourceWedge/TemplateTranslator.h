@@ -54,6 +54,8 @@ protected:
     std::u16string ReadText();
     // Reads a zero-terminated text and writes its translation.
     void TranslateTextField();
+    // The translation of the zero-terminated text at the input position, cut at any zero.
+    std::u16string TranslatedField();
     // The translation of one text; an empty text stays empty.
     std::u16string TranslateOne(const std::u16string& text);
 

@@ -213,13 +213,17 @@ TEST(DialogTranslation, ReadingPastSixtyFourKilobytesFails) {
     }
 }
 
-TEST(DialogTranslation, ALanguageTextWithAZeroEndsThere) {
-    // The zero would otherwise end the title early and shift every later field.
-    TableTranslator texts;
-    texts.table[u"TITLE"] = std::u16string(u"Grav") + u'\0' + u"ure";
-    Outcome o = Dialog_(Build(SampleDialog(false, u"{TITLE}", u"{OK}")), texts);
-    ASSERT_EQ(o.answer, TranslateAnswer::translated);
-    EXPECT_EQ(o.copy, Build(SampleDialog(false, u"Grav", u"D'accord")));
+TEST(DialogTranslation, LanguageTextsThatWouldShiftLaterFieldsAreCut) {
+    // A zero would end the title early; a leading 0xFFFF would make it read as an ordinal.
+    const std::u16string cases[][2] = {{std::u16string(u"Grav") + u'\0' + u"ure", u"Grav"},
+                                       {u"\xFFFF\xFFFFGravure", u"Gravure"}};
+    for (const auto& [language, title] : cases) {
+        TableTranslator texts;
+        texts.table[u"TITLE"] = language;
+        Outcome o = Dialog_(Build(SampleDialog(true, u"{TITLE}", u"{OK}")), texts);
+        ASSERT_EQ(o.answer, TranslateAnswer::translated);
+        EXPECT_EQ(o.copy, Build(SampleDialog(true, title, u"D'accord")));
+    }
 }
 
 TEST(DialogTranslation, MissingArgumentsAndTranslatorFailuresAnswerFailure) {
