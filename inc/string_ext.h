@@ -19,6 +19,28 @@ std::wstring convert_wstring(std::string_view text, std::uint32_t codePage);
 // system's way). Throws convert_string_failed when the system refuses a non-empty text.
 std::string convert_string(std::wstring_view text, std::uint32_t codePage);
 
+// The same two conversions for callers that must not throw: false, with out empty, when
+// the system refuses the text or memory runs out.
+inline bool try_convert_wstring(std::string_view text, std::uint32_t codePage, std::wstring& out) noexcept {
+    try {
+        out = convert_wstring(text, codePage);
+        return true;
+    } catch (...) {
+        out.clear();
+        return false;
+    }
+}
+
+inline bool try_convert_string(std::wstring_view text, std::uint32_t codePage, std::string& out) noexcept {
+    try {
+        out = convert_string(text, codePage);
+        return true;
+    } catch (...) {
+        out.clear();
+        return false;
+    }
+}
+
 // The text recoded from one code page to another; unchanged when both are equal.
 std::string convert_codepage(std::string_view text, std::uint32_t fromCodePage,
                              std::uint32_t toCodePage);

@@ -5,6 +5,7 @@
 // one per page window, one per sheet window (which also answers the template-id messages
 // that in-memory templates would otherwise defeat). Each registry has its own lock.
 #include "lib/ResourceWedge/RealFunctions.h"
+#include "lib/ResourceWedge/ReplacementGuard.h"
 #include "lib/ResourceWedge/ResourceWedge.h"
 #include "lib/ResourceWedge/WedgeGate.h"
 #include "lib/ResourceWedge/WedgeImpl.h"
@@ -387,21 +388,37 @@ INT_PTR OpenSheet(const typename Sheet<Wide>::Header* header) {
 
 } // namespace
 
-HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA page) { return CreatePage<false>(page); }
-HPROPSHEETPAGE WINAPI CreatePropertySheetPageW(LPCPROPSHEETPAGEW page) { return CreatePage<true>(page); }
+HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA page) {
+    return Guarded([&] { return CreatePage<false>(page); },
+                   [&] { return CallReal(Real::CreatePropertySheetPageA, HPROPSHEETPAGE{}, page); });
+}
+
+HPROPSHEETPAGE WINAPI CreatePropertySheetPageW(LPCPROPSHEETPAGEW page) {
+    return Guarded([&] { return CreatePage<true>(page); },
+                   [&] { return CallReal(Real::CreatePropertySheetPageW, HPROPSHEETPAGE{}, page); });
+}
 
 BOOL WINAPI DestroyPropertySheetPage(HPROPSHEETPAGE page) {
-    const auto destroy = Real::DestroyPropertySheetPage.Get();
-    if (!destroy) return FALSE;
-    const BOOL result = destroy(page);
+    const BOOL result = CallReal(Real::DestroyPropertySheetPage, FALSE, page);
     // The release callback frees the page's record; a page whose system never sent it
     // loses its handle entry here.
-    std::lock_guard<std::mutex> guard(Registry().pagesLock);
-    Registry().pageHandles.erase(page);
+    Guarded(
+        [&] {
+            std::lock_guard<std::mutex> guard(Registry().pagesLock);
+            Registry().pageHandles.erase(page);
+        },
+        [] {});
     return result;
 }
 
-INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header) { return OpenSheet<false>(header); }
-INT_PTR WINAPI PropertySheetW(LPCPROPSHEETHEADERW header) { return OpenSheet<true>(header); }
+INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header) {
+    return Guarded([&] { return OpenSheet<false>(header); },
+                   [&] { return CallReal(Real::PropertySheetA, INT_PTR{-1}, header); });
+}
+
+INT_PTR WINAPI PropertySheetW(LPCPROPSHEETHEADERW header) {
+    return Guarded([&] { return OpenSheet<true>(header); },
+                   [&] { return CallReal(Real::PropertySheetW, INT_PTR{-1}, header); });
+}
 
 } // namespace ResourceWedge

@@ -2,6 +2,7 @@
 
 #include "lib/LangStrings/LangSectionSet.h"
 #include "lib/ResourceWedge/RealFunctions.h"
+#include "lib/ResourceWedge/ReplacementGuard.h"
 #include "lib/ResourceWedge/WedgeGate.h"
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "lib/ResourceWedge/WedgeResources.h"
@@ -9,9 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <mutex>
-#include <stdexcept>
 #include <vector>
 
 namespace ResourceWedge {
@@ -19,13 +18,6 @@ namespace ResourceWedge {
 namespace {
 
 constexpr WORD kMenu = 4, kDialog = 5, kStringTable = 6, kAccelerators = 9;
-
-// Calls the system function, or answers its failure value when it can't be found.
-template <class F, class Failure, class... Args>
-auto CallReal(const RealFunction<F>& real, Failure failure, Args... args) -> decltype(failure) {
-    const F function = real.Get();
-    return function ? static_cast<decltype(failure)>(function(args...)) : failure;
-}
 
 std::uint16_t ReadWord(const std::uint8_t* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -63,19 +55,6 @@ FoundResource StringBlock(HINSTANCE instance, UINT id) {
     } else {
         return FindAndLoad(instance, MAKEINTRESOURCEW(kStringTable), MAKEINTRESOURCEW((id >> 4) + 1));
     }
-}
-
-// The byte text of a wide text in codePage, characters it lacks as '?'.
-std::string Narrow(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return {};
-    const bool strict = codePage == CP_UTF7 || codePage == CP_UTF8;
-    const char* fallback = strict ? nullptr : "?";
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, fallback, nullptr);
-    if (needed <= 0) throw std::runtime_error("WideCharToMultiByte() failed");
-    std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), needed, fallback, nullptr);
-    return bytes;
 }
 
 // Copies at most room - 1 characters and the terminator, as the system's function does;
@@ -125,6 +104,24 @@ std::recursive_mutex& BoxLock() {
     return *lock;
 }
 
+// The dialog template of a dialog replacement: the language's (null data when the module has
+// none), or nothing when the system's function takes the call. The dialog procedure runs
+// outside the guard.
+template <class Char>
+std::optional<FoundResource> WedgeDialog(HINSTANCE instance, const Char* name) noexcept {
+    return Guarded(
+        [&]() -> std::optional<FoundResource> {
+            if (!WedgeGate::Open()) return std::nullopt;
+            if constexpr (sizeof(Char) == 1) return FindAndLoad(instance, MAKEINTRESOURCEA(kDialog), name);
+            else return FindAndLoad(instance, MAKEINTRESOURCEW(kDialog), name);
+        },
+        [] { return std::optional<FoundResource>(); });
+}
+
+void Examine(HMODULE module, HRSRC found, const void* type) {
+    if (WedgeGate::Open()) ResourceCache::Instance().Examine(module, found, type);
+}
+
 // The translated copy of a found resource when the cache holds one, else the resource itself.
 FoundResource LoadFound(HMODULE module, HRSRC found) {
     if (!found) return {};
@@ -158,7 +155,9 @@ std::optional<std::wstring> LoadStringTextW(HINSTANCE instance, UINT id) {
 std::optional<std::string> LoadStringTextA(HINSTANCE instance, UINT id) {
     const std::optional<StringEntry> entry = FindEntry(StringBlock<char>(instance, id), id & 15);
     if (!entry || entry->length == 0) return std::nullopt;
-    return Narrow(Units(*entry), g_WedgeImpl.ConversionCodePage());
+    std::string text;
+    if (!try_convert_string(Units(*entry), g_WedgeImpl.ConversionCodePage(), text)) return std::nullopt;
+    return text;
 }
 
 int WedgeMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
@@ -173,141 +172,195 @@ int WedgeMessageBox(HWND owner, const char* text, const char* caption, UINT styl
 }
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
-    if (!WedgeGate::Open()) return CallReal(Real::LoadStringA, 0, instance, id, buffer, bufferMax);
-    try {
-        const std::optional<std::string> text = LoadStringTextA(instance, id);
-        if (!text || !buffer || bufferMax <= 0) return 0;
-        return CopyTerminated(*text, buffer, bufferMax, g_WedgeImpl.ConversionCodePage());
-    } catch (const std::exception&) {
-        return 0;
-    }
+    const auto real = [&] { return CallReal(Real::LoadStringA, 0, instance, id, buffer, bufferMax); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            const std::optional<std::string> text = LoadStringTextA(instance, id);
+            if (!text || !buffer || bufferMax <= 0) return 0;
+            return CopyTerminated(*text, buffer, bufferMax, g_WedgeImpl.ConversionCodePage());
+        },
+        real);
 }
 
 int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
-    if (!WedgeGate::Open()) return CallReal(Real::LoadStringW, 0, instance, id, buffer, bufferMax);
-    try {
-        const std::optional<StringEntry> entry = FindEntry(StringBlock<wchar_t>(instance, id), id & 15);
-        if (!entry || entry->length == 0 || !buffer || bufferMax < 0) return 0;
-        if (bufferMax == 0) {
-            // The system's contract: a read-only pointer to the text in the resource.
-            *reinterpret_cast<const void**>(buffer) = entry->units;
-            return static_cast<int>(entry->length);
-        }
-        const std::size_t count = std::min<std::size_t>(entry->length, static_cast<std::size_t>(bufferMax - 1));
-        std::memcpy(buffer, entry->units, 2 * count);
-        buffer[count] = L'\0';
-        return static_cast<int>(count);
-    } catch (const std::exception&) {
-        return 0;
-    }
+    const auto real = [&] { return CallReal(Real::LoadStringW, 0, instance, id, buffer, bufferMax); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            const std::optional<StringEntry> entry = FindEntry(StringBlock<wchar_t>(instance, id), id & 15);
+            if (!entry || entry->length == 0 || !buffer || bufferMax < 0) return 0;
+            if (bufferMax == 0) {
+                // The system's contract: a read-only pointer to the text in the resource.
+                *reinterpret_cast<const void**>(buffer) = entry->units;
+                return static_cast<int>(entry->length);
+            }
+            const std::size_t count = std::min<std::size_t>(entry->length, static_cast<std::size_t>(bufferMax - 1));
+            std::memcpy(buffer, entry->units, 2 * count);
+            buffer[count] = L'\0';
+            return static_cast<int>(count);
+        },
+        real);
 }
 
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
-    if (!WedgeGate::Open()) return CallReal(Real::LoadAcceleratorsA, HACCEL{}, instance, name);
-    return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEA(kAccelerators), name), false);
+    const auto real = [&] { return CallReal(Real::LoadAcceleratorsA, HACCEL{}, instance, name); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEA(kAccelerators), name), false);
+        },
+        real);
 }
 
 HACCEL WINAPI LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
-    if (!WedgeGate::Open()) return CallReal(Real::LoadAcceleratorsW, HACCEL{}, instance, name);
-    return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEW(kAccelerators), name), true);
+    const auto real = [&] { return CallReal(Real::LoadAcceleratorsW, HACCEL{}, instance, name); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEW(kAccelerators), name), true);
+        },
+        real);
 }
 
 HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
-    if (!WedgeGate::Open()) return CallReal(Real::LoadMenuA, HMENU{}, instance, name);
-    const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEA(kMenu), name);
-    return menu.data ? LoadMenuIndirectA(menu.data) : nullptr;
+    const auto real = [&] { return CallReal(Real::LoadMenuA, HMENU{}, instance, name); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEA(kMenu), name);
+            return menu.data ? LoadMenuIndirectA(menu.data) : nullptr;
+        },
+        real);
 }
 
 HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) {
-    if (!WedgeGate::Open()) return CallReal(Real::LoadMenuW, HMENU{}, instance, name);
-    const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEW(kMenu), name);
-    return menu.data ? LoadMenuIndirectW(menu.data) : nullptr;
+    const auto real = [&] { return CallReal(Real::LoadMenuW, HMENU{}, instance, name); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEW(kMenu), name);
+            return menu.data ? LoadMenuIndirectW(menu.data) : nullptr;
+        },
+        real);
 }
 
 HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    if (!WedgeGate::Open()) return CallReal(Real::CreateDialogParamA, HWND{}, instance, name, parent, proc, param);
-    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEA(kDialog), name);
-    if (!dialog.data) return nullptr;
-    return CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialog.data), parent, proc, param);
+    const std::optional<FoundResource> dialog = WedgeDialog(instance, name);
+    if (!dialog) return CallReal(Real::CreateDialogParamA, HWND{}, instance, name, parent, proc, param);
+    if (!dialog->data) return nullptr;
+    return CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialog->data), parent, proc, param);
 }
 
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    if (!WedgeGate::Open()) return CallReal(Real::CreateDialogParamW, HWND{}, instance, name, parent, proc, param);
-    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEW(kDialog), name);
-    if (!dialog.data) return nullptr;
-    return CreateDialogIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialog.data), parent, proc, param);
+    const std::optional<FoundResource> dialog = WedgeDialog(instance, name);
+    if (!dialog) return CallReal(Real::CreateDialogParamW, HWND{}, instance, name, parent, proc, param);
+    if (!dialog->data) return nullptr;
+    return CreateDialogIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialog->data), parent, proc, param);
 }
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    if (!WedgeGate::Open()) return CallReal(Real::DialogBoxParamA, INT_PTR{-1}, instance, name, parent, proc, param);
-    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEA(kDialog), name);
-    if (!dialog.data) return -1;
-    return DialogBoxIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialog.data), parent, proc, param);
+    const std::optional<FoundResource> dialog = WedgeDialog(instance, name);
+    if (!dialog) return CallReal(Real::DialogBoxParamA, INT_PTR{-1}, instance, name, parent, proc, param);
+    if (!dialog->data) return -1;
+    return DialogBoxIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialog->data), parent, proc, param);
 }
 
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    if (!WedgeGate::Open()) return CallReal(Real::DialogBoxParamW, INT_PTR{-1}, instance, name, parent, proc, param);
-    const FoundResource dialog = FindAndLoad(instance, MAKEINTRESOURCEW(kDialog), name);
-    if (!dialog.data) return -1;
-    return DialogBoxIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialog.data), parent, proc, param);
+    const std::optional<FoundResource> dialog = WedgeDialog(instance, name);
+    if (!dialog) return CallReal(Real::DialogBoxParamW, INT_PTR{-1}, instance, name, parent, proc, param);
+    if (!dialog->data) return -1;
+    return DialogBoxIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialog->data), parent, proc, param);
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
-    if (!WedgeGate::Open()) return CallReal(Real::MessageBoxA, 0, owner, text, caption, style);
-    return ResourceWedge::MessageBoxExA(owner, text, caption, style, g_WedgeImpl.LanguageId());
+    const auto real = [&] { return CallReal(Real::MessageBoxA, 0, owner, text, caption, style); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            return ResourceWedge::MessageBoxExA(owner, text, caption, style, g_WedgeImpl.LanguageId());
+        },
+        real);
 }
 
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
-    if (!WedgeGate::Open()) return CallReal(Real::MessageBoxW, 0, owner, text, caption, style);
-    return ResourceWedge::MessageBoxExW(owner, text, caption, style, g_WedgeImpl.LanguageId());
+    const auto real = [&] { return CallReal(Real::MessageBoxW, 0, owner, text, caption, style); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            return ResourceWedge::MessageBoxExW(owner, text, caption, style, g_WedgeImpl.LanguageId());
+        },
+        real);
 }
 
 int WINAPI MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT style, WORD language) {
-    if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) {
-        return CallReal(Real::MessageBoxExA, 0, owner, text, caption, style, language);
-    }
-    return WedgeMessageBox(owner, text, caption, style);
+    const auto real = [&] { return CallReal(Real::MessageBoxExA, 0, owner, text, caption, style, language); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) return real();
+            return WedgeMessageBox(owner, text, caption, style);
+        },
+        real);
 }
 
 int WINAPI MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style, WORD language) {
-    if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) {
-        return CallReal(Real::MessageBoxExW, 0, owner, text, caption, style, language);
-    }
-    const std::uint32_t codePage = g_WedgeImpl.LanguageCodePage();
-    const std::string narrowText = text ? convert_string(text, codePage) : std::string();
-    const std::string narrowCaption = caption ? convert_string(caption, codePage) : std::string("Error");
-    return WedgeMessageBox(owner, narrowText.c_str(), narrowCaption.c_str(), style);
+    const auto real = [&] { return CallReal(Real::MessageBoxExW, 0, owner, text, caption, style, language); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) return real();
+            // Texts the language's code page can't take are shown by the system's box.
+            const std::uint32_t codePage = g_WedgeImpl.LanguageCodePage();
+            std::string narrowText, narrowCaption = "Error";
+            if ((text && !try_convert_string(text, codePage, narrowText)) ||
+                (caption && !try_convert_string(caption, codePage, narrowCaption))) {
+                return real();
+            }
+            return WedgeMessageBox(owner, narrowText.c_str(), narrowCaption.c_str(), style);
+        },
+        real);
 }
 
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
-    if (!WedgeGate::Open()) return CallReal(Real::FindResourceA, HRSRC{}, module, name, type);
-    return ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
+    const auto real = [&] { return CallReal(Real::FindResourceA, HRSRC{}, module, name, type); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            return ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
+        },
+        real);
 }
 
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
-    if (!WedgeGate::Open()) return CallReal(Real::FindResourceW, HRSRC{}, module, name, type);
-    return ResourceWedge::FindResourceExW(module, type, name, g_WedgeImpl.LanguageId());
+    const auto real = [&] { return CallReal(Real::FindResourceW, HRSRC{}, module, name, type); };
+    return Guarded(
+        [&] {
+            if (!WedgeGate::Open()) return real();
+            return ResourceWedge::FindResourceExW(module, type, name, g_WedgeImpl.LanguageId());
+        },
+        real);
 }
 
 HRSRC WINAPI FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
     HRSRC found = CallReal(Real::FindResourceExA, HRSRC{}, module, type, name, language);
-    if (found && WedgeGate::Open()) ResourceCache::Instance().Examine(module, found, type);
+    if (found) Guarded([&] { Examine(module, found, type); }, [] {});
     return found;
 }
 
 HRSRC WINAPI FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
     HRSRC found = CallReal(Real::FindResourceExW, HRSRC{}, module, type, name, language);
-    if (found && WedgeGate::Open()) ResourceCache::Instance().Examine(module, found, type);
+    if (found) Guarded([&] { Examine(module, found, type); }, [] {});
     return found;
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
-    if (resource && WedgeGate::Open()) {
-        if (auto entry = ResourceCache::Instance().Find(resource); entry && entry->hasCopy) {
-            return const_cast<std::uint8_t*>(entry->copy.data());
-        }
-    }
-    return CallReal(Real::LoadResource, HGLOBAL{}, module, resource);
+    const auto real = [&] { return CallReal(Real::LoadResource, HGLOBAL{}, module, resource); };
+    return Guarded(
+        [&] {
+            if (!resource || !WedgeGate::Open()) return real();
+            const auto entry = ResourceCache::Instance().Find(resource);
+            return entry && entry->hasCopy ? HGLOBAL(const_cast<std::uint8_t*>(entry->copy.data())) : real();
+        },
+        real);
 }
 
 } // namespace ResourceWedge

@@ -4,7 +4,9 @@
 // start-up has filled g_WedgeImpl they pass every call to the system; afterwards they hand
 // out the language versions (translated once and kept in the resource cache) and show
 // message boxes in the program's own window. The program's calls reach them through its
-// import pointers (ImportBinding.cpp); they reach the system functions by name. Any thread.
+// import pointers (ImportBinding.cpp); they reach the system functions by name. None throws:
+// when the wedge fails on the way, the system's function takes the call
+// (ReplacementGuard.h). Any thread.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>

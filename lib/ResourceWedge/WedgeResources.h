@@ -16,7 +16,7 @@ FoundResource FindAndLoad(HMODULE module, LPCWSTR type, LPCWSTR name);
 
 // The string-table entry of id in the loaded language; nothing for an id without a string.
 std::optional<std::wstring> LoadStringTextW(HINSTANCE instance, UINT id);
-// The same in the conversion code page. Throws on a failed conversion.
+// The same in the conversion code page; nothing when the code page refuses the text too.
 std::optional<std::string> LoadStringTextA(HINSTANCE instance, UINT id);
 
 // The wedge's message box: the program's own box while a lookup context exists, else the
