@@ -88,6 +88,16 @@ struct Icon { // icons loaded without LR_SHARED
     static pointer Invalid() noexcept { return nullptr; }
     static void Close(pointer h) noexcept { DestroyIcon(h); }
 };
+struct Window { // windows the owner creates and destroys on its own thread
+    using pointer = HWND;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { DestroyWindow(h); }
+};
+struct Menu { // menus not attached to a window
+    using pointer = HMENU;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { DestroyMenu(h); }
+};
 } // namespace handle_traits
 
 using UniqueKernelHandle = UniqueHandle<handle_traits::Handle>;
@@ -99,3 +109,43 @@ using UniqueFindHandle = UniqueHandle<handle_traits::FindHandle>;
 using UniqueFont = UniqueHandle<handle_traits::GdiObject<HFONT>>;
 using UniqueBitmap = UniqueHandle<handle_traits::GdiObject<HBITMAP>>;
 using UniqueIcon = UniqueHandle<handle_traits::Icon>;
+using UniqueWindow = UniqueHandle<handle_traits::Window>;
+using UniqueMenu = UniqueHandle<handle_traits::Menu>;
+
+// UniqueDC: a window's device context from GetDC, given back to the same window with
+// ReleaseDC. Move-only; keeps the thread's last-error value like UniqueHandle.
+class UniqueDC {
+public:
+    UniqueDC() noexcept = default;
+    explicit UniqueDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    UniqueDC(UniqueDC&& other) noexcept
+        : window_(std::exchange(other.window_, nullptr)), dc_(std::exchange(other.dc_, nullptr)) {}
+    UniqueDC& operator=(UniqueDC&& other) noexcept {
+        if (this != &other) {
+            reset();
+            window_ = std::exchange(other.window_, nullptr);
+            dc_ = std::exchange(other.dc_, nullptr);
+        }
+        return *this;
+    }
+    UniqueDC(const UniqueDC&) = delete;
+    UniqueDC& operator=(const UniqueDC&) = delete;
+    ~UniqueDC() { reset(); }
+
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+    void reset() noexcept {
+        if (dc_) {
+            DWORD error = GetLastError();
+            ReleaseDC(window_, dc_);
+            SetLastError(error);
+        }
+        window_ = nullptr;
+        dc_ = nullptr;
+    }
+
+private:
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+};

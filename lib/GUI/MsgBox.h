@@ -44,7 +44,21 @@ public:
 private:
     friend void RegisterMsgBoxWindowClass();
 
-    MsgBox(HICON icon, bool hasHelp) : icon_(icon), hasHelp_(hasHelp) {}
+    class TextMeasure; // the box's device context with its font selected
+    struct Layout;     // the lengths of one box
+
+    MsgBox(HICON icon, const std::vector<string_and_id>& buttons);
+
+    // The steps of Show: the window, the layout of buttons, then icon and text, the text
+    // control, the box's place, the buttons (answers the one with the focus), the loop.
+    HWND CreateBox(HWND top, HFONT font);
+    static void LayOutButtons(Layout& layout, const TextMeasure& measure, const std::vector<std::wstring>& captions);
+    void LayOutText(Layout& layout, const TextMeasure& measure, const std::wstring& text);
+    static void CreateText(HWND box, const Layout& layout, const std::wstring& text, HFONT font);
+    static void PlaceBox(HWND box, HWND top, const Layout& layout);
+    static HWND CreateButtons(HWND box, const Layout& layout, const std::vector<string_and_id>& buttons,
+                              const std::vector<std::wstring>& captions, HFONT font, int defaultId);
+    int Run(HWND box, HWND top);
 
     static LRESULT CALLBACK WindowProcEntry(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -52,7 +66,7 @@ private:
     void RequestHelp(HWND hwnd) const;
 
     HICON icon_;
-    bool hasHelp_;
+    bool hasHelp_ = false;
     bool canClose_ = true;
     std::vector<int> ids_;
     POINT iconAt_{0, 0}; // client coordinates

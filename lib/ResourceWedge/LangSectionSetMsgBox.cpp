@@ -9,6 +9,7 @@
 #include "lib/LangStrings/LangStrings.h"
 #include "lib/ResourceWedge/RealFunctions.h"
 #include "string_ext.h"
+#include "support/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -28,25 +29,18 @@ std::uint32_t DisplayCodePage(std::uint32_t languageCodePage) {
     return langplatform::AnsiCodePageOfLanguage(GetUserUILanguage(kCurrentUser));
 }
 
-HICON IconOf(unsigned style) {
+UniqueIcon IconOf(unsigned style) {
     LPCWSTR id = nullptr;
     switch (style & 0xF0) {
     case 0x10: id = reinterpret_cast<LPCWSTR>(IDI_HAND); break;
     case 0x20: id = reinterpret_cast<LPCWSTR>(IDI_QUESTION); break;
     case 0x30: id = reinterpret_cast<LPCWSTR>(IDI_EXCLAMATION); break;
     case 0x40: id = reinterpret_cast<LPCWSTR>(IDI_ASTERISK); break;
-    default: return nullptr;
+    default: return UniqueIcon();
     }
     HICON shared = LoadIconW(nullptr, id);
-    return shared ? CopyIcon(shared) : nullptr;
+    return UniqueIcon(shared ? CopyIcon(shared) : nullptr);
 }
-
-struct IconOwner {
-    HICON icon;
-    ~IconOwner() {
-        if (icon) DestroyIcon(icon);
-    }
-};
 
 } // namespace
 
@@ -66,8 +60,8 @@ int LangSectionSet::MsgBox(HWND owner, const char* text, const char* caption, un
             const std::optional<std::string_view> captionText = Lookup(button.key);
             buttons.push_back({shown(captionText ? *captionText : button.defaultCaption), button.id});
         }
-        const IconOwner icon{IconOf(style)};
-        const int pressed = ::MsgBox::Show(owner, boxText, boxCaption.c_str(), buttons, set.DefaultId(), icon.icon,
+        const UniqueIcon icon = IconOf(style);
+        const int pressed = ::MsgBox::Show(owner, boxText, boxCaption.c_str(), buttons, set.DefaultId(), icon.get(),
                                            display);
         return set.Result(pressed);
     } catch (...) {
