@@ -219,7 +219,6 @@ int MsgBox::Show(HWND owner, const std::string& text, const char* caption,
     HWND top = owner;
     while (top && (GetWindowLongW(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
     const bool ownerWasEnabled = top && IsWindowEnabled(top);
-    if (top) EnableWindow(top, FALSE);
 
     MsgBox state(icon, buttons);
     const UniqueFont ownFont = CreateBoxFont(codePage);
@@ -235,6 +234,7 @@ int MsgBox::Show(HWND owner, const std::string& text, const char* caption,
         }
     };
     const Restore restore{top, ownerWasEnabled};
+    if (top) EnableWindow(top, FALSE);
 
     box.reset(state.CreateBox(top, font));
     Layout layout;
