@@ -90,16 +90,6 @@ templates::Dialog SampleDialog(bool extended, const std::u16string& title, const
 
 } // namespace
 
-TEST(DialogTranslation, KeysInTitleAndItemsAreReplacedInBothLayouts) {
-    for (bool extended : {false, true}) {
-        SCOPED_TRACE(extended ? "extended" : "normal");
-        TableTranslator texts;
-        Outcome o = Dialog_(Build(SampleDialog(extended, u"{TITLE} - x", u"{OK}")), texts);
-        ASSERT_EQ(o.answer, TranslateAnswer::translated);
-        EXPECT_EQ(o.copy, Build(SampleDialog(extended, u"Gravure - x", u"D'accord")));
-    }
-}
-
 TEST(DialogTranslation, FontRuleAndUnchangedAnswers) {
     struct Case {
         const char* name;
@@ -164,7 +154,7 @@ TEST(DialogTranslation, OrdinalsAreCopiedAndNeverTranslated) {
     }
 }
 
-TEST(DialogTranslation, CreationDataIsCopiedWhole) {
+TEST(DialogTranslation, KeysAreReplacedAndCreationDataIsCopiedWhole) {
     for (bool extended : {false, true}) {
         for (Bytes data : {Bytes{1, 2, 3, 4}, Bytes{9, 8, 7}, Bytes{}}) {
             templates::Dialog in = SampleDialog(extended, u"{TITLE}", u"{OK}");
