@@ -1,5 +1,7 @@
 #include "app/AppModule.h"
 
+AppModule::~AppModule() { StopMonitor(); }
+
 void AppModule::Init(const ClassEntry* classTable, HINSTANCE instance) {
     classTable_ = classTable;
     instance_ = instance;
@@ -19,9 +21,7 @@ LONG AppModule::Lock() {
 LONG AppModule::Unlock() {
     const LONG count = --lockCount_;
     activity_ = true;
-    if (count == 0) {
-        if (HANDLE event = shutdownEvent_.load()) SetEvent(event);
-    }
+    if (count == 0) SignalShutdownEvent();
     return count;
 }
 
@@ -42,25 +42,40 @@ HRESULT AppModule::UnregisterServer() {
 }
 
 bool AppModule::StartMonitor() {
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!event) return false;
-    shutdownEvent_ = event;
-    HANDLE thread = CreateThread(nullptr, 0, &AppModule::MonitorProc, this, 0, nullptr);
-    if (!thread) {
-        CloseShutdownEvent();
+    {
+        std::lock_guard<std::mutex> lock(eventLock_);
+        shutdownEvent_ = std::move(event);
+    }
+    stopping_ = false;
+    monitorThread_.reset(CreateThread(nullptr, 0, &AppModule::MonitorProc, this, 0, nullptr));
+    if (!monitorThread_) {
+        StopMonitor();
         return false;
     }
-    CloseHandle(thread);
     return true;
 }
 
 void AppModule::SignalActivity() {
     activity_ = true;
-    if (HANDLE event = shutdownEvent_.load()) SetEvent(event);
+    SignalShutdownEvent();
 }
 
-void AppModule::CloseShutdownEvent() {
-    if (HANDLE event = shutdownEvent_.exchange(nullptr)) CloseHandle(event);
+void AppModule::SignalShutdownEvent() {
+    std::lock_guard<std::mutex> lock(eventLock_);
+    if (shutdownEvent_) SetEvent(shutdownEvent_.get());
+}
+
+void AppModule::StopMonitor() {
+    if (monitorThread_) {
+        stopping_ = true;
+        SignalShutdownEvent();
+        WaitForSingleObject(monitorThread_.get(), INFINITE);
+        monitorThread_.reset();
+    }
+    std::lock_guard<std::mutex> lock(eventLock_);
+    shutdownEvent_.reset();
 }
 
 DWORD WINAPI AppModule::MonitorProc(void* module) {
@@ -69,27 +84,20 @@ DWORD WINAPI AppModule::MonitorProc(void* module) {
 }
 
 void AppModule::MonitorShutdown() {
-    // The main thread may close the event at its end; the monitor then simply stops.
-    HANDLE event = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), shutdownEvent_.load(), GetCurrentProcess(), &event, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS)) {
-        return;
-    }
-    for (;;) {
-        if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0) break;
+    // The event stays open until StopMonitor has waited for this thread.
+    const HANDLE event = shutdownEvent_.get();
+    while (WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0 && !stopping_.load()) {
         DWORD wait;
         do {
             activity_ = false;
             wait = WaitForSingleObject(event, idleTimeout);
-        } while (wait == WAIT_OBJECT_0);
-        if (wait != WAIT_TIMEOUT) break;
-        if (!activity_.load() && lockCount_.load() == 0) {
-            CloseShutdownEvent();
+        } while (wait == WAIT_OBJECT_0 && !stopping_.load());
+        if (wait != WAIT_TIMEOUT) return;
+        if (!activity_.load() && lockCount_.load() == 0 && !stopping_.load()) {
             PostThreadMessageA(mainThreadId_, WM_QUIT, 0, 0);
-            break;
+            return;
         }
     }
-    CloseHandle(event);
 }
 
 HRESULT AppModule::RegisterClassObjects(DWORD context, DWORD flags) {

@@ -3,7 +3,9 @@
 // program), the lock count of the objects the process serves, the shutdown event with its
 // monitor thread that ends an idle server, and the registry of message loops by thread.
 // One static instance; set up and torn down on the main thread, Lock/Unlock from any thread.
+// The event lives until StopMonitor has joined the monitor; other threads signal it under eventLock_.
 #include "app/MessageLoop.h"
+#include "support/UniqueHandle.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -22,6 +24,7 @@ struct ClassEntry {
 class AppModule {
 public:
     AppModule() = default;
+    ~AppModule();
     AppModule(const AppModule&) = delete;
     AppModule& operator=(const AppModule&) = delete;
 
@@ -46,13 +49,14 @@ public:
     HRESULT RegisterServer();
     HRESULT UnregisterServer();
 
-    // Creates the shutdown event and starts the monitor thread; false when the event could
-    // not be created (the process then runs without one).
+    // Creates the shutdown event and starts the monitor thread; false when either could not
+    // be created (the process then runs without them). Main thread, once.
     bool StartMonitor();
     // Marks activity and signals the shutdown event, so the monitor starts counting the idle
     // time from now.
     void SignalActivity();
-    void CloseShutdownEvent();
+    // Ends the monitor thread, waits for it and closes the event; later signals do nothing.
+    void StopMonitor();
 
     HRESULT RegisterClassObjects(DWORD context, DWORD flags);
     HRESULT ResumeClassObjects();
@@ -67,13 +71,17 @@ public:
 private:
     static DWORD WINAPI MonitorProc(void* module);
     void MonitorShutdown();
+    void SignalShutdownEvent();
 
     const ClassEntry* classTable_ = nullptr;
     HINSTANCE instance_ = nullptr;
     DWORD mainThreadId_ = 0;
     std::atomic<LONG> lockCount_{0};
     std::atomic<bool> activity_{false}; // set by Lock/Unlock, cleared by the monitor thread
-    std::atomic<HANDLE> shutdownEvent_{nullptr};
+    std::atomic<bool> stopping_{false}; // set by StopMonitor, read by the monitor thread
+    std::mutex eventLock_;              // guards shutdownEvent_ against StopMonitor's close
+    UniqueKernelHandle shutdownEvent_;
+    UniqueKernelHandle monitorThread_;
     std::map<DWORD, DWORD> registrations_; // class object registration cookies by table index
     mutable std::mutex loopsLock_;
     std::map<DWORD, MessageLoop*> loops_;

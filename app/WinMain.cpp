@@ -93,7 +93,7 @@ int RunFennel(HINSTANCE instance, const char* commandLineTail) {
         }
     }
 
-    g_module.CloseShutdownEvent();
+    g_module.StopMonitor();
     g_module.FreeMessageLoops();
     g_module.Term();
     CoUninitialize();

@@ -32,7 +32,26 @@ TEST(AppModuleTest, MonitorQuitsOnlyAfterTheLastUnlockAndTheIdleTime) {
     EXPECT_EQ(0, code);
     EXPECT_EQ(0, module.LockCount());
     EXPECT_EQ(nullptr, module.GetMessageLoop());
-    module.CloseShutdownEvent();
+    module.StopMonitor();
+    module.Term();
+}
+
+// Stopping joins a monitor that is still counting; later unlocks and signals from another
+// thread find no event and post nothing.
+TEST(AppModuleTest, StopMonitorJoinsAWaitingMonitor) {
+    AppModule module;
+    module.idleTimeout = INFINITE;
+    module.Init(nullptr, GetModuleHandleA(nullptr));
+    ASSERT_TRUE(module.StartMonitor());
+    module.Lock();
+    module.SignalActivity();
+    module.StopMonitor();
+    std::thread([&] {
+        EXPECT_EQ(0, module.Unlock());
+        module.SignalActivity();
+    }).join();
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     module.Term();
 }
 
