@@ -6,6 +6,7 @@
 #include "app/MessageLoop.h"
 #include "app/ServerSwitch.h"
 #include "res/resource.h"
+#include "support/ComPtr.h"
 #include "support/FormatApiError.h"
 
 #include <windows.h>
@@ -25,8 +26,18 @@ const ClassEntry kClassTable[] = {{nullptr, nullptr, nullptr}};
 
 enum class Mode { Registration, Server, Burn };
 
+// Closes the engine however the run ends (the still-burning return, a throw): its objects
+// must be gone before the thread leaves COM.
+struct EngineCloser {
+    EngineCloser() = default;
+    EngineCloser(const EngineCloser&) = delete;
+    EngineCloser& operator=(const EngineCloser&) = delete;
+    ~EngineCloser() { g_app.CloseEngine(); }
+};
+
 int RunFennel(HINSTANCE instance, const char* commandLineTail) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const ScopedComInit com(COINIT_MULTITHREADED);
+    const EngineCloser engineCloser;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
     g_module.idleTimeout = 5000;
@@ -96,7 +107,6 @@ int RunFennel(HINSTANCE instance, const char* commandLineTail) {
     g_module.StopMonitor();
     g_module.FreeMessageLoops();
     g_module.Term();
-    CoUninitialize();
     return exitCode;
 }
 
