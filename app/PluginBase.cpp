@@ -3,8 +3,8 @@
 #include "app/ConfigurationPath.h"
 #include "app/DiscCheck.h"
 #include "lib/Certificate/BuiltInPublicKey.h"
-#include "lib/LangStrings/LangStartup.h"
 #include "lib/LangStrings/LangStrings.h"
+#include "lib/ResourceWedge/WedgeStartup.h"
 
 #include <exception>
 
@@ -35,12 +35,12 @@ std::string PluginBase::FailureText(const std::string& folder, const std::string
     return "Unable to initialize plugin '" + folder + "'.  " + reason;
 }
 
-void PluginBase::Start(HINSTANCE instance, const std::string& folder) {
+void PluginBase::Start(const std::string& folder) {
     // Language first: every later text, box and dialog appears in it.
     std::string localisationError;
     std::uint16_t language = 0;
     try {
-        language = StartLocalisation(instance, GetUserUILanguage(kCurrentUser), folder, "FN", "lng", std::string(),
+        language = StartLocalisation(GetUserUILanguage(kCurrentUser), folder, "FN", "lng", std::string(),
                                      localisationError);
     } catch (const std::exception& e) {
         // A language file that can't be loaded (already reported by the loader) fails the
@@ -69,10 +69,10 @@ void PluginBase::Start(HINSTANCE instance, const std::string& folder) {
     }
 }
 
-bool PluginBase::Initialise(HINSTANCE instance) {
+bool PluginBase::Initialise(HINSTANCE) {
     const std::string folder = ProgramFolder();
     try {
-        Start(instance, folder);
+        Start(folder);
     } catch (const init_failure& failure) {
         MessageBoxA(nullptr, FailureText(folder, failure.what()).c_str(), "Error", MB_OK);
         return false;

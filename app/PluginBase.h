@@ -78,7 +78,7 @@ public:
 
 protected:
     // The start-up sequence proper; throws init_failure for each failing step.
-    void Start(HINSTANCE instance, const std::string& folder);
+    void Start(const std::string& folder);
 
 private:
     Certificate configuration_;

@@ -1,9 +1,7 @@
 #include "lib/LangStrings/LangStartup.h"
 
 #include "lib/LangStrings/LangPlatform.h"
-#include "lib/LangStrings/LangSectionSet.h"
 #include "lib/LangStrings/LangStrings.h"
-#include "lib/ResourceWedge/WedgeImpl.h"
 
 namespace {
 
@@ -31,54 +29,47 @@ bool SystemShowsLanguage(std::uint16_t language, std::uint32_t codePage,
 
 } // namespace
 
-std::optional<std::string> InitLanguage(std::uint16_t requested, const std::string& folder,
-                                        const std::string& prefix, const std::string& extension) {
-    WedgeImpl::AllLocks locks(g_WedgeImpl);
-    const std::uint16_t userLanguage = GetUserUILanguage(kCurrentUser);
-    g_WedgeImpl.SetUserLanguage(userLanguage);
-    g_WedgeImpl.SetFallbackCodePage(SystemCodePage(userLanguage));
-    if (requested == 0) requested = userLanguage;
+void InitLanguage(LanguageSetup& setup, std::uint16_t requested, const std::string& folder,
+                  const std::string& prefix, const std::string& extension) {
+    setup.userLanguage = GetUserUILanguage(kCurrentUser);
+    setup.fallbackCodePage = SystemCodePage(setup.userLanguage);
+    if (requested == 0) requested = setup.userLanguage;
 
     ConfigureLanguageFiles(folder, prefix, extension);
-    const std::uint16_t chosen = ChooseLanguage(requested, ListLanguageFiles(), userLanguage);
-    if (chosen == 0) return std::string("Unable to run this program: no language files were found.");
-
-    auto context = std::make_shared<LangSectionSet>(chosen);
-    g_WedgeImpl.SetLookupContext(context);
-    g_WedgeImpl.SetLanguageId(context->Language());
-    g_WedgeImpl.SetLanguageCodePage(context->CodePage());
-
-    if (!SystemShowsLanguage(context->Language(), context->CodePage(), userLanguage)) {
-        const auto text = context->GetSection("Shared")->Lookup(LangStrings::kNoOsLanguageSupport);
-        if (text && !text->empty()) return std::string(*text);
-        return std::string("Unable to run this program: this system cannot show the texts of "
-                           "language ") +
-               std::to_string(context->Language()) + ".";
+    const std::uint16_t chosen = ChooseLanguage(requested, ListLanguageFiles(), setup.userLanguage);
+    if (chosen == 0) {
+        setup.errorText = "Unable to run this program: no language files were found.";
+        return;
     }
-    g_WedgeImpl.SetInitialized(true);
-    return std::nullopt;
+
+    setup.context = std::make_shared<LangSectionSet>(chosen);
+    const LangSectionSet& context = *setup.context;
+    if (!SystemShowsLanguage(context.Language(), context.CodePage(), setup.userLanguage)) {
+        const auto text = context.GetSection("Shared")->Lookup(LangStrings::kNoOsLanguageSupport);
+        if (text && !text->empty()) {
+            setup.errorText = *text;
+        } else {
+            setup.errorText = "Unable to run this program: this system cannot show the texts of language " +
+                              std::to_string(context.Language()) + ".";
+        }
+        return;
+    }
+    setup.ready = true;
 }
 
-std::uint16_t StartLocalisation(void* /*module*/, std::uint16_t requested,
-                                const std::string& folder, const std::string& prefix,
-                                const std::string& extension, const std::string& extraSection,
-                                std::string& errorText) {
-    errorText.clear();
-    if (std::optional<std::string> failure = InitLanguage(requested, folder, prefix, extension)) {
-        errorText = *failure;
-        return g_WedgeImpl.LanguageId();
-    }
-    WedgeImpl::AllLocks locks(g_WedgeImpl);
-    const std::shared_ptr<LangSectionSet> context = g_WedgeImpl.LookupContext();
+void StartLanguage(LanguageSetup& setup, std::uint16_t requested, const std::string& folder,
+                   const std::string& prefix, const std::string& extension,
+                   const std::string& extraSection) {
+    InitLanguage(setup, requested, folder, prefix, extension);
+    if (!setup.ready) return;
     std::string section = extraSection;
     try {
-        if (!section.empty()) context->AddSection(section);
+        if (!section.empty()) setup.context->AddSection(section);
         section = "Shared";
-        context->AddSection(section);
+        setup.context->AddSection(section);
     } catch (const LangStrings::section_not_found&) {
-        g_WedgeImpl.SetInitialized(false);
-        errorText = "Unable to run this program: the language file '" + context->Store()->Path() +
-                    "' has no section [" + section + "].";
+        setup.ready = false;
+        setup.errorText = "Unable to run this program: the language file '" + setup.context->Store()->Path() +
+                          "' has no section [" + section + "].";
     }
-    return g_WedgeImpl.LanguageId();
 }

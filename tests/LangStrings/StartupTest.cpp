@@ -1,9 +1,8 @@
 // The language start-up against the native stand-in of the system: registry locale, code
-// pages, the operating-system support check, and the wedge state it fills.
+// pages, the operating-system support check, and the setup it reports.
 #include "LangTestSupport.h"
 #include "lib/LangStrings/LangPlatformDouble.h"
 #include "lib/LangStrings/LangStartup.h"
-#include "lib/ResourceWedge/WedgeImpl.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +15,10 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = CurrentSettings();
-        g_WedgeImpl.Reset();
         SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << text; });
     }
     void TearDown() override {
         CurrentSettings() = saved_;
-        g_WedgeImpl.Reset();
         SetLoadFailureReporter(nullptr);
     }
     static void SetUpTestSuite() {
@@ -69,7 +66,7 @@ TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
 }
 
 TEST_F(StartupTest, InitLanguageChecksThatTheSystemShowsTheLanguage) {
-    struct Case { // language: held by the wedge afterwards
+    struct Case { // language: of the lookup context, 0 without one
         const char* name; const char* user; std::uint32_t systemCodePage; std::uint16_t requested; const char* prefix;
         std::uint16_t language; bool initialized; std::string error;
     };
@@ -86,39 +83,36 @@ TEST_F(StartupTest, InitLanguageChecksThatTheSystemShowsTheLanguage) {
          "Unable to run this program: no language files were found."},
     };
     for (const Case& c : cases) {
-        g_WedgeImpl.Reset();
         CurrentSettings() = Settings{};
         CurrentSettings().userLocale[0] = CurrentSettings().userLocale[1] = c.user;
         CurrentSettings().userAnsiCodePage = CurrentSettings().systemAnsiCodePage = c.systemCodePage;
-        const std::optional<std::string> error = InitLanguage(c.requested, folder_->Path(), c.prefix, "lng");
-        EXPECT_EQ(c.error, error.value_or("")) << c.name;
-        EXPECT_EQ(c.initialized, g_WedgeImpl.Initialized()) << c.name;
-        EXPECT_EQ(c.language, g_WedgeImpl.LanguageId()) << c.name;
-        EXPECT_EQ(c.systemCodePage, g_WedgeImpl.FallbackCodePage()) << c.name;
+        LanguageSetup setup;
+        InitLanguage(setup, c.requested, folder_->Path(), c.prefix, "lng");
+        EXPECT_EQ(c.error, setup.errorText) << c.name;
+        EXPECT_EQ(c.initialized, setup.ready) << c.name;
+        EXPECT_EQ(c.language, setup.context ? setup.context->Language() : 0) << c.name;
+        EXPECT_EQ(c.systemCodePage, setup.fallbackCodePage) << c.name;
     }
 }
 
-TEST_F(StartupTest, StartLocalisationAddsSectionsAndFillsTheWedge) {
+TEST_F(StartupTest, StartLanguageAddsTheSections) {
     CurrentSettings().userLocale[0] = "00000409";
-    std::vector<unsigned char> table;
-    const unsigned char accelerator[8] = {0x81, 0, 'N', 0, 1, 0, 0, 0};
-    EXPECT_EQ(ResourceTranslation::kNotActive, g_WedgeImpl.TranslateAcceleratorTable(accelerator, 8, table));
+    LanguageSetup setup;
+    StartLanguage(setup, 0x0409, folder_->Path(), "FN", "lng", "Main");
+    EXPECT_EQ("", setup.errorText);
+    ASSERT_TRUE(setup.ready);
+    EXPECT_EQ(0x0409, setup.userLanguage);
+    EXPECT_EQ(1252u, setup.context->CodePage());
+    EXPECT_EQ("Main OK", setup.context->Lookup("IDS_OK").value_or(""));
+    EXPECT_EQ(2u, setup.context->Sections().size());
 
-    std::string error = "stale";
-    EXPECT_EQ(0x0409, StartLocalisation(nullptr, 0x0409, folder_->Path(), "FN", "lng", "Main", error));
-    EXPECT_EQ("", error);
-    EXPECT_TRUE(g_WedgeImpl.Initialized());
-    EXPECT_EQ(1252u, g_WedgeImpl.LanguageCodePage());
-    bool changed = false;
-    EXPECT_EQ("Main OK!", g_WedgeImpl.TranslateText("{IDS_OK}!", &changed));
-    EXPECT_TRUE(changed);
-    EXPECT_EQ("OK", g_WedgeImpl.LookupContext()->GetSection("Shared")->Lookup("IDS_OK").value_or(""));
-    EXPECT_EQ(ResourceTranslation::kUnchanged, g_WedgeImpl.TranslateAcceleratorTable(accelerator, 8, table));
-
-    g_WedgeImpl.Reset();
-    EXPECT_EQ(0x0407, StartLocalisation(nullptr, 0x0407, folder_->Path(), "FN", "lng", "", error));
-    EXPECT_NE(std::string::npos, error.find("has no section [Shared]")) << error;
-    EXPECT_FALSE(g_WedgeImpl.Initialized());
+    for (const char* extra : {"", "Missing"}) {
+        LanguageSetup german;
+        StartLanguage(german, 0x0407, folder_->Path(), "FN", "lng", extra);
+        EXPECT_FALSE(german.ready) << extra;
+        EXPECT_NE(std::string::npos, german.errorText.find(*extra ? "has no section [Missing]" : "has no section [Shared]"))
+            << german.errorText;
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "tests/ResourceWedge/WedgeTestSupport.h"
 
-#include "lib/LangStrings/LangStartup.h"
 #include "lib/LangStrings/LangStrings.h"
+#include "lib/ResourceWedge/WedgeStartup.h"
 #include "tests/common/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +88,7 @@ bool StartFrench() {
     SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << "language load: " << text; });
     std::string error;
     const std::uint16_t language =
-        StartLocalisation(GetModuleHandleW(nullptr), 0x040C, LanguageFolder(), "FN", "lng", "", error);
+        StartLocalisation(0x040C, LanguageFolder(), "FN", "lng", "", error);
     EXPECT_EQ(error, "");
     EXPECT_EQ(language, 0x040C);
     started = error.empty() && language == 0x040C;
