@@ -1,7 +1,8 @@
 #pragma once
-// Helpers of the configuration file tests: a repeatable random source, hexadecimal texts,
-// scratch files, failures caught as values, and paths as the Windows build sees them.
+// Helpers of the configuration file tests: a repeatable random source and key pair,
+// hexadecimal texts, scratch files, failures caught as values, paths as the Windows build sees them.
 #include "lib/Certificate/RandomSource.h"
+#include "lib/Certificate/SigningKey.h"
 #include "support/ContextException.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,13 @@ public:
 private:
     std::mt19937_64 engine_;
 };
+
+// Key pairs made once per program (number 0 and 1); making one costs a prime search.
+inline const SigningKey& TestKey(int number) {
+    static SeededRandom random(23);
+    static const SigningKey keys[] = {SigningKey::Generate(random), SigningKey::Generate(random)};
+    return keys[number];
+}
 
 inline std::vector<unsigned char> Bytes(const std::string& hex) {
     std::vector<unsigned char> bytes;
@@ -73,13 +81,6 @@ inline ContextException Thrown(const std::function<void()>& action) {
     }
     ADD_FAILURE() << "no ContextException thrown";
     return ContextException(nullptr, nullptr, nullptr, 0, nullptr);
-}
-
-// The source place ("file:line") of a failure's text.
-inline std::string Place(const ContextException& e) {
-    const std::string text = e.what();
-    const auto open = text.find(" ["), close = text.find(']');
-    return open == std::string::npos || close == std::string::npos ? "" : text.substr(open + 2, close - open - 2);
 }
 
 } // namespace certificate_test
