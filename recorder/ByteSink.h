@@ -9,4 +9,7 @@ public:
     virtual void Write(const void* data, std::size_t size) = 0;
     // Pushes buffered bytes to the file system; a failure to do so throws.
     virtual void Flush() = 0;
+    // Makes the bytes written so far readable through another handle of the same file; they
+    // need not be on the disk yet. The default is the durable Flush.
+    virtual void Publish() { Flush(); }
 };

@@ -29,6 +29,7 @@ public:
         position_ = end;
     }
     void Flush() override { sink_.Flush(); }
+    void Publish() override { sink_.Publish(); }
 
 private:
     ByteSink& sink_;

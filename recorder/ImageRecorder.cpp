@@ -44,18 +44,18 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
         if (std::int32_t code = WriteFrames(track.audioFrames, reader.get(), audioLeft, sink)) return code;
         crcs_.push_back(crc_.Value());
         if (sink && openImage_) {
-            Flush(*sink);
+            Flush(*sink, false);
             Verify(i, indexOne, imageBytes_ - indexOne, crc_.Value());
         }
         observer_.OnTrackEnd(i);
     }
-    if (sink) Flush(*sink);
+    if (sink) Flush(*sink, true);
     return 0;
 }
 
-void ImageRecorder::Flush(ByteSink& sink) {
+void ImageRecorder::Flush(ByteSink& sink, bool durable) {
     try {
-        sink.Flush();
+        durable ? sink.Flush() : sink.Publish();
     } catch (const ContextException& e) {
         FENNEL_THROW(image_write_failure, "ImageRecorder::Flush()", e.Context());
     }

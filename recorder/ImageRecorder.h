@@ -60,7 +60,8 @@ public:
 private:
     // Writes frames frames of the current track; audio from reader (null: silence).
     std::int32_t WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft, ByteSink* sink);
-    static void Flush(ByteSink& sink);
+    // Durable: on the disk; else only readable by the read-back check.
+    static void Flush(ByteSink& sink, bool durable);
     // Reads bytes bytes at offset back from the image; throws verify_failure unless their CRC is crc.
     void Verify(std::size_t track, std::uint64_t offset, std::uint64_t bytes, std::uint32_t crc);
 

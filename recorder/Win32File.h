@@ -27,6 +27,8 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
     void Write(const void* data, std::size_t size) override;
     void Flush() override;
+    // WriteFile keeps nothing in the process, so every written byte is already readable.
+    void Publish() override {}
     // Flushes and closes; a failure throws, unlike the destructor's silent close.
     void Close();
 
