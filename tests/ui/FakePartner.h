@@ -54,14 +54,8 @@ public:
         return !discAccepted ? RecordStart::Refused : eraseAgreed ? RecordStart::EraseFirst : RecordStart::Recorded;
     }
     void DiscWaitEnded(DiscWait outcome) override { discWaits.push_back(outcome); }
-    bool Cancel(HWND) override {
-        ++cancels;
-        return cancelAccepted;
-    }
-    bool QueryEndSession(HWND) override {
-        ++queries;
-        return endAllowed;
-    }
+    bool Cancel(HWND) override { return ++cancels, cancelAccepted; }
+    bool QueryEndSession(HWND) override { return ++queries, endAllowed; }
     Completion CompleteBurn() override { return completion; }
 
 private:

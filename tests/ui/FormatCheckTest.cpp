@@ -17,6 +17,7 @@ TEST(FormatCheckTest, ATextIsUsedOnlyWhenItsConversionsFitTheArguments) {
         {"%lu %%", "u", true},
         {"%3lu%%", "u", true},
         {"%-04.2lx", "u", true},
+        {"%lo%ld%li%lX", "uuuu", true},        // every integer conversion takes the unsigned long
         {"(%c:) %s", "cs", true},
         {"Tracks to record: %lu   Drive: %s", "us", true},
         {"Track %lu of %lu: %s", "uus", true},
