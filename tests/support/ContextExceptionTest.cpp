@@ -6,42 +6,26 @@
 
 namespace {
 
-struct Case {
-    const char* where;
-    const char* context;
-    const char* file;
-    int line;
-    const char* name;
-    const char* expected;
-};
-
 TEST(ContextExceptionTest, ComposesItsText) {
+    struct Case { const char *where, *context, *file; int line; const char *name, *expected; };
     const Case cases[] = {
         {"GetExePath()", "Call to GetModuleFileName() failed.", "a.cpp", 73, "exe_path_not_found",
-         "exe_path_not_found thrown by GetExePath() [a.cpp:73] with context\n"
-         "Call to GetModuleFileName() failed."},
+         "exe_path_not_found thrown by GetExePath() [a.cpp:73] with context\nCall to GetModuleFileName() failed."},
         {nullptr, nullptr, "f", 1, "n", "n thrown by  [f:1]"},
         {"W()", nullptr, nullptr, -5, nullptr, "<exception not named> thrown by W() [:-5]"},
         {"W()", "", "", 0, "", "<exception not named> thrown by W() [:0]"},
     };
-    for (const Case& c : cases) {
-        ContextException e(c.where, c.context, c.file, c.line, c.name);
-        EXPECT_STREQ(c.expected, e.what());
-    }
+    for (const Case& c : cases) EXPECT_STREQ(c.expected, ContextException(c.where, c.context, c.file, c.line, c.name).what());
 }
 
 TEST(ContextExceptionTest, LongTextsStayWholeAndSurviveCopies) {
     const std::string where(200, 'w'), context(300, 'c');
     ContextException e(where.c_str(), context.c_str(), "file.cpp", 9, "big");
-    const std::string expected = "big thrown by " + where + " [file.cpp:9] with context\n" + context;
-    ContextException copy(e);
-    ContextException assigned("x", "y", "z", 1, "q");
+    ContextException copy(e), assigned("x", "y", "z", 1, "q");
     assigned = copy;
     for (const ContextException* x : {&e, &copy, &assigned}) {
-        EXPECT_EQ(expected, x->what());
-        EXPECT_EQ(where, x->Where());
-        EXPECT_EQ(context, x->Context());
-        EXPECT_STREQ("big", x->Name());
+        EXPECT_EQ("big thrown by " + where + " [file.cpp:9] with context\n" + context, x->what());
+        EXPECT_EQ(where + context + "big", std::string(x->Where()) + x->Context() + x->Name());
     }
     EXPECT_NE(e.what(), copy.what()) << "a copy must own its own block";
 }

@@ -1,4 +1,5 @@
 #include "support/DebugTrace.h"
+#include "support/FormatApiError.h"
 
 #include "common/TestPaths.h"
 
@@ -8,37 +9,23 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 namespace {
 
 TEST(DebugTraceTest, StandardStreamModesWriteTheFormattedTextCutAt255) {
-    const std::string longText(300, 'x');
-    struct Case {
-        int mode;
-        std::string text;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {7, "a\nb", "a\nb"},
-        {7, longText, longText.substr(0, 255)},
-        {0, "off", ""},
-        {9, "unknown mode", ""},
-        {2, "a serial port that isn't there", ""},
-    };
-    for (const Case& c : cases) {
+    const std::string longText(256, 'x');
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {7, "a\nb", "a\nb"}, {7, longText, longText.substr(0, 255)}, {7, longText.substr(1), longText.substr(1)},
+        {0, "off", ""},      {9, "unknown mode", ""},                {2, "a serial port that isn't there", ""}};
+    for (const auto& [mode, text, expected] : cases) {
         testing::internal::CaptureStdout();
-        DebugTraceTo(c.mode, "%s", c.text.c_str());
-        std::cout.flush();
+        DebugTraceTo(mode, "%s", text.c_str());
         std::fflush(stdout);
-        EXPECT_EQ(c.expected, testing::internal::GetCapturedStdout()) << "mode " << c.mode;
+        EXPECT_EQ(expected, testing::internal::GetCapturedStdout()) << "mode " << mode;
     }
-    testing::internal::CaptureStdout();
-    DebugTraceTo(7, "CreateMutexA() returned error %ld", 183L);
-    std::cout.flush();
-    EXPECT_EQ("CreateMutexA() returned error 183", testing::internal::GetCapturedStdout());
 }
 
 TEST(DebugTraceTest, FileModeAppendsBesideTheExecutable) {
@@ -49,6 +36,13 @@ TEST(DebugTraceTest, FileModeAppendsBesideTheExecutable) {
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ("first 1\r\nsecond line\r\n", text) << "a text file: line ends as CR LF";
+}
+
+TEST(FormatApiErrorTest, NamesTheCallTheCodeAndTheSystemText) {
+    const std::string prefix = "Call to 'RegisterClass()' returned error 5: ", known = FormatApiError("RegisterClass()", ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(known.rfind(prefix, 0) == 0 && known.size() > prefix.size()) << known;
+    // A code without system text ends with the number; codes print unsigned.
+    EXPECT_EQ("Call to 'X' returned error 4294967295", FormatApiError("X", 0xFFFFFFFF));
 }
 
 } // namespace
