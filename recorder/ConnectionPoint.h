@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "recorder/ComGuard.h"
 #include "support/ComPtr.h"
 
 template <class Sink>
@@ -44,25 +45,29 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-        if (!sink || !cookie) return E_POINTER;
-        *cookie = 0;
-        ComPtr<Sink> typed;
-        if (FAILED(sink->QueryInterface(__uuidof(Sink), typed.put_void())) || !typed) return CONNECT_E_CANNOTCONNECT;
-        std::lock_guard lock(mutex_);
-        *cookie = ++lastCookie_;
-        sinks_.emplace_back(*cookie, std::move(typed));
-        return S_OK;
+        return Guarded([&]() -> HRESULT {
+            if (!sink || !cookie) return E_POINTER;
+            *cookie = 0;
+            ComPtr<Sink> typed;
+            if (FAILED(sink->QueryInterface(__uuidof(Sink), typed.put_void())) || !typed) return CONNECT_E_CANNOTCONNECT;
+            std::lock_guard lock(mutex_);
+            sinks_.emplace_back(lastCookie_ + 1, std::move(typed));
+            *cookie = ++lastCookie_; // only once the sink is kept
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-        ComPtr<Sink> released; // let go after the lock
-        std::lock_guard lock(mutex_);
-        for (auto it = sinks_.begin(); it != sinks_.end(); ++it)
-            if (it->first == cookie) {
-                released = std::move(it->second);
-                sinks_.erase(it);
-                return S_OK;
-            }
-        return CONNECT_E_NOCONNECTION;
+        return Guarded([&]() -> HRESULT {
+            ComPtr<Sink> released; // let go after the lock
+            std::lock_guard lock(mutex_);
+            for (auto it = sinks_.begin(); it != sinks_.end(); ++it)
+                if (it->first == cookie) {
+                    released = std::move(it->second);
+                    sinks_.erase(it);
+                    return S_OK;
+                }
+            return CONNECT_E_NOCONNECTION;
+        });
     }
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
         if (connections) *connections = nullptr;

@@ -1,7 +1,6 @@
 #include "recorder/ConnectionPointEnumerator.h"
 
-#include <new>
-
+#include "recorder/ComGuard.h"
 #include "recorder/RecorderModule.h"
 
 ConnectionPointEnumerator::ConnectionPointEnumerator(std::vector<ComPtr<IConnectionPoint>> points)
@@ -13,8 +12,8 @@ ConnectionPointEnumerator::~ConnectionPointEnumerator() { RecorderModule::Object
 
 HRESULT ConnectionPointEnumerator::Create(std::vector<ComPtr<IConnectionPoint>> points, IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;
-    *out = new (std::nothrow) ConnectionPointEnumerator(std::move(points));
-    return *out ? S_OK : E_OUTOFMEMORY;
+    *out = new ConnectionPointEnumerator(std::move(points));
+    return S_OK;
 }
 
 HRESULT ConnectionPointEnumerator::QueryInterface(REFIID iid, void** out) {
@@ -37,35 +36,43 @@ ULONG ConnectionPointEnumerator::Release() {
 }
 
 HRESULT ConnectionPointEnumerator::Next(ULONG count, IConnectionPoint** points, ULONG* fetched) {
-    if (!points || (count > 1 && !fetched)) return E_POINTER;
-    ULONG done = 0;
-    while (done < count) {
-        std::size_t index = next_++;
-        if (index >= points_.size()) {
-            next_ = points_.size();
-            break;
+    return Guarded([&]() -> HRESULT {
+        if (!points || (count > 1 && !fetched)) return E_POINTER;
+        ULONG done = 0;
+        while (done < count) {
+            std::size_t index = next_++;
+            if (index >= points_.size()) {
+                next_ = points_.size();
+                break;
+            }
+            points[done] = points_[index].get();
+            points[done]->AddRef();
+            ++done;
         }
-        points[done] = points_[index].get();
-        points[done]->AddRef();
-        ++done;
-    }
-    if (fetched) *fetched = done;
-    return done == count ? S_OK : S_FALSE;
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    });
 }
 
 HRESULT ConnectionPointEnumerator::Skip(ULONG count) {
-    std::size_t target = next_ + count;
-    next_ = target < points_.size() ? target : points_.size();
-    return target <= points_.size() ? S_OK : S_FALSE;
+    return Guarded([&]() -> HRESULT {
+        std::size_t target = next_ + count;
+        next_ = target < points_.size() ? target : points_.size();
+        return target <= points_.size() ? S_OK : S_FALSE;
+    });
 }
 
 HRESULT ConnectionPointEnumerator::Reset() {
-    next_ = 0;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        next_ = 0;
+        return S_OK;
+    });
 }
 
 HRESULT ConnectionPointEnumerator::Clone(IEnumConnectionPoints** copy) {
-    HRESULT hr = Create(points_, copy);
-    if (SUCCEEDED(hr)) static_cast<ConnectionPointEnumerator*>(*copy)->next_ = next_.load();
-    return hr;
+    return Guarded([&]() -> HRESULT {
+        HRESULT hr = Create(points_, copy);
+        if (SUCCEEDED(hr)) static_cast<ConnectionPointEnumerator*>(*copy)->next_ = next_.load();
+        return hr;
+    });
 }

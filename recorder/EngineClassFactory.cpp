@@ -1,5 +1,6 @@
 #include "recorder/EngineClassFactory.h"
 
+#include "recorder/ComGuard.h"
 #include "recorder/RecorderModule.h"
 #include "recorder/RecordingEngine.h"
 
@@ -19,13 +20,17 @@ HRESULT EngineClassFactory::QueryInterface(REFIID iid, void** out) {
 }
 
 HRESULT EngineClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return RecordingEngine::Create(iid, out);
+    return Guarded([&]() -> HRESULT {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return RecordingEngine::Create(iid, out);
+    });
 }
 
 HRESULT EngineClassFactory::LockServer(BOOL lock) {
-    RecorderModule::LockServer(lock != FALSE);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        RecorderModule::LockServer(lock != FALSE);
+        return S_OK;
+    });
 }

@@ -18,13 +18,17 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualCLSID(clsid, CLSID_RecordingEngine)) return CLASS_E_CLASSNOTAVAILABLE;
-    return EngineClassFactory::Instance().QueryInterface(iid, out);
+    return Guarded([&]() -> HRESULT {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualCLSID(clsid, CLSID_RecordingEngine)) return CLASS_E_CLASSNOTAVAILABLE;
+        return EngineClassFactory::Instance().QueryInterface(iid, out);
+    });
 }
 
-HRESULT WINAPI DllCanUnloadNow() { return RecorderModule::CanUnload() ? S_OK : S_FALSE; }
+HRESULT WINAPI DllCanUnloadNow() {
+    return Guarded([] { return RecorderModule::CanUnload() ? S_OK : S_FALSE; });
+}
 
 HRESULT WINAPI DllRegisterServer() {
     return Guarded([] { return RecorderModule::Register(); });

@@ -54,16 +54,16 @@ void RecordingDevice::Fire(Call call) {
 }
 
 HRESULT RecordingDevice::GetIdentity(BSTR* id) {
-    if (!id) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!id) return E_POINTER;
         *id = NewBstr(drive_->Identity());
         return S_OK;
     });
 }
 
 HRESULT RecordingDevice::GetName(WCHAR* driveLetter, BSTR* displayName) {
-    if (!driveLetter && !displayName) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!driveLetter && !displayName) return E_POINTER;
         if (driveLetter) *driveLetter = static_cast<WCHAR>(drive_->Letter());
         if (displayName) *displayName = NewBstr(WinText::Wide(drive_->Config().name));
         return S_OK;
@@ -71,8 +71,8 @@ HRESULT RecordingDevice::GetName(WCHAR* driveLetter, BSTR* displayName) {
 }
 
 HRESULT RecordingDevice::GetCapabilities(LONG* mediaAbilities, LONG* writeFeatures) {
-    if (!mediaAbilities || !writeFeatures) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!mediaAbilities || !writeFeatures) return E_POINTER;
         DriveConfig config = drive_->Config();
         *mediaAbilities = static_cast<LONG>(config.mediaAbilities);
         *writeFeatures = static_cast<LONG>(config.writeFeatures);
@@ -81,8 +81,8 @@ HRESULT RecordingDevice::GetCapabilities(LONG* mediaAbilities, LONG* writeFeatur
 }
 
 HRESULT RecordingDevice::GetSpeedMasks(LONG* readMask, LONG* writeMask, LONG* rewriteMask) {
-    if (!readMask || !writeMask || !rewriteMask) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!readMask || !writeMask || !rewriteMask) return E_POINTER;
         if (HRESULT busy = drive_->TakeBusyFault()) return busy;
         DriveConfig config = drive_->Config();
         auto mask = [](const std::vector<unsigned>& speeds) {
@@ -98,16 +98,16 @@ HRESULT RecordingDevice::GetSpeedMasks(LONG* readMask, LONG* writeMask, LONG* re
 }
 
 HRESULT RecordingDevice::IsMediaPresent(BYTE* present) {
-    if (!present) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!present) return E_POINTER;
         *present = drive_->MediaPresent();
         return S_OK;
     });
 }
 
 HRESULT RecordingDevice::IsReady(BYTE* ready) {
-    if (!ready) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!ready) return E_POINTER;
         *ready = drive_->Ready();
         return S_OK;
     });
@@ -115,8 +115,8 @@ HRESULT RecordingDevice::IsReady(BYTE* ready) {
 
 HRESULT RecordingDevice::GetMediaInfo(LONG* mediaType, RecordingMediaDetails* details, RecordingMediaFlags* flags,
                                       RecordingMediaCapacity* capacity) {
-    if ((flags && flags->version != 1) || (capacity && capacity->version != 1)) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if ((flags && flags->version != 1) || (capacity && capacity->version != 1)) return E_INVALIDARG;
         MediaDescription media = drive_->Describe();
         if (mediaType) *mediaType = media.type;
         if (details) *details = media.details;
@@ -127,31 +127,34 @@ HRESULT RecordingDevice::GetMediaInfo(LONG* mediaType, RecordingMediaDetails* de
 }
 
 HRESULT RecordingDevice::BeginExclusiveUse() {
-    HRESULT hr = Guarded([&] {
-        std::lock_guard lock(mutex_);
-        if (exclusive_) return S_FALSE;
-        drive_->Acquire();
-        exclusive_ = true;
+    return Guarded([&]() -> HRESULT {
+        {
+            std::lock_guard lock(mutex_);
+            if (exclusive_) return S_FALSE;
+            drive_->Acquire();
+            exclusive_ = true;
+        }
+        Fire([](IRecordingDeviceEvents* sink) { sink->OnExclusiveUseChange(1); });
         return S_OK;
     });
-    if (hr == S_OK) Fire([](IRecordingDeviceEvents* sink) { sink->OnExclusiveUseChange(1); });
-    return hr;
 }
 
 HRESULT RecordingDevice::EndExclusiveUse() {
-    {
-        std::lock_guard lock(mutex_);
-        if (!exclusive_) return S_FALSE;
-        exclusive_ = false;
-        drive_->Release();
-    }
-    Fire([](IRecordingDeviceEvents* sink) { sink->OnExclusiveUseChange(0); });
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        {
+            std::lock_guard lock(mutex_);
+            if (!exclusive_) return S_FALSE;
+            exclusive_ = false;
+            drive_->Release();
+        }
+        Fire([](IRecordingDeviceEvents* sink) { sink->OnExclusiveUseChange(0); });
+        return S_OK;
+    });
 }
 
 HRESULT RecordingDevice::CanEraseMedia(BYTE* erasable) {
-    if (!erasable) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!erasable) return E_POINTER;
         DriveConfig config = drive_->Config();
         *erasable = config.disc.media == RECORDING_MEDIA_CD_RW && (config.mediaAbilities & RECORDING_CAN_ERASE_CD_RW);
         return S_OK;
@@ -159,8 +162,8 @@ HRESULT RecordingDevice::CanEraseMedia(BYTE* erasable) {
 }
 
 HRESULT RecordingDevice::IsReadyForErase(BYTE* ready) {
-    if (!ready) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!ready) return E_POINTER;
         *ready = drive_->Ready() && drive_->CurrentActivity() == VirtualDrive::Activity::None;
         if (*ready && !drive_->HoldsLock()) {
             try { // free unless another program holds the drive
@@ -175,9 +178,9 @@ HRESULT RecordingDevice::IsReadyForErase(BYTE* ready) {
 }
 
 HRESULT RecordingDevice::Erase(LONG options) {
-    if (options & ~(RECORDING_ERASE_FULL | RECORDING_ERASE_ASYNC)) return E_INVALIDARG;
-    if (!(options & RECORDING_ERASE_ASYNC)) return RunErase(options);
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (options & ~(RECORDING_ERASE_FULL | RECORDING_ERASE_ASYNC)) return E_INVALIDARG;
+        if (!(options & RECORDING_ERASE_ASYNC)) return RunErase(options);
         drive_->CheckErasable(); // the obvious refusals come back at once
         std::lock_guard lock(mutex_);
         if (erasing_) return static_cast<HRESULT>(RECORDING_E_DEVICE_BUSY);
@@ -188,7 +191,7 @@ HRESULT RecordingDevice::Erase(LONG options) {
         try {
             eraseThread_ = std::thread([this, options] {
                 HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-                RunErase(options);
+                Guarded([&] { return RunErase(options); });
                 erasing_ = false;
                 if (SUCCEEDED(init)) CoUninitialize();
                 Release();
@@ -202,14 +205,17 @@ HRESULT RecordingDevice::Erase(LONG options) {
     });
 }
 
-LONG RecordingDevice::RunErase(LONG options) {
-    ++quiet_;
+HRESULT RecordingDevice::RunErase(LONG options) {
+    struct Quiet { // the monitor stays silent while the erase reports its own changes
+        std::atomic<int>& count;
+        explicit Quiet(std::atomic<int>& c) : count(c) { ++count; }
+        ~Quiet() { --count; }
+    } quiet(quiet_);
     Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseStart(options); });
     HRESULT hr = Guarded([&] { return static_cast<HRESULT>(drive_->Erase(options & RECORDING_ERASE_FULL, eraseWaiter_, *this)); });
     Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseEnd(hr); });
     Fire([&](IRecordingDeviceEvents* sink) { sink->OnStatus(hr); });
     CheckForChanges();
-    --quiet_;
     return hr;
 }
 
@@ -218,35 +224,39 @@ void RecordingDevice::OnEraseProgress(int percent) {
 }
 
 HRESULT RecordingDevice::GetEraseProgress(BYTE* done, LONG* doneCount, LONG* totalCount) {
-    if (!done || !doneCount || !totalCount) return E_POINTER;
-    VirtualDrive::EraseProgress progress = drive_->Progress();
-    *done = progress.done;
-    *doneCount = static_cast<LONG>(progress.doneFrames);
-    *totalCount = static_cast<LONG>(progress.totalFrames);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!done || !doneCount || !totalCount) return E_POINTER;
+        VirtualDrive::EraseProgress progress = drive_->Progress();
+        *done = progress.done;
+        *doneCount = static_cast<LONG>(progress.doneFrames);
+        *totalCount = static_cast<LONG>(progress.totalFrames);
+        return S_OK;
+    });
 }
 
 HRESULT RecordingDevice::GetImageFolder(BSTR* folder) {
-    if (!folder) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!folder) return E_POINTER;
         *folder = NewBstr(drive_->ImageFolder());
         return S_OK;
     });
 }
 
 HRESULT RecordingDevice::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    return Guarded([&] { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
+    return Guarded([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
 }
 
 HRESULT RecordingDevice::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (!point) return E_POINTER;
-    if (!IsEqualIID(iid, IID_IRecordingDeviceEvents)) {
-        *point = nullptr;
-        return CONNECT_E_NOCONNECTION;
-    }
-    *point = &events_;
-    events_.AddRef();
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!point) return E_POINTER;
+        if (!IsEqualIID(iid, IID_IRecordingDeviceEvents)) {
+            *point = nullptr;
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = &events_;
+        events_.AddRef();
+        return S_OK;
+    });
 }
 
 bool RecordingDevice::CheckForChanges(bool fromMonitor) {

@@ -53,7 +53,7 @@ private:
     explicit RecordingDevice(std::shared_ptr<VirtualDrive> drive);
     ~RecordingDevice();
 
-    LONG RunErase(LONG options);
+    HRESULT RunErase(LONG options); // throws only when the events cannot be raised
     void OnEraseProgress(int percent) override;
     template <class Call>
     void Fire(Call call);

@@ -31,9 +31,9 @@ std::wstring Text(BSTR text) { return text ? std::wstring(text, SysStringLen(tex
 } // namespace
 
 HRESULT RecordingEngine::Create(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!out) return E_POINTER;
+        *out = nullptr;
         ComPtr<RecordingEngine> engine = ComPtr<RecordingEngine>::Attach(new RecordingEngine());
         return engine->QueryInterface(iid, out);
     });
@@ -197,22 +197,24 @@ void RecordingEngine::AddError(std::int32_t code, const std::string& text) {
 // ---- IRecordingEngine
 
 HRESULT RecordingEngine::GetEngineName(BSTR* name) {
-    if (!name) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!name) return E_POINTER;
         *name = NewBstr(L"Recording engine with virtual drives");
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::GetEngineVersion(LONG* version) {
-    if (!version) return E_POINTER;
-    *version = kVersion;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!version) return E_POINTER;
+        *version = kVersion;
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetConfigurationPath(BSTR* path) {
-    if (!path) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!path) return E_POINTER;
         std::lock_guard lock(mutex_);
         bool explicitPath = false;
         *path = NewBstr(running_ ? configPath_ : ResolveConfigPath(explicitPath));
@@ -221,7 +223,7 @@ HRESULT RecordingEngine::GetConfigurationPath(BSTR* path) {
 }
 
 HRESULT RecordingEngine::SetConfigurationPath(BSTR path) {
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
         std::lock_guard lock(mutex_);
         if (running_) return E_UNEXPECTED;
         explicitConfig_ = Text(path);
@@ -230,55 +232,63 @@ HRESULT RecordingEngine::SetConfigurationPath(BSTR path) {
 }
 
 HRESULT RecordingEngine::GetDeviceCount(LONG* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    if (HRESULT hr = Ready(true)) return hr;
-    std::lock_guard lock(mutex_);
-    *count = static_cast<LONG>(devices_.size());
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!count) return E_POINTER;
+        *count = 0;
+        if (HRESULT hr = Ready(true)) return hr;
+        std::lock_guard lock(mutex_);
+        *count = static_cast<LONG>(devices_.size());
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetDevice(LONG index, IRecordingDevice** device) {
-    if (!device) return E_POINTER;
-    *device = nullptr;
-    if (HRESULT hr = Ready(true)) return hr;
-    std::lock_guard lock(mutex_);
-    if (index < 0 || static_cast<std::size_t>(index) >= devices_.size()) return RECORDING_E_NO_SUCH_DEVICE;
-    *device = devices_[static_cast<std::size_t>(index)].get();
-    (*device)->AddRef();
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!device) return E_POINTER;
+        *device = nullptr;
+        if (HRESULT hr = Ready(true)) return hr;
+        std::lock_guard lock(mutex_);
+        if (index < 0 || static_cast<std::size_t>(index) >= devices_.size()) return RECORDING_E_NO_SUCH_DEVICE;
+        *device = devices_[static_cast<std::size_t>(index)].get();
+        (*device)->AddRef();
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::FindDevice(BSTR driveLetter, LONG* index) {
-    if (!index) return E_POINTER;
-    *index = -1;
-    if (HRESULT hr = Ready(true)) return hr;
-    std::wstring letter = Text(driveLetter);
-    if (letter.empty()) return E_INVALIDARG;
-    std::lock_guard lock(mutex_);
-    for (std::size_t i = 0; i < devices_.size(); ++i)
-        if (static_cast<wchar_t>(std::towupper(letter[0])) == static_cast<wchar_t>(devices_[i]->Drive()->Letter())) {
-            *index = static_cast<LONG>(i);
-            return S_OK;
-        }
-    return RECORDING_E_NO_SUCH_DEVICE;
+    return Guarded([&]() -> HRESULT {
+        if (!index) return E_POINTER;
+        *index = -1;
+        if (HRESULT hr = Ready(true)) return hr;
+        std::wstring letter = Text(driveLetter);
+        if (letter.empty()) return E_INVALIDARG;
+        std::lock_guard lock(mutex_);
+        for (std::size_t i = 0; i < devices_.size(); ++i)
+            if (static_cast<wchar_t>(std::towupper(letter[0])) == static_cast<wchar_t>(devices_[i]->Drive()->Letter())) {
+                *index = static_cast<LONG>(i);
+                return S_OK;
+            }
+        return RECORDING_E_NO_SUCH_DEVICE;
+    });
 }
 
 HRESULT RecordingEngine::IsFileSupported(BSTR path, BYTE* supported) {
-    if (!supported) return E_POINTER;
-    *supported = 0;
-    if (HRESULT hr = Ready(false)) return hr;
-    if (Text(path).empty()) return E_INVALIDARG;
-    *supported = AudioFiles::KnownType(Text(path));
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!supported) return E_POINTER;
+        *supported = 0;
+        if (HRESULT hr = Ready(false)) return hr;
+        if (Text(path).empty()) return E_INVALIDARG;
+        *supported = AudioFiles::KnownType(Text(path));
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::IsFileTypeReadable(BSTR path, BYTE* readable) {
-    if (!readable) return E_POINTER;
-    *readable = 0;
-    if (HRESULT hr = Ready(false)) return hr;
-    if (Text(path).empty()) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!readable) return E_POINTER;
+        *readable = 0;
+        if (HRESULT hr = Ready(false)) return hr;
+        if (Text(path).empty()) return E_INVALIDARG;
         try {
             AudioFiles::Probe(Text(path));
             *readable = 1;
@@ -290,10 +300,10 @@ HRESULT RecordingEngine::IsFileTypeReadable(BSTR path, BYTE* readable) {
 }
 
 HRESULT RecordingEngine::GetAudioFileFrames(BSTR path, LONG* frames) {
-    if (!frames) return E_POINTER;
-    *frames = 0;
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!frames) return E_POINTER;
+        *frames = 0;
+        if (HRESULT hr = Ready(false)) return hr;
         std::uint64_t count = RedBook::FramesForBytes(AudioFiles::Open(Text(path))->OutputBytes());
         *frames = static_cast<LONG>(std::min<std::uint64_t>(count, 0x7FFFFFFF));
         return S_OK;
@@ -301,33 +311,37 @@ HRESULT RecordingEngine::GetAudioFileFrames(BSTR path, LONG* frames) {
 }
 
 HRESULT RecordingEngine::GetSupportedFileTypes(BSTR* extensions) {
-    if (!extensions) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!extensions) return E_POINTER;
         *extensions = NewBstr(WinText::Wide(AudioFiles::kReadableTypes));
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::GetDisc(IRecordingDisc** disc) {
-    if (!disc) return E_POINTER;
-    *disc = nullptr;
-    if (HRESULT hr = Ready(false)) return hr;
-    *disc = static_cast<IRecordingDisc*>(this);
-    AddRef();
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!disc) return E_POINTER;
+        *disc = nullptr;
+        if (HRESULT hr = Ready(false)) return hr;
+        *disc = static_cast<IRecordingDisc*>(this);
+        AddRef();
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetErrorCount(LONG* count) {
-    if (!count) return E_POINTER;
-    std::lock_guard lock(errorsMutex_);
-    *count = static_cast<LONG>(errors_.size());
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!count) return E_POINTER;
+        std::lock_guard lock(errorsMutex_);
+        *count = static_cast<LONG>(errors_.size());
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetError(LONG index, HRESULT* code, BSTR* text) {
-    if (!code || !text) return E_POINTER;
-    *text = nullptr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!code || !text) return E_POINTER;
+        *text = nullptr;
         std::lock_guard lock(errorsMutex_);
         if (index < 0 || static_cast<std::size_t>(index) >= errors_.size()) return E_INVALIDARG;
         *code = errors_[static_cast<std::size_t>(index)].first;
@@ -337,41 +351,47 @@ HRESULT RecordingEngine::GetError(LONG index, HRESULT* code, BSTR* text) {
 }
 
 HRESULT RecordingEngine::ClearErrors() {
-    std::lock_guard lock(errorsMutex_);
-    errors_.clear();
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        std::lock_guard lock(errorsMutex_);
+        errors_.clear();
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetErrorText(HRESULT code, BSTR* text) {
-    if (!text) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!text) return E_POINTER;
         *text = NewBstr(WinText::Wide(ErrorTexts::Describe(code)));
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::GetStatus(LONG* statusWord) {
-    if (!statusWord) return E_POINTER;
-    std::uint32_t status = session_.GetProgress().status;
-    std::lock_guard lock(mutex_);
-    for (const ComPtr<RecordingDevice>& device : devices_)
-        if (device->Drive()->CurrentActivity() == VirtualDrive::Activity::Erasing) status |= RECORDING_STATUS_ERASING;
-    *statusWord = static_cast<LONG>(status);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!statusWord) return E_POINTER;
+        std::uint32_t status = session_.GetProgress().status;
+        std::lock_guard lock(mutex_);
+        for (const ComPtr<RecordingDevice>& device : devices_)
+            if (device->Drive()->CurrentActivity() == VirtualDrive::Activity::Erasing) status |= RECORDING_STATUS_ERASING;
+        *statusWord = static_cast<LONG>(status);
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::IsStarted(BYTE* started) {
-    if (!started) return E_POINTER;
-    HRESULT hr = Ready(true);
-    *started = hr == S_OK;
-    return hr == RECORDING_E_STARTING ? S_OK : hr;
+    return Guarded([&]() -> HRESULT {
+        if (!started) return E_POINTER;
+        HRESULT hr = Ready(true);
+        *started = hr == S_OK;
+        return hr == RECORDING_E_STARTING ? S_OK : hr;
+    });
 }
 
 HRESULT RecordingEngine::GetPreferredDevice(BSTR* text) {
-    if (!text) return E_POINTER;
-    *text = nullptr;
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!text) return E_POINTER;
+        *text = nullptr;
+        if (HRESULT hr = Ready(false)) return hr;
         ComPtr<RecordingDevice> device = RecordingDeviceObject();
         *text = NewBstr(device ? std::wstring(1, static_cast<wchar_t>(device->Drive()->Letter())) + L":" : L"");
         return S_OK;
@@ -379,19 +399,21 @@ HRESULT RecordingEngine::GetPreferredDevice(BSTR* text) {
 }
 
 HRESULT RecordingEngine::SetPreferredDevice(BSTR driveLetter) {
-    LONG index = -1;
-    if (HRESULT hr = FindDevice(driveLetter, &index)) return hr;
-    if (!session_.Idle()) return RECORDING_E_ACTIVE;
-    std::lock_guard lock(mutex_);
-    recordingDevice_ = static_cast<std::size_t>(index);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        LONG index = -1;
+        if (HRESULT hr = FindDevice(driveLetter, &index)) return hr;
+        if (!session_.Idle()) return RECORDING_E_ACTIVE;
+        std::lock_guard lock(mutex_);
+        recordingDevice_ = static_cast<std::size_t>(index);
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetApplicationName(BSTR* name) {
-    if (!name) return E_POINTER;
-    *name = nullptr;
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!name) return E_POINTER;
+        *name = nullptr;
+        if (HRESULT hr = Ready(false)) return hr;
         std::lock_guard lock(mutex_);
         *name = NewBstr(appName_);
         return S_OK;
@@ -399,24 +421,26 @@ HRESULT RecordingEngine::GetApplicationName(BSTR* name) {
 }
 
 HRESULT RecordingEngine::GetApplicationId(GUID* id) {
-    if (!id) return E_POINTER;
-    if (HRESULT hr = Ready(false)) return hr;
-    std::lock_guard lock(mutex_);
-    *id = appId_;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!id) return E_POINTER;
+        if (HRESULT hr = Ready(false)) return hr;
+        std::lock_guard lock(mutex_);
+        *id = appId_;
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::RefreshDevices() {
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
         CheckDevices(true);
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::Initialize(GUID applicationId, BSTR clientName, LONG /*flags*/) {
-    if (IsEqualGUID(applicationId, GUID_NULL)) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (IsEqualGUID(applicationId, GUID_NULL)) return E_INVALIDARG;
         if (HRESULT hr = Start()) return hr;
         std::lock_guard lock(mutex_);
         appId_ = applicationId;
@@ -427,26 +451,28 @@ HRESULT RecordingEngine::Initialize(GUID applicationId, BSTR clientName, LONG /*
 }
 
 HRESULT RecordingEngine::Uninitialize() {
-    if (!session_.Idle()) return RECORDING_E_ACTIVE;
-    monitor_.Stop(); // before the lock: the monitor takes it
-    std::vector<ComPtr<RecordingDevice>> devices;
-    {
-        std::lock_guard lock(mutex_);
-        initialized_ = false;
-        running_ = false;
-        devices.swap(devices_);
-    }
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!session_.Idle()) return RECORDING_E_ACTIVE;
+        monitor_.Stop(); // before the lock: the monitor takes it
+        std::vector<ComPtr<RecordingDevice>> devices;
+        {
+            std::lock_guard lock(mutex_);
+            initialized_ = false;
+            running_ = false;
+            devices.swap(devices_);
+        }
+        return S_OK;
+    });
 }
 
 // ---- IRecordingDisc
 
 HRESULT RecordingEngine::GetCDCreationParams(BSTR* deviceId, LONG* options, LONG* speedMask, LONG* pauseFrames,
                                              LONG* reserved, BYTE* optionValue) {
-    if (!deviceId || !options || !speedMask || !pauseFrames || !reserved || !optionValue) return E_POINTER;
-    *deviceId = nullptr;
-    if (HRESULT hr = Ready(true)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!deviceId || !options || !speedMask || !pauseFrames || !reserved || !optionValue) return E_POINTER;
+        *deviceId = nullptr;
+        if (HRESULT hr = Ready(true)) return hr;
         RecordingSession::Params params = session_.GetParams();
         ComPtr<RecordingDevice> device = RecordingDeviceObject();
         std::uint32_t mask = params.speedMask;
@@ -467,9 +493,9 @@ HRESULT RecordingEngine::GetCDCreationParams(BSTR* deviceId, LONG* options, LONG
 
 HRESULT RecordingEngine::SetCDCreationParams(BSTR deviceId, LONG options, LONG speedMask, LONG pauseFrames,
                                              LONG reserved, LONG selectDevice, BYTE optionValue) {
-    if (HRESULT hr = Ready(false)) return hr;
-    if (speedMask == 0 || pauseFrames < 0) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (speedMask == 0 || pauseFrames < 0) return E_INVALIDARG;
         std::size_t selected;
         {
             std::lock_guard lock(mutex_);
@@ -509,19 +535,19 @@ HRESULT RecordingEngine::SetCDCreationParams(BSTR deviceId, LONG options, LONG s
 }
 
 HRESULT RecordingEngine::ClearLayout() {
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
         session_.ClearLayout();
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::AddFile(BSTR path, LONG* trackIndex) {
-    if (!trackIndex) return E_POINTER;
-    *trackIndex = -1;
-    if (HRESULT hr = Ready(false)) return hr;
-    if (Text(path).empty()) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!trackIndex) return E_POINTER;
+        *trackIndex = -1;
+        if (HRESULT hr = Ready(false)) return hr;
+        if (Text(path).empty()) return E_INVALIDARG;
         ComPtr<RecordingDevice> device = RecordingDeviceObject();
         *trackIndex = static_cast<LONG>(session_.AddFile(Text(path), device ? device->Drive().get() : nullptr));
         return S_OK;
@@ -529,18 +555,20 @@ HRESULT RecordingEngine::AddFile(BSTR path, LONG* trackIndex) {
 }
 
 HRESULT RecordingEngine::GetTrackCount(LONG* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    if (HRESULT hr = Ready(false)) return hr;
-    *count = static_cast<LONG>(session_.Layout().size());
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!count) return E_POINTER;
+        *count = 0;
+        if (HRESULT hr = Ready(false)) return hr;
+        *count = static_cast<LONG>(session_.Layout().size());
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetTrackFile(LONG trackIndex, BSTR* path) {
-    if (!path) return E_POINTER;
-    *path = nullptr;
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!path) return E_POINTER;
+        *path = nullptr;
+        if (HRESULT hr = Ready(false)) return hr;
         std::vector<RecordingSession::Track> layout = session_.Layout();
         if (trackIndex < 0 || static_cast<std::size_t>(trackIndex) >= layout.size()) return E_INVALIDARG;
         *path = NewBstr(layout[static_cast<std::size_t>(trackIndex)].path);
@@ -549,10 +577,10 @@ HRESULT RecordingEngine::GetTrackFile(LONG trackIndex, BSTR* path) {
 }
 
 HRESULT RecordingEngine::GetTrackFrames(LONG trackIndex, LONG* frames) {
-    if (!frames) return E_POINTER;
-    *frames = 0;
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!frames) return E_POINTER;
+        *frames = 0;
+        if (HRESULT hr = Ready(false)) return hr;
         std::vector<RecordingSession::Track> layout = session_.Layout();
         if (trackIndex < 0 || static_cast<std::size_t>(trackIndex) >= layout.size()) return E_INVALIDARG;
         *frames = static_cast<LONG>(RedBook::TrackFrames(layout[static_cast<std::size_t>(trackIndex)].audioBytes));
@@ -561,45 +589,49 @@ HRESULT RecordingEngine::GetTrackFrames(LONG trackIndex, LONG* frames) {
 }
 
 HRESULT RecordingEngine::RemoveTrack(LONG trackIndex) {
-    if (HRESULT hr = Ready(false)) return hr;
-    if (trackIndex < 0) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (trackIndex < 0) return E_INVALIDARG;
         session_.RemoveTrack(static_cast<std::size_t>(trackIndex));
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::GetSpaceNeeded(LONG* frames) {
-    if (!frames) return E_POINTER;
-    *frames = 0;
-    if (HRESULT hr = Ready(false)) return hr;
-    *frames = static_cast<LONG>(session_.SpaceNeeded());
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!frames) return E_POINTER;
+        *frames = 0;
+        if (HRESULT hr = Ready(false)) return hr;
+        *frames = static_cast<LONG>(session_.SpaceNeeded());
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::Prepare(LONG mode) {
-    if (HRESULT hr = Ready(false)) return hr;
-    if (mode != RECORDING_PREPARE_AUDIO) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (mode != RECORDING_PREPARE_AUDIO) return E_INVALIDARG;
         ComPtr<RecordingDevice> device = RecordingDeviceObject();
         return static_cast<HRESULT>(session_.Prepare(device ? device->Drive() : nullptr));
     });
 }
 
 HRESULT RecordingEngine::RecordTracks(ULONG firstTrack, ULONG lastTrack, LONG options) {
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
         return static_cast<HRESULT>(session_.Record(firstTrack, lastTrack, options & RECORDING_RECORD_WRITE));
     });
 }
 
 HRESULT RecordingEngine::CloseDisc(LONG options) {
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] { return static_cast<HRESULT>(session_.Close(options & RECORDING_CLOSE_FINALIZE)); });
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        return Guarded([&]() -> HRESULT { return static_cast<HRESULT>(session_.Close(options & RECORDING_CLOSE_FINALIZE)); });
+    });
 }
 
 HRESULT RecordingEngine::Abort() {
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
         session_.Abort();
         return S_OK;
     });
@@ -607,32 +639,34 @@ HRESULT RecordingEngine::Abort() {
 
 HRESULT RecordingEngine::GetProgress(LONG* statusWord, LONG* trackIndex, LONG* trackDone, LONG* trackTotal,
                                      LONG* overallDone, LONG* overallTotal, LONG* bufferPercent) {
-    if (!statusWord || !trackIndex || !trackDone || !trackTotal || !overallDone || !overallTotal || !bufferPercent)
-        return E_POINTER;
-    if (HRESULT hr = Ready(false)) return hr;
-    RecordingSession::Progress p = session_.GetProgress();
-    *statusWord = static_cast<LONG>(p.status);
-    *trackIndex = p.track;
-    *trackDone = static_cast<LONG>(p.trackDone);
-    *trackTotal = static_cast<LONG>(p.trackTotal);
-    *overallDone = static_cast<LONG>(p.overallDone);
-    *overallTotal = static_cast<LONG>(p.overallTotal);
-    *bufferPercent = static_cast<LONG>(p.bufferPercent);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!statusWord || !trackIndex || !trackDone || !trackTotal || !overallDone || !overallTotal || !bufferPercent)
+            return E_POINTER;
+        if (HRESULT hr = Ready(false)) return hr;
+        RecordingSession::Progress p = session_.GetProgress();
+        *statusWord = static_cast<LONG>(p.status);
+        *trackIndex = p.track;
+        *trackDone = static_cast<LONG>(p.trackDone);
+        *trackTotal = static_cast<LONG>(p.trackTotal);
+        *overallDone = static_cast<LONG>(p.overallDone);
+        *overallTotal = static_cast<LONG>(p.overallTotal);
+        *bufferPercent = static_cast<LONG>(p.bufferPercent);
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::GetImagePath(BSTR* cuePath) {
-    if (!cuePath) return E_POINTER;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (!cuePath) return E_POINTER;
         *cuePath = NewBstr(session_.LastImage());
         return S_OK;
     });
 }
 
 HRESULT RecordingEngine::SetTrackText(LONG trackIndex, BSTR title, BSTR performer) {
-    if (HRESULT hr = Ready(false)) return hr;
-    if (trackIndex < 0) return E_INVALIDARG;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (trackIndex < 0) return E_INVALIDARG;
         session_.SetTrackText(static_cast<std::size_t>(trackIndex),
                               {WinText::Utf8(Text(title)), WinText::Utf8(Text(performer))});
         return S_OK;
@@ -640,8 +674,8 @@ HRESULT RecordingEngine::SetTrackText(LONG trackIndex, BSTR title, BSTR performe
 }
 
 HRESULT RecordingEngine::SetDiscText(BSTR title, BSTR performer) {
-    if (HRESULT hr = Ready(false)) return hr;
-    return Guarded([&] {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
         session_.SetDiscText({WinText::Utf8(Text(title)), WinText::Utf8(Text(performer))});
         return S_OK;
     });
@@ -650,30 +684,34 @@ HRESULT RecordingEngine::SetDiscText(BSTR title, BSTR performer) {
 // ---- IConnectionPointContainer
 
 HRESULT RecordingEngine::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    return Guarded([&] { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
+    return Guarded([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
 }
 
 HRESULT RecordingEngine::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (!point) return E_POINTER;
-    if (!IsEqualIID(iid, IID_IRecordingEngineEvents)) {
-        *point = nullptr;
-        return CONNECT_E_NOCONNECTION;
-    }
-    *point = &events_;
-    events_.AddRef();
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!point) return E_POINTER;
+        if (!IsEqualIID(iid, IID_IRecordingEngineEvents)) {
+            *point = nullptr;
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = &events_;
+        events_.AddRef();
+        return S_OK;
+    });
 }
 
 // ---- IRunnableObject
 
 HRESULT RecordingEngine::GetRunningClass(LPCLSID clsid) {
-    if (!clsid) return E_POINTER;
-    *clsid = CLSID_RecordingEngine;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!clsid) return E_POINTER;
+        *clsid = CLSID_RecordingEngine;
+        return S_OK;
+    });
 }
 
 HRESULT RecordingEngine::Run(LPBINDCTX) {
-    return Guarded([&] { return Start(); });
+    return Guarded([&]() -> HRESULT { return Start(); });
 }
 
 BOOL RecordingEngine::IsRunning() {
