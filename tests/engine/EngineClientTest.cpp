@@ -316,14 +316,8 @@ TEST_F(EngineClientTest, DeviceEventsReachTheSinkOnlyFromTheCurrentDevice) {
     EXPECT_EQ(sink.Get(), expected);
 }
 
-TEST_F(EngineClientTest, SpeedsConvertBothWaysAndThroughTheParameters) {
-    const struct { std::uint32_t mask; std::int32_t speed; } masks[] = {
-        {0, 1}, {1, 1}, {2, 2}, {3, 1}, {4, 3}, {8, 4}, {16, 6}, {32, 8}, {1u << 31, 60}};
-    for (const auto& m : masks) EXPECT_EQ(SpeedOfMask(m.mask), m.speed) << "mask " << m.mask;
-    const struct { std::uint32_t speed, mask; } speeds[] = {
-        {0, 1}, {1, 1}, {2, 2}, {3, 4}, {4, 8}, {5, 8}, {7, 16}, {48, 1u << 25}, {60, 1u << 31}, {99, 1u << 31}};
-    for (const auto& p : speeds) EXPECT_EQ(MaskOfSpeed(p.speed), p.mask) << "speed " << p.speed;
-
+// The conversions themselves: RecordingOptionsTest.
+TEST_F(EngineClientTest, SpeedAndOptionsGoThroughTheParameters) {
     ASSERT_EQ(Connect(), S_OK);
     ASSERT_EQ(client->SetWriteSpeed(5), S_OK);
     LONG speed = 0;

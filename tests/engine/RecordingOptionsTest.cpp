@@ -1,4 +1,6 @@
-// The five recording options and the option word they stand for, both ways.
+// The five recording options and the option word they stand for, and write speeds and
+// their masks, both ways.
+#include "engine/EngineClientCodes.h"
 #include "engine/RecordingOptions.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +40,15 @@ TEST(RecordingOptionsTest, DecodesAndEncodesEveryOption) {
         EXPECT_EQ(word, c.word | 0x00800008u);
         EXPECT_EQ(value, c.value);
     }
+}
+
+TEST(SpeedMaskTest, ConvertsBothWaysUpToTheFastestCode) {
+    const struct { std::uint32_t mask; std::int32_t speed; } masks[] = {
+        {0, 1}, {1, 1}, {2, 2}, {3, 1}, {4, 3}, {8, 4}, {16, 6}, {32, 8}, {1u << 30, 58}, {1u << 31, 60}};
+    for (const auto& m : masks) EXPECT_EQ(SpeedOfMask(m.mask), m.speed) << "mask " << m.mask;
+    const struct { std::uint32_t speed, mask; } speeds[] = {{0, 1}, {1, 1}, {2, 2}, {3, 4}, {4, 8}, {5, 8}, {7, 16},
+        {48, 1u << 25}, {58, 1u << 30}, {60, 1u << 31}, {62, 1u << 31}, {99, 1u << 31}}; // 62: past the cap
+    for (const auto& p : speeds) EXPECT_EQ(MaskOfSpeed(p.speed), p.mask) << "speed " << p.speed;
 }
 
 } // namespace

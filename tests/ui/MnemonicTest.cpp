@@ -11,17 +11,16 @@
 
 namespace {
 
+// The IDS_ lines of a language file: key = text, blanks around '=' and the line end dropped.
 std::map<std::string, std::string> Texts(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::map<std::string, std::string> texts;
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::size_t equals = line.find('=');
         if (line.rfind("IDS_", 0) != 0 || equals == std::string::npos) continue;
-        std::string key = line.substr(0, equals), value = line.substr(equals + 1);
-        while (!key.empty() && key.back() == ' ') key.pop_back();
-        while (!value.empty() && value.front() == ' ') value.erase(0, 1);
-        texts[key] = value;
+        const std::size_t value = line.find_first_not_of(' ', equals + 1);
+        texts[line.substr(0, line.find_last_not_of(' ', equals - 1) + 1)] =
+            value == std::string::npos ? "" : line.substr(value, line.find_last_not_of('\r') + 1 - value);
     }
     return texts;
 }
