@@ -118,32 +118,24 @@ TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
         EXPECT_TRUE(!text || *text == "Shared B with a longer text") << size;
     }
 
-    struct Damage { const char* name; std::size_t offset; std::uint32_t value; };
-    const std::size_t firstEntry = store::kHeaderSize;
-    const Damage damages[] = {
-        {"huge section count", store::kSectionCountOffset, 0xFFFFFFFF},
-        {"huge record count", firstEntry + store::kEntryCountOffset, 0x7FFFFFFF},
-        {"first record near the end", firstEntry + store::kEntryFirstRecordOffset, static_cast<std::uint32_t>(filled.size - 3)},
-    };
-    for (const Damage& d : damages) {
-        auto bytes = std::make_unique<unsigned char[]>(filled.size);
-        std::memcpy(bytes.get(), filled.bytes.get(), filled.size);
-        store::Write32(bytes.get() + d.offset, d.value);
-        auto store = std::make_shared<LanguageStore>(bytes.get(), filled.size);
+    // Damaged fields: a section then holds at most the records the store holds, none when
+    // its first key's length runs past the view.
+    const auto main = filled.store->Reader().FindSection("MAIN");
+    ASSERT_TRUE(main);
+    const std::tuple<std::size_t, std::uint32_t, int, std::size_t> damages[] = { // offset, value, bytes, most records
+        {store::kSectionCountOffset, 0xFFFFFFFF, 4, 12},
+        {store::kHeaderSize + store::kEntryCountOffset, 0x7FFFFFFF, 4, 12},
+        {store::kHeaderSize + store::kEntryFirstRecordOffset, static_cast<std::uint32_t>(filled.size - 3), 4, 12},
+        {main->firstRecord, 0xFFFF, 2, 0}};
+    for (const auto& [offset, value, width, most] : damages) {
+        std::vector<unsigned char> bytes(filled.bytes.get(), filled.bytes.get() + filled.size);
+        if (width == 4) store::Write32(bytes.data() + offset, value);
+        if (width == 2) store::Write16(bytes.data() + offset, static_cast<std::uint16_t>(value));
         try {
-            LangSection section(store, "Main");
-            EXPECT_LE(section.Size(), 12u) << d.name; // at most the records the store holds
+            EXPECT_LE(LangSection(std::make_shared<LanguageStore>(bytes.data(), bytes.size()), "Main").Size(), most) << offset;
         } catch (const LangStrings::section_not_found&) {
         }
     }
-    // A key length that runs past the view ends the section's records.
-    auto bytes = std::make_unique<unsigned char[]>(filled.size);
-    std::memcpy(bytes.get(), filled.bytes.get(), filled.size);
-    auto store = std::make_shared<LanguageStore>(bytes.get(), filled.size);
-    const auto main = store->Reader().FindSection("MAIN");
-    ASSERT_TRUE(main);
-    store::Write16(bytes.get() + main->firstRecord, 0xFFFF);
-    EXPECT_EQ(0u, LangSection(store, "main").Size());
 }
 
 using Bytes = std::vector<unsigned char>;
@@ -204,9 +196,9 @@ TEST_F(LookupTest, DialogInitDataTextsAreTranslated) {
                     entry(1001, 0x0143, std::string("plain\0", 6)), {0, 0}}),
               result);
 
-    // A length that runs past the data ends the walk without reading beyond it.
+    // A length one past the data ends the walk without reading beyond it.
     Bytes damaged = entry(7, 1, "{IDS_ITEM}");
-    damaged[4] = 0xFF;
+    damaged[4] = 11;
     EXPECT_EQ(ResourceTranslation::kUnchanged, TranslateDialogInitData(damaged.data(), damaged.size(), set_, result));
     EXPECT_EQ(ResourceTranslation::kNotActive, TranslateDialogInitData(nullptr, 0, set_, result));
 }

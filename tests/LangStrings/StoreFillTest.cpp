@@ -12,53 +12,28 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// Builds the expected bytes of a store field by field.
-struct LayoutBuilder {
-    Bytes bytes;
-    void U16(unsigned v) { bytes.insert(bytes.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)}); }
-    void U32(unsigned v) { U16(v & 0xFFFF), U16(v >> 16); }
-    void Text(const std::string& t) {
-        bytes.insert(bytes.end(), t.begin(), t.end());
-        bytes.push_back(0);
-    }
-    void Record(const std::string& key, const std::string& value) {
-        U16(static_cast<unsigned>(key.size()));
-        Text(key);
-        U16(static_cast<unsigned>(value.size()));
-        Text(value);
-    }
-};
-
 TEST(StoreFillTest, FillWritesTheSharedLayoutByteForByte) {
     const std::string text = "Orphan=1\n[Shared]\nIDS_A = Yes\nIDS_E =\n<CODEPAGE 1250>\n"
-                             "<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\n"
-                             "[Empty]\n[x]\nK=a\\tb\n";
+                             "<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\n[Empty]\n[x]\nK=a\\tb\n";
     const langtest::FilledStore filled = langtest::FillFromText(text, 0x0405, 1252, "FN1029.lng");
-
-    LayoutBuilder b;
-    b.U16(0x0405);
-    b.U16(0);
-    b.U32(1250); // the code page tag replaces the language's code page
-    b.U32(3);
-    const unsigned names = 12 + 3 * 12;
-    const unsigned orphan = names + 7 + 6 + 2;
-    const unsigned shared = orphan + 2 + 6 + 1 + 2 + 1 + 1;
+    Bytes b; // the expected bytes, field by field
+    auto u16 = [&](std::size_t v) { b.insert(b.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)}); };
+    auto u32 = [&](std::size_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    auto text0 = [&](const std::string& t) { b.insert(b.end(), t.c_str(), t.c_str() + t.size() + 1); };
+    auto record = [&](const std::string& key, const std::string& value) { u16(key.size()), text0(key), u16(value.size()), text0(value); };
+    const unsigned names = 12 + 3 * 12, orphan = names + 7 + 6 + 2, shared = orphan + 2 + 6 + 1 + 2 + 1 + 1;
     const unsigned x = shared + (2 + 5 + 1 + 2 + 3 + 1) + (2 + 26 + 1 + 2 + 25 + 1);
-    b.U32(names);       b.U32(2); b.U32(shared);
-    b.U32(names + 7);   b.U32(0); b.U32(x);
-    b.U32(names + 13);  b.U32(1); b.U32(x);
-    b.Text("Shared");
-    b.Text("Empty");
-    b.Text("x");
-    ASSERT_EQ(orphan, b.bytes.size());
-    b.Record("Orphan", "1");
-    b.Record("IDS_A", "Yes");
-    b.Record("ACCEL_VIRTKEY_CONTROL_0x4E", "<ACCEL VIRTKEY CONTROL O>");
-    ASSERT_EQ(x, b.bytes.size());
-    b.Record("K", "a\tb");
-    b.bytes.resize(filled.size, 0);
-
-    EXPECT_EQ(b.bytes, Bytes(filled.bytes.get(), filled.bytes.get() + filled.size));
+    for (std::size_t v : {0x0405, 0}) u16(v);
+    for (std::size_t v : {1250u, 3u, names, 2u, shared, names + 7, 0u, x, names + 13, 1u, x}) u32(v); // the tag's code page wins
+    for (const char* name : {"Shared", "Empty", "x"}) text0(name);
+    ASSERT_EQ(orphan, b.size());
+    record("Orphan", "1");
+    record("IDS_A", "Yes");
+    record("ACCEL_VIRTKEY_CONTROL_0x4E", "<ACCEL VIRTKEY CONTROL O>");
+    ASSERT_EQ(x, b.size());
+    record("K", "a\tb");
+    b.resize(filled.size, 0);
+    EXPECT_EQ(b, Bytes(filled.bytes.get(), filled.bytes.get() + filled.size));
 }
 
 TEST(StoreFillTest, ValueEscapesRespectDoubleByteCharacters) {
@@ -67,6 +42,7 @@ TEST(StoreFillTest, ValueEscapesRespectDoubleByteCharacters) {
         {"\\\\n", 1252, "\\\n"},
         {"a\\rb\\tc", 1252, "a\rb\tc"},
         {"\\x41\\x6a\\x4", 1252, "Aj\\x4"},
+        {"a\\x41", 1252, "aA"},                 // an escape at the very end
         {"\\xZ1 \\x", 1252, "\\xZ1 \\x"},
         {"\\x5Cn", 1252, "\\n"},                 // escapes do not chain backwards
         {"\\x00end", 1252, std::string("\0end", 4)},
@@ -102,6 +78,9 @@ TEST(StoreFillTest, OverflowsStopBeforeTheEndOfTheStore) {
         {"value part too long", "[S]\nK=value\n", 32, "String will not fit in shared memory."},
         {"key too long for its length field", "[S]\n" + std::string(70000, 'k') + "=v\n", 0, "String will not fit in shared memory."},
         {"exact fit", "[S]\nK=v\n", 12 + 12 + 2 + 8, nullptr},
+        {"key one byte short of its zero", "[S]\nK=v\n", 12 + 12 + 2 + 3, "String will not fit in shared memory."},
+        {"longest value", "[S]\nK=" + std::string(65535, 'v') + "\n", 0, nullptr},
+        {"value one past the longest", "[S]\nK=" + std::string(65536, 'v') + "\n", 0, "String will not fit in shared memory."},
     };
     for (const Case& c : cases) {
         GuardedStore store(c.size ? c.size : 2 * c.text.size() + 12);
