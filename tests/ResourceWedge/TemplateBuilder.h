@@ -3,6 +3,7 @@
 // from a description, so that tests can write an input and the translation they expect.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace templates {
@@ -28,36 +29,22 @@ struct Dialog {
     std::uint32_t style = 0x80000000 | 0x40; // WS_POPUP | DS_SETFONT
     Field menu, cls, title;
     std::uint16_t pointSize = 8;
-    std::uint16_t weight = 400;
-    std::uint16_t italicCharset = 0x0100;
     std::u16string face = u"Tahoma";
     std::vector<Item> items;
 };
 
 struct MenuItem {
+    MenuItem(std::u16string t, std::uint32_t i, std::vector<MenuItem> c = {}, std::uint32_t help = 0)
+        : text(std::move(t)), id(i), children(std::move(c)), helpId(help) {}
     std::u16string text;
-    std::uint32_t id = 0;
+    std::uint32_t id;
     std::vector<MenuItem> children; // a popup when not empty
-    std::uint32_t type = 0, state = 0, helpId = 0;
+    std::uint32_t helpId;
 };
 
-inline MenuItem Leaf(const std::u16string& text, std::uint32_t id) {
-    MenuItem item;
-    item.text = text;
-    item.id = id;
-    return item;
-}
-
-inline MenuItem Popup(const std::u16string& text, std::vector<MenuItem> children, std::uint32_t helpId = 0) {
-    MenuItem item;
-    item.text = text;
-    item.children = std::move(children);
-    item.helpId = helpId;
-    return item;
-}
-
+// version 0 or 1 (extended); another version is written with a normal menu's items.
 struct Menu {
-    bool extended = false;
+    std::uint16_t version = 0;
     std::vector<MenuItem> items;
 };
 
@@ -78,28 +65,23 @@ public:
     void Align4() { while (bytes.size() % 4) bytes.push_back(0); }
 };
 
+// Extended templates carry weight 400, not italic, character set 1.
 inline Bytes Build(const Dialog& d) {
     Writer w;
-    if (d.extended) {
-        w.Word(1); w.Word(0xFFFF); w.Dword(0); w.Dword(0); w.Dword(d.style);
-        w.Word(static_cast<std::uint32_t>(d.items.size()));
-    } else {
-        w.Dword(d.style); w.Dword(0); w.Word(static_cast<std::uint32_t>(d.items.size()));
-    }
+    if (d.extended) { w.Word(1); w.Word(0xFFFF); w.Dword(0); w.Dword(0); w.Dword(d.style); }
+    else { w.Dword(d.style); w.Dword(0); }
+    w.Word(static_cast<std::uint32_t>(d.items.size()));
     w.Word(0); w.Word(0); w.Word(200); w.Word(100);
     w.Name(d.menu); w.Name(d.cls); w.Name(d.title);
     if (d.style & 0x40) {
         w.Word(d.pointSize);
-        if (d.extended) { w.Word(d.weight); w.Word(d.italicCharset); }
+        if (d.extended) { w.Word(400); w.Word(0x0100); }
         w.Text(d.face);
     }
     for (const Item& item : d.items) {
         w.Align4();
-        if (d.extended) {
-            w.Dword(0); w.Dword(0); w.Dword(item.style);
-        } else {
-            w.Dword(item.style); w.Dword(0);
-        }
+        if (d.extended) { w.Dword(0); w.Dword(0); w.Dword(item.style); }
+        else { w.Dword(item.style); w.Dword(0); }
         w.Word(5); w.Word(5); w.Word(50); w.Word(14);
         if (d.extended) w.Dword(item.id); else w.Word(item.id);
         w.Name(item.cls); w.Name(item.title);
@@ -110,30 +92,28 @@ inline Bytes Build(const Dialog& d) {
 }
 
 inline void BuildItems(Writer& w, const std::vector<MenuItem>& items, bool extended) {
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const MenuItem& item = items[i];
-        const bool last = i + 1 == items.size();
-        const bool popup = !item.children.empty();
+    for (const MenuItem& item : items) {
+        const bool last = &item == &items.back(), popup = !item.children.empty();
         if (extended) {
-            w.Dword(item.type); w.Dword(item.state); w.Dword(item.id);
+            w.Dword(0); w.Dword(0); w.Dword(item.id); // type, state, id
             w.Word((last ? 0x80 : 0) | (popup ? 0x01 : 0));
             w.Text(item.text);
             w.Align4();
-            if (popup) { w.Dword(item.helpId); BuildItems(w, item.children, true); }
+            if (popup) w.Dword(item.helpId);
         } else {
             w.Word((last ? 0x80 : 0) | (popup ? 0x10 : 0));
             if (!popup) w.Word(item.id);
             w.Text(item.text);
-            if (popup) BuildItems(w, item.children, false);
         }
+        if (popup) BuildItems(w, item.children, extended);
     }
 }
 
 inline Bytes Build(const Menu& m) {
     Writer w;
-    if (m.extended) { w.Word(1); w.Word(4); w.Dword(0); }
-    else { w.Word(0); w.Word(0); }
-    BuildItems(w, m.items, m.extended);
+    w.Word(m.version);
+    if (m.version == 1) { w.Word(4); w.Dword(0); } else w.Word(0);
+    BuildItems(w, m.items, m.version == 1);
     return w.bytes;
 }
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -49,7 +49,7 @@ public:
 const DialogFont kGuiFont{u"Tahoma", 9};
 
 struct Outcome {
-    TranslateAnswer answer;
+    TranslateAnswer answer = TranslateAnswer::failure;
     Bytes copy;
 };
 
@@ -57,9 +57,9 @@ struct Outcome {
 // the sanitizer sees any read past its end.
 template <class Translate>
 Outcome Run(const Bytes& in, Translate translate) {
-    auto block = std::make_unique<std::uint8_t[]>(in.size() ? in.size() : 1);
-    if (!in.empty()) std::memcpy(block.get(), in.data(), in.size());
-    Outcome o{TranslateAnswer::failure, {}};
+    auto block = std::make_unique<std::uint8_t[]>(in.size());
+    std::copy(in.begin(), in.end(), block.get());
+    Outcome o;
     o.answer = translate(block.get(), in.size(), &o.copy);
     return o;
 }
@@ -67,11 +67,9 @@ Outcome Run(const Bytes& in, Translate translate) {
 Outcome Dialog_(const Bytes& in, TableTranslator& texts, const DialogFont& font = kGuiFont) {
     return Run(in, [&](const void* p, std::size_t n, Bytes* c) { return TranslateDialogTemplate(p, n, texts, font, c); });
 }
-
 Outcome Menu_(const Bytes& in, TableTranslator& texts) {
     return Run(in, [&](const void* p, std::size_t n, Bytes* c) { return TranslateMenuTemplate(p, n, texts, c); });
 }
-
 Outcome Block_(const Bytes& in, TableTranslator& texts) {
     return Run(in, [&](const void* p, std::size_t n, Bytes* c) { return TranslateStringBlock(p, n, texts, c); });
 }
@@ -206,12 +204,14 @@ TEST(DialogTranslation, LanguageTextsThatWouldShiftLaterFieldsAreCut) {
     }
 }
 
-TEST(DialogTranslation, MissingArgumentsAndTranslatorFailuresAnswerFailure) {
+TEST(DialogTranslation, MissingArgumentsShortTemplatesAndTranslatorFailuresAnswerFailure) {
     TableTranslator texts;
     Bytes copy;
     const Bytes in = Build(SampleDialog(false, u"{TITLE}", u"{OK}"));
     EXPECT_EQ(TranslateDialogTemplate(nullptr, 100, texts, kGuiFont, &copy), TranslateAnswer::failure);
     EXPECT_EQ(TranslateDialogTemplate(in.data(), in.size(), texts, kGuiFont, nullptr), TranslateAnswer::failure);
+    // Shorter than the 4-byte signature that tells the two layouts apart.
+    for (std::size_t size : {2u, 3u}) EXPECT_EQ(Dialog_(Bytes(in.begin(), in.begin() + size), texts).answer, TranslateAnswer::failure);
     texts.fail = true;
     EXPECT_EQ(Dialog_(in, texts).answer, TranslateAnswer::failure);
 }
@@ -220,16 +220,11 @@ namespace {
 
 templates::Menu SampleMenu(bool extended, bool translated) {
     auto t = [&](const char16_t* key, const char16_t* text) { return std::u16string(translated ? text : key); };
-    templates::Menu m;
-    m.extended = extended;
     // File > (Open, Recent > (One, <separator>), Exit), Help > (About): the inner list of
     // Recent ends before Exit, and Recent's own END bit is clear.
-    MenuItem recent = Popup(t(u"{RECENT}", u"R\u00e9cents"), {Leaf(t(u"{ONE}", u"Un"), 11), Leaf(u"", 0)}, 5);
-    MenuItem file = Popup(t(u"{FILE}", u"&Fichier"),
-                          {Leaf(t(u"{OPEN}", u"&Ouvrir"), 10), recent, Leaf(t(u"{EXIT}", u"&Quitter"), 12)});
-    MenuItem help = Popup(t(u"{HELP}", u"&Aide"), {Leaf(u"About {UNKNOWN}", 20)});
-    m.items = {file, help};
-    return m;
+    const MenuItem recent{t(u"{RECENT}", u"R\u00e9cents"), 0, {{t(u"{ONE}", u"Un"), 11}, {u"", 0}}, 5};
+    const MenuItem file{t(u"{FILE}", u"&Fichier"), 0, {{t(u"{OPEN}", u"&Ouvrir"), 10}, recent, {t(u"{EXIT}", u"&Quitter"), 12}}};
+    return {static_cast<std::uint16_t>(extended), {file, {t(u"{HELP}", u"&Aide"), 0, {{u"About {UNKNOWN}", 20}}}}};
 }
 
 } // namespace
@@ -247,14 +242,10 @@ TEST(MenuTranslation, NestedPopupsAreTranslatedAtEveryDepth) {
 
 TEST(MenuTranslation, VersionsAndDamagedMenus) {
     TableTranslator texts;
-    Bytes version2 = Build(SampleMenu(false, false));
-    version2[0] = 2;
-    EXPECT_EQ(Menu_(version2, texts).answer, TranslateAnswer::failure);
-
-    templates::Menu plain;
-    plain.items = {Leaf(u"Exit", 1)};
-    EXPECT_EQ(Menu_(Build(plain), texts).answer, TranslateAnswer::unchanged);
-
+    for (std::uint16_t version : {2, 0x0100}) { // the high byte counts
+        EXPECT_EQ(Menu_(Build(templates::Menu{version, {{u"{EXIT}", 1}}}), texts).answer, TranslateAnswer::failure) << version;
+    }
+    EXPECT_EQ(Menu_(Build(templates::Menu{0, {{u"Exit", 1}}}), texts).answer, TranslateAnswer::unchanged);
     for (bool extended : {false, true}) {
         // One byte short of the last text's terminator (the extended menu's last item ends
         // in 2 bytes of padding that may be missing).
@@ -265,31 +256,27 @@ TEST(MenuTranslation, VersionsAndDamagedMenus) {
 }
 
 TEST(MenuTranslation, AnExtendedMenuMayEndWithoutItsLastPadding) {
-    templates::Menu in;
-    in.extended = true;
-    in.items = {Leaf(u"{EXIT}", 1), Leaf(u"{ONE}", 2)}; // the last item: 26 bytes, 2 of padding
-    Bytes bytes = Build(in);
+    // The last item: 26 bytes, 2 of padding.
+    Bytes bytes = Build(templates::Menu{1, {{u"{EXIT}", 1}, {u"{ONE}", 2}}});
     bytes.resize(bytes.size() - 2);
-    templates::Menu out = in;
-    out.items = {Leaf(u"&Quitter", 1), Leaf(u"Un", 2)};
     TableTranslator texts;
     Outcome o = Menu_(bytes, texts);
     ASSERT_EQ(o.answer, TranslateAnswer::translated);
-    EXPECT_EQ(o.copy, Build(out));
+    EXPECT_EQ(o.copy, Build(templates::Menu{1, {{u"&Quitter", 1}, {u"Un", 2}}}));
 }
 
 TEST(MenuTranslation, HeaderOffsetIsHonoured) {
     // A normal header whose offset word skips four bytes before the first item.
-    Writer w;
-    w.Word(0); w.Word(4); w.Dword(0xDEADBEEF);
-    w.Word(0x80); w.Word(1); w.Text(u"{EXIT}");
-    Writer expected;
-    expected.Word(0); expected.Word(4); expected.Dword(0xDEADBEEF);
-    expected.Word(0x80); expected.Word(1); expected.Text(u"&Quitter");
+    auto menu = [](const std::u16string& text) {
+        Writer w;
+        w.Word(0); w.Word(4); w.Dword(0xDEADBEEF);
+        w.Word(0x80); w.Word(1); w.Text(text);
+        return w.bytes;
+    };
     TableTranslator texts;
-    Outcome o = Menu_(w.bytes, texts);
+    Outcome o = Menu_(menu(u"{EXIT}"), texts);
     ASSERT_EQ(o.answer, TranslateAnswer::translated);
-    EXPECT_EQ(o.copy, expected.bytes);
+    EXPECT_EQ(o.copy, menu(u"&Quitter"));
 }
 
 TEST(MenuTranslation, DeepNestingNeedsNoRecursion) {
