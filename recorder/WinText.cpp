@@ -2,21 +2,11 @@
 
 #include <cwctype>
 
-std::wstring WinText::Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
+#include "string_ext.h"
 
-std::string WinText::Utf8(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
+std::wstring WinText::Wide(const std::string& utf8) { return convert_wstring(utf8, CP_UTF8); }
+
+std::string WinText::Utf8(const std::wstring& wide) { return convert_string(wide, CP_UTF8); }
 
 std::string WinText::SystemMessage(DWORD error) {
     wchar_t* buffer = nullptr;
@@ -25,8 +15,8 @@ std::string WinText::SystemMessage(DWORD error) {
     std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    std::string result = Utf8(text);
-    if (!result.empty()) result += " ";
+    std::string result;
+    if (try_convert_string(text, CP_UTF8, result) && !result.empty()) result += " "; // else the number alone
     return result + "(error " + std::to_string(error) + ")";
 }
 

@@ -7,6 +7,8 @@
 
 class WinText {
 public:
+    // Invalid input (a lone surrogate, a broken UTF-8 sequence) becomes U+FFFD; throws
+    // convert_wstring_failed / convert_string_failed when the system refuses the text.
     static std::wstring Wide(const std::string& utf8);
     static std::string Utf8(const std::wstring& wide);
     // "The system cannot find the path specified. (error 3)"
