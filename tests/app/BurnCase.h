@@ -1,7 +1,7 @@
 #pragma once
-// A burn case of the process tests: fennel.exe with the recording engine of recorder/ and
-// one virtual drive R described by a drive file written per case, tunes written as WAV files,
-// and the result values read back from the area of the shipped configuration.
+// The fixture of the process tests: the user's locale English, no recording engine unless
+// a case writes a drive file (one virtual drive R, tunes written as WAV files), and the result
+// values read back from the area of the shipped configuration.
 #include "FennelRun.h"
 #include "common/TempFolder.h"
 #include "common/TestRegistry.h"
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,15 @@ inline std::string Tune(int seconds) {
     const WavBuilder::Buffer bytes = wav.Bytes();
     return std::string(bytes.begin(), bytes.end());
 }
+
+// A box a run must show: its caption, the start of its text, its buttons (when given), and
+// the button that answers it.
+struct ExpectedBox {
+    std::string caption, text;
+    std::vector<std::string> buttons = {};
+    int answer = IDOK;
+};
+using Values = std::map<std::string, std::int32_t>;
 
 class BurnCase : public testing::Test {
 protected:
@@ -52,6 +62,30 @@ protected:
     Outcome Fennel(const std::string& arguments, const std::vector<int>& answers = {}) {
         return RunFennel(FennelExe(), arguments, temp_.Path(), answers);
     }
+    // Runs exe: the boxes shown must be these, in order, with no placeholder left in them, and
+    // the values of the area exactly these.
+    Outcome Expect(const std::string& arguments, const std::vector<ExpectedBox>& boxes, const Values& values,
+                   const std::string& exe = FennelExe()) {
+        std::vector<int> answers;
+        for (const ExpectedBox& box : boxes) answers.push_back(box.answer);
+        const Outcome outcome = RunFennel(exe, arguments, temp_.Path(), answers);
+        EXPECT_EQ(boxes.size(), outcome.boxes.size());
+        for (std::size_t i = 0; i < boxes.size() && i < outcome.boxes.size(); ++i) {
+            const ShownBox& box = outcome.boxes[i];
+            EXPECT_EQ(boxes[i].caption, box.caption);
+            EXPECT_EQ(0u, box.text.rfind(boxes[i].text, 0)) << box.text;
+            if (!boxes[i].buttons.empty()) {
+                EXPECT_EQ(boxes[i].buttons, box.buttons);
+            }
+            std::string all = box.caption + box.text;
+            for (const std::string& button : box.buttons) all += button;
+            EXPECT_EQ(std::string::npos, all.find('{')) << all;
+        }
+        Values seen;
+        for (const std::string& name : testsupport::ValueNames(Area())) seen[name] = Value(name).value_or(-99);
+        EXPECT_EQ(values, seen);
+        return outcome;
+    }
     // A playlist of the named files (created as tunes unless the name says "missing").
     std::string Playlist(const std::vector<std::string>& names, int seconds = 4) {
         std::string list;
@@ -60,10 +94,6 @@ protected:
             list += temp_.File(name) + "\r\n";
         }
         return temp_.Write("list.m3u", list);
-    }
-    // A silent burn of the named files.
-    Outcome Burn(const std::vector<std::string>& names, const std::string& flags = "/S") {
-        return Fennel(flags + " \"" + Playlist(names) + "\"");
     }
     static std::optional<std::int32_t> Value(const std::string& name, const std::string& key = Area()) {
         const auto value = testsupport::ReadDword(key, name);

@@ -5,6 +5,7 @@
 #include "app/BurnController.h"
 #include "app/BurnMessages.h"
 #include "common/TestRegistry.h"
+#include "support/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -59,35 +60,27 @@ private:
     std::vector<std::string> allowed_{"WAV"};
 };
 
-struct Posted {
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-};
-
 class BurnControllerTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(DeleteKeyTree(kArea));
         controller_.SetRegistryBase(kArea);
-        window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_NE(nullptr, window_);
-        controller_.Channel().Attach(window_);
+        ASSERT_TRUE(window_);
+        controller_.Channel().Attach(window_.get());
         for (const char* path : {"C:\\a.wav", "C:\\b.mp3", "C:\\c.wav"}) controller_.Request().tracks.push_back({path});
         controller_.Request().engineTrackNumbers.assign(3, -1);
     }
     void TearDown() override {
         controller_.Channel().Attach(nullptr);
-        DestroyWindow(window_);
         DeleteKeyTree(kArea);
     }
 
     // The messages posted since the last call, records taken out of the queue.
-    std::vector<Posted> Take(std::vector<BurnEventRecord>* records = nullptr) {
-        std::vector<Posted> posted;
+    std::vector<MSG> Take(std::vector<BurnEventRecord>* records = nullptr) {
+        std::vector<MSG> posted;
         MSG msg;
-        while (PeekMessageA(&msg, window_, WM_USER, WM_USER + 0x100, PM_REMOVE)) {
-            posted.push_back({msg.message, msg.wParam, msg.lParam});
+        while (PeekMessageA(&msg, window_.get(), WM_USER, WM_USER + 0x100, PM_REMOVE)) {
+            posted.push_back(msg);
             if (auto record = controller_.Channel().Take(msg.lParam); record && records) records->push_back(*record);
         }
         return posted;
@@ -106,7 +99,7 @@ protected:
     }
 
     TestController controller_;
-    HWND window_ = nullptr;
+    UniqueWindow window_{CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)};
 };
 
 TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
@@ -118,48 +111,42 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
         std::optional<std::int32_t> thirdTrack; // TrackResults\3
         UINT message;                           // 0: none
         WPARAM wParam;
-        LPARAM lParam;
-        bool record; // lParam is a queued record
+        LPARAM lParam; // kRecord: a queued record
     };
     const HRESULT notErasable = static_cast<HRESULT>(0x800410DB);
+    constexpr LPARAM kRecord = -1;
+    namespace M = BurnMessages;
     const std::vector<Row> rows = {
-        {"0 media", [](auto& c) { c.MediaChanged(true); }, {}, {}, BurnMessages::kMediaChanged, 1, 0, false},
-        {"1 device", [](auto& c) { c.DeviceStateChanged(true); }, {}, {}, BurnMessages::kDeviceStateChanged, 1, 0, false},
-        {"2 erase start", [](auto& c) { c.EraseStarted(); }, -7, {}, BurnMessages::kEraseStarted, 0, 0, false},
-        {"3 erase %", [](auto& c) { c.EraseProgress(42); }, {}, {}, BurnMessages::kEraseProgress, 42, 0, false},
-        {"4 not erasable", [=](auto& c) { c.DeviceFailure(notErasable); }, -6, {}, BurnMessages::kDeviceFailure, 0,
-         notErasable, false},
-        {"4 other", [](auto& c) { c.DeviceFailure(E_FAIL); }, -8, {}, BurnMessages::kDeviceFailure, 0, E_FAIL, false},
-        {"5 erase done", [](auto& c) { c.EraseCompleted(); }, -9, {}, BurnMessages::kEraseCompleted, 0, 0, false},
-        {"6 started", [](auto& c) { c.RecordingStarted(); }, -19, {}, BurnMessages::kRecordingStarted, 0, 0, false},
-        {"7 short", [](auto& c) { c.RecordingFailedShort(5); }, -1, {}, BurnMessages::kRecordingFailedShort, 5, 0, false},
-        {"8 stage", [](auto& c) { c.StageStarted(4); }, {}, {}, BurnMessages::kStageStarted, 4, 0, false},
-        {"9 stage %", [](auto& c) { c.StageProgress(4, 10, 20); }, {}, {}, BurnMessages::kStageProgress, 0, 0, true},
-        {"10 stage end", [](auto& c) { c.StageEnded(4); }, {}, {}, BurnMessages::kStageEnded, 4, 0, false},
-        {"11 error", [](auto& c) { c.StageError(4, E_FAIL, "x"); }, {}, {}, BurnMessages::kStageError, 0, 0, true},
-        {"12 track", [&](auto& c) { c.TrackStarted(1, &third, 0); }, {}, -8, BurnMessages::kTrackStarted, 0, 0, true},
-        {"13 track %", [&](auto& c) { c.TrackProgress(1, &third, 5, 6); }, {}, {}, BurnMessages::kTrackProgress, 0, 0,
-         true},
-        {"14 track end", [&](auto& c) { c.TrackEnded(1, &third, 100); }, {}, 0, BurnMessages::kTrackEnded, 0, 0, true},
-        {"15 interrupted", [&](auto& c) { c.TrackInterrupted(1, &third); }, {}, -2, 0, 0, 0, false},
-        {"16 track error", [&](auto& c) { c.TrackError(1, &third, E_FAIL, "x"); }, {}, -1, BurnMessages::kTrackError, 0,
-         0, true},
-        {"17 failed", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -1, {}, BurnMessages::kRecordingFailed, 0, 0, true},
-        {"18 aborted", [](auto& c) { c.RecordingCancelled(false); }, -1, {}, BurnMessages::kRecordingCancelled, 0, 0,
-         false},
-        {"19 finished", [](auto& c) { c.RecordingFinished(); }, 1, {}, BurnMessages::kRecordingFinished, 0, 0, false},
-        {"20 not ended", [](auto& c) { c.RunEnded(false, false); }, -3, {}, BurnMessages::kRunEnded, 0, 0, false},
-        {"20 ended", [](auto& c) { c.RunEnded(true, false); }, -1, {}, BurnMessages::kRunEnded, 1, 0, false},
-        {"26 prepared", [](auto& c) { c.TrackPreparationFinished(); }, {}, {}, BurnMessages::kPreparationFinished, 0, 0,
-         false},
-        {"23 prepare %", [](auto& c) { c.TrackPreparationProgress(2, "C:\\c.wav", 83); }, {}, {},
-         BurnMessages::kPreparationProgress, 0, 0, true},
+        {"0 media", [](auto& c) { c.MediaChanged(true); }, {}, {}, M::kMediaChanged, 1, 0},
+        {"1 device", [](auto& c) { c.DeviceStateChanged(true); }, {}, {}, M::kDeviceStateChanged, 1, 0},
+        {"2 erase start", [](auto& c) { c.EraseStarted(); }, -7, {}, M::kEraseStarted, 0, 0},
+        {"3 erase %", [](auto& c) { c.EraseProgress(42); }, {}, {}, M::kEraseProgress, 42, 0},
+        {"4 not erasable", [=](auto& c) { c.DeviceFailure(notErasable); }, -6, {}, M::kDeviceFailure, 0, notErasable},
+        {"4 other", [](auto& c) { c.DeviceFailure(E_FAIL); }, -8, {}, M::kDeviceFailure, 0, E_FAIL},
+        {"5 erase done", [](auto& c) { c.EraseCompleted(); }, -9, {}, M::kEraseCompleted, 0, 0},
+        {"6 started", [](auto& c) { c.RecordingStarted(); }, -19, {}, M::kRecordingStarted, 0, 0},
+        {"7 short", [](auto& c) { c.RecordingFailedShort(5); }, -1, {}, M::kRecordingFailedShort, 5, 0},
+        {"8 stage", [](auto& c) { c.StageStarted(4); }, {}, {}, M::kStageStarted, 4, 0},
+        {"9 stage %", [](auto& c) { c.StageProgress(4, 10, 20); }, {}, {}, M::kStageProgress, 0, kRecord},
+        {"10 stage end", [](auto& c) { c.StageEnded(4); }, {}, {}, M::kStageEnded, 4, 0},
+        {"11 error", [](auto& c) { c.StageError(4, E_FAIL, "x"); }, {}, {}, M::kStageError, 0, kRecord},
+        {"12 track", [&](auto& c) { c.TrackStarted(1, &third, 0); }, {}, -8, M::kTrackStarted, 0, kRecord},
+        {"13 track %", [&](auto& c) { c.TrackProgress(1, &third, 5, 6); }, {}, {}, M::kTrackProgress, 0, kRecord},
+        {"14 track end", [&](auto& c) { c.TrackEnded(1, &third, 100); }, {}, 0, M::kTrackEnded, 0, kRecord},
+        {"15 interrupted", [&](auto& c) { c.TrackInterrupted(1, &third); }, {}, -2, 0, 0, 0},
+        {"16 track error", [&](auto& c) { c.TrackError(1, &third, E_FAIL, "x"); }, {}, -1, M::kTrackError, 0, kRecord},
+        {"17 failed", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -1, {}, M::kRecordingFailed, 0, kRecord},
+        {"18 aborted", [](auto& c) { c.RecordingCancelled(false); }, -1, {}, M::kRecordingCancelled, 0, 0},
+        {"19 finished", [](auto& c) { c.RecordingFinished(); }, 1, {}, M::kRecordingFinished, 0, 0},
+        {"20 not ended", [](auto& c) { c.RunEnded(false, false); }, -3, {}, M::kRunEnded, 0, 0},
+        {"20 ended", [](auto& c) { c.RunEnded(true, false); }, -1, {}, M::kRunEnded, 1, 0},
+        {"26 prepared", [](auto& c) { c.TrackPreparationFinished(); }, {}, {}, M::kPreparationFinished, 0, 0},
+        {"23 prepare %", [](auto& c) { c.TrackPreparationProgress(2, "C:\\c.wav", 83); }, {}, {}, M::kPreparationProgress, 0,
+         kRecord},
         // Last: the user's cancel makes every later ending -2.
-        {"18 by user", [](auto& c) { c.RecordingCancelled(true); }, -2, {}, BurnMessages::kRecordingCancelled, 1, 0,
-         false},
-        {"17 after cancel", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -2, {}, BurnMessages::kRecordingFailed, 0,
-         0, true},
-        {"20 cancelled", [](auto& c) { c.RunEnded(true, true); }, -2, {}, BurnMessages::kRunEnded, 1, 1, false},
+        {"18 by user", [](auto& c) { c.RecordingCancelled(true); }, -2, {}, M::kRecordingCancelled, 1, 0},
+        {"17 after cancel", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -2, {}, M::kRecordingFailed, 0, kRecord},
+        {"20 cancelled", [](auto& c) { c.RunEnded(true, true); }, -2, {}, M::kRunEnded, 1, 1},
     };
     PrepareRefusingTheSecond();
     for (const Row& row : rows) {
@@ -169,14 +156,14 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
         EXPECT_EQ(row.burnResults, Value(kArea, "BurnResults")) << row.slot;
         EXPECT_EQ(row.thirdTrack, Value(kTracks, "3")) << row.slot;
         std::vector<BurnEventRecord> records;
-        const std::vector<Posted> posted = Take(&records);
+        const std::vector<MSG> posted = Take(&records);
         if (row.message == 0) {
             EXPECT_TRUE(posted.empty()) << row.slot;
             continue;
         }
         ASSERT_EQ(1u, posted.size()) << row.slot;
         EXPECT_EQ(row.message, posted[0].message) << row.slot;
-        if (row.record) {
+        if (row.lParam == kRecord) {
             ASSERT_EQ(1u, records.size()) << row.slot << ": the record is queued until the window takes it";
             if (records[0].position >= 0) {
                 EXPECT_EQ(2, records[0].position) << row.slot;
@@ -190,7 +177,7 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
     EXPECT_TRUE(controller_.UserCancelled());
 }
 
-TEST_F(BurnControllerTest, PreparationWritesAcceptedAndRefusedTracksAndClearsOldValues) {
+TEST_F(BurnControllerTest, PreparationWritesTrackValuesAndEngineTracksReachTheirPlaylistPositions) {
     WriteDword(kTracks, "9", 1); // left by an earlier burn
     PrepareRefusingTheSecond();
     EXPECT_EQ(-3, Value(kTracks, "1"));
@@ -201,20 +188,6 @@ TEST_F(BurnControllerTest, PreparationWritesAcceptedAndRefusedTracksAndClearsOld
     controller_.RecordingFinished();
     EXPECT_EQ(1, Value(kArea, "BurnResults"));
 
-    const struct {
-        HRESULT code;
-        std::int32_t value;
-    } refusals[] = {{static_cast<HRESULT>(0x80040032), -7}, {E_ACCESSDENIED, -7}, {static_cast<HRESULT>(0x80040012), -10},
-                    {static_cast<HRESULT>(0x80040002), -5}, {static_cast<HRESULT>(0x8004044C), -9},
-                    {static_cast<HRESULT>(0x800403EE), -6}, {E_FAIL, -6}};
-    for (const auto& refusal : refusals) {
-        controller_.TrackRefused(0, "C:\\a.wav", refusal.code);
-        EXPECT_EQ(refusal.value, Value(kTracks, "1")) << std::hex << refusal.code;
-    }
-}
-
-TEST_F(BurnControllerTest, EngineTrackIndexReachesItsPlaylistPositionPastRefusedTracks) {
-    PrepareRefusingTheSecond();
     const TrackRecord first{"C:\\a.wav"}, third{"C:\\c.wav"}, unknown{"C:\\z.wav"};
     EXPECT_EQ(0, controller_.PositionOfEngineTrack(0, &first));
     EXPECT_EQ(2, controller_.PositionOfEngineTrack(1, &third));
@@ -227,6 +200,17 @@ TEST_F(BurnControllerTest, EngineTrackIndexReachesItsPlaylistPositionPastRefused
     EXPECT_EQ(0, Value(kTracks, "1"));
     EXPECT_EQ(-7, Value(kTracks, "2")) << "the refused track keeps its value";
     EXPECT_EQ(0, Value(kTracks, "3"));
+
+    const struct {
+        HRESULT code;
+        std::int32_t value;
+    } refusals[] = {{static_cast<HRESULT>(0x80040032), -7}, {E_ACCESSDENIED, -7}, {static_cast<HRESULT>(0x80040012), -10},
+                    {static_cast<HRESULT>(0x80040002), -5}, {static_cast<HRESULT>(0x8004044C), -9},
+                    {static_cast<HRESULT>(0x800403EE), -6}, {E_FAIL, -6}};
+    for (const auto& refusal : refusals) {
+        controller_.TrackRefused(0, "C:\\a.wav", refusal.code);
+        EXPECT_EQ(refusal.value, Value(kTracks, "1")) << std::hex << refusal.code;
+    }
 }
 
 TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHalfSteps) {
@@ -243,7 +227,7 @@ TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHa
     EXPECT_EQ(4, controller_.PositionOfEngineTrack(1, nullptr)) << "the fifth entry is engine track 1";
 
     std::vector<BurnEventRecord> records;
-    const std::vector<Posted> posted = Take(&records);
+    const std::vector<MSG> posted = Take(&records);
     ASSERT_FALSE(posted.empty());
     EXPECT_EQ(BurnMessages::kPreparationStarted, posted.front().message);
     EXPECT_EQ(BurnMessages::kPreparationFinished, posted.back().message);
@@ -259,7 +243,7 @@ TEST_F(BurnControllerTest, CancelledWindowStopsThePreparation) {
     ASSERT_EQ(0, controller_.EngineCheck(true));
     controller_.Channel().SetCancelling(true);
     static_cast<PluginEngineClient*>(controller_.EngineAccess())->PrepareTracks(controller_.Request().tracks);
-    const std::vector<Posted> posted = Take();
+    const std::vector<MSG> posted = Take();
     ASSERT_EQ(2u, posted.size());
     EXPECT_EQ(BurnMessages::kPreparationFinished, posted[1].message);
     EXPECT_FALSE(KeyExists(kTracks));
@@ -286,9 +270,9 @@ TEST(BurnControllerRules, CancelAsksOnlyWhenItsSettingAppliesAndNothingHasEnded)
 TEST_F(BurnControllerTest, CancelWithoutConfirmationStopsTheEngineAndLogOffBeforeRecordingIsAllowed) {
     ASSERT_EQ(0, controller_.EngineCheck(true));
     auto* client = static_cast<FakeEngineClient*>(controller_.EngineAccess());
-    EXPECT_TRUE(controller_.QueryEndSession(window_)) << "nothing recorded yet: no question";
+    EXPECT_TRUE(controller_.QueryEndSession(window_.get())) << "nothing recorded yet: no question";
     EXPECT_EQ(0, client->cancels);
-    EXPECT_TRUE(controller_.Cancel(window_)) << "confirmation settings are 0";
+    EXPECT_TRUE(controller_.Cancel(window_.get())) << "confirmation settings are 0";
     EXPECT_EQ(1, client->cancels);
     EXPECT_TRUE(controller_.UserCancelled());
     bool cancel = false;
@@ -297,11 +281,10 @@ TEST_F(BurnControllerTest, CancelWithoutConfirmationStopsTheEngineAndLogOffBefor
 }
 
 TEST(BurnControllerAddress, OnlyWebAddressesAreOpened) {
-    EXPECT_TRUE(BurnController::IsWebAddress("http://example.org/engine"));
-    EXPECT_TRUE(BurnController::IsWebAddress("HTTPS://example.org"));
-    EXPECT_FALSE(BurnController::IsWebAddress("C:\\Windows\\System32\\calc.exe"));
-    EXPECT_FALSE(BurnController::IsWebAddress("file://C:/x"));
-    EXPECT_FALSE(BurnController::IsWebAddress("http:"));
+    for (const char* web : {"http://example.org/engine", "HTTPS://example.org"}) EXPECT_TRUE(BurnController::IsWebAddress(web));
+    for (const char* other : {"C:\\Windows\\System32\\calc.exe", "file://C:/x", "http:"}) {
+        EXPECT_FALSE(BurnController::IsWebAddress(other)) << other;
+    }
 }
 
 TEST(BurnControllerFailures, ARegistryFailureOnAnEngineThreadIsTracedNotThrown) {

@@ -1,9 +1,7 @@
 // Silent burns of playlists the engine decodes through Media Foundation (tones that
 // tests/recorder/make_tones.sh makes at build time): the image as long as the decoded
 // tracks, its lossless first track bit for bit; a damaged file refused as a track.
-#include "FennelRun.h"
-#include "common/TempFolder.h"
-#include "common/TestRegistry.h"
+#include "BurnCase.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +10,6 @@
 
 namespace {
 
-using namespace testsupport;
 using namespace fenneltest;
 
 constexpr std::uint64_t kSector = 2352, kPregapSectors = 150, kToneSectors = 5 * 75;
@@ -23,14 +20,11 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(DecodedBurnProcessTest, MixedPlaylistsBurnTheirDecodedTracks) {
-    const std::string& area = ShippedArea();
-    UserLocale english("00000409");
-    ASSERT_TRUE(english.Set());
-    TempFolder temp;
-    RecorderDrives drives(temp.Write("recorder.ini", "[Drive R]\r\nImages=images\r\nImageName=disc\r\nMedia=CD-R\r\n"
-                                                     "Capacity=80\r\nContent=blank\r\nPaced=0\r\n"));
-    const std::string damaged = temp.Write("damaged.mp3", std::string(20000, '\x5A'));
+using DecodedBurnProcessTest = BurnCase;
+
+TEST_F(DecodedBurnProcessTest, MixedPlaylistsBurnTheirDecodedTracks) {
+    Drive("Media=CD-R\r\nCapacity=80\r\nContent=blank\r\n");
+    const std::string damaged = temp_.Write("damaged.mp3", std::string(20000, '\x5A'));
     const std::string wav = ReadAll(Tone("tone.wav"));
     const std::string pcm = wav.substr(wav.find("data") + 8);
     const struct {
@@ -44,26 +38,22 @@ TEST(DecodedBurnProcessTest, MixedPlaylistsBurnTheirDecodedTracks) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.files.size());
-        ASSERT_TRUE(DeleteKeyTree(area));
-        DeleteFileA(temp.File("images\\disc-state.ini").c_str());
+        FreshDisc();
         std::string list;
         for (const std::string& file : row.files) list += file + "\r\n";
-        const Outcome outcome = RunFennel(FennelExe(), "/S \"" + temp.Write("list.m3u", list) + "\"", temp.Path());
+        const Outcome outcome = Fennel("/S \"" + temp_.Write("list.m3u", list) + "\"");
         EXPECT_EQ("0", outcome.exit) << outcome.output;
-        EXPECT_EQ(row.burnResults, static_cast<std::int32_t>(ReadDword(area, "BurnResults").value_or(99)));
+        EXPECT_EQ(row.burnResults, Value("BurnResults"));
+        EXPECT_EQ(row.tracks, Tracks(row.tracks.size()));
         std::uint64_t sectors = kPregapSectors;
-        for (std::size_t i = 0; i < row.tracks.size(); ++i) {
-            EXPECT_EQ(row.tracks[i], static_cast<std::int32_t>(ReadDword(area + "\\TrackResults", std::to_string(i + 1)).value_or(99)));
-            sectors += row.tracks[i] == 0 ? kToneSectors : 0;
-        }
+        for (std::int32_t track : row.tracks) sectors += track == 0 ? kToneSectors : 0;
         // Disc-at-once: the first pregap, then each recorded track padded to whole sectors.
-        const std::string image = ReadAll(temp.File("images\\disc.bin"));
+        const std::string image = ReadAll(temp_.File("images\\disc.bin"));
         EXPECT_EQ(0u, image.size() % kSector);
         EXPECT_GE(image.size(), (sectors - row.slack) * kSector);
         EXPECT_LE(image.size(), (sectors + row.slack) * kSector);
         EXPECT_EQ(0, image.compare(kPregapSectors * kSector, pcm.size(), pcm)) << "the FLAC track is the WAV's samples";
     }
-    DeleteKeyTree(area);
 }
 
 } // namespace

@@ -1,17 +1,13 @@
-// fennel.exe started as the host starts it, with the results read back from the registry.
-// Message boxes are found, read and answered by the test; every box must be an expected one.
-// The user's locale is English for these tests.
-#include "FennelRun.h"
+// fennel.exe started as the host starts it without a recording engine: each command line's
+// boxes (in the user's language) and result values, the registration switches, the
+// single-instance sentinel, and the server mode.
+#include "BurnCase.h"
 #include "common/ChildProcess.h"
-#include "common/ProcessWindows.h"
-#include "common/TempFolder.h"
 #include "common/TestPaths.h"
-#include "common/TestRegistry.h"
 #include "support/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,112 +16,93 @@ namespace {
 using namespace testsupport;
 using namespace fenneltest;
 
-const std::string& kArea = ShippedArea(); // the program's registry application area
-
-struct Box {
-    const char* caption;
-    const char* text; // a prefix of the message
-    int button;
-};
-
-class FennelProcessTest : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(kArea.empty()) << "no registry area in the Fennel.qcf beside the tests";
-        ASSERT_TRUE(english_.Set());
-        ASSERT_TRUE(DeleteKeyTree(kArea));
-    }
-    void TearDown() override { DeleteKeyTree(kArea); }
-
-    // Runs fennel.exe with the arguments; the boxes must be the expected ones, in order.
-    Outcome Run(const std::string& arguments, const std::vector<Box>& boxes = {},
-                const std::string& exe = FennelExe()) {
-        std::vector<int> answers;
-        for (const Box& box : boxes) answers.push_back(box.button);
-        Outcome outcome = RunFennel(exe, arguments, temp_.Path(), answers);
-        EXPECT_EQ(boxes.size(), outcome.boxes.size()) << "boxes shown for [" << arguments << "]";
-        for (std::size_t i = 0; i < boxes.size() && i < outcome.boxes.size(); ++i) {
-            EXPECT_EQ(boxes[i].caption, outcome.boxes[i].caption) << arguments;
-            EXPECT_EQ(0u, outcome.boxes[i].text.rfind(boxes[i].text, 0))
-                << "box text [" << outcome.boxes[i].text << "] for [" << arguments << "]";
-        }
-        return outcome;
-    }
-
-    static std::optional<DWORD> Value(const char* name) { return ReadDword(kArea, name); }
-    static std::optional<DWORD> Signed(std::int32_t v) { return static_cast<DWORD>(v); }
-
-    UserLocale english_{"00000409"};
-    RecorderDrives noEngine_{kNoEngine}; // these cases see no recording engine
-    TempFolder temp_;
-    const std::string playlist_ = temp_.Write("list.m3u", "C:\\Music\\one.wma\r\nC:\\Music\\two.wma\r\n");
-};
+using FennelProcessTest = BurnCase;
 
 const char kPluginApp[] = "Fennel CD Burner";
-const char kPartnerApp[] = "Windows Media Player";
+const char kAppFr[] = "Graveur de CD Fennel";
+const char kBurnResults[] = "BurnResults";
+const char kEngineCheck[] = "EngineCheckResult";
+enum class Sentinel { Free, Held, Refused };
 
-TEST_F(FennelProcessTest, RegistrationSwitchesEndAtOnceWithoutInitialisation) {
-    const char* switches[] = {"/RegServer", "/UnregServer", "-regserver", "/UNREGSERVER"};
-    for (const char* option : switches) {
-        EXPECT_EQ("0", Run(option).exit) << option;
-        EXPECT_FALSE(KeyExists(kArea)) << option << " must not initialise";
-    }
-}
-
-TEST_F(FennelProcessTest, ADashInTheProgramPathIsSkipped) {
-    TempFolder folder; // its name holds dashes
-    ASSERT_NE(std::string::npos, folder.Path().find('-'));
-    std::vector<std::string> files = ShippedLanguageFiles();
-    files.push_back("Fennel.qcf");
-    const std::string copy = InstallFennel(folder.Path(), "fennel-copy.exe", files);
-    ASSERT_FALSE(copy.empty()) << "GetLastError() = " << GetLastError();
-    EXPECT_EQ("0", Run("/RegServer", {}, copy).exit);
-    EXPECT_FALSE(KeyExists(kArea));
-    EXPECT_EQ("0", Run("/C", {}, copy).exit);
-    EXPECT_EQ(2u, Value("EngineCheckResult"));
-}
-
-TEST_F(FennelProcessTest, ASwitchFollowedByMoreTextRunsTheBurnMode) {
-    const Outcome outcome =
-        Run("/RegServer extra", {{kPartnerApp, "No CD recording software was found", IDNO}});
-    EXPECT_EQ("0", outcome.exit);
-    EXPECT_NE(std::string::npos, outcome.output.find("Unknown command-line flag '/RegServer'")) << outcome.output;
-    EXPECT_EQ(Signed(-3), Value("BurnResults"));
-    EXPECT_EQ(2u, Value("EngineCheckResult"));
-}
-
-TEST_F(FennelProcessTest, AnUnusableCommandLineWritesMinusFour) {
-    struct Case {
+TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
+    const std::string playlist = Quoted(temp_.Write("list.m3u", "C:\\Music\\one.wma\r\nC:\\Music\\two.wma\r\n"));
+    const ExpectedBox usage{kPluginApp, "This program records audio CDs", {"&OK"}};
+    const Values unusable{{kBurnResults, -4}};
+    struct Row {
         std::string arguments;
+        std::vector<ExpectedBox> boxes;
+        Values values;
+        const char* locale = "00000409";
+        // Non-empty: a copy of the program in a folder whose name holds dashes, with these
+        // language files and the configuration file.
+        std::vector<std::string> languageFiles = {};
+        Sentinel sentinel = Sentinel::Free;
+        const char* exit = "0";
+        const char* output = ""; // a part of the program's output
     };
-    const Case cases[] = {{""}, {"/T /B"}};
-    for (const Case& c : cases) {
-        ASSERT_TRUE(DeleteKeyTree(kArea));
-        const Outcome outcome = Run(c.arguments, {{kPluginApp, "This program records audio CDs", IDOK}});
-        EXPECT_EQ("0", outcome.exit) << "[" << c.arguments << "]";
-        EXPECT_EQ(Signed(-4), Value("BurnResults")) << "[" << c.arguments << "]";
-        EXPECT_EQ(std::nullopt, Value("EngineCheckResult")) << "[" << c.arguments << "]";
-    }
-}
-
-TEST_F(FennelProcessTest, QuietChecksWriteTheirValuesWithoutABox) {
-    struct Case {
-        std::string arguments;
-        std::optional<DWORD> engineCheck, mediaTime, mediaType;
+    const Row rows[] = {
+        // Registration switches end at once without initialisation.
+        {"-regserver", {}, {}},
+        {"/UNREGSERVER", {}, {}},
+        {"/RegServer", {}, {}, "00000409", {"FN1033.lng"}},
+        // A switch followed by more text is the burn mode; no engine: the partner's box.
+        {"/RegServer extra",
+         {{"Lecteur Windows Media", "Aucun logiciel de gravure de CD n'a \xC3\xA9t\xC3\xA9 trouv\xC3\xA9", {"&Oui", "&Non"},
+           IDNO}},
+         {{kBurnResults, -3}, {kEngineCheck, 2}}, "0000040C", {}, Sentinel::Free, "0",
+         "Unknown command-line flag '/RegServer'"},
+        {"/T /B", {usage}, unusable},
+        {"/C", {}, {{kBurnResults, -3}, {kEngineCheck, 2}}},
+        {"/S /T", {}, {{kBurnResults, -3}, {kEngineCheck, 2}, {"MediaTimeAvailable", 0}, {"MediaType", 0}}},
+        {"/U " + playlist, {}, {{kBurnResults, -3}}},
+        {"/S " + playlist, {}, {{kBurnResults, -3}, {kEngineCheck, 2}}},
+        // A second burn leaves the first one's media and track values alone.
+        {"/S " + playlist, {{kAppFr, "Un autre CD est en cours de gravure.", {"&OK"}}},
+         {{kBurnResults, -3}, {kEngineCheck, 2}, {"MediaTimeAvailable", 1234}}, "0000040C", {}, Sentinel::Held},
+        {"/S " + playlist, {{kPluginApp, "Unable to create the single-instance sentinel"}},
+         {{kBurnResults, -1}, {kEngineCheck, 2}}, "00000409", {}, Sentinel::Refused, "1"},
+        // An empty command line: the usage box in the language of the user's locale.
+        {"", {usage}, unusable},
+        {"", {{kAppFr, "Ce programme grave des CD audio", {"&OK"}}}, unusable, "0000040C"},
+        {"", {{"Fennel CD \xE3\x83\xA9\xE3\x82\xA4\xE3\x82\xBF\xE3\x83\xBC", "", {"OK"}}}, unusable, "00000411"},
+        {"", {{kAppFr, "", {"&OK"}}}, unusable, "00000C0C"},           // French (Canada): same language
+        {"", {{"Fennel CD-Brenner", "", {"&OK"}}}, unusable, "00000807"}, // German (Switzerland)
+        {"", {{kAppFr, ""}}, unusable, "00000407", {"FN1036.lng", "FN1041.lng"}}, // none: the smallest
+        {"", {{kPluginApp, ""}}, unusable, "00000419", {"FN1041.lng", "FN1033.lng"}},
     };
-    const Case cases[] = {
-        {"/C", 2u, std::nullopt, std::nullopt},
-        {"/S /T", 2u, 0u, 0u},
-        {"/U " + playlist_, std::nullopt, std::nullopt, std::nullopt},
-        {"/S " + Quoted(playlist_), 2u, std::nullopt, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(DeleteKeyTree(kArea));
-        EXPECT_EQ("0", Run(c.arguments).exit) << c.arguments;
-        EXPECT_EQ(Signed(-3), Value("BurnResults")) << c.arguments;
-        EXPECT_EQ(c.engineCheck, Value("EngineCheckResult")) << c.arguments;
-        EXPECT_EQ(c.mediaTime, Value("MediaTimeAvailable")) << c.arguments;
-        EXPECT_EQ(c.mediaType, Value("MediaType")) << c.arguments;
+    for (const Row& row : rows) {
+        SCOPED_TRACE("[" + row.arguments + "] " + row.locale);
+        ASSERT_TRUE(DeleteKeyTree(Area()));
+        UserLocale locale(row.locale);
+        ASSERT_TRUE(locale.Set());
+        TempFolder folder;
+        std::string exe = FennelExe();
+        if (!row.languageFiles.empty()) {
+            ASSERT_NE(std::string::npos, folder.Path().find('-'));
+            std::vector<std::string> files = row.languageFiles;
+            files.push_back("Fennel.qcf");
+            exe = InstallFennel(folder.Path(), "fennel-copy.exe", files);
+            ASSERT_FALSE(exe.empty()) << "GetLastError() = " << GetLastError();
+        }
+        // A mutex that carries the sentinel's name makes its creation fail.
+        UniqueKernelHandle sentinel(row.sentinel == Sentinel::Held      ? CreateSemaphoreA(nullptr, 0, 1, "fennel sentinel")
+                                    : row.sentinel == Sentinel::Refused ? CreateMutexA(nullptr, FALSE, "fennel sentinel")
+                                                                        : nullptr);
+        ASSERT_EQ(row.sentinel != Sentinel::Free, static_cast<bool>(sentinel));
+        if (row.sentinel == Sentinel::Held) {
+            ASSERT_TRUE(WriteDword(Area(), kBurnResults, 0));
+            ASSERT_TRUE(WriteDword(Area(), "MediaTimeAvailable", 1234));
+            ASSERT_TRUE(WriteDword(Area() + "\\TrackResults", "1", static_cast<DWORD>(-8)));
+        }
+        const Outcome outcome = Expect(row.arguments, row.boxes, row.values, exe);
+        EXPECT_EQ(row.exit, outcome.exit);
+        EXPECT_NE(std::string::npos, outcome.output.find(row.output)) << outcome.output;
+        if (row.sentinel == Sentinel::Held) {
+            EXPECT_EQ((std::vector<std::string>{"1"}), ValueNames(Area() + "\\TrackResults"));
+            EXPECT_EQ(-8, Value("1", Area() + "\\TrackResults"));
+        } else {
+            EXPECT_TRUE(SubkeyNames(Area()).empty());
+        }
     }
 }
 
@@ -135,33 +112,7 @@ TEST_F(FennelProcessTest, TheServerModeShowsNoWindowAndEndsWhenIdle) {
     EXPECT_EQ(nullptr, FindProcessWindow(child.Id(), "", "", 1000));
     ASSERT_TRUE(child.WaitForExit(20000)) << "the idle server did not end";
     EXPECT_EQ(0u, child.ExitCode());
-    EXPECT_EQ(Signed(-3), Value("BurnResults"));
-}
-
-TEST_F(FennelProcessTest, ASecondBurnWhileTheSentinelIsHeldTouchesOnlyTheStartValue) {
-    UniqueKernelHandle sentinel(CreateSemaphoreA(nullptr, 0, 1, "fennel sentinel"));
-    ASSERT_TRUE(sentinel);
-    ASSERT_NE(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError()) << "another burn is running";
-    ASSERT_TRUE(WriteDword(kArea, "BurnResults", 0));
-    ASSERT_TRUE(WriteDword(kArea, "MediaTimeAvailable", 1234));
-    ASSERT_TRUE(WriteDword(kArea + "\\TrackResults", "1", static_cast<DWORD>(-8)));
-
-    const Outcome outcome = Run("/S " + Quoted(playlist_), {{kPluginApp, "Another CD is being recorded right now.", IDOK}});
-    EXPECT_EQ("0", outcome.exit);
-    EXPECT_EQ(Signed(-3), Value("BurnResults"));
-    EXPECT_EQ(1234u, Value("MediaTimeAvailable"));
-    EXPECT_EQ(Signed(-8), ReadDword(kArea + "\\TrackResults", "1"));
-    EXPECT_EQ((std::vector<std::string>{"1"}), ValueNames(kArea + "\\TrackResults"));
-}
-
-TEST_F(FennelProcessTest, ARefusedSentinelEndsWithAClearMessage) {
-    // A mutex that already carries the sentinel's name makes CreateSemaphore fail.
-    UniqueKernelHandle blocker(CreateMutexA(nullptr, FALSE, "fennel sentinel"));
-    ASSERT_TRUE(blocker);
-    const Outcome outcome =
-        Run("/S " + Quoted(playlist_), {{kPluginApp, "Unable to create the single-instance sentinel", IDOK}});
-    EXPECT_EQ("1", outcome.exit);
-    EXPECT_EQ(Signed(-1), Value("BurnResults"));
+    EXPECT_EQ(-3, Value(kBurnResults));
 }
 
 } // namespace

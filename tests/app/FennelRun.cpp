@@ -16,31 +16,12 @@ using namespace testsupport;
 
 namespace {
 
-constexpr DWORD kTimeoutMs = 20000;
 const char kInternational[] = "Control Panel\\International";
-
-std::wstring ClassName(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
-}
 
 // Presses the button, or the box's first button when it has none such.
 void Answer(HWND box, int button) {
     if (PressButton(box, button)) return;
-    std::vector<HWND> children;
-    EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&children));
-    for (HWND child : children) {
-        if (GetParent(child) == box && _wcsicmp(ClassName(child).c_str(), L"Button") == 0) {
-            PressButton(box, GetDlgCtrlID(child));
-            return;
-        }
-    }
+    if (HWND first = FindWindowExA(box, nullptr, "Button", nullptr)) PressButton(box, GetDlgCtrlID(first));
 }
 
 } // namespace
@@ -63,46 +44,53 @@ std::string InstallFennel(const std::string& folder, const std::string& exeName,
     return exe;
 }
 
-std::vector<std::string> ShippedLanguageFiles() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    UniqueFindHandle search(FindFirstFileA((SelfFolder() + "\\FN*.lng").c_str(), &found));
-    if (!search) return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileA(search.get(), &found));
-    return names;
-}
-
 Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,
                   const std::vector<int>& answers) {
-    Outcome outcome;
-    const std::string outputFile = workingFolder + "\\fennel-output.txt";
-    ChildProcess child(Quoted(exe) + (arguments.empty() ? "" : " " + arguments), workingFolder, outputFile);
-    if (!child.Started()) {
-        outcome.exit = "not started, error " + std::to_string(child.Error());
-        return outcome;
-    }
+    return RunAtOnce(Quoted(exe) + (arguments.empty() ? "" : " " + arguments), workingFolder, 1, answers).front();
+}
+
+std::vector<Outcome> RunAtOnce(const std::string& commandLine, const std::string& workingFolder, int count,
+                               const std::vector<int>& answers, DWORD timeoutMs) {
+    const auto outputFile = [&](std::size_t i) { return workingFolder + "\\fennel-output-" + std::to_string(i) + ".txt"; };
+    std::vector<ChildProcess> children;
+    children.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) children.emplace_back(commandLine, workingFolder, outputFile(children.size()));
+    std::vector<Outcome> outcomes(children.size());
+    std::vector<HWND> seen(children.size(), nullptr);
     const ULONGLONG start = GetTickCount64();
-    while (child.Running() && GetTickCount64() - start < kTimeoutMs) {
-        HWND box = FindMessageBox(child.Id());
-        if (!box) {
-            Sleep(20);
-            continue;
+    for (bool running = true; running && GetTickCount64() - start < timeoutMs; Sleep(20)) {
+        running = false;
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            if (!children[i].Running()) continue;
+            running = true;
+            HWND box = FindMessageBox(children[i].Id());
+            if (!box) continue;
+            if (box != seen[i]) {
+                Sleep(50); // let the box finish filling in its controls
+                outcomes[i].boxes.push_back(ReadMessageBox(box));
+                seen[i] = box;
+            }
+            // Again on later passes while the box is still there.
+            const std::size_t index = outcomes[i].boxes.size() - 1;
+            Answer(box, index < answers.size() ? answers[index] : IDCANCEL);
         }
-        Sleep(50); // let the box finish filling in its controls
-        outcome.boxes.push_back(ReadMessageBox(box));
-        const std::size_t index = outcome.boxes.size() - 1;
-        Answer(box, index < answers.size() ? answers[index] : IDCANCEL);
-        while (IsWindow(box) && GetTickCount64() - start < kTimeoutMs) Sleep(20);
     }
-    outcome.exit = child.WaitForExit(kTimeoutMs) ? std::to_string(static_cast<long>(child.ExitCode()))
-                                                 : "killed: still running";
-    std::ifstream in(outputFile, std::ios::binary);
-    outcome.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    in.close();
-    DeleteFileA(outputFile.c_str());
-    return outcome;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        ChildProcess& child = children[i];
+        if (!child.Started()) {
+            outcomes[i].exit = "not started, error " + std::to_string(child.Error());
+        } else if (child.Running()) {
+            child.Kill();
+            outcomes[i].exit = "killed: still running";
+        } else {
+            outcomes[i].exit = std::to_string(static_cast<long>(child.ExitCode()));
+        }
+        std::ifstream in(outputFile(i), std::ios::binary);
+        outcomes[i].output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        in.close();
+        DeleteFileA(outputFile(i).c_str());
+    }
+    return outcomes;
 }
 
 UserLocale::UserLocale(const std::string& locale) : saved_(ReadString(kInternational, "Locale")) {

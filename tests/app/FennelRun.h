@@ -22,8 +22,6 @@ const std::string& ShippedArea();
 // failed.
 std::string InstallFennel(const std::string& folder, const std::string& exeName,
                           const std::vector<std::string>& files);
-// Every language file beside the tests.
-std::vector<std::string> ShippedLanguageFiles();
 
 using ShownBox = testsupport::MessageBoxTexts;
 
@@ -33,9 +31,13 @@ struct Outcome {
     std::vector<ShownBox> boxes;
 };
 
-// Starts exe with the arguments in the working folder. Every box is recorded and answered
-// with the next button of answers; a box beyond the list is answered with its first button
-// (the test then sees one box more than it expected).
+// Starts count copies of the command line at once in the working folder. Every box each shows
+// is recorded and answered with the next button of answers; a box beyond the list is answered
+// with its first button (the test then sees one box more than it expected). A process still
+// running after timeoutMs is killed.
+std::vector<Outcome> RunAtOnce(const std::string& commandLine, const std::string& workingFolder, int count,
+                               const std::vector<int>& answers = {}, DWORD timeoutMs = 40000);
+// One copy of exe with the arguments.
 Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,
                   const std::vector<int>& answers = {});
 
