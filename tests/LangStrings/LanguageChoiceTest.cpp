@@ -26,6 +26,7 @@ TEST(LanguageChoiceTest, ChoosesExactThenSamePrimaryThenUserThenSmallest) {
         {0x0C0A, 0x0409, {0x040A, 0x080A, 0x0409}, 0x080A}, // the last of the same primary
         {0x080A, 0x0409, {0x040A, 0x080A, 0x0C0A}, 0x080A}, // exact beats same primary
         {0x0000, 0x0000, {0x0400, 0x0409}, 0x0400},         // nothing asked: the smallest
+        {0x0501, 0x0409, {0x0401, 0x0409}, 0x0409},         // primary 0x101 is not primary 0x001: ten bits count
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.chosen, ChooseLanguage(c.requested, c.available, c.user))
@@ -43,7 +44,8 @@ protected:
         folder_->Write("TS1034.LNG", "[Shared]\nIDS_HELLO = Hola\n");
         folder_->Write("ts1033.lng", "[Shared]\nIDS_HELLO = Hello\n");
         for (const char* skipped : {"TS0.lng", "S7.lng", "TS1031.txt"}) folder_->Write(skipped, "[Shared]\nIDS_HELLO = x\n");
-        folder_->Write("TS1049.lng", "[Shared]\n");
+        folder_->Write("TS1049.lng", "[Shared]\n");   // one byte below the 10-byte minimum
+        folder_->Write("TS1051.lng", "[Shared]\r\n"); // exactly the minimum
         folder_->Write("TS1050.lng", "[Shared]\n<CODEPAGE 1252>\n");
     }
     static void TearDownTestSuite() { delete folder_; }
@@ -61,14 +63,15 @@ protected:
 langtest::TempDir* LanguageStoreTest::folder_ = nullptr;
 
 TEST_F(LanguageStoreTest, ListsTheLanguagesOfTheFolder) {
-    EXPECT_EQ((std::set<std::uint16_t>{1033, 1034, 1036, 1049, 1050}), ListLanguageFiles());
+    EXPECT_EQ((std::set<std::uint16_t>{1033, 1034, 1036, 1049, 1050, 1051}), ListLanguageFiles());
     std::uint64_t size = 0;
     EXPECT_EQ(langplatform::JoinPath(folder_->Path(), "TS1036.lng"), GetLanguageFilePath(1036, size));
     EXPECT_EQ(sizeof kFrench - 1, size);
 }
 
 TEST_F(LanguageStoreTest, FailuresAreReportedAndThrownOn) {
-    EXPECT_THROW(LoadLanguageFile(1049), LangStrings::filesize_failure); // 9 bytes
+    EXPECT_THROW(LoadLanguageFile(1049), LangStrings::filesize_failure);
+    EXPECT_NO_THROW(LoadLanguageFile(1051));
     EXPECT_THROW(LoadLanguageFile(1040), LangStrings::language_not_found);
     EXPECT_THROW(LoadLanguageFile(1050), LanguageFile::syntax_error);
     ASSERT_EQ(3u, reports_.size());
