@@ -8,23 +8,11 @@
 #include "recorder/ConnectionPointEnumerator.h"
 #include "recorder/ErrorTexts.h"
 #include "recorder/RecorderModule.h"
-#include "recorder/Win32File.h"
 #include "recorder/WinText.h"
 
 namespace {
 
-constexpr std::size_t kMaxConfigBytes = 1 << 20;
 constexpr auto kMonitorPeriod = std::chrono::milliseconds(500);
-
-FILETIME LastWrite(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
-    return data.ftLastWriteTime;
-}
-
-bool SameTime(const FILETIME& a, const FILETIME& b) {
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
 
 std::wstring Text(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
 
@@ -80,53 +68,27 @@ ULONG RecordingEngine::Release() {
 
 // ---- Starting
 
-std::wstring RecordingEngine::ResolveConfigPath(bool& explicitPath) const {
-    explicitPath = true;
-    if (!explicitConfig_.empty()) return explicitConfig_;
-    wchar_t buffer[MAX_PATH * 2];
-    DWORD length = GetEnvironmentVariableW(kConfigVariable, buffer, static_cast<DWORD>(std::size(buffer)));
-    if (length > 0 && length < std::size(buffer)) return std::wstring(buffer, length);
-    DWORD size = sizeof buffer;
-    if (RegGetValueW(HKEY_CURRENT_USER, kConfigKey, kConfigValue, RRF_RT_REG_SZ, nullptr, buffer, &size) == ERROR_SUCCESS &&
-        buffer[0])
-        return buffer;
-    explicitPath = false;
-    return WinText::Join(RecorderModule::Folder(), kDefaultConfig);
-}
-
-std::wstring RecordingEngine::ImageFolder(const DriveConfig& drive) const {
-    std::wstring base = WinText::FolderOf(configPath_);
-    if (drive.imageFolder.empty())
-        return WinText::Join(WinText::Join(base, L"recorder-images"), std::wstring(1, static_cast<wchar_t>(drive.letter)));
-    std::wstring folder = WinText::ExpandEnvironment(WinText::Wide(drive.imageFolder));
-    return WinText::IsAbsolute(folder) ? folder : WinText::Join(base, folder);
-}
-
 HRESULT RecordingEngine::Start() {
     std::lock_guard lock(mutex_);
     if (running_) return S_OK;
-    bool explicitPath = false;
-    configPath_ = ResolveConfigPath(explicitPath);
+    configFile_ = EngineConfigFile::Locate(explicitConfig_);
     EngineConfig config;
     try {
-        if (WinText::FileExists(configPath_))
-            config = EngineConfig::Parse(Win32File::ReadText(configPath_, kMaxConfigBytes));
-        else if (explicitPath)
-            RECORDER_FAIL(RECORDING_E_CONFIGURATION, "RecordingEngine::Start()", "the file does not exist");
+        config = configFile_.Load();
     } catch (const ContextException& e) {
-        std::string text = ErrorTexts::Describe(RECORDING_E_CONFIGURATION) + " " + WinText::Utf8(configPath_) + ": " + e.Context();
+        std::string text =
+            ErrorTexts::Describe(RECORDING_E_CONFIGURATION) + " " + WinText::Utf8(configFile_.Path()) + ": " + e.Context();
         OutputDebugStringA(("recorder: " + text + "\n").c_str());
         ClearErrors(); // each attempt to start tells its own failure once
         AddError(RECORDING_E_CONFIGURATION, text);
         return RECORDING_E_CONFIGURATION;
     }
-    configStamp_ = LastWrite(configPath_);
     Clock::time_point now = Clock::now();
     std::uint32_t startupMs = 0;
     devices_.clear();
     for (const DriveConfig& drive : config.drives) {
         startupMs = std::max(startupMs, drive.faults.startupMs);
-        devices_.push_back(RecordingDevice::Create(std::make_shared<VirtualDrive>(drive, ImageFolder(drive), now)));
+        devices_.push_back(RecordingDevice::Create(std::make_shared<VirtualDrive>(drive, configFile_.ImageFolder(drive), now)));
     }
     startingUntil_ = now + std::chrono::milliseconds(startupMs);
     recordingDevice_ = 0;
@@ -148,14 +110,12 @@ void RecordingEngine::CheckDevices(bool reload) {
     {
         std::lock_guard lock(mutex_);
         if (!running_) return;
-        FILETIME stamp = LastWrite(configPath_);
-        if (reload || !SameTime(stamp, configStamp_)) {
-            configStamp_ = stamp;
+        if (configFile_.TakeChange() || reload) {
             try { // the discs and faults of known drives; the drive list stays as started
-                EngineConfig config = EngineConfig::Parse(Win32File::ReadText(configPath_, kMaxConfigBytes));
+                EngineConfig config = configFile_.Reload();
                 for (const ComPtr<RecordingDevice>& device : devices_)
                     if (const DriveConfig* drive = config.Find(device->Drive()->Letter()))
-                        device->Drive()->UpdateConfig(*drive, ImageFolder(*drive));
+                        device->Drive()->UpdateConfig(*drive, configFile_.ImageFolder(*drive));
             } catch (const ContextException& e) {
                 OutputDebugStringA(("recorder: drive file not reloaded: " + std::string(e.what()) + "\n").c_str());
             }
@@ -216,8 +176,7 @@ HRESULT RecordingEngine::GetConfigurationPath(BSTR* path) {
     return Guarded([&]() -> HRESULT {
         if (!path) return E_POINTER;
         std::lock_guard lock(mutex_);
-        bool explicitPath = false;
-        *path = NewBstr(running_ ? configPath_ : ResolveConfigPath(explicitPath));
+        *path = NewBstr(running_ ? configFile_.Path() : EngineConfigFile::Locate(explicitConfig_).Path());
         return S_OK;
     });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // RecordingEngine: the COM object of the engine class. Answers IRecordingEngine and
 // IRecordingDisc (one object), the engine events' connection point and IRunnableObject.
-// Starting (OleRun or Initialize) reads the drive file and creates one RecordingDevice per
+// Starting (OleRun or Initialize) reads the drive file (EngineConfigFile) and creates one RecordingDevice per
 // drive; a monitor thread then reports drive and disc changes as events. Lives in any
 // apartment (ThreadingModel Both) and is safe to call from several threads: RecordTracks
 // blocks its caller while Abort, GetProgress and the queries go on from others.
@@ -13,7 +13,7 @@
 
 #include "engine/RecordingEngine.h"
 #include "recorder/ConnectionPoint.h"
-#include "recorder/EngineConfig.h"
+#include "recorder/EngineConfigFile.h"
 #include "recorder/MonitorThread.h"
 #include "recorder/RecordingDevice.h"
 #include "recorder/RecordingSession.h"
@@ -25,10 +25,6 @@ class RecordingEngine final : public IRecordingEngine,
                               private RecordingSession::Events {
 public:
     static constexpr LONG kVersion = 0x00010001; // 1.1: CD-Text methods
-    static constexpr const wchar_t* kConfigVariable = L"FENNEL_RECORDER_CONFIG";
-    static constexpr const wchar_t* kConfigKey = L"Software\\Fennel\\Recorder";
-    static constexpr const wchar_t* kConfigValue = L"ConfigurationPath";
-    static constexpr const wchar_t* kDefaultConfig = L"recorder.ini";
 
     static HRESULT Create(REFIID iid, void** out);
 
@@ -117,8 +113,6 @@ private:
     void OnDiscChanged(VirtualDrive& drive) override;
 
     HRESULT Start();
-    std::wstring ResolveConfigPath(bool& explicitPath) const;
-    std::wstring ImageFolder(const DriveConfig& drive) const;
     void CheckDevices(bool reload);
     HRESULT Ready(bool needStarted) const; // NOT_INITIALIZED, STARTING or S_OK
     ComPtr<RecordingDevice> RecordingDeviceObject() const;
@@ -131,8 +125,7 @@ private:
     bool running_ = false;
     bool initialized_ = false;
     std::wstring explicitConfig_;
-    std::wstring configPath_;
-    FILETIME configStamp_{};
+    EngineConfigFile configFile_;
     Clock::time_point startingUntil_{};
     std::vector<ComPtr<RecordingDevice>> devices_;
     std::size_t recordingDevice_ = 0;
