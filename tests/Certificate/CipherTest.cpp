@@ -84,13 +84,11 @@ TEST(BigNumberTest, TextAndByteFormsAndImpossibleArithmetic) {
     EXPECT_EQ(Hex(bytes, 9), Hex(out, 9));
     n.ToBytes(out, 3); // the lowest bytes only
     EXPECT_EQ("050607", Hex(out, 3));
-
     BigNumber q, r;
     EXPECT_THROW(BigNumber(1) - BigNumber(2), std::domain_error);
     EXPECT_THROW(BigNumber::DivMod(BigNumber(1), BigNumber(), q, r), std::domain_error);
     EXPECT_THROW(BigNumber::PowMod(BigNumber(2), BigNumber(3), BigNumber()), std::domain_error);
 }
-
 
 const char kKey[] = "2b7e151628aed2a6abf7158809cf4f3c";
 
@@ -105,11 +103,10 @@ TEST(RijndaelTest, KnownAnswersOfSingleBlocksInBothDirections) {
         const auto key = Bytes(v[0]), plain = Bytes(v[1]), cipher = Bytes(v[2]);
         unsigned char out[16];
         Rijndael decryptor;
-        ASSERT_TRUE(decryptor.Init(128, 128, key.data()));
+        RijndaelEncryptor encryptor;
+        ASSERT_TRUE(decryptor.Init(128, 128, key.data()) && encryptor.Init(128, 128, key.data()));
         ASSERT_TRUE(decryptor.Decrypt(cipher.data(), 16, out, Rijndael::kEcb));
         EXPECT_EQ(v[1], Hex(out, 16));
-        RijndaelEncryptor encryptor;
-        ASSERT_TRUE(encryptor.Init(128, 128, key.data()));
         ASSERT_TRUE(encryptor.Encrypt(plain.data(), 16, out, Rijndael::kEcb));
         EXPECT_EQ(v[2], Hex(out, 16));
     }
@@ -126,15 +123,14 @@ TEST(RijndaelTest, CbcOfTheStandardExampleInOneOrSeveralRuns) {
     for (std::size_t firstRun : {64u, 16u, 0u}) {
         std::vector<unsigned char> data = Bytes(cipher); // deciphered in place
         Rijndael decryptor;
-        ASSERT_TRUE(decryptor.Init(128, 128, key.data()));
+        RijndaelEncryptor encryptor;
+        ASSERT_TRUE(decryptor.Init(128, 128, key.data()) && encryptor.Init(128, 128, key.data()));
         ASSERT_TRUE(decryptor.Decrypt(data.data(), firstRun, data.data(), Rijndael::kCbc));
         ASSERT_TRUE(decryptor.Decrypt(data.data() + firstRun, 64 - firstRun, data.data() + firstRun, Rijndael::kCbc));
         for (int i = 0; i < 16; ++i) data[i] ^= iv[i];
         EXPECT_EQ(plain, Hex(data.data(), 64)) << "first run of " << firstRun << " bytes";
 
         for (int i = 0; i < 16; ++i) data[i] ^= iv[i];
-        RijndaelEncryptor encryptor;
-        ASSERT_TRUE(encryptor.Init(128, 128, key.data()));
         ASSERT_TRUE(encryptor.Encrypt(data.data(), firstRun, data.data(), Rijndael::kCbc));
         ASSERT_TRUE(encryptor.Encrypt(data.data() + firstRun, 64 - firstRun, data.data() + firstRun, Rijndael::kCbc));
         EXPECT_EQ(cipher, Hex(data.data(), 64)) << "first run of " << firstRun << " bytes";
