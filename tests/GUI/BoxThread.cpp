@@ -64,21 +64,7 @@ int BoxThread::Wait(DWORD timeoutMs) {
     return result_.get();
 }
 
-std::string TextOf(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 namespace {
-
-std::uint32_t Crc(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0xFFFFFFFFu) {
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc;
-}
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int shift : {24, 16, 8, 0}) out.push_back(static_cast<std::uint8_t>(v >> shift));
@@ -89,7 +75,12 @@ void Chunk(std::vector<std::uint8_t>& png, const char* type, const std::vector<s
     const std::size_t start = png.size();
     png.insert(png.end(), type, type + 4);
     png.insert(png.end(), data.begin(), data.end());
-    Put32(png, Crc(png.data() + start, png.size() - start) ^ 0xFFFFFFFFu);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = start; i < png.size(); ++i) {
+        crc ^= png[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    Put32(png, crc ^ 0xFFFFFFFFu);
 }
 
 // An RGB picture as PNG, its pixels in stored (uncompressed) deflate blocks.
@@ -107,16 +98,11 @@ std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std
         a = (a + c) % 65521;
         b = (b + a) % 65521;
     }
-    for (std::size_t pos = 0; pos < raw.size() || pos == 0; pos += 65535) {
+    for (std::size_t pos = 0; pos < raw.size(); pos += 65535) { // raw holds a filter byte per row
         const std::size_t n = std::min<std::size_t>(65535, raw.size() - pos);
-        z.push_back(pos + n >= raw.size() ? 1 : 0);
-        z.push_back(static_cast<std::uint8_t>(n & 0xFF));
-        z.push_back(static_cast<std::uint8_t>(n >> 8));
-        z.push_back(static_cast<std::uint8_t>(~n & 0xFF));
-        z.push_back(static_cast<std::uint8_t>((~n >> 8) & 0xFF));
-        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-                 raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-        if (raw.empty()) break;
+        z.push_back(pos + n == raw.size() ? 1 : 0);
+        for (std::size_t v : {n, ~n}) z.insert(z.end(), {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>((v >> 8) & 0xFF)});
+        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
     }
     Put32(z, (b << 16) | a);
 

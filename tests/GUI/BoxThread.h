@@ -34,7 +34,5 @@ private:
     DWORD threadId_ = 0;
 };
 
-// Texts of a window and its children, as the box shows them.
-std::string TextOf(HWND window);
 // The window's picture (frame included) as a PNG file; false when it can't be taken.
 bool SaveWindowPng(HWND window, const std::string& path);

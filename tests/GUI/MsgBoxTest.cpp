@@ -41,13 +41,8 @@ RECT ChildRect(HWND box, HWND child) {
 }
 
 bool Inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
-}
-
-bool Overlap(const RECT& a, const RECT& b) {
-    RECT i;
-    return IntersectRect(&i, &a, &b) != FALSE;
+    RECT both;
+    return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
 }
 
 int LineHeight(HWND control) {
@@ -68,32 +63,23 @@ void ExpectSoundLayout(HWND box, bool scrolls) {
     ASSERT_NE(edit, nullptr);
     const RECT text = ChildRect(box, edit);
     EXPECT_TRUE(Inside(text, client));
-    const bool hasBar = (GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL) != 0;
-    EXPECT_EQ(hasBar, scrolls);
+    EXPECT_EQ((GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL) != 0, scrolls);
     RECT editClient;
     GetClientRect(edit, &editClient);
     const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
-    if (!scrolls) {
-        EXPECT_LE(lines * LineHeight(edit), editClient.bottom) << lines << " lines";
-    } else {
-        EXPECT_GT(lines * LineHeight(edit), editClient.bottom) << lines << " lines";
-    }
+    EXPECT_EQ(lines * LineHeight(edit) > editClient.bottom, scrolls) << lines << " lines";
 
     std::vector<RECT> placed;
     for (const auto& [id, caption] : Buttons(box)) {
         const RECT r = ChildRect(box, GetDlgItem(box, id));
         EXPECT_TRUE(Inside(r, client)) << caption;
         EXPECT_GE(r.top, text.bottom) << caption;
-        for (const RECT& other : placed) EXPECT_FALSE(Overlap(r, other)) << caption;
+        RECT both;
+        for (const RECT& other : placed) EXPECT_FALSE(IntersectRect(&both, &r, &other)) << caption;
         placed.push_back(r);
     }
     EXPECT_LE(client.right, 640);
     EXPECT_LE(client.bottom, 480);
-}
-
-bool CloseItemEnabled(HWND box) {
-    const UINT state = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
-    return (state & (MF_GRAYED | MF_DISABLED)) == 0;
 }
 
 } // namespace
@@ -130,8 +116,9 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
         std::vector<std::pair<int, std::string>> expected;
         for (const auto& b : c.buttons) expected.emplace_back(b.id, b.text);
         EXPECT_EQ(Buttons(box), expected);
-        EXPECT_EQ(TextOf(box), "Caption");
-        EXPECT_EQ(CloseItemEnabled(box), c.closeEnabled);
+        EXPECT_EQ(testsupport::WindowText(box), "Caption");
+        const UINT closeItem = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        EXPECT_EQ((closeItem & (MF_GRAYED | MF_DISABLED)) == 0, c.closeEnabled);
         for (const Step& s : c.steps) {
             switch (s.kind) {
             case kPress: EXPECT_TRUE(testsupport::PressButton(box, s.id)); break;
@@ -223,14 +210,10 @@ TEST(MsgBoxWindow, TextsAndLayout) {
         BoxThread thread([&] { return MsgBox::Show(nullptr, c.text, c.caption, c.buttons, MsgBox::kNoDefault, icon); });
         HWND box = thread.Find();
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(TextOf(box), c.caption ? c.caption : "Error");
+        EXPECT_EQ(testsupport::WindowText(box), c.caption ? c.caption : "Error");
         HWND edit = GetDlgItem(box, 0xFFFF);
-        if (!c.shown.empty()) {
-            EXPECT_EQ(TextOf(edit), c.shown);
-        }
-        if (c.lines) {
-            EXPECT_EQ(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), c.lines);
-        }
+        if (!c.shown.empty()) { EXPECT_EQ(testsupport::WindowText(edit), c.shown); }
+        if (c.lines) { EXPECT_EQ(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), c.lines); }
         ExpectSoundLayout(box, c.scrolls);
         if (c.icon) {
             const MsgBox::Units u = MsgBox::LayoutUnits();

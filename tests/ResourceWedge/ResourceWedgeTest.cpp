@@ -18,11 +18,16 @@
 #include <string>
 
 using wedgetest::StartFrench;
-using wedgetest::WideText;
 
 namespace {
 
 HINSTANCE Self() { return GetModuleHandleW(nullptr); }
+
+std::wstring WideText(HWND window) {
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    return text;
+}
 
 // The system's own LoadResource, for comparing with what the wedge hands out.
 const void* SystemResource(HRSRC resource) {

@@ -15,24 +15,29 @@
 #include <string>
 #include <vector>
 
-using wedgetest::ButtonTexts;
 using wedgetest::StartFrench;
-using wedgetest::WideText;
 
 namespace {
 
-const wchar_t kOk[] = L"&D'accord", kCancel[] = L"&Annuler", kAbort[] = L"A&bandonner",
-              kRetry[] = L"&R\u00e9essayer", kIgnore[] = L"&Ignorer", kYes[] = L"&Oui", kNo[] = L"&Non",
-              kHelp[] = L"&Aide";
-const wchar_t kQuestion[] = L"Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
-                            L"\u00e9crites dans l'ordre affich\u00e9.";
+// Texts as ReadMessageBox gives them (UTF-8).
+const char kOk[] = "&D'accord", kCancel[] = "&Annuler", kYes[] = "&Oui", kNo[] = "&Non";
+const char kQuestion[] = "Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
+                         "\u00e9crites dans l'ordre affich\u00e9.";
 
-// The wedge's language code page replaced while it lives.
-struct LanguageCodePage {
-    std::uint32_t saved = g_WedgeImpl.LanguageCodePage();
-    explicit LanguageCodePage(std::uint32_t codePage) { g_WedgeImpl.SetLanguageCodePage(codePage); }
-    ~LanguageCodePage() { g_WedgeImpl.SetLanguageCodePage(saved); }
-};
+// Shows the box on a worker thread, compares its texts and presses the button.
+void ExpectBox(const std::function<int()>& show, const wchar_t* windowClass, const testsupport::MessageBoxTexts& shown,
+               int press, int result, const std::string& picture = "") {
+    BoxThread thread(show);
+    HWND box = thread.Find(windowClass);
+    ASSERT_NE(box, nullptr);
+    const testsupport::MessageBoxTexts seen = testsupport::ReadMessageBox(box);
+    EXPECT_EQ(seen.caption, shown.caption);
+    EXPECT_EQ(seen.text, shown.text);
+    if (!shown.buttons.empty()) { EXPECT_EQ(seen.buttons, shown.buttons); }
+    if (!picture.empty()) { EXPECT_TRUE(SaveWindowPng(box, wedgetest::ArtifactsFolder() + "\\" + picture)) << picture; }
+    EXPECT_TRUE(testsupport::PressButton(box, press));
+    EXPECT_EQ(thread.Wait(), result);
+}
 
 } // namespace
 
@@ -40,41 +45,28 @@ TEST(WedgeMessageBox, StylesInTheProgramsOwnBox) {
     ASSERT_TRUE(StartFrench());
     struct Case {
         UINT style;
-        std::vector<std::pair<int, std::wstring>> buttons;
+        std::vector<std::string> buttons;
         int press;
         int result;
     };
     const Case cases[] = {
-        {MB_OK | MB_ICONERROR, {{2, kOk}}, 2, IDOK},
-        {MB_OKCANCEL, {{1, kOk}, {2, kCancel}}, 2, IDCANCEL},
-        {MB_ABORTRETRYIGNORE, {{3, kAbort}, {4, kRetry}, {5, kIgnore}}, 5, IDIGNORE},
-        {MB_YESNOCANCEL | MB_HELP, {{6, kYes}, {7, kNo}, {2, kCancel}, {9, kHelp}}, 7, IDNO},
+        {MB_OK | MB_ICONERROR, {kOk}, 2, IDOK},
+        {MB_OKCANCEL, {kOk, kCancel}, 2, IDCANCEL},
+        {MB_ABORTRETRYIGNORE, {"A&bandonner", "&R\u00e9essayer", "&Ignorer"}, 5, IDIGNORE},
+        {MB_YESNOCANCEL | MB_HELP, {kYes, kNo, kCancel, "&Aide"}, 7, IDNO},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("style 0x" + std::to_string(c.style));
-        BoxThread thread([&] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", c.style); });
-        HWND box = thread.Find(L"MsgBox");
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(WideText(box), L"Gravure");
-        EXPECT_EQ(WideText(GetDlgItem(box, 0xFFFF)), kQuestion);
-        EXPECT_EQ(ButtonTexts(box), c.buttons);
-        testsupport::PressButton(box, c.press);
-        EXPECT_EQ(thread.Wait(), c.result);
+        SCOPED_TRACE("style " + std::to_string(c.style));
+        ExpectBox([&] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", c.style); }, L"MsgBox",
+                  {"Gravure", kQuestion, c.buttons}, c.press, c.result);
     }
+    // A wide call without a caption: "Error".
+    ExpectBox([] { return MessageBoxW(nullptr, L"{IDS_BUTTON_RECORD}", nullptr, MB_OK); }, L"MsgBox",
+              {"Error", "&Graver", {kOk}}, 2, IDOK);
 }
 
-TEST(WedgeMessageBox, WideCallsOtherLanguagesAndUnknownStyles) {
+TEST(WedgeMessageBox, OtherLanguagesUnknownStylesAndRefusedTextsGoToTheSystemsBox) {
     ASSERT_TRUE(StartFrench());
-    {
-        // No caption: "Error".
-        BoxThread thread([] { return MessageBoxW(nullptr, L"{IDS_BUTTON_RECORD}", nullptr, MB_OK); });
-        HWND box = thread.Find(L"MsgBox");
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(WideText(box), L"Error");
-        EXPECT_EQ(WideText(GetDlgItem(box, 0xFFFF)), L"&Graver");
-        testsupport::PressButton(box, 2);
-        EXPECT_EQ(thread.Wait(), IDOK);
-    }
     struct Case {
         const char* name;
         std::function<int()> show;
@@ -85,20 +77,17 @@ TEST(WedgeMessageBox, WideCallsOtherLanguagesAndUnknownStyles) {
         {"style 6", [] { return MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_CANCELTRYCONTINUE); }, IDCONTINUE},
         {"a code page that refuses the text",
          [] {
-             const LanguageCodePage unknown(12345);
-             return MessageBoxW(nullptr, L"{IDS_QUESTION}", L"{IDS_TITLE}", MB_OK);
+             const std::uint32_t saved = g_WedgeImpl.LanguageCodePage();
+             g_WedgeImpl.SetLanguageCodePage(12345);
+             const int answer = MessageBoxW(nullptr, L"{IDS_QUESTION}", L"{IDS_TITLE}", MB_OK);
+             g_WedgeImpl.SetLanguageCodePage(saved);
+             return answer;
          },
          IDOK},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BoxThread thread(c.show);
-        HWND box = thread.Find(L"#32770");
-        ASSERT_NE(box, nullptr) << "the system's box";
-        EXPECT_EQ(testsupport::WindowText(box), "{IDS_TITLE}");
-        EXPECT_EQ(testsupport::MessageText(box), "{IDS_QUESTION}");
-        testsupport::PressButton(box, c.press);
-        EXPECT_EQ(thread.Wait(), c.press);
+        ExpectBox(c.show, L"#32770", {"{IDS_TITLE}", "{IDS_QUESTION}", {}}, c.press, c.press);
     }
 }
 
@@ -107,32 +96,22 @@ TEST(WedgeMessageBox, PicturesInThreeLanguages) {
     struct Case {
         const char* file;
         std::uint16_t language;
-        std::wstring caption;
-        std::wstring text;
-        std::vector<std::pair<int, std::wstring>> buttons;
+        testsupport::MessageBoxTexts shown;
     };
     const Case cases[] = {
-        {"msgbox-en.png", 0x0409, L"Recording",
-         L"Do you want to record the disc now? The tracks of the playlist are written in the order shown.",
-         {{6, L"&Yes"}, {7, L"&No"}}},
-        {"msgbox-fr.png", 0x040C, L"Gravure", kQuestion, {{6, kYes}, {7, kNo}}},
-        {"msgbox-ja.png", 0x0411, L"\u66f8\u304d\u8fbc\u307f",
-         L"\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f",
-         {{6, L"\u306f\u3044(&Y)"}, {7, L"\u3044\u3044\u3048(&N)"}}},
+        {"msgbox-en.png", 0x0409,
+         {"Recording", "Do you want to record the disc now? The tracks of the playlist are written in the order shown.",
+          {"&Yes", "&No"}}},
+        {"msgbox-fr.png", 0x040C, {"Gravure", kQuestion, {kYes, kNo}}},
+        {"msgbox-ja.png", 0x0411,
+         {"\u66f8\u304d\u8fbc\u307f", "\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f",
+          {"\u306f\u3044(&Y)", "\u3044\u3044\u3048(&N)"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         LangSectionSet set(c.language);
         set.AddSection("Shared");
-        BoxThread thread([&] { return set.MsgBox(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_YESNO | MB_ICONQUESTION); });
-        HWND box = thread.Find(L"MsgBox");
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(WideText(box), c.caption);
-        EXPECT_EQ(WideText(GetDlgItem(box, 0xFFFF)), c.text);
-        EXPECT_EQ(ButtonTexts(box), c.buttons);
-        const std::string path = wedgetest::ArtifactsFolder() + "\\" + c.file;
-        EXPECT_TRUE(SaveWindowPng(box, path)) << path;
-        testsupport::PressButton(box, 6);
-        EXPECT_EQ(thread.Wait(), IDYES);
+        ExpectBox([&] { return set.MsgBox(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_YESNO | MB_ICONQUESTION); },
+                  L"MsgBox", c.shown, 6, IDYES, c.file);
     }
 }

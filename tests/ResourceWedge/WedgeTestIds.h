@@ -1,11 +1,9 @@
 #pragma once
 // Identifiers of the resources in WedgeTest.rc.
 #define IDS_TITLE 1
-#define IDS_RECORD 2
 #define IDS_PLAIN 3
 #define IDS_MIXED 4
 #define IDS_ACCENT 5
-#define IDS_QUESTION 17
 #define IDS_PAGE_TITLE 18
 
 #define IDD_NORMAL 101

@@ -5,8 +5,8 @@
 #include "tests/common/TestPaths.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include <algorithm>
 #include <fstream>
 
 namespace wedgetest {
@@ -32,11 +32,7 @@ const char kFrench[] =
     "IDS_QUESTION = Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
     "\xE9" "crites dans l'ordre affich\xE9.\r\n"
     "IDS_MENU_FILE = &Fichier\r\n"
-    "IDS_MENU_OPEN = &Ouvrir\r\n"
-    "IDS_MENU_RECENT = R\xE9" "cents\r\n"
-    "IDS_MENU_ONE = Un\r\n"
     "IDS_MENU_EXIT = &Quitter\r\n"
-    "IDS_MENU_HELP = &Aide\r\n"
     "MSGBOX_OK = &D'accord\r\n"
     "MSGBOX_CANCEL = &Annuler\r\n"
     "MSGBOX_ABORT = A&bandonner\r\n"
@@ -70,64 +66,26 @@ void Write(const std::string& path, const std::string& bytes) {
 
 } // namespace
 
-std::string LanguageFolder() {
-    static const std::string folder = [] {
-        const std::string path = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/wedge-languages");
-        CreateDirectoryA(path.c_str(), nullptr);
-        Write(path + "\\FN1033.lng", kEnglish);
-        Write(path + "\\FN1036.lng", kFrench);
-        Write(path + "\\FN1041.lng", Japanese());
-        return path;
-    }();
-    return folder;
-}
-
 bool StartFrench() {
     static bool started = false;
     if (started) return true;
+    const std::string folder = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/wedge-languages");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Write(folder + "\\FN1033.lng", kEnglish);
+    Write(folder + "\\FN1036.lng", kFrench);
+    Write(folder + "\\FN1041.lng", Japanese());
     SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << "language load: " << text; });
     std::string error;
-    const std::uint16_t language =
-        StartLocalisation(0x040C, LanguageFolder(), "FN", "lng", "", error);
+    const std::uint16_t language = StartLocalisation(0x040C, folder, "FN", "lng", "", error);
     EXPECT_EQ(error, "");
     EXPECT_EQ(language, 0x040C);
-    started = error.empty() && language == 0x040C;
-    return started;
+    return started = error.empty() && language == 0x040C;
 }
 
 std::string ArtifactsFolder() {
     const std::string path = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/artifacts");
     CreateDirectoryA(path.c_str(), nullptr);
     return path;
-}
-
-std::wstring WideText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::vector<std::pair<int, std::wstring>> ButtonTexts(HWND box) {
-    struct Found {
-        RECT rect;
-        int id;
-        std::wstring text;
-    };
-    std::vector<Found> found;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[32] = {};
-        GetClassNameW(child, name, 32);
-        if (lstrcmpiW(name, L"Button") != 0) continue;
-        Found f{{}, GetDlgCtrlID(child), WideText(child)};
-        GetWindowRect(child, &f.rect);
-        found.push_back(f);
-    }
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
-    });
-    std::vector<std::pair<int, std::wstring>> buttons;
-    for (const Found& f : found) buttons.emplace_back(f.id, f.text);
-    return buttons;
 }
 
 } // namespace wedgetest
