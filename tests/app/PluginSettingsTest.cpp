@@ -105,12 +105,14 @@ public:
 };
 
 TEST(PluginSettingsTest, ChooseWriteSpeed) {
+    const std::int32_t failed = static_cast<std::int32_t>(0x80004005);
     const struct {
         std::vector<std::uint16_t> speeds;
         std::int32_t limit;
         int mode;
         std::int32_t answer;
         std::vector<std::uint16_t> set;
+        std::int32_t speedsResult = 0;
     } cases[] = {
         {{48, 24, 16, 8, 4}, 16, 1, 16, {16}},   // fastest not above the limit
         {{48, 24, 16, 8, 4}, 100, 1, 48, {48}},
@@ -120,22 +122,16 @@ TEST(PluginSettingsTest, ChooseWriteSpeed) {
         {{48, 24, 16, 8, 4}, -1, 1, 4, {4}},      // a negative limit admits nothing
         {{0}, 8, 1, 0, {}},                        // 0 is never set
         {{}, 8, 1, 0, {}},
+        {{8}, 8, 1, failed, {}, failed},           // the device's error is passed on
     };
     for (const auto& c : cases) {
         FakeDevice device;
         device.write = c.speeds;
+        device.speedsResult = c.speedsResult;
         EXPECT_EQ(c.answer, ChooseWriteSpeed(device, c.limit, c.mode)) << "limit " << c.limit << " mode " << c.mode;
         EXPECT_EQ(c.set, device.setCalls) << "limit " << c.limit << " mode " << c.mode;
         EXPECT_EQ(kWriteSpeedMediaKind, device.askedKind);
     }
-}
-
-TEST(PluginSettingsTest, ChooseWriteSpeedPassesOnTheDevicesError) {
-    FakeDevice device;
-    device.speedsResult = static_cast<std::int32_t>(0x80004005);
-    device.write = {8};
-    EXPECT_EQ(static_cast<std::int32_t>(0x80004005), ChooseWriteSpeed(device, 8, 1));
-    EXPECT_TRUE(device.setCalls.empty());
 }
 
 } // namespace
