@@ -190,7 +190,6 @@ TEST(CertificateQueryTest, ExportWritesDefinitionsThenValues) {
     }
 }
 
-
 class CertificateMakerTest : public ::testing::Test {
 protected:
     const std::string publicKey_ = TestKey(0).PublicKeyText();
