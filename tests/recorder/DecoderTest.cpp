@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "common/TempFolder.h"
 #include "engine/RecordingEngineTypes.h"
 #include "recorder/AudioFiles.h"
 #include "recorder/EngineFailure.h"
@@ -86,7 +86,7 @@ TEST(DecoderTest, TrimmedMp3StartsWhereItsSourceStarted) {
 }
 
 TEST(DecoderTest, DamagedFilesAreRefusedWithTheEngineCodes) {
-    CreateDirectoryA(Path("test-tmp").c_str(), nullptr);
+    testsupport::TempFolder folder;
     std::string noise(30000, '\0');
     for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
     const struct {
@@ -101,8 +101,7 @@ TEST(DecoderTest, DamagedFilesAreRefusedWithTheEngineCodes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string path = Path(std::string("test-tmp/") + row.name);
-        std::ofstream(path, std::ios::binary) << row.bytes;
+        const std::string path = folder.Write(row.name, row.bytes);
         for (auto open : {&AudioFiles::Probe, +[](const std::wstring& p) { AudioFiles::Open(p); }}) {
             try {
                 open(Wide(path));

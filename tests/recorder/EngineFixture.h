@@ -1,7 +1,7 @@
 #pragma once
-// EngineFixture: what the engine's COM tests share. Each test gets an empty folder under
-// the build tree, a drive file written there and named through FENNEL_RECORDER_CONFIG, and
-// engines created exactly as a client creates them (CoCreateInstance with context 0x17,
+// EngineFixture: what the engine's COM tests share. Each test gets an empty temporary
+// folder, a drive file written there and named through FENNEL_RECORDER_CONFIG, and engines
+// created exactly as a client creates them (CoCreateInstance with context 0x17,
 // OleRun, Initialize). Event sinks record what they are told as lines of text.
 #include <windows.h>
 
@@ -11,10 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/RecordingEngine.h"
+#include "common/TempFolder.h"
 #include "support/ComPtr.h"
 #include "tests/recorder/WavBuilder.h"
 
@@ -202,13 +204,10 @@ class EngineFixture : public testing::Test {
 protected:
     static std::string DllPath() { return std::string("Z:") + FENNEL_BINARY_DIR + "/bin/fennel_recorder.dll"; }
 
+    // Also called again by table rows that need a fresh folder.
     void SetUp() override {
-        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::path(std::string("Z:") + FENNEL_BINARY_DIR) / "test-tmp" / "recorder" /
-                  (std::string(info->test_suite_name()) + "." + info->name());
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-        std::filesystem::create_directories(folder_);
+        temp_.emplace();
+        folder_ = temp_->Path();
     }
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
@@ -281,5 +280,6 @@ protected:
         ASSERT_EQ(hr, S_OK) << Hex(hr);
     }
 
+    std::optional<testsupport::TempFolder> temp_;
     std::filesystem::path folder_;
 };

@@ -10,6 +10,7 @@
 #include "recorder/MemorySource.h"
 #include "recorder/RedBook.h"
 #include "recorder/WavReader.h"
+#include "common/ChildProcess.h"
 #include "tests/recorder/EngineFixture.h"
 
 namespace {
@@ -22,8 +23,8 @@ struct CueEntry {
     std::string crc; // of REM CRC32
 };
 
-// The tracks of a cue sheet; REM lines go to remarks.
-std::vector<CueEntry> ParseCue(const std::string& text, Lines* remarks = nullptr) {
+// The tracks of a cue sheet; REM (but CRC32), TITLE and PERFORMER lines go to others as written.
+std::vector<CueEntry> ParseCue(const std::string& text, Lines* others = nullptr) {
     std::vector<CueEntry> entries;
     std::istringstream in(text);
     std::string line, file;
@@ -36,7 +37,7 @@ std::vector<CueEntry> ParseCue(const std::string& text, Lines* remarks = nullptr
         if (word == "TRACK") entries.push_back({file, std::stoi(number), -1, -1, ""});
         if (word == "INDEX") (number == "00" ? entries.back().index0 : entries.back().index1) = static_cast<long>(RedBook::ParseMsf(msf).value());
         if (word == "REM" && number == "CRC32") entries.back().crc = msf;
-        else if (word == "REM" && remarks) remarks->push_back(line);
+        else if ((word == "REM" || word == "TITLE" || word == "PERFORMER") && others) others->push_back(line);
     }
     return entries;
 }
@@ -94,32 +95,14 @@ protected:
     }
 
     // Runs this program again as a second process and answers what it prints of drive 0.
-    static std::string SecondProcessSees() {
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring command = L"\"" + std::wstring(exe) + L"\" --child-media";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE readEnd = nullptr, writeEnd = nullptr;
-        EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = writeEnd;
-        PROCESS_INFORMATION process{};
-        BOOL started = CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-        EXPECT_TRUE(started) << GetLastError();
-        CloseHandle(writeEnd);
-        std::string output;
-        char buffer[256];
-        DWORD got = 0;
-        while (started && ::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
-        CloseHandle(readEnd);
-        if (started) {
-            WaitForSingleObject(process.hProcess, 30000);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
+    std::string SecondProcessSees() const {
+        char exe[MAX_PATH];
+        GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        testsupport::ChildProcess child(std::string("\"") + exe + "\" --child-media", "", Path("child.txt"));
+        EXPECT_TRUE(child.Started()) << child.Error();
+        EXPECT_TRUE(child.WaitForExit(30000));
+        std::vector<std::uint8_t> bytes = ReadFile(folder_ / "child.txt");
+        std::string output(bytes.begin(), bytes.end());
         while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
         return output;
     }
@@ -188,7 +171,7 @@ TEST_F(RecordingSessionTest, AppendsSessionsToAnOpenDiscAndAnotherProcessSeesThe
 
     Lines remarks;
     std::vector<CueEntry> cue = ParseCue(Cue(), &remarks);
-    EXPECT_EQ(remarks, (Lines{"REM SESSION 01", "REM SESSION 02"}));
+    EXPECT_EQ(remarks, (Lines{"REM SESSION 01", "    TITLE \"one\"", "REM SESSION 02", "    TITLE \"two\""}));
     ASSERT_EQ(cue.size(), 2u);
     EXPECT_EQ(cue[1].file, "disc-session2.bin");
     EXPECT_EQ(cue[1].number, 2);
@@ -286,7 +269,7 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         {"closed disc", "Content=audio\nClosed=1\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
         {"pressed disc", "Media=CD-ROM\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
         {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
-        {"folder under a file", "Images=" + Path("plain.txt") + "\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
+        {"folder under a file", "Images=plain.txt\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
          "cannot be created", [this] { WriteFile("plain.txt", {'x'}); }},
         {"file gone", "", false, RECORDING_E_FILE_NOT_FOUND, "does not exist",
          [this] { std::filesystem::remove(folder_ / "audio.wav"); }},
@@ -342,13 +325,10 @@ TEST_F(RecordingSessionTest, GivenTextsComeBeforeTagsAndFileNamesAndStayForLater
     Burn(e, 0);
 
     Lines texts;
-    std::istringstream cue(Cue());
-    for (std::string line; std::getline(cue, line);)
-        if (line.find("TITLE") != std::string::npos || line.find("PERFORMER") != std::string::npos)
-            texts.push_back(line.substr(0, line.size() - 1));
-    EXPECT_EQ(texts, (Lines{"TITLE \"LP\"", "PERFORMER \"New\"", "    TITLE \"Mine \xEF\xBF\xBD\"", "    PERFORMER \"Art\"",
+    ParseCue(Cue(), &texts);
+    EXPECT_EQ(texts, (Lines{"TITLE \"LP\"", "PERFORMER \"New\"", "REM SESSION 01", "    TITLE \"Mine \xEF\xBF\xBD\"", "    PERFORMER \"Art\"",
                             "    TITLE \"plain\"", "    PERFORMER \"Band\"", "    TITLE \"c\"", "    PERFORMER \"Other\"",
-                            "    TITLE \"d\"", "    PERFORMER \"New\""}));
+                            "REM SESSION 02", "    TITLE \"d\"", "    PERFORMER \"New\""}));
 }
 
 TEST_F(RecordingSessionTest, DamageFoundByReadingBackFailsTheTrackUnlessVerificationIsOff) {
