@@ -46,7 +46,14 @@ TEST(DiscStateTest, RefusesStateFilesThatPointOutsideTheFolderOrContradictThemse
         return "[Track " + std::to_string(number) + "]\nSession=" + std::to_string(session) +
                "\nType=audio\nStartFrame=" + std::to_string(start) + "\nPregapFrames=150\nLengthFrames=300\n";
     };
+    auto tracks = [&](int count) { // a full disc of 99 tracks, or one past it
+        std::string text = "[Disc]\nOrigin=o\nMedia=CD-R\nCapacity=80\nClosed=0\nSessions=1\nUsedFrames=" +
+                           std::to_string(count * 450) + "\n";
+        for (int n = 1; n <= count; ++n) text += track(n, 1, (n - 1) * 450);
+        return text;
+    };
     ASSERT_NO_THROW(DiscState::Parse(head + track(1, 1, 0))); // each case below breaks one thing
+    ASSERT_NO_THROW(DiscState::Parse(tracks(99)));
     const std::pair<const char*, std::string> cases[] = {
         {"file outside", head + track(1, 1, 0) + "File=..\\..\\boot.ini\n"},
         {"drive path", head + track(1, 1, 0) + "File=C:x.bin\n"},
@@ -59,6 +66,7 @@ TEST(DiscStateTest, RefusesStateFilesThatPointOutsideTheFolderOrContradictThemse
         {"CRC32 not hex", head + track(1, 1, 0) + "CRC32=0123456G\n"},
         {"CRC32 short", head + track(1, 1, 0) + "CRC32=1234567\n"},
         {"missing key", "[Disc]\nOrigin=o\nMedia=CD-R\n"},
+        {"100 tracks", tracks(100)},
     };
     for (const auto& [name, text] : cases) EXPECT_THROW(DiscState::Parse(text), DiscState::invalid_state) << name;
 }
