@@ -108,11 +108,12 @@ namespace {
 
 INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-std::wstring FaceOf(HWND window) {
+std::wstring FaceOf(HGDIOBJ font) {
     LOGFONTW logFont{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof logFont, &logFont);
+    GetObjectW(font, sizeof logFont, &logFont);
     return logFont.lfFaceName;
 }
+std::wstring FaceOf(HWND window) { return FaceOf(reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0))); }
 
 std::wstring g_modalSeen;
 
@@ -129,9 +130,7 @@ INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 // for byte by TemplateTranslationTest.
 TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
     ASSERT_TRUE(StartFrench());
-    LOGFONTW guiFont{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof guiFont, &guiFont);
-    const std::wstring guiFace = guiFont.lfFaceName;
+    const std::wstring guiFace = FaceOf(GetStockObject(DEFAULT_GUI_FONT));
 
     const UniqueWindow normal(CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_NORMAL), nullptr, QuietProc, 0));
     ASSERT_TRUE(normal) << GetLastError();
