@@ -5,7 +5,6 @@
 #include "common/ProcessWindows.h"
 #include "common/TestPaths.h"
 #include "common/TestRegistry.h"
-#include "support/UniqueHandle.h"
 
 #include <fstream>
 #include <iterator>
