@@ -1,6 +1,6 @@
-// The "MsgBox" window shown on a worker thread: its buttons and answers, the Escape and
-// Close rules, focus and default button, the owner, and the layout for short, multi-line,
-// long and very long texts.
+// The "MsgBox" window shown on a worker thread: its buttons, focus, default and answers, the
+// Escape and Close rules, the owner, and the layout for short, multi-line, long and very
+// long texts.
 #include "lib/GUI/MsgBox.h"
 #include "support/UniqueHandle.h"
 #include "tests/GUI/BoxThread.h"
@@ -84,8 +84,8 @@ void ExpectSoundLayout(HWND box, bool scrolls) {
 
 } // namespace
 
-TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
-    enum Kind { kPress, kEscape, kPostClose, kSendClose, kSystemClose, kHelpKey };
+TEST(MsgBoxWindow, ButtonsFocusDefaultAnswersAndTheCloseRules) {
+    enum Kind { kPress, kEnter, kEscape, kPostClose, kSendClose, kSystemClose, kHelpKey };
     struct Step {
         Kind kind;
         int id;
@@ -93,24 +93,29 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
     struct Case {
         const char* name;
         std::vector<string_and_id> buttons;
+        int defaultId;
         std::vector<Step> steps;
         int result;
         bool closeEnabled;
     };
+    const int none = MsgBox::kNoDefault;
     const Case cases[] = {
-        {"ok pressed", kOk, {{kPress, 2}}, 2, true},
-        {"ok by escape", kOk, {{kEscape, 0}}, 2, true},
-        {"ok by posted close", kOk, {{kPostClose, 0}}, 2, true},
-        {"ok by sent close", kOk, {{kSendClose, 0}}, 2, true},
-        {"ok by system close", kOk, {{kSystemClose, 0}}, 2, true},
-        {"yes/no ignores escape", kYesNo, {{kEscape, 0}, {kPress, 7}}, 7, false},
-        {"yes/no ignores close", kYesNo, {{kPostClose, 0}, {kSendClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
-        {"help leaves the box open", kOkCancelHelp, {{kPress, 9}, {kHelpKey, 0}, {kPress, 1}}, 1, true},
-        {"escape is cancel", kOkCancelHelp, {{kEscape, 0}}, 2, true},
+        {"ok pressed", kOk, none, {{kPress, 2}}, 2, true},
+        {"ok by escape", kOk, none, {{kEscape, 0}}, 2, true},
+        {"ok by posted close", kOk, none, {{kPostClose, 0}}, 2, true},
+        {"ok by sent close", kOk, none, {{kSendClose, 0}}, 2, true},
+        {"ok by system close", kOk, none, {{kSystemClose, 0}}, 2, true},
+        {"yes/no ignores escape", kYesNo, none, {{kEscape, 0}, {kPress, 7}}, 7, false},
+        {"yes/no ignores close", kYesNo, none, {{kPostClose, 0}, {kSendClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
+        {"enter presses the first without a default", kYesNo, none, {{kEnter, 0}}, 6, false},
+        {"enter presses the default no", kYesNo, 7, {{kEnter, 0}}, 7, false},
+        {"enter presses the default yes", kYesNo, 6, {{kEnter, 0}}, 6, false},
+        {"help leaves the box open", kOkCancelHelp, none, {{kPress, 9}, {kHelpKey, 0}, {kPress, 1}}, 1, true},
+        {"escape is cancel", kOkCancelHelp, none, {{kEscape, 0}}, 2, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BoxThread thread([&] { return MsgBox::Show(nullptr, "Question?", "Caption", c.buttons, MsgBox::kNoDefault, nullptr); });
+        BoxThread thread([&] { return MsgBox::Show(nullptr, "Question?", "Caption", c.buttons, c.defaultId, nullptr); });
         HWND box = thread.Find();
         ASSERT_NE(box, nullptr);
         std::vector<std::pair<int, std::string>> expected;
@@ -119,9 +124,17 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
         EXPECT_EQ(testsupport::WindowText(box), "Caption");
         const UINT closeItem = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
         EXPECT_EQ((closeItem & (MF_GRAYED | MF_DISABLED)) == 0, c.closeEnabled);
+        const int focused = c.defaultId == none ? c.buttons.front().id : c.defaultId;
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetGUIThreadInfo(thread.ThreadId(), &info)) << GetLastError();
+        EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), focused);
+        EXPECT_EQ(LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)), focused);
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, focused), GWL_STYLE) & BS_DEFPUSHBUTTON);
         for (const Step& s : c.steps) {
             switch (s.kind) {
             case kPress: EXPECT_TRUE(testsupport::PressButton(box, s.id)); break;
+            case kEnter: PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0); break;
             case kEscape: PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0); break;
             case kPostClose: PostMessageW(box, WM_CLOSE, 0, 0); break;
             case kSendClose: SendMessageW(box, WM_CLOSE, 0, 0); break;
@@ -134,27 +147,6 @@ TEST(MsgBoxWindow, ButtonsAnswerAndTheCloseRules) {
         }
         EXPECT_EQ(thread.Wait(), c.result);
         EXPECT_FALSE(IsWindow(box));
-    }
-}
-
-TEST(MsgBoxWindow, FocusAndDefaultButton) {
-    struct Case {
-        int defaultId;
-        int focused;
-    };
-    for (const Case& c : {Case{7, 7}, Case{6, 6}, Case{MsgBox::kNoDefault, 6}}) {
-        BoxThread thread([&] { return MsgBox::Show(nullptr, "Sure?", "Caption", kYesNo, c.defaultId, nullptr); });
-        HWND box = thread.Find();
-        ASSERT_NE(box, nullptr);
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        ASSERT_TRUE(GetGUIThreadInfo(thread.ThreadId(), &info)) << GetLastError();
-        EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), c.focused) << "default " << c.defaultId;
-        EXPECT_EQ(LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)), c.focused);
-        EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, c.focused), GWL_STYLE) & BS_DEFPUSHBUTTON);
-        // Enter presses the focused default.
-        PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0);
-        EXPECT_EQ(thread.Wait(), c.focused);
     }
 }
 
