@@ -112,6 +112,7 @@ TEST(LanguageTagTest, ParsesAcceleratorAndCodepageTags) {
         {"<CODEPAGE 1252abc>", 2, 0, 1252, ""},
         {"<CODEPAGE 0>", 0, 0, 0, "First argument in codepage definition is expected to be an integer codepage number."},
         {"<CODEPAGE 99999999999999999999>", 2, 0, 2147483647, ""},
+        {"<CODEPAGE -1>", 2, 0, 0xFFFFFFFF, ""}, // read as the C library reads it
         {"<>", 0, 0, 0, "Tag type expected between '<' and '>'."},
         {"<Menu x>", 0, 0, 0, "Tag type 'MENU' is unknown."},
         {"ACCEL N>", 0, 0, 0, ""},

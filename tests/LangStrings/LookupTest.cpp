@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -103,6 +104,9 @@ TEST(TranslationLimitTest, SelfExpandingSectionsLeaveTheTextAsGiven) {
 // fill failed) and stores with damaged offsets answer missing keys, never reads outside.
 TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
     const langtest::FilledStore filled = langtest::FillFromText(kFile);
+    const std::string b = "Shared B with a longer text";
+    const std::size_t zeroAt = std::search(filled.bytes.get(), filled.bytes.get() + filled.size, b.begin(), b.end()) -
+                               filled.bytes.get() + b.size(); // IDS_B reads once its zero is in the view
     for (std::size_t size = 0; size <= filled.size; ++size) {
         auto bytes = std::make_unique<unsigned char[]>(size + 1);
         std::memcpy(bytes.get(), filled.bytes.get(), size);
@@ -115,8 +119,13 @@ TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
             }
         }
         const auto text = set.Lookup("IDS_B");
-        EXPECT_TRUE(!text || *text == "Shared B with a longer text") << size;
+        EXPECT_EQ(size > zeroAt, text.has_value()) << size;
+        EXPECT_TRUE(!text || *text == b) << size;
     }
+    // A section count beyond the view: only the entries wholly after the header count.
+    std::vector<unsigned char> header(filled.bytes.get(), filled.bytes.get() + store::kHeaderSize + 3 * store::kEntrySize - 1);
+    store::Write32(header.data() + store::kSectionCountOffset, 0xFFFFFFFF);
+    EXPECT_EQ(2u, LanguageStore(header.data(), header.size()).Reader().SectionCount());
 
     // Damaged fields: a section then holds at most the records the store holds, none when
     // its first key's length runs past the view.
