@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <utility>
 
 namespace wedgetest {
 
@@ -43,20 +44,19 @@ const char kFrench[] =
     "MSGBOX_HELP = &Aide\r\n"
     "<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\r\n";
 
-std::string Cp932(const wchar_t* text) {
-    const int needed = WideCharToMultiByte(932, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(needed > 0 ? needed : 1), '\0');
-    WideCharToMultiByte(932, 0, text, -1, bytes.data(), needed, nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
-}
-
+// The Japanese file, in code page 932.
 std::string Japanese() {
-    return "[Shared]\r\n<CODEPAGE 932>\r\n"
-           "IDS_TITLE = " + Cp932(L"\u66f8\u304d\u8fbc\u307f") + "\r\n" +
-           "IDS_QUESTION = " + Cp932(L"\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f") + "\r\n" +
-           "MSGBOX_YES = " + Cp932(L"\u306f\u3044(&Y)") + "\r\n" +
-           "MSGBOX_NO = " + Cp932(L"\u3044\u3044\u3048(&N)") + "\r\n";
+    std::string file = "[Shared]\r\n<CODEPAGE 932>\r\n";
+    const std::pair<const char*, const wchar_t*> texts[] = {
+        {"IDS_TITLE", L"\u66f8\u304d\u8fbc\u307f"},
+        {"IDS_QUESTION", L"\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f"},
+        {"MSGBOX_YES", L"\u306f\u3044(&Y)"}, {"MSGBOX_NO", L"\u3044\u3044\u3048(&N)"}};
+    for (const auto& [key, text] : texts) {
+        char bytes[128] = {};
+        WideCharToMultiByte(932, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+        file += std::string(key) + " = " + bytes + "\r\n";
+    }
+    return file;
 }
 
 void Write(const std::string& path, const std::string& bytes) {
