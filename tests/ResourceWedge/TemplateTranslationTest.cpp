@@ -162,7 +162,7 @@ TEST(DialogTranslation, KeysAreReplacedAndCreationDataIsCopiedWhole) {
 
 TEST(DialogTranslation, EveryByteIsReadAndNoneBeyondSixtyFourKilobytes) {
     // The template's last byte (the last item's creation data) is needed; a template of
-    // exactly 64 KiB translates and one byte more fails. Shorter cuts are the fuzz target's.
+    // exactly 64 KiB translates and one byte more fails. Other cuts are the fuzz target's.
     for (bool extended : {false, true}) {
         SCOPED_TRACE(extended ? "extended" : "normal");
         templates::Dialog d = SampleDialog(extended, u"{TITLE}", u"{OK}");
@@ -172,6 +172,17 @@ TEST(DialogTranslation, EveryByteIsReadAndNoneBeyondSixtyFourKilobytes) {
         EXPECT_EQ(Dialog_(full, texts).answer, TranslateAnswer::translated);
         full.pop_back();
         EXPECT_EQ(Dialog_(full, texts).answer, TranslateAnswer::failure);
+
+        // A size that ends where the padding before the last item starts: the aligned
+        // position lies past the end, though the bytes beyond it are readable.
+        templates::Dialog head = d;
+        head.items.pop_back();
+        while (Build(head).size() % 4 != 2) head.items.back().data.push_back(0);
+        templates::Dialog padded = d;
+        padded.items[1].data = head.items.back().data;
+        const Bytes readable = Build(padded);
+        Bytes copy;
+        EXPECT_EQ(TranslateDialogTemplate(readable.data(), Build(head).size(), texts, kGuiFont, &copy), TranslateAnswer::failure);
 
         d.title.text += std::u16string((65536 - Build(d).size()) / 2 - 2, u'x');
         while (Build(d).size() < 65536) d.items[2].data.push_back(0);
