@@ -73,6 +73,7 @@ TEST(StoreFillTest, OverflowsStopBeforeTheEndOfTheStore) {
     const Case cases[] = {
         {"many short headers", headers, 0, "Section data did not fit in shared memory."},
         {"table larger than the store", "[S]\n[T]\n", 30, "Section data did not fit in shared memory."},
+        {"section name one byte short of its zero", "[S]\n", 12 + 12 + 1, "Section data did not fit in shared memory."},
         {"cursor at the end", "[S]\nK=v\n", 26, "No more shared memory available."},
         {"key part too long", "[S]\nKEY=v\n", 30, "String will not fit in shared memory."},
         {"value part too long", "[S]\nK=value\n", 32, "String will not fit in shared memory."},
