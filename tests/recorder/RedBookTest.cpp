@@ -20,6 +20,11 @@ TEST(RedBookTest, TracksOccupyWholeFramesAndAtLeastFourSeconds) {
     }
 }
 
+TEST(RedBookTest, ChargesLeadOutAndLeadInOnlyAfterASession) {
+    for (auto [sessions, frames] : {std::pair<int, std::uint32_t>{0, 0}, {1, 6750 + 4500}, {2, 2250 + 4500}})
+        EXPECT_EQ(RedBook::SessionOverheadFrames(sessions), frames) << sessions;
+}
+
 TEST(RedBookTest, FormatsAndParsesMinutesSecondsFrames) {
     const struct {
         std::uint64_t frames;

@@ -78,6 +78,7 @@ TEST(WavReaderTest, ToleratesHarmlessOddities) {
         {"junk after the RIFF size", {}, [](Bytes& b) { b.insert(b.end(), {'j', 'u', 'n', 'k', 0xFF, 0xFF, 0xFF, 0xFF}); }},
     };
     for (const auto& [name, change, edit] : cases) EXPECT_EQ(ReadAll(Made(samples, change, edit)), samples) << name;
+    EXPECT_TRUE(ReadAll(Made({}, {})).empty()); // an empty data chunk's header ends the file
 }
 
 TEST(WavReaderTest, RefusesBrokenLyingAndForeignFiles) {
@@ -100,7 +101,14 @@ TEST(WavReaderTest, RefusesBrokenLyingAndForeignFiles) {
         {"zero block size", [](WavBuilder& w) { w.blockAlign = 0; }, {}, Malformed},
         {"zero channels", [](WavBuilder& w) { w.channels = 0, w.blockAlign = 4; }, {}, Malformed},
         {"zero rate", [](WavBuilder& w) { w.sampleRate = 0; }, {}, Malformed},
-        {"short fmt chunk", [](WavBuilder& w) { w.fmtSizeField = 14; }, {}, Malformed},
+        {"15-byte fmt chunk at the end", [](WavBuilder& w) { w.fmtSizeField = 15, w.fmtAfterData = true; }, {}, Malformed},
+        {"second fmt chunk", [](WavBuilder& w) { w.riffSizeField = 0; },
+         [](Bytes& b) {
+             const Bytes fmt(b.begin() + 12, b.begin() + 36);
+             b.insert(b.begin() + 36, fmt.begin(), fmt.end());
+         },
+         Malformed},
+        {"extension size 21", [](WavBuilder& w) { w.formatTag = 0xFFFE; }, [](Bytes& b) { b[36] = 21; }, Malformed},
         {"fmt chunk past the end", [](WavBuilder& w) { w.fmtSizeField = 0x10000, w.fmtAfterData = true; }, {}, Malformed},
         {"chunk past the end", [](WavBuilder& w) { w.extraChunkBefore = "abc", w.riffSizeField = 14; }, {}, Malformed},
         {"48 kHz", [](WavBuilder& w) { w.sampleRate = 48000; }, {}, Unsupported},
@@ -144,6 +152,7 @@ TEST(WavReaderTest, ReadsInfoTagsAndIgnoresBrokenOnes) {
         {"Latin-1 after the data", open, after(Item("LIST", "INFO" + cafe + Item("IART", "Caf\xC3\xA9"))),
          {"Caf\xC3\xA9", "Caf\xC3\xA9", ""}},
         {"past U+10FFFF is Latin-1", before(Item("INAM", "\xF4\x90\x80\x80")), {}, {"\xC3\xB4\xC2\x90\xC2\x80\xC2\x80", "", ""}},
+        {"the first of two tags", before(Item("INAM", "One") + Item("INAM", "Two")), {}, {"One", "", ""}},
         {"lying item length", before(Item("INAM", "Song") + Item("IART", "Band", 5)), {}, {"Song", "", ""}},
         {"LIST past the end", open, after(Item("LIST", "INFO" + Item("INAM", "Song")).substr(0, 12)), {}},
         {"other LIST type", [](WavBuilder& w) { w.extraChunkBefore = "adtl" + Item("INAM", "Song"); }, {}, {}},
