@@ -41,19 +41,29 @@ std::string Configuration(const std::vector<std::pair<std::string, int>>& fields
     return CertificateMaker::Make(text, SigningKey::Load(WindowsPath(FENNEL_SIGNING_KEY_FILE)), random);
 }
 
+// The language files beside the tests, by name.
+std::vector<std::string> LanguageFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(SelfFolder()))
+        if (entry.path().extension() == ".lng") names.push_back(entry.path().filename().string());
+    return names;
+}
+
 std::string Picture(const std::string& name) {
     const std::string folder = WindowsPath(std::string(FENNEL_BINARY_DIR) + "/artifacts");
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\burn-window-" + name + ".png";
 }
 
+BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 // The window itself and its controls.
 std::vector<HWND> Windows(HWND window) {
     std::vector<HWND> all{window};
-    EnumChildWindows(window, [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&all));
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&all));
     return all;
 }
 
@@ -99,7 +109,7 @@ protected:
     // Installs fennel.exe with the configuration and a drive R, paced at 48x unless the disc
     // lines say otherwise.
     void Install(const std::vector<std::pair<std::string, int>>& fields, const std::string& disc = "") {
-        exe_ = InstallFennel(temp_.Path(), "fennel.exe", ShippedLanguageFiles());
+        exe_ = InstallFennel(temp_.Path(), "fennel.exe", LanguageFiles());
         ASSERT_FALSE(exe_.empty());
         const std::string configuration = Configuration(fields);
         ASSERT_FALSE(configuration.empty());
