@@ -96,6 +96,9 @@ TEST(PlaylistReaderTest, ReadsTracksAndTextsOfEachFormat) {
         {"a.pls", "[playlist]\nFile1=\xF4\x90\x80\x80\n", {"||", "\xF4\x90\x80\x80|||"}},
         {"a.pls", "[playlist]\nFile1=\xED\xA0\x80\n", {"||", "\xED\xA0\x80|||"}},
         {"a.pls", "[playlist]\nFile1=\xE0\x9F\xBF\n", {"||", "\xE0\x9F\xBF|||"}},
+        {"a.pls", "[playlist]\nFile1=\xC2\x80\n", {"||u", "\xC2\x80|||u"}},
+        {"a.pls", "[playlist]\nFile1=\xC0\xAF\n", {"||", "\xC0\xAF|||"}},
+        {"a.txt", "file:///C:/a%41\n", {"||", "C:\\aA|||"}},
         // WPL: entities (invalid numeric references dropped); an unterminated tag ends the list.
         {"C:\\lists\\a.wpl",
          "\xEF\xBB\xBF<?wpl version=\"1.0\"?>\r\n<smil><head><meta name=\"Generator\" content=\"x\"/>"
