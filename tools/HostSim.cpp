@@ -26,6 +26,7 @@
 // program that can't be started, 3 when fennel.exe had to be ended.
 #include "tools/hostkit/ChildProcess.h"
 #include "tools/hostkit/ConfiguredArea.h"
+#include "tools/hostkit/ImageCue.h"
 #include "tools/hostkit/ProcessWindows.h"
 #include "tools/hostkit/ProgramPaths.h"
 #include "tools/hostkit/UserRegistry.h"
@@ -78,40 +79,16 @@ const char* ButtonName(int id) {
 
 // The tracks of a cue sheet as the engine writes it: number, REM CRC32, TITLE, PERFORMER.
 void PrintImageTracks(const std::string& cuePath) {
-    std::ifstream cue(cuePath, std::ios::binary);
-    if (!cue) {
+    ImageCue cue;
+    if (!ReadImageCue(cuePath, cue)) {
         std::printf("hostsim: no image at %s\n", cuePath.c_str());
         return;
     }
-    struct Row {
-        std::string number, crc, title, performer;
-    };
-    std::vector<Row> rows;
-    const auto quoted = [](const std::string& line) {
-        const std::size_t open = line.find('"'), close = line.rfind('"');
-        return open != std::string::npos && close > open ? line.substr(open + 1, close - open - 1) : std::string();
-    };
-    std::string line;
-    while (std::getline(cue, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::size_t start = line.find_first_not_of(' ');
-        if (start == std::string::npos) continue;
-        const std::string text = line.substr(start);
-        if (text.rfind("TRACK ", 0) == 0) {
-            rows.push_back({text.substr(6, 2), "", "", ""});
-        } else if (!rows.empty() && text.rfind("REM CRC32 ", 0) == 0) {
-            rows.back().crc = text.substr(10);
-        } else if (!rows.empty() && text.rfind("TITLE ", 0) == 0) {
-            rows.back().title = quoted(text);
-        } else if (!rows.empty() && text.rfind("PERFORMER ", 0) == 0) {
-            rows.back().performer = quoted(text);
-        }
-    }
-    std::printf("Image %s: %zu track(s)\n    %-4s %-8s %s\n", cuePath.c_str(), rows.size(), "#", "CRC32",
+    std::printf("Image %s: %zu track(s)\n    %-4s %-8s %s\n", cuePath.c_str(), cue.tracks.size(), "#", "CRC32",
                 "title / performer (UTF-8)");
-    for (const Row& row : rows) {
-        std::printf("    %-4s %-8s %s%s%s\n", row.number.c_str(), row.crc.empty() ? "-" : row.crc.c_str(),
-                    row.title.c_str(), row.performer.empty() ? "" : " / ", row.performer.c_str());
+    for (const ImageCueTrack& track : cue.tracks) {
+        std::printf("    %-4s %-8s %s%s%s\n", track.number.c_str(), track.crc.empty() ? "-" : track.crc.c_str(),
+                    track.title.c_str(), track.performer.empty() ? "" : " / ", track.performer.c_str());
     }
 }
 

@@ -2,6 +2,7 @@
 // folder, web addresses refused, and the CD-Text of the image's cue sheet taken from the
 // playlist first and from the WAV files' tags second.
 #include "BurnCase.h"
+#include "tools/hostkit/ImageCue.h"
 
 #include <gtest/gtest.h>
 
@@ -36,28 +37,11 @@ struct CueTexts {
     std::vector<std::pair<std::string, std::string>> tracks; // title, performer
 };
 
-// The CD-Text of a cue sheet: the quoted TITLE and PERFORMER before the first FILE and
-// under each TRACK.
 CueTexts ReadCueTexts(const std::string& cuePath) {
-    std::ifstream in(cuePath, std::ios::binary);
-    CueTexts texts;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::size_t start = line.find_first_not_of(' ');
-        if (start == std::string::npos) continue;
-        line.erase(0, start);
-        const std::size_t quote = line.find('"');
-        const std::string value = quote == std::string::npos ? "" : line.substr(quote + 1, line.rfind('"') - quote - 1);
-        if (line.rfind("TRACK ", 0) == 0) texts.tracks.emplace_back();
-        const bool title = line.rfind("TITLE ", 0) == 0, performer = line.rfind("PERFORMER ", 0) == 0;
-        if (!title && !performer) continue;
-        if (texts.tracks.empty()) {
-            (title ? texts.discTitle : texts.discPerformer) = value;
-        } else {
-            (title ? texts.tracks.back().first : texts.tracks.back().second) = value;
-        }
-    }
+    hostkit::ImageCue cue;
+    EXPECT_TRUE(hostkit::ReadImageCue(cuePath, cue)) << cuePath;
+    CueTexts texts{cue.title, cue.performer, {}};
+    for (const hostkit::ImageCueTrack& track : cue.tracks) texts.tracks.emplace_back(track.title, track.performer);
     return texts;
 }
 
