@@ -28,3 +28,6 @@ inline BSTR NewBstr(const std::wstring& text) {
     if (!result) throw std::bad_alloc();
     return result;
 }
+
+// The text of a BSTR; a null BSTR is the empty text.
+inline std::wstring BstrText(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }

@@ -14,8 +14,6 @@ namespace {
 
 constexpr auto kMonitorPeriod = std::chrono::milliseconds(500);
 
-std::wstring Text(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
-
 } // namespace
 
 HRESULT RecordingEngine::Create(REFIID iid, void** out) {
@@ -144,11 +142,6 @@ ComPtr<RecordingDevice> RecordingEngine::RecordingDeviceObject() const {
     return recordingDevice_ < devices_.size() ? devices_[recordingDevice_] : ComPtr<RecordingDevice>();
 }
 
-template <class Call>
-void RecordingEngine::Fire(Call call) {
-    for (const ComPtr<IRecordingEngineEvents>& sink : events_.Sinks()) call(sink.get());
-}
-
 void RecordingEngine::AddError(std::int32_t code, const std::string& text) {
     std::lock_guard lock(errorsMutex_);
     errors_.emplace_back(code, WinText::Wide(text));
@@ -185,7 +178,7 @@ HRESULT RecordingEngine::SetConfigurationPath(BSTR path) {
     return Guarded([&]() -> HRESULT {
         std::lock_guard lock(mutex_);
         if (running_) return E_UNEXPECTED;
-        explicitConfig_ = Text(path);
+        explicitConfig_ = BstrText(path);
         return S_OK;
     });
 }
@@ -219,7 +212,7 @@ HRESULT RecordingEngine::FindDevice(BSTR driveLetter, LONG* index) {
         if (!index) return E_POINTER;
         *index = -1;
         if (HRESULT hr = Ready(true)) return hr;
-        std::wstring letter = Text(driveLetter);
+        std::wstring letter = BstrText(driveLetter);
         if (letter.empty()) return E_INVALIDARG;
         std::lock_guard lock(mutex_);
         for (std::size_t i = 0; i < devices_.size(); ++i)
@@ -236,8 +229,8 @@ HRESULT RecordingEngine::IsFileSupported(BSTR path, BYTE* supported) {
         if (!supported) return E_POINTER;
         *supported = 0;
         if (HRESULT hr = Ready(false)) return hr;
-        if (Text(path).empty()) return E_INVALIDARG;
-        *supported = AudioFiles::KnownType(Text(path));
+        if (BstrText(path).empty()) return E_INVALIDARG;
+        *supported = AudioFiles::KnownType(BstrText(path));
         return S_OK;
     });
 }
@@ -247,9 +240,9 @@ HRESULT RecordingEngine::IsFileTypeReadable(BSTR path, BYTE* readable) {
         if (!readable) return E_POINTER;
         *readable = 0;
         if (HRESULT hr = Ready(false)) return hr;
-        if (Text(path).empty()) return E_INVALIDARG;
+        if (BstrText(path).empty()) return E_INVALIDARG;
         try {
-            AudioFiles::Probe(Text(path));
+            AudioFiles::Probe(BstrText(path));
             *readable = 1;
         } catch (const EngineFailure&) {
             *readable = 0;
@@ -263,7 +256,7 @@ HRESULT RecordingEngine::GetAudioFileFrames(BSTR path, LONG* frames) {
         if (!frames) return E_POINTER;
         *frames = 0;
         if (HRESULT hr = Ready(false)) return hr;
-        std::uint64_t count = RedBook::FramesForBytes(AudioFiles::Open(Text(path))->OutputBytes());
+        std::uint64_t count = RedBook::FramesForBytes(AudioFiles::Open(BstrText(path))->OutputBytes());
         *frames = static_cast<LONG>(std::min<std::uint64_t>(count, 0x7FFFFFFF));
         return S_OK;
     });
@@ -403,7 +396,7 @@ HRESULT RecordingEngine::Initialize(GUID applicationId, BSTR clientName, LONG /*
         if (HRESULT hr = Start()) return hr;
         std::lock_guard lock(mutex_);
         appId_ = applicationId;
-        appName_ = Text(clientName);
+        appName_ = BstrText(clientName);
         initialized_ = true;
         return S_OK;
     });
@@ -420,222 +413,6 @@ HRESULT RecordingEngine::Uninitialize() {
             running_ = false;
             devices.swap(devices_);
         }
-        return S_OK;
-    });
-}
-
-// ---- IRecordingDisc
-
-HRESULT RecordingEngine::GetCDCreationParams(BSTR* deviceId, LONG* options, LONG* speedMask, LONG* pauseFrames,
-                                             LONG* reserved, BYTE* optionValue) {
-    return Guarded([&]() -> HRESULT {
-        if (!deviceId || !options || !speedMask || !pauseFrames || !reserved || !optionValue) return E_POINTER;
-        *deviceId = nullptr;
-        if (HRESULT hr = Ready(true)) return hr;
-        RecordingSession::Params params = session_.GetParams();
-        ComPtr<RecordingDevice> device = RecordingDeviceObject();
-        std::uint32_t mask = params.speedMask;
-        if (mask == 0 && device) { // unset: the fastest CD-R speed of the device
-            DriveConfig config = device->Drive()->Config();
-            const std::vector<unsigned>& speeds = config.writeSpeeds.empty() ? config.rewriteSpeeds : config.writeSpeeds;
-            mask = speeds.empty() ? 1 : RecordingSpeedMask(speeds.front());
-        }
-        *deviceId = NewBstr(device ? device->Drive()->Identity() : L"");
-        *options = static_cast<LONG>(params.options);
-        *speedMask = static_cast<LONG>(mask);
-        *pauseFrames = static_cast<LONG>(params.pauseFrames);
-        *reserved = params.reserved;
-        *optionValue = params.optionValue;
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::SetCDCreationParams(BSTR deviceId, LONG options, LONG speedMask, LONG pauseFrames,
-                                             LONG reserved, LONG selectDevice, BYTE optionValue) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        if (speedMask == 0 || pauseFrames < 0) return E_INVALIDARG;
-        std::size_t selected;
-        {
-            std::lock_guard lock(mutex_);
-            selected = recordingDevice_;
-            std::wstring id = Text(deviceId);
-            if (selectDevice && !id.empty()) {
-                auto match = std::find_if(devices_.begin(), devices_.end(), [&](const ComPtr<RecordingDevice>& d) {
-                    return CompareStringOrdinal(d->Drive()->Identity().c_str(), -1, id.c_str(), -1, TRUE) == CSTR_EQUAL;
-                });
-                if (match == devices_.end()) return static_cast<HRESULT>(RECORDING_E_NO_SUCH_DEVICE);
-                selected = static_cast<std::size_t>(match - devices_.begin());
-            }
-        }
-        std::uint32_t mask = static_cast<std::uint32_t>(speedMask);
-        for (int bit = 31; bit >= 0; --bit) // one speed: the highest bit given
-            if (mask & (1u << bit)) {
-                mask = 1u << bit;
-                break;
-            }
-        RecordingSession::Params params = session_.GetParams();
-        bool speedChanged = params.speedMask != mask;
-        params.options = static_cast<std::uint32_t>(options);
-        params.speedMask = mask;
-        params.pauseFrames = static_cast<std::uint32_t>(pauseFrames);
-        params.reserved = reserved;
-        params.optionValue = optionValue;
-        session_.SetParams(params);
-        ComPtr<RecordingDevice> device;
-        {
-            std::lock_guard lock(mutex_);
-            recordingDevice_ = selected;
-            if (selected < devices_.size()) device = devices_[selected];
-        }
-        if (speedChanged && device) device->FireWriteSpeedChange(static_cast<LONG>(mask));
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::ClearLayout() {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        session_.ClearLayout();
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::AddFile(BSTR path, LONG* trackIndex) {
-    return Guarded([&]() -> HRESULT {
-        if (!trackIndex) return E_POINTER;
-        *trackIndex = -1;
-        if (HRESULT hr = Ready(false)) return hr;
-        if (Text(path).empty()) return E_INVALIDARG;
-        ComPtr<RecordingDevice> device = RecordingDeviceObject();
-        *trackIndex = static_cast<LONG>(session_.AddFile(Text(path), device ? device->Drive().get() : nullptr));
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::GetTrackCount(LONG* count) {
-    return Guarded([&]() -> HRESULT {
-        if (!count) return E_POINTER;
-        *count = 0;
-        if (HRESULT hr = Ready(false)) return hr;
-        *count = static_cast<LONG>(session_.Layout().size());
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::GetTrackFile(LONG trackIndex, BSTR* path) {
-    return Guarded([&]() -> HRESULT {
-        if (!path) return E_POINTER;
-        *path = nullptr;
-        if (HRESULT hr = Ready(false)) return hr;
-        std::vector<RecordingSession::Track> layout = session_.Layout();
-        if (trackIndex < 0 || static_cast<std::size_t>(trackIndex) >= layout.size()) return E_INVALIDARG;
-        *path = NewBstr(layout[static_cast<std::size_t>(trackIndex)].path);
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::GetTrackFrames(LONG trackIndex, LONG* frames) {
-    return Guarded([&]() -> HRESULT {
-        if (!frames) return E_POINTER;
-        *frames = 0;
-        if (HRESULT hr = Ready(false)) return hr;
-        std::vector<RecordingSession::Track> layout = session_.Layout();
-        if (trackIndex < 0 || static_cast<std::size_t>(trackIndex) >= layout.size()) return E_INVALIDARG;
-        *frames = static_cast<LONG>(RedBook::TrackFrames(layout[static_cast<std::size_t>(trackIndex)].audioBytes));
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::RemoveTrack(LONG trackIndex) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        if (trackIndex < 0) return E_INVALIDARG;
-        session_.RemoveTrack(static_cast<std::size_t>(trackIndex));
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::GetSpaceNeeded(LONG* frames) {
-    return Guarded([&]() -> HRESULT {
-        if (!frames) return E_POINTER;
-        *frames = 0;
-        if (HRESULT hr = Ready(false)) return hr;
-        *frames = static_cast<LONG>(session_.SpaceNeeded());
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::Prepare(LONG mode) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        if (mode != RECORDING_PREPARE_AUDIO) return E_INVALIDARG;
-        ComPtr<RecordingDevice> device = RecordingDeviceObject();
-        return static_cast<HRESULT>(session_.Prepare(device ? device->Drive() : nullptr));
-    });
-}
-
-HRESULT RecordingEngine::RecordTracks(ULONG firstTrack, ULONG lastTrack, LONG options) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        return static_cast<HRESULT>(session_.Record(firstTrack, lastTrack, options & RECORDING_RECORD_WRITE));
-    });
-}
-
-HRESULT RecordingEngine::CloseDisc(LONG options) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        return Guarded([&]() -> HRESULT { return static_cast<HRESULT>(session_.Close(options & RECORDING_CLOSE_FINALIZE)); });
-    });
-}
-
-HRESULT RecordingEngine::Abort() {
-    return Guarded([&]() -> HRESULT {
-        session_.Abort();
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::GetProgress(LONG* statusWord, LONG* trackIndex, LONG* trackDone, LONG* trackTotal,
-                                     LONG* overallDone, LONG* overallTotal, LONG* bufferPercent) {
-    return Guarded([&]() -> HRESULT {
-        if (!statusWord || !trackIndex || !trackDone || !trackTotal || !overallDone || !overallTotal || !bufferPercent)
-            return E_POINTER;
-        if (HRESULT hr = Ready(false)) return hr;
-        RecordingSession::Progress p = session_.GetProgress();
-        *statusWord = static_cast<LONG>(p.status);
-        *trackIndex = p.track;
-        *trackDone = static_cast<LONG>(p.trackDone);
-        *trackTotal = static_cast<LONG>(p.trackTotal);
-        *overallDone = static_cast<LONG>(p.overallDone);
-        *overallTotal = static_cast<LONG>(p.overallTotal);
-        *bufferPercent = static_cast<LONG>(p.bufferPercent);
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::GetImagePath(BSTR* cuePath) {
-    return Guarded([&]() -> HRESULT {
-        if (!cuePath) return E_POINTER;
-        *cuePath = NewBstr(session_.LastImage());
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::SetTrackText(LONG trackIndex, BSTR title, BSTR performer) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        if (trackIndex < 0) return E_INVALIDARG;
-        session_.SetTrackText(static_cast<std::size_t>(trackIndex),
-                              {WinText::Utf8(Text(title)), WinText::Utf8(Text(performer))});
-        return S_OK;
-    });
-}
-
-HRESULT RecordingEngine::SetDiscText(BSTR title, BSTR performer) {
-    return Guarded([&]() -> HRESULT {
-        if (HRESULT hr = Ready(false)) return hr;
-        session_.SetDiscText({WinText::Utf8(Text(title)), WinText::Utf8(Text(performer))});
         return S_OK;
     });
 }
@@ -681,54 +458,3 @@ BOOL RecordingEngine::IsRunning() {
 HRESULT RecordingEngine::LockRunning(BOOL, BOOL) { return S_OK; }
 
 HRESULT RecordingEngine::SetContainedObject(BOOL) { return S_OK; }
-
-// ---- RecordingSession::Events (on the recording thread)
-
-void RecordingEngine::OnStatusChange(std::uint32_t status) {
-    Fire([&](IRecordingEngineEvents* sink) { sink->OnStatusChange(static_cast<LONG>(status)); });
-}
-
-void RecordingEngine::OnProgress(const RecordingSession::Progress& p) {
-    Fire([&](IRecordingEngineEvents* sink) {
-        sink->OnProgress(static_cast<LONG>(p.trackDone), static_cast<LONG>(p.trackTotal), static_cast<LONG>(p.overallDone),
-                         static_cast<LONG>(p.overallTotal));
-    });
-}
-
-void RecordingEngine::OnTrackStart(int track) {
-    Fire([&](IRecordingEngineEvents* sink) { sink->OnTrackStart(track); });
-}
-
-void RecordingEngine::OnTrackEnd(int track, std::int32_t result) {
-    Fire([&](IRecordingEngineEvents* sink) { sink->OnTrackEnd(track, result); });
-}
-
-void RecordingEngine::OnError(std::int32_t code, const std::string& text) {
-    AddError(code, text);
-    Fire([&](IRecordingEngineEvents* sink) { sink->OnError(code); });
-}
-
-bool RecordingEngine::QueryCancel() {
-    bool cancel = false;
-    Fire([&](IRecordingEngineEvents* sink) {
-        BYTE answer = 0;
-        if (SUCCEEDED(sink->QueryCancel(&answer)) && answer) cancel = true;
-    });
-    return cancel;
-}
-
-void RecordingEngine::OnNewRecording() { ClearErrors(); }
-
-void RecordingEngine::OnDiscChanged(VirtualDrive& drive) {
-    std::vector<ComPtr<RecordingDevice>> devices;
-    ComPtr<RecordingDevice> recording = RecordingDeviceObject();
-    {
-        std::lock_guard lock(mutex_);
-        devices = devices_;
-    }
-    for (const ComPtr<RecordingDevice>& device : devices)
-        if (device->Drive().get() == &drive && device->CheckForChanges() && device.get() == recording.get()) {
-            LONG present = drive.MediaPresent();
-            Fire([&](IRecordingEngineEvents* sink) { sink->OnMediaChange(present); });
-        }
-}

@@ -118,7 +118,9 @@ private:
     ComPtr<RecordingDevice> RecordingDeviceObject() const;
     void AddError(std::int32_t code, const std::string& text);
     template <class Call>
-    void Fire(Call call);
+    void Fire(Call call) {
+        for (const ComPtr<IRecordingEngineEvents>& sink : events_.Sinks()) call(sink.get());
+    }
 
     std::atomic<ULONG> refs_{1};
     mutable std::mutex mutex_; // the fields up to errors_
