@@ -3,7 +3,6 @@
 // from a description, so that tests can write an input and the translation they expect.
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace templates {
@@ -34,12 +33,10 @@ struct Dialog {
 };
 
 struct MenuItem {
-    MenuItem(std::u16string t, std::uint32_t i, std::vector<MenuItem> c = {}, std::uint32_t help = 0)
-        : text(std::move(t)), id(i), children(std::move(c)), helpId(help) {}
     std::u16string text;
-    std::uint32_t id;
-    std::vector<MenuItem> children; // a popup when not empty
-    std::uint32_t helpId;
+    std::uint32_t id = 0;
+    std::vector<MenuItem> children = {}; // a popup when not empty
+    std::uint32_t helpId = 0;
 };
 
 // version 0 or 1 (extended); another version is written with a normal menu's items.

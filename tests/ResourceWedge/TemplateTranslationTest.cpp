@@ -22,7 +22,8 @@ public:
     std::map<std::u16string, std::u16string> table{
         {u"TITLE", u"Gravure"}, {u"OK", u"D'accord"}, {u"ODD", u"abc"}, {u"EVEN", u"ab"},
         {u"FILE", u"&Fichier"}, {u"OPEN", u"&Ouvrir"}, {u"RECENT", u"R\u00e9cents"},
-        {u"ONE", u"Un"}, {u"EXIT", u"&Quitter"}, {u"HELP", u"&Aide"}};
+        {u"ONE", u"Un"}, {u"EXIT", u"&Quitter"}, {u"HELP", u"&Aide"}, {u"FFFF", u"\xFFFF\xFFFFGravure"},
+        {u"ZERO", std::u16string(u"Grav\0ure", 8)}};
     int calls = 0;
     bool fail = false;
 
@@ -80,83 +81,67 @@ templates::Dialog SampleDialog(bool extended, const std::u16string& title, const
 
 } // namespace
 
-TEST(DialogTranslation, FontRuleAndUnchangedAnswers) {
+// Input templates against the exact copies they give, in both layouts: the font rule, keys,
+// creation data of every length, items aligned to four bytes of the new template after
+// titles of both parities (no font: the title directly precedes the first item), and
+// language texts cut where they would shift later fields.
+TEST(DialogTranslation, CopiesAreExact) {
     struct Case {
         const char* name;
-        std::u16string face;
-        DialogFont gui;
+        templates::Dialog in, out; // out unused unless translated
         TranslateAnswer answer;
-        std::u16string expectedFace;
-        std::uint16_t expectedSize;
-    };
-    const Case cases[] = {
-        {"other face", u"Arial", kGuiFont, TranslateAnswer::unchanged, u"Arial", 8},
-        {"shell face", u"MS Shell Dlg", kGuiFont, TranslateAnswer::translated, u"Tahoma", 9},
-        {"shell face any case", u"ms SHELL dlg", kGuiFont, TranslateAnswer::translated, u"Tahoma", 9},
-        {"longer face", u"MS Shell Dlg 2", kGuiFont, TranslateAnswer::unchanged, u"MS Shell Dlg 2", 8},
-        {"no default face", u"MS Shell Dlg", DialogFont{u"", 9}, TranslateAnswer::unchanged, u"MS Shell Dlg", 8},
+        DialogFont gui = kGuiFont;
     };
     for (bool extended : {false, true}) {
+        // An empty face: no font.
+        const auto dialog = [extended](const std::u16string& title, const std::u16string& ok, const std::u16string& face,
+                                       std::uint16_t pointSize = 8, const Bytes& data = {}) {
+            templates::Dialog d = SampleDialog(extended, title, ok, face);
+            if (face.empty()) d.style &= ~0x40u;
+            d.pointSize = pointSize;
+            d.items[0].data = data;
+            return d;
+        };
+        const templates::Dialog keyless = dialog(u"No key", u"OK", u"MS Shell Dlg");
+        const Case cases[] = {
+            {"other face", dialog(u"No key", u"OK", u"Arial"), {}, TranslateAnswer::unchanged},
+            {"shell face", keyless, dialog(u"No key", u"OK", u"Tahoma", 9), TranslateAnswer::translated},
+            {"shell face any case", dialog(u"No key", u"OK", u"ms SHELL dlg"), dialog(u"No key", u"OK", u"Tahoma", 9),
+             TranslateAnswer::translated},
+            {"longer face", dialog(u"No key", u"OK", u"MS Shell Dlg 2"), {}, TranslateAnswer::unchanged},
+            {"no default face", keyless, {}, TranslateAnswer::unchanged, {u"", 9}},
+            {"odd title", dialog(u"{ODD}", u"{EVEN}", u""), dialog(u"abc", u"ab", u""), TranslateAnswer::translated},
+            {"even title", dialog(u"{EVEN}", u"{EVEN}", u""), dialog(u"ab", u"ab", u""), TranslateAnswer::translated},
+            {"odd title and text", dialog(u"{ODD}x", u"{EVEN}", u""), dialog(u"abcx", u"ab", u""),
+             TranslateAnswer::translated},
+            {"even title and text", dialog(u"{EVEN}x", u"{EVEN}", u""), dialog(u"abx", u"ab", u""),
+             TranslateAnswer::translated},
+            {"4 bytes of data", dialog(u"{TITLE}", u"{OK}", u"Arial", 8, {1, 2, 3, 4}),
+             dialog(u"Gravure", u"D'accord", u"Arial", 8, {1, 2, 3, 4}), TranslateAnswer::translated},
+            {"3 bytes of data", dialog(u"{TITLE}", u"{OK}", u"Arial", 8, {9, 8, 7}),
+             dialog(u"Gravure", u"D'accord", u"Arial", 8, {9, 8, 7}), TranslateAnswer::translated},
+            {"a zero in the language text", dialog(u"{ZERO}", u"{OK}", u"Arial"), dialog(u"Grav", u"D'accord", u"Arial"),
+             TranslateAnswer::translated},
+            {"a leading 0xFFFF in the language text", dialog(u"{FFFF}", u"{OK}", u"Arial"),
+             dialog(u"Gravure", u"D'accord", u"Arial"), TranslateAnswer::translated},
+        };
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) + (extended ? " extended" : " normal"));
             TableTranslator texts;
-            Outcome o = Dialog_(Build(SampleDialog(extended, u"No key", u"OK", c.face)), texts, c.gui);
+            const Outcome o = Dialog_(Build(c.in), texts, c.gui);
             ASSERT_EQ(o.answer, c.answer);
-            if (c.answer != TranslateAnswer::translated) continue;
-            auto expected = SampleDialog(extended, u"No key", u"OK", c.expectedFace);
-            expected.pointSize = c.expectedSize;
-            EXPECT_EQ(o.copy, Build(expected)); // weight, italic and character set kept
+            if (c.answer == TranslateAnswer::translated) { EXPECT_EQ(o.copy, Build(c.out)); }
         }
-    }
-}
 
-TEST(DialogTranslation, ItemsStartOnFourByteBoundariesOfTheNewTemplate) {
-    // A title of odd length before the first item leaves the input aligned one way and the
-    // output the other; the builder aligns each expected template by itself.
-    for (bool extended : {false, true}) {
-        for (const char16_t* title : {u"{ODD}", u"{EVEN}", u"{ODD}x", u"{EVEN}x"}) {
-            TableTranslator texts;
-            templates::Dialog in = SampleDialog(extended, title, u"{EVEN}");
-            in.style &= ~0x40u; // no font: the title directly precedes the first item
-            templates::Dialog out = in;
-            texts.Translate(in.title.text, out.title.text);
-            out.items[0].title.text = u"ab";
-            Outcome o = Dialog_(Build(in), texts);
-            ASSERT_EQ(o.answer, TranslateAnswer::translated);
-            EXPECT_EQ(o.copy, Build(out)) << "title " << out.title.text.size() << " units";
-        }
-    }
-}
-
-TEST(DialogTranslation, OrdinalsAreCopiedAndNeverTranslated) {
-    for (bool extended : {false, true}) {
-        templates::Dialog d;
-        d.extended = extended;
-        d.menu = Field{u"", 0x10};
-        d.cls = Field{u"MyClass"};
-        d.title = Field{u"", 7};
-        d.items = {Item{Field{u"", 0x80}, Field{u"", 0xFFFE}, {}, 0x50000000, 1}};
+        templates::Dialog ordinals;
+        ordinals.extended = extended;
+        ordinals.menu = Field{u"", 0x10};
+        ordinals.cls = Field{u"MyClass"};
+        ordinals.title = Field{u"", 7};
+        ordinals.items = {Item{Field{u"", 0x80}, Field{u"", 0xFFFE}, {}, 0x50000000, 1}};
         TableTranslator texts;
-        Outcome o = Dialog_(Build(d), texts);
-        EXPECT_EQ(o.answer, TranslateAnswer::unchanged);
-        EXPECT_EQ(texts.calls, 0);
-    }
-}
-
-TEST(DialogTranslation, KeysAreReplacedAndCreationDataIsCopiedWhole) {
-    for (bool extended : {false, true}) {
-        for (Bytes data : {Bytes{1, 2, 3, 4}, Bytes{9, 8, 7}, Bytes{}}) {
-            templates::Dialog in = SampleDialog(extended, u"{TITLE}", u"{OK}");
-            in.items[0].data = data;
-            in.items[1].data = Bytes{0xAA, 0xBB};
-            templates::Dialog out = in;
-            out.title.text = u"Gravure";
-            out.items[0].title.text = u"D'accord";
-            TableTranslator texts;
-            Outcome o = Dialog_(Build(in), texts);
-            ASSERT_EQ(o.answer, TranslateAnswer::translated);
-            EXPECT_EQ(o.copy, Build(out)) << data.size() << " bytes of data";
-        }
+        EXPECT_EQ(Dialog_(Build(ordinals), texts).answer, TranslateAnswer::unchanged);
+        EXPECT_EQ(texts.calls, 0) << "ordinals are never texts";
     }
 }
 
@@ -193,19 +178,6 @@ TEST(DialogTranslation, EveryByteIsReadAndNoneBeyondSixtyFourKilobytes) {
     }
 }
 
-TEST(DialogTranslation, LanguageTextsThatWouldShiftLaterFieldsAreCut) {
-    // A zero would end the title early; a leading 0xFFFF would make it read as an ordinal.
-    const std::u16string cases[][2] = {{std::u16string(u"Grav") + u'\0' + u"ure", u"Grav"},
-                                       {u"\xFFFF\xFFFFGravure", u"Gravure"}};
-    for (const auto& [language, title] : cases) {
-        TableTranslator texts;
-        texts.table[u"TITLE"] = language;
-        Outcome o = Dialog_(Build(SampleDialog(true, u"{TITLE}", u"{OK}")), texts);
-        ASSERT_EQ(o.answer, TranslateAnswer::translated);
-        EXPECT_EQ(o.copy, Build(SampleDialog(true, title, u"D'accord")));
-    }
-}
-
 TEST(DialogTranslation, MissingArgumentsShortTemplatesAndTranslatorFailuresAnswerFailure) {
     TableTranslator texts;
     Bytes copy;
@@ -231,64 +203,52 @@ templates::Menu SampleMenu(bool extended, bool translated) {
 
 } // namespace
 
-TEST(MenuTranslation, NestedPopupsAreTranslatedAtEveryDepth) {
-    for (bool extended : {false, true}) {
-        SCOPED_TRACE(extended ? "extended" : "normal");
-        TableTranslator texts;
-        Outcome o = Menu_(Build(SampleMenu(extended, false)), texts);
-        ASSERT_EQ(o.answer, TranslateAnswer::translated);
-        EXPECT_EQ(o.copy, Build(SampleMenu(extended, true)));
-        EXPECT_EQ(texts.calls, 7); // every text but the separator's empty one
-    }
-}
-
-TEST(MenuTranslation, VersionsAndDamagedMenus) {
-    TableTranslator texts;
-    for (std::uint16_t version : {2, 0x0100}) { // the high byte counts
-        EXPECT_EQ(Menu_(Build(templates::Menu{version, {{u"{EXIT}", 1}}}), texts).answer, TranslateAnswer::failure) << version;
-    }
-    EXPECT_EQ(Menu_(Build(templates::Menu{0, {{u"Exit", 1}}}), texts).answer, TranslateAnswer::unchanged);
-    for (bool extended : {false, true}) {
-        // One byte short of the last text's terminator (the extended menu's last item ends
-        // in 2 bytes of padding that may be missing).
-        Bytes cut = Build(SampleMenu(extended, false));
-        cut.resize(cut.size() - (extended ? 3 : 1));
-        EXPECT_EQ(Menu_(cut, texts).answer, TranslateAnswer::failure) << (extended ? "extended" : "normal");
-    }
-}
-
-TEST(MenuTranslation, AnExtendedMenuMayEndWithoutItsLastPadding) {
-    // The last item: 26 bytes, 2 of padding.
-    Bytes bytes = Build(templates::Menu{1, {{u"{EXIT}", 1}, {u"{ONE}", 2}}});
-    bytes.resize(bytes.size() - 2);
-    TableTranslator texts;
-    Outcome o = Menu_(bytes, texts);
-    ASSERT_EQ(o.answer, TranslateAnswer::translated);
-    EXPECT_EQ(o.copy, Build(templates::Menu{1, {{u"&Quitter", 1}, {u"Un", 2}}}));
-}
-
-TEST(MenuTranslation, HeaderOffsetIsHonoured) {
+TEST(MenuTranslation, CopiesAndRefusals) {
+    const auto cut = [](Bytes bytes, std::size_t bytesLess) {
+        bytes.resize(bytes.size() - bytesLess);
+        return bytes;
+    };
     // A normal header whose offset word skips four bytes before the first item.
-    auto menu = [](const std::u16string& text) {
+    const auto offsetMenu = [](const std::u16string& text) {
         Writer w;
         w.Word(0); w.Word(4); w.Dword(0xDEADBEEF);
         w.Word(0x80); w.Word(1); w.Text(text);
         return w.bytes;
     };
-    TableTranslator texts;
-    Outcome o = Menu_(menu(u"{EXIT}"), texts);
-    ASSERT_EQ(o.answer, TranslateAnswer::translated);
-    EXPECT_EQ(o.copy, menu(u"&Quitter"));
-}
-
-TEST(MenuTranslation, DeepNestingNeedsNoRecursion) {
-    // 10000 popups inside each other, within the 64 KiB bound.
-    Writer w;
-    w.Word(0); w.Word(0);
-    for (int i = 0; i < 10000; ++i) { w.Word(0x90); w.Word(0); }
-    w.Word(0x80); w.Word(1); w.Text(u"{EXIT}");
-    TableTranslator texts;
-    EXPECT_EQ(Menu_(w.bytes, texts).answer, TranslateAnswer::translated);
+    // 10000 popups inside each other, within the 64 KiB bound: no recursion.
+    const auto deepMenu = [](const std::u16string& text) {
+        Writer w;
+        w.Word(0); w.Word(0);
+        for (int i = 0; i < 10000; ++i) { w.Word(0x90); w.Word(0); }
+        w.Word(0x80); w.Word(1); w.Text(text);
+        return w.bytes;
+    };
+    struct Case {
+        const char* name;
+        Bytes in;
+        TranslateAnswer answer;
+        Bytes copy;
+    };
+    const Case cases[] = {
+        {"nested popups", Build(SampleMenu(false, false)), TranslateAnswer::translated, Build(SampleMenu(false, true))},
+        {"nested extended popups", Build(SampleMenu(true, false)), TranslateAnswer::translated,
+         Build(SampleMenu(true, true))},
+        {"extended menu without its last item's 2 bytes of padding", cut(Build(templates::Menu{1, {{u"{EXIT}", 1}, {u"{ONE}", 2}}}), 2),
+         TranslateAnswer::translated, Build(templates::Menu{1, {{u"&Quitter", 1}, {u"Un", 2}}})},
+        {"header offset", offsetMenu(u"{EXIT}"), TranslateAnswer::translated, offsetMenu(u"&Quitter")},
+        {"deep nesting", deepMenu(u"{EXIT}"), TranslateAnswer::translated, deepMenu(u"&Quitter")},
+        {"no keys", Build(templates::Menu{0, {{u"Exit", 1}}}), TranslateAnswer::unchanged, {}},
+        {"version 2", Build(templates::Menu{2, {{u"{EXIT}", 1}}}), TranslateAnswer::failure, {}},
+        {"version 0x0100", Build(templates::Menu{0x0100, {{u"{EXIT}", 1}}}), TranslateAnswer::failure, {}},
+        {"one byte short of the last terminator", cut(Build(SampleMenu(false, false)), 1), TranslateAnswer::failure, {}},
+        {"extended: one byte short of it", cut(Build(SampleMenu(true, false)), 3), TranslateAnswer::failure, {}},
+    };
+    for (const Case& c : cases) {
+        TableTranslator texts;
+        const Outcome o = Menu_(c.in, texts);
+        EXPECT_EQ(o.answer, c.answer) << c.name;
+        EXPECT_EQ(o.copy, c.copy) << c.name;
+    }
 }
 
 TEST(StringBlockTranslation, EntriesAndAnswers) {
