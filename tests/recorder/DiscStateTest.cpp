@@ -40,6 +40,35 @@ TEST(DiscStateTest, RecordedSessionsSurviveTheStateFile) {
     EXPECT_TRUE(blank.flags.blank && !blank.flags.incomplete);
 }
 
+TEST(DiscStateTest, DescribesEachKindOfDiscAsItsDriveSeesIt) {
+    const struct {
+        const char* keys;
+        std::int32_t type;
+        std::uint32_t freeFrames;
+        std::vector<int> flags; // blank, appendable, blocked, audio, data, closed, tracks
+    } cases[] = {
+        {"Capacity=74\n", RECORDING_MEDIA_CD_R, 333000, {1, 1, 0, 0, 0, 0, 0}},
+        {"Media=CD-RW\n", RECORDING_MEDIA_CD_RW, 360000, {1, 1, 0, 0, 0, 0, 0}},
+        {"Media=CD-RW\nContent=audio\nClosed=1\n", RECORDING_MEDIA_CD_RW, 0, {0, 0, 1, 1, 0, 1, 1}},
+        // The pregap and 30 minutes used, then the first lead-out and the next lead-in.
+        {"Content=audio\nContentMinutes=30\nContentTracks=8\n", RECORDING_MEDIA_CD_R, 360000 - 150 - 135000 - 11250,
+         {0, 1, 0, 1, 0, 0, 8}},
+        {"Content=data\n", RECORDING_MEDIA_CD_R, 360000 - 150 - 45000 - 11250, {0, 1, 0, 0, 1, 0, 1}},
+        {"Media=CD-ROM\nContent=mixed\n", RECORDING_MEDIA_CD_ROM, 0, {0, 0, 1, 1, 1, 1, 2}},
+        {"Writes=none\n", RECORDING_MEDIA_CD_R, 0, {1, 0, 1, 0, 0, 0, 0}},
+        {"Media=CD-RW\nWrites=CD-R\n", RECORDING_MEDIA_CD_RW, 0, {1, 0, 1, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        DriveConfig drive = EngineConfig::Parse(std::string("[Drive R]\n") + c.keys).drives.at(0);
+        MediaDescription m = DiscState::FromConfig(drive.disc).Describe(drive);
+        EXPECT_EQ(m.type, c.type) << c.keys;
+        EXPECT_EQ(m.capacity.freeFrames, c.freeFrames) << c.keys;
+        EXPECT_EQ((std::vector<int>{m.flags.blank, m.flags.appendable, m.flags.blocked, m.flags.hasAudioTracks,
+                                    m.flags.hasDataTracks, m.flags.closed, m.capacity.trackCount}),
+                  c.flags) << c.keys;
+    }
+}
+
 TEST(DiscStateTest, RefusesStateFilesThatPointOutsideTheFolderOrContradictThemselves) {
     const std::string head = "[Disc]\nOrigin=o\nMedia=CD-R\nCapacity=80\nClosed=0\nSessions=1\nUsedFrames=1000\n";
     auto track = [](int number, int session, int start) {

@@ -2,7 +2,7 @@
 // EngineFixture: what the engine's COM tests share. Each test gets an empty temporary
 // folder, a drive file written there and named through FENNEL_RECORDER_CONFIG, and engines
 // created exactly as a client creates them (CoCreateInstance with context 0x17,
-// OleRun, Initialize). Event sinks record what they are told as lines of text.
+// OleRun, Initialize). An event listener records what it is told as lines of text.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -54,15 +54,17 @@ private:
     BSTR value_ = nullptr;
 };
 
-// Shared IUnknown and line log of the test sinks.
-template <class Interface>
-class SinkBase : public Interface {
+// The events of an engine or a device as lines ("start 0", "status 0x00000001", ...);
+// answers the queryAnswer-th QueryCancel with yes. Told from the engine's threads.
+class Events final : public IRecordingEngineEvents, public IRecordingDeviceEvents {
 public:
-    virtual ~SinkBase() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface)) ? static_cast<Interface*>(this) : nullptr;
+        *out = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IRecordingEngineEvents))
+            *out = static_cast<IRecordingEngineEvents*>(this);
+        if (IsEqualIID(iid, IID_IRecordingDeviceEvents)) *out = static_cast<IRecordingDeviceEvents*>(this);
         if (!*out) return E_NOINTERFACE;
-        this->AddRef();
+        AddRef();
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
@@ -71,38 +73,9 @@ public:
         if (refs == 0) delete this;
         return refs;
     }
-    // The lines that start with prefix (all of them when empty), with the prefix removed.
-    Lines Get(const std::string& prefix = "") const {
-        std::lock_guard lock(mutex_);
-        Lines out;
-        for (const std::string& line : lines_)
-            if (line.rfind(prefix, 0) == 0) out.push_back(line.substr(prefix.size()));
-        return out;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        lines_.clear();
-    }
-
-protected:
-    HRESULT Add(std::string line) {
-        std::lock_guard lock(mutex_);
-        lines_.push_back(std::move(line));
-        return S_OK;
-    }
-
-private:
-    std::atomic<ULONG> refs_{1};
-    mutable std::mutex mutex_;
-    Lines lines_;
-};
-
-// Status words go to "status ..." lines; tests read them apart with Get("status ").
-class EngineEvents : public SinkBase<IRecordingEngineEvents> {
-public:
     HRESULT STDMETHODCALLTYPE OnMediaChange(LONG present) override { return Add("media " + std::to_string(present)); }
     HRESULT STDMETHODCALLTYPE OnStatusChange(LONG status) override { return Add("status " + Hex(status)); }
-    HRESULT STDMETHODCALLTYPE OnProgress(LONG, LONG, LONG, LONG total) override { return lastTotal = total, S_OK; }
+    HRESULT STDMETHODCALLTYPE OnProgress(LONG, LONG, LONG, LONG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnTrackStart(LONG track) override { return Add("start " + std::to_string(track)); }
     HRESULT STDMETHODCALLTYPE OnTrackEnd(LONG track, LONG result) override {
         return Add("end " + std::to_string(track) + " " + Hex(result));
@@ -112,19 +85,6 @@ public:
         *cancel = ++queries == cancelAtQuery;
         return S_OK;
     }
-    Lines Events() const {
-        Lines out;
-        for (const std::string& line : Get())
-            if (line.rfind("status", 0) != 0) out.push_back(line);
-        return out;
-    }
-    std::atomic<int> queries{0};
-    int cancelAtQuery = -1;
-    std::atomic<LONG> lastTotal{0};
-};
-
-class DeviceEvents : public SinkBase<IRecordingDeviceEvents> {
-public:
     HRESULT STDMETHODCALLTYPE OnReadyChange(LONG v) override { return Add("ready " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnExclusiveUseChange(LONG v) override { return Add("exclusive " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnWriteSpeedChange(LONG v) override { return Add("speed " + Hex(v)); }
@@ -132,33 +92,56 @@ public:
     HRESULT STDMETHODCALLTYPE OnStatus(LONG v) override { return Add("status " + Hex(v)); }
     HRESULT STDMETHODCALLTYPE OnEraseStart(LONG v) override { return Add("erase start " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnEraseEnd(LONG v) override { return Add("erase end " + Hex(v)); }
-    HRESULT STDMETHODCALLTYPE OnMediaChange(LONG v) override { return Add("media " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnTrackCountChange(LONG v) override { return Add("tracks " + std::to_string(v)); }
-    std::atomic<int> eraseProgress{0};
+
+    // The lines that start with prefix (all of them when empty), with the prefix removed;
+    // without status lines when noStatus.
+    Lines Get(const std::string& prefix = "", bool noStatus = false) const {
+        std::lock_guard lock(mutex_);
+        Lines out;
+        for (const std::string& line : lines_)
+            if (line.rfind(prefix, 0) == 0 && !(noStatus && line.rfind("status", 0) == 0))
+                out.push_back(line.substr(prefix.size()));
+        return out;
+    }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        lines_.clear();
+    }
+    std::atomic<int> queries{0}, eraseProgress{0};
+    int cancelAtQuery = -1;
+
+private:
+    HRESULT Add(std::string line) {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(std::move(line));
+        return S_OK;
+    }
+    std::atomic<ULONG> refs_{1};
+    mutable std::mutex mutex_;
+    Lines lines_;
 };
 
-// A sink of type Sink advised on an object's connection point for the life of the listener.
-template <class Sink, class Interface>
+// Events advised on an engine's or a device's connection point for the life of the listener.
 class Listener {
 public:
-    explicit Listener(IUnknown* source) : sink_(ComPtr<Sink>::Attach(new Sink)) {
+    explicit Listener(IUnknown* source) : sink_(ComPtr<Events>::Attach(new Events)) {
         ComPtr<IConnectionPointContainer> container;
         EXPECT_EQ(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()), S_OK);
-        EXPECT_EQ(container->FindConnectionPoint(__uuidof(Interface), point_.put()), S_OK);
-        EXPECT_EQ(point_->Advise(sink_.get(), &cookie_), S_OK);
+        const bool engine = SUCCEEDED(container->FindConnectionPoint(IID_IRecordingEngineEvents, point_.put()));
+        EXPECT_TRUE(engine || SUCCEEDED(container->FindConnectionPoint(IID_IRecordingDeviceEvents, point_.put())));
+        EXPECT_EQ(point_->Advise(static_cast<IRecordingEngineEvents*>(sink_.get()), &cookie_), S_OK);
     }
     ~Listener() {
         if (point_) point_->Unadvise(cookie_);
     }
-    Sink* operator->() const { return sink_.get(); }
+    Events* operator->() const { return sink_.get(); }
 
 private:
-    ComPtr<Sink> sink_;
+    ComPtr<Events> sink_;
     ComPtr<IConnectionPoint> point_;
     DWORD cookie_ = 0;
 };
-using EngineListener = Listener<EngineEvents, IRecordingEngineEvents>;
-using DeviceListener = Listener<DeviceEvents, IRecordingDeviceEvents>;
 
 // What GetMediaInfo answers for a device.
 struct Media {
@@ -186,15 +169,16 @@ struct Engine {
         return device;
     }
     Media MediaInfo() const { return MediaOf(Device(0).get()); }
-    std::vector<std::pair<long, std::string>> Errors() const {
-        std::vector<std::pair<long, std::string>> errors;
+    // The error list, one "code text" line each.
+    Lines Errors() const {
+        Lines errors;
         LONG count = 0;
         engine->GetErrorCount(&count);
         for (LONG i = 0; i < count; ++i) {
             HRESULT code = 0;
             Bstr text;
             engine->GetError(i, &code, text.put());
-            errors.emplace_back(code, text.Utf8());
+            errors.push_back(Hex(code) + " " + text.Utf8());
         }
         return errors;
     }
@@ -202,8 +186,6 @@ struct Engine {
 
 class EngineFixture : public testing::Test {
 protected:
-    static std::string DllPath() { return std::string("Z:") + FENNEL_BINARY_DIR + "/bin/fennel_recorder.dll"; }
-
     // Also called again by table rows that need a fresh folder.
     void SetUp() override {
         temp_.emplace();
@@ -212,14 +194,12 @@ protected:
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
     bool ImageExists(const std::string& name) const { return std::filesystem::exists(folder_ / "images-R" / name); }
-
-    void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        std::ofstream(folder_ / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                             static_cast<std::streamsize>(bytes.size()));
+    std::string ReadImage(const std::string& name) const {
+        std::ifstream in(folder_ / "images-R" / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    static std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        temp_->Write(name, std::string(bytes.begin(), bytes.end()));
     }
     // A WAV of seconds of 16-bit stereo audio in a recognisable pattern; answers its path.
     std::string Wav(const std::string& name, double seconds, unsigned seed = 1) const {
@@ -240,8 +220,7 @@ protected:
     // Writes the drive file and names it for the engines created afterwards in this process
     // and its children.
     void UseConfig(const std::string& text) const {
-        WriteFile("recorder.ini", std::vector<std::uint8_t>(text.begin(), text.end()));
-        SetEnvironmentVariableW(L"FENNEL_RECORDER_CONFIG", Wide(Path("recorder.ini")).c_str());
+        SetEnvironmentVariableW(L"FENNEL_RECORDER_CONFIG", Wide(temp_->Write("recorder.ini", text)).c_str());
     }
 
     Engine Create(const std::string& config, bool initialize = true) const {
@@ -272,12 +251,9 @@ protected:
     }
     // Prepare, record and close, each expected to succeed.
     static void Burn(const Engine& e, LONG closeOptions = RECORDING_CLOSE_FINALIZE) {
-        HRESULT hr = e.disc->Prepare(RECORDING_PREPARE_AUDIO);
-        ASSERT_EQ(hr, S_OK) << Hex(hr);
-        hr = e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE);
-        ASSERT_EQ(hr, S_OK) << Hex(hr);
-        hr = e.disc->CloseDisc(closeOptions);
-        ASSERT_EQ(hr, S_OK) << Hex(hr);
+        ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+        ASSERT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), S_OK);
+        ASSERT_EQ(e.disc->CloseDisc(closeOptions), S_OK);
     }
 
     std::optional<testsupport::TempFolder> temp_;
