@@ -1,9 +1,12 @@
-// EngineClient against the engine DLL of recorder/ and its virtual drives: connection,
-// devices, a recording to an image, erasing and a busy drive. Cancelling and failed
-// recordings are the scripted engine's cases (EngineClientTest), the engine's own faults
-// are its tests'.
+// EngineClient against the engine DLL of recorder/ and its virtual drives: connection and
+// the choice of device, device events, speeds and options, the track list, recordings that
+// finish, are cancelled, fail or are refused, erasing and a busy drive. The engine's own
+// faults are its tests'.
 #include "engine/EngineClient.h"
 #include "tests/engine/RecordingSink.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -28,18 +31,23 @@ protected:
         }
     }
     // The events that don't depend on timing: no progress (9, 13), stage ends (10), brief
-    // stages, device notifications (0, 1) or track start percentages.
+    // stages, device notifications (0, 1), track start percentages or failure texts; the
+    // worker's failure (17) last, as it may come before or after the loop's errors.
     Lines Steady() const {
         Lines out = sink.Get([](int slot, const std::string& line) {
             return slot > 1 && slot != 9 && slot != 10 && slot != 13 && (slot != 8 || (line >= "8 4" && line <= "8 6"));
         });
-        for (std::string& line : out)
-            if (line.rfind("12 ", 0) == 0) line.erase(line.rfind(" p="));
+        for (std::string& line : out) {
+            const int slot = std::stoi(line);
+            if (slot == 12) line.erase(line.rfind(" p="));
+            if (slot == 11 || slot == 16 || slot == 17) line.erase(line.find(" 0x") + 11);
+        }
+        std::stable_partition(out.begin(), out.end(), [](const std::string& line) { return line.rfind("17 ", 0) != 0; });
         return out;
     }
 };
 
-TEST_F(RealEngineTest, ConnectsListsDevicesAndRecordsAnImage) {
+TEST_F(RealEngineTest, ConnectsListsDevicesAndRecordsAnImageWithItsProgress) {
     ASSERT_EQ(Connect(Drive('R', "Paced=1\nWriteSpeeds=48,24\n") + Drive('S', "Writes=none\n")), S_OK);
     LONG count = 0, index = -1;
     char letter = 0;
@@ -56,6 +64,11 @@ TEST_F(RealEngineTest, ConnectsListsDevicesAndRecordsAnImage) {
     LONG speed = 0;
     EXPECT_EQ(client->GetWriteSpeed(&speed), S_OK);
     EXPECT_EQ(speed, 48);
+    // The word coding itself is RecordingOptionsTest's.
+    ASSERT_EQ(client->SetRecordingOptions(RecordingOptions{3, 3, 2, 0x00010101, 0}), S_OK);
+    RecordingOptions options;
+    EXPECT_EQ(client->GetRecordingOptions(&options), S_OK);
+    EXPECT_EQ(options, (RecordingOptions{3, 3, 0, 0x00010101, 0})); // track-at-once gives way to the method
 
     AddTracks({{"a.wav", 12}, {"b.wav", 12}});
     EXPECT_EQ(client->Record(), S_OK);
@@ -63,6 +76,130 @@ TEST_F(RealEngineTest, ConnectsListsDevicesAndRecordsAnImage) {
     EXPECT_EQ(Steady(), (Lines{"6", "6", "8 4", "8 5", "12 t=0 a.wav", "14 t=0 a.wav p=100", "12 t=1 b.wav", "8 6",
                                "14 t=1 b.wav p=100", "19"}));
     EXPECT_TRUE(ImageExists("disc.cue"));
+    // Paced, so that polls see the percentages of the lead-in and the tracks go by.
+    const Lines progress = sink.Get([](int slot, const std::string&) { return slot == 9 || slot == 13; });
+    EXPECT_TRUE(std::any_of(progress.begin(), progress.end(), [](const std::string& l) { return l.rfind("9 4 ", 0) == 0; }));
+    int partial = 0;
+    for (const std::string& line : progress) {
+        const int overall = std::stoi(line.substr(line.find_last_of(' ')));
+        EXPECT_TRUE(overall >= 0 && overall <= 100) << line;
+        partial += line.rfind("13 ", 0) == 0 && overall > 0 && overall < 100;
+    }
+    EXPECT_GT(partial, 0) << "no track progress between 0 and 100 %";
+}
+
+TEST_F(RealEngineTest, ChoosesThePreferredDevice) {
+    const struct {
+        std::string config;
+        HRESULT expected;
+        LONG current;
+    } cases[] = {
+        {"[Engine]\n", ENGINE_E_NO_DEVICE, -1},
+        {Drive('R', "Writes=none\n") + Drive('S'), S_OK, 1},
+        {"[Engine]\nPreferredDrive=S\n" + Drive('R') + Drive('S'), S_OK, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.config);
+        const HRESULT hr = Connect(c.config);
+        EXPECT_EQ(hr, c.expected) << Hex(hr);
+        LONG index = -1;
+        if (SUCCEEDED(hr)) client->GetCurrentDeviceIndex(&index);
+        EXPECT_EQ(index, c.current);
+    }
+}
+
+TEST_F(RealEngineTest, OnlyTheCurrentDevicesReadinessReachesTheSink) {
+    ASSERT_EQ(Connect(Drive('R', "Fault.ReadyAfterMs=300\n") + Drive('S', "Fault.ReadyAfterMs=300\n")), S_OK);
+    DeviceHandle* other = nullptr;
+    ASSERT_EQ(client->GetDevice(1, &other), S_OK); // connects the second device's events
+    Sleep(1500);                                    // the engine looks every 500 ms
+    client.reset();
+    EXPECT_EQ(sink.Get([](int slot, const std::string&) { return slot == 1; }), Lines{"1 1"});
+}
+
+TEST_F(RealEngineTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
+    ASSERT_EQ(Connect(Drive('R')), S_OK);
+    const std::string file = Wav("a.wav", 4);
+    const struct {
+        std::string path;
+        HRESULT expected;
+    } cases[] = {
+        {Path("no-such-folder\\a.wav"), RECORDING_E_FILE_NOT_FOUND},
+        {file + ".missing", RECORDING_E_FILE_NOT_FOUND},
+        {"http://host/a.wav", RECORDING_E_UNSUPPORTED_FILE}, // not looked up
+        {temp_->Write("b.txt", "text"), RECORDING_E_UNSUPPORTED_FILE},
+        {temp_->Write("c.mp3", std::string(20000, '\x5A')), RECORDING_E_UNREADABLE_FILE_TYPE},
+    };
+    for (const auto& c : cases) {
+        LONG index = 5;
+        const HRESULT hr = client->AddTrack(c.path, &index);
+        EXPECT_EQ(hr, c.expected) << c.path << ": " << Hex(hr);
+        EXPECT_EQ(index, -1);
+    }
+    // A name outside the system's code page: only its wide form finds the file.
+    const std::filesystem::path wide = folder_ / L"\u65e5\u672c \u00e9.wav";
+    std::filesystem::copy_file(file, wide);
+    const std::u8string utf8 = wide.u8string();
+    LONG index = -1;
+    HRESULT hr = client->AddTrack(std::string(utf8.begin(), utf8.end()), &index, CP_UTF8);
+    ASSERT_EQ(hr, S_OK) << Hex(hr);
+    for (int i = 1; i < 99; ++i) ASSERT_EQ(client->AddTrack(file, &index), S_OK) << "track " << i;
+    EXPECT_EQ(index, 98);
+    hr = client->AddTrack(file + ".missing", &index);
+    EXPECT_EQ(hr, RECORDING_E_TOO_MANY_TRACKS) << Hex(hr);
+    LONG count = 0;
+    EXPECT_EQ(client->GetTrackCount(&count), S_OK);
+    EXPECT_EQ(count, 99);
+
+    EXPECT_EQ(client->AddSecondModeItem(), ENGINE_E_WRONG_TRACK_MODE);
+    client->ClearTracks();
+    EXPECT_EQ(client->AddSecondModeItem(), E_FAIL);
+    hr = client->AddTrack(file, &index);
+    EXPECT_EQ(hr, ENGINE_E_WRONG_TRACK_MODE) << Hex(hr);
+}
+
+TEST_F(RealEngineTest, RecordWithoutTracksOrAfterCancelStartsNothing) {
+    ASSERT_EQ(Connect(Drive('R')), S_OK);
+    EXPECT_EQ(client->Record(), S_FALSE);
+    AddTracks({{"a.wav", 4}});
+    EXPECT_EQ(client->Cancel(), S_OK);
+    const HRESULT hr = client->Record();
+    EXPECT_EQ(hr, RECORDING_E_CANCELLED) << Hex(hr);
+    client.reset();
+    EXPECT_EQ(sink.Get(), Lines{});
+    EXPECT_FALSE(ImageExists("disc-state.ini"));
+}
+
+TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
+    const struct {
+        const char* keys;
+        bool cancel; // when the second track starts
+        Lines expected;
+    } cases[] = {
+        {"Paced=1\nWriteSpeeds=48\n", true,
+         {"6", "6", "8 4", "8 5", "12 t=0 a.wav", "14 t=0 a.wav p=100", "12 t=1 b.wav", "18 1", "15 t=1 b.wav"}},
+        {"Paced=1\nWriteSpeeds=48\nFault.FailAtPercent=75\n", false,
+         {"6", "6", "8 4", "8 5", "12 t=0 a.wav", "14 t=0 a.wav p=100", "12 t=1 b.wav", "16 t=1 b.wav 0x80041899",
+          "16 t=1 b.wav 0x80004005", "17 0x80041899"}},
+        {"Fault.RefusePrepare=1\n", false, {"6", "7 0", "11 0 0x80041778", "11 0 0x80004005", "17 0x8004001D"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        SetUp();
+        sink.Clear();
+        ASSERT_EQ(Connect(Drive('R', c.keys)), S_OK);
+        AddTracks({{"a.wav", 12}, {"b.wav", 12}});
+        sink.hook = [&](const std::string& line) {
+            if (c.cancel && line.rfind("12 t=1", 0) == 0) {
+                EXPECT_EQ(client->Cancel(), S_OK);
+            }
+        };
+        EXPECT_EQ(client->Record(), S_OK);
+        client.reset();
+        sink.hook = nullptr;
+        EXPECT_EQ(Steady(), c.expected);
+        EXPECT_FALSE(ImageExists("disc.cue"));
+    }
 }
 
 TEST_F(RealEngineTest, ErasesOnlyARewritableDiscWithProgress) {
