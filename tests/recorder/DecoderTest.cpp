@@ -1,6 +1,6 @@
 // The engine's audio files as AudioFiles opens them: tones of every format it decodes (made
 // at build time by make_tones.sh) come out at CD rate with their length, frequency and
-// level; damaged files are refused with the engine's codes.
+// level. Damaged files are RecordingEngineTest's and DecodedBurnProcessTest's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,10 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/TempFolder.h"
-#include "engine/RecordingEngineTypes.h"
 #include "recorder/AudioFiles.h"
-#include "recorder/EngineFailure.h"
 
 namespace {
 
@@ -83,34 +80,6 @@ TEST(DecoderTest, TrimmedMp3StartsWhereItsSourceStarted) {
     while (onset < s.size() && std::abs(s[onset]) < 3000) ++onset;
     EXPECT_NEAR(44100.0, static_cast<double>(onset), 8.0);
     EXPECT_EQ(static_cast<std::size_t>(kToneFrames), s.size());
-}
-
-TEST(DecoderTest, DamagedFilesAreRefusedWithTheEngineCodes) {
-    testsupport::TempFolder folder;
-    std::string noise(30000, '\0');
-    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::int32_t code;
-    } rows[] = {
-        {"noise.mp3", noise, RECORDING_E_UNREADABLE_FILE_TYPE},
-        {"noise.wav", noise, RECORDING_E_UNREADABLE_FILE_TYPE},
-        {"empty.wma", "", RECORDING_E_UNREADABLE_FILE_TYPE},
-        {"text.flac", "not audio at all\r\n", RECORDING_E_UNREADABLE_FILE_TYPE},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string path = folder.Write(row.name, row.bytes);
-        for (auto open : {&AudioFiles::Probe, +[](const std::wstring& p) { AudioFiles::Open(p); }}) {
-            try {
-                open(Wide(path));
-                ADD_FAILURE() << "accepted";
-            } catch (const EngineFailure& e) {
-                EXPECT_EQ(row.code, e.Code()) << e.Context();
-            }
-        }
-    }
 }
 
 } // namespace

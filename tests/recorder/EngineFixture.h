@@ -223,24 +223,21 @@ protected:
         SetEnvironmentVariableW(L"FENNEL_RECORDER_CONFIG", Wide(temp_->Write("recorder.ini", text)).c_str());
     }
 
-    Engine Create(const std::string& config, bool initialize = true) const {
+    Engine Create(const std::string& config, bool initialize = true, HRESULT start = S_OK) const {
         UseConfig(config);
-        return Create(initialize);
+        return Create(initialize, start);
     }
-    static Engine Create(bool initialize = true) {
+    // start: what OleRun and Initialize answer.
+    static Engine Create(bool initialize = true, HRESULT start = S_OK) {
         Engine e;
         ComPtr<IUnknown> unknown;
-        HRESULT hr = CoCreateInstance(CLSID_RecordingEngine, nullptr, 0x17, IID_IUnknown, unknown.put_void());
-        EXPECT_EQ(hr, S_OK) << Hex(hr);
+        EXPECT_EQ(CoCreateInstance(CLSID_RecordingEngine, nullptr, 0x17, IID_IUnknown, unknown.put_void()), S_OK);
         if (!unknown) return e;
-        EXPECT_EQ(OleRun(unknown.get()), S_OK);
+        EXPECT_EQ(OleRun(unknown.get()), start);
         EXPECT_EQ(unknown.As(e.engine), S_OK);
-        if (initialize) {
-            Bstr name("engine tests");
-            hr = e.engine->Initialize(FENNEL_APPLICATION_ID, name.get(), 0);
-            EXPECT_EQ(hr, S_OK) << Hex(hr);
-        }
-        EXPECT_EQ(e.engine->GetDisc(e.disc.put()), initialize ? S_OK : RECORDING_E_NOT_INITIALIZED);
+        Bstr name("engine tests");
+        EXPECT_EQ(initialize ? e.engine->Initialize(FENNEL_APPLICATION_ID, name.get(), 0) : start, start);
+        EXPECT_EQ(e.engine->GetDisc(e.disc.put()), initialize && start == S_OK ? S_OK : RECORDING_E_NOT_INITIALIZED);
         return e;
     }
 

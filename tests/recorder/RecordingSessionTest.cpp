@@ -252,8 +252,10 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         {"buffer underrun", "Fault.FailAtPercent=50\n", true, RECORDING_E_BUFFER_UNDERRUN, "buffer underrun", {}},
         {"own code", "Fault.FailAtPercent=0\nFault.FailCode=0x80045555\n", true, RecordingCode(0x80045555), "0x80045555", {}},
         {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
+        {"damage read back", "Fault.CorruptAtPercent=75\n", true, RECORDING_E_VERIFY_FAILED, "track 1:", {}},
         {"refusal", "Fault.RefusePrepare=1\n", false, RECORDING_E_PREPARE_REFUSED, "refused", {}},
         {"unreadable", "Fault.MediaInfo=1\n", false, RECORDING_E_MEDIA_UNREADABLE, "cannot be read", {}},
+        {"unreadable kind", "Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", false, RECORDING_E_MEDIA_UNREADABLE, "this kind", {}},
         {"not ready", "Ready=0\n", false, RECORDING_E_NOT_READY, "not ready", {}},
         {"no disc", "Media=none\n", false, RECORDING_E_NO_MEDIA, "no disc", {}},
         {"closed disc", "Content=audio\nClosed=1\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
@@ -314,34 +316,11 @@ TEST_F(RecordingSessionTest, GivenTextsBeatTagsAndAreForgottenWithTheLayout) {
                             "    PERFORMER \"New\""}));
 }
 
-TEST_F(RecordingSessionTest, DamageFoundByReadingBackFailsTheTrackUnlessVerificationIsOff) {
-    const struct {
-        const char* keys;
-        HRESULT result;
-        Lines events;
-    } cases[] = {
-        {"Fault.CorruptAtPercent=75\n", RECORDING_E_VERIFY_FAILED, {"start 0", "end 0 0x00000000", "start 1", "error 0x8004177E", "end 1 0x8004177E", "media 1"}},
-        {"Fault.CorruptAtPercent=75\nVerify=0\n", S_OK, {"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.keys);
-        SetUp();
-        Engine e = Create(Drive('R', c.keys));
-        ASSERT_EQ(Add(e, Wav("one.wav", 4)), S_OK);
-        ASSERT_EQ(Add(e, Wav("two.wav", 4, 2)), S_OK);
-        Listener events(e.engine.get());
-        ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-        EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), c.result);
-        EXPECT_EQ(events->Get("", true), c.events);
-        EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), c.result == S_OK ? S_OK : RECORDING_E_NOT_PREPARED);
-        EXPECT_EQ(ImageExists("disc.bin.partial"), c.result != S_OK);
-        EXPECT_EQ(e.MediaInfo().flags.incomplete, c.result != S_OK);
-        Lines errors = e.Errors();
-        EXPECT_EQ(errors.size(), c.result != S_OK ? 1u : 0u);
-        if (!errors.empty()) {
-            EXPECT_NE(errors[0].find("track 2:"), std::string::npos) << errors[0];
-        }
-    }
+TEST_F(RecordingSessionTest, DamageGoesUnnoticedWithVerificationOff) {
+    Engine e = Create(Drive('R', "Fault.CorruptAtPercent=75\nVerify=0\n"));
+    ASSERT_EQ(Add(e, Wav("one.wav", 4)), S_OK);
+    Burn(e);
+    EXPECT_TRUE(e.Errors().empty());
 }
 
 TEST_F(RecordingSessionTest, ExclusiveUseKeepsOtherEnginesOff) {
