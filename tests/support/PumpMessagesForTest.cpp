@@ -15,19 +15,16 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return msg == WM_APP ? 0 : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// A message-only window that records the messages it receives.
-UniqueWindow MessageWindow() {
+// Messages posted before and during the wait are dispatched; a quit message ends the wait
+// and stays in the queue for the outer loop.
+TEST(PumpMessagesForTest, DispatchesUntilTheTimeOrAQuitMessage) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = RecordingProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "FennelPumpTestWindow";
     RegisterClassA(&wc);
-    received.clear();
-    return UniqueWindow(CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
-}
-
-TEST(PumpMessagesForTest, DispatchesMessagesPostedBeforeAndDuringTheWait) {
-    const UniqueWindow window = MessageWindow();
+    const UniqueWindow window(
+        CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
     ASSERT_TRUE(window) << "GetLastError() = " << GetLastError();
     PostMessageA(window.get(), WM_APP, 1, 0);
     std::thread poster([&] {
@@ -37,10 +34,7 @@ TEST(PumpMessagesForTest, DispatchesMessagesPostedBeforeAndDuringTheWait) {
     PumpMessagesFor(300);
     poster.join();
     EXPECT_EQ((std::vector<WPARAM>{1, 2}), received);
-}
 
-TEST(PumpMessagesForTest, AQuitMessageEndsTheWaitAndStaysForTheOuterLoop) {
-    const UniqueWindow window = MessageWindow();
     PostQuitMessage(7);
     PostMessageA(window.get(), WM_APP, 3, 0);
     const ULONGLONG start = GetTickCount64();

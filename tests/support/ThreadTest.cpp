@@ -67,28 +67,20 @@ TEST(ThreadTest, EveryEndingRunsTheRightSteps) {
     }
 }
 
-TEST(ThreadTest, StartOnARunningThreadDoesNothingAndWaitResumesASuspendedOne) {
+// Waiting before any start returns at once; Start clears an earlier stop request and does
+// nothing on a running thread; WaitForThread resumes a suspended thread to stop it.
+TEST(ThreadTest, StartAndWaitFollowTheThreadsState) {
     RecordingThread thread(Body::WaitForStop);
+    thread.WaitForThread();
+    thread.RequestStop();
     thread.Start();
-    ASSERT_TRUE(thread.WaitUntilRunning());
+    ASSERT_TRUE(thread.WaitUntilRunning()) << "a stop request left over skips Run";
     const DWORD id = thread.ThreadId();
     EXPECT_NO_THROW(thread.Start());
     EXPECT_EQ(id, thread.ThreadId());
     thread.Suspend();
     thread.WaitForThread();
     EXPECT_EQ(0u, thread.ThreadId());
-    EXPECT_EQ("start run end", thread.Events());
-}
-
-TEST(ThreadTest, WaitBeforeAnyStartReturnsAndStartClearsAnEarlierStopRequest) {
-    RecordingThread thread(Body::Return);
-    thread.WaitForThread();
-    thread.RequestStop();
-    EXPECT_TRUE(thread.StopRequested());
-    EXPECT_EQ("", thread.Events());
-    thread.Start();
-    EXPECT_TRUE(thread.WaitUntilRunning()) << "a stop request left over skips Run";
-    thread.WaitForThread();
     EXPECT_EQ("start run end", thread.Events());
 }
 
