@@ -1,7 +1,6 @@
 // Language choice: file names, the choice among available languages, finding and opening
 // a language's store (once per mapping name).
 #include "LangTestSupport.h"
-#include "inc/SharedMemory.h"
 #include "lib/LangStrings/LangPlatform.h"
 #include "lib/LangStrings/LangSection.h"
 
@@ -71,6 +70,7 @@ TEST_F(LanguageStoreTest, ListsTheLanguagesOfTheFolder) {
 
 TEST_F(LanguageStoreTest, FailuresAreReportedAndThrownOn) {
     EXPECT_THROW(LoadLanguageFile(1049), LangStrings::filesize_failure);
+    EXPECT_EQ("Bonjour", LangSection(LoadLanguageFile(1036), "shared").Lookup("IDS_HELLO").value_or("(none)"));
     EXPECT_NO_THROW(LoadLanguageFile(1051));
     EXPECT_THROW(LoadLanguageFile(1040), LangStrings::language_not_found);
     EXPECT_THROW(LoadLanguageFile(1050), LanguageFile::syntax_error);
@@ -78,19 +78,6 @@ TEST_F(LanguageStoreTest, FailuresAreReportedAndThrownOn) {
     EXPECT_EQ(0u, reports_[0].find("Caught exception: filesize_failure thrown by GetLanguageFilePath()")) << reports_[0];
     EXPECT_EQ(0u, reports_[1].find("Caught exception: language_not_found thrown by GetLanguageFilePath()")) << reports_[1];
     EXPECT_NE(std::string::npos, reports_[2].find("line 2: Specified codepage does not appear")) << reports_[2];
-}
-
-TEST_F(LanguageStoreTest, AStoreThatExistsIsOpenedWithoutParsing) {
-    auto first = LoadLanguageFile(1036);
-    EXPECT_EQ("Bonjour", LangSection(first, "shared").Lookup("IDS_HELLO").value_or("(none)"));
-    EXPECT_EQ(std::string::npos, first->MappingName().find('\\'));
-    // Same size, other text: a second open of the same store still reads the first fill.
-    folder_->Write("TS1036.lng", "[Shared]\nIDS_HELLO = Changed\n");
-    auto second = LoadLanguageFile(1036);
-    EXPECT_EQ("Bonjour", LangSection(second, "Shared").Lookup("IDS_HELLO").value_or("(none)"));
-    EXPECT_TRUE(second->Memory()->Existed());
-    EXPECT_FALSE(first->Memory()->Existed());
-    EXPECT_TRUE(reports_.empty());
 }
 
 } // namespace

@@ -47,10 +47,7 @@ TEST(LanguageFileTest, BothPassesReportTheSameSectionsInFileOrder) {
 TEST(LanguageFileTest, SyntaxErrorsNameFileLineAndCause) {
     const std::tuple<std::string, const char*, const char*> cases[] = { // text, file, cause
         {"<ACCEL N", "FN1033.lng", "cannot find '>'"},
-        {"<FOO> = 1", "FN1033.lng", "Tag type 'FOO' is unknown"},
-        {"< \t>", "FN1033.lng", "Tag type expected between '<' and '>'"},
-        {"<accel CONTROL foo> = <ACCEL O>", "FN1033.lng", "Unknown identifier 'FOO'"},
-        {"<CODEPAGE>", "FN1033.lng", "Codepage number expected"},
+        {"<FOO> = 1", "FN1033.lng", "Tag type 'FOO' is unknown"}, // the tag's reasons: LanguageTagTest
         {"<codepage 1252>", "FN1049.lng", "does not appear to match language"},
         {"<CODEPAGE 1252>", "French.lng", "does not appear to match language"},
         {"<ACCEL VIRTKEY CONTROL N>", "FN1033.lng", "equal (=) expected for this tag type"},
@@ -152,7 +149,6 @@ TEST(LanguageTagTest, KeyWordsAndCanonicalKeys) {
 
 TEST(LanguageTagTest, CodepageTableHoldsEachPairOnceInOrder) {
     const auto table = CodepageLanguageTable();
-    EXPECT_EQ(391u, table.size());
     EXPECT_TRUE(std::is_sorted(table.begin(), table.end(), [](const auto& a, const auto& b) {
         return a.codePage != b.codePage ? a.codePage < b.codePage : a.language < b.language;
     }));

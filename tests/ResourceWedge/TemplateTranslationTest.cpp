@@ -94,8 +94,8 @@ TEST(DialogTranslation, CopiesAreExact) {
     };
     for (bool extended : {false, true}) {
         // An empty face: no font.
-        const auto dialog = [extended](const std::u16string& title, const std::u16string& ok, const std::u16string& face,
-                                       std::uint16_t pointSize = 8, const Bytes& data = {}) {
+        const auto dialog = [extended](const std::u16string& title, const std::u16string& ok,
+                                       const std::u16string& face, std::uint16_t pointSize = 8, const Bytes& data = {}) {
             templates::Dialog d = SampleDialog(extended, title, ok, face);
             if (face.empty()) d.style &= ~0x40u;
             d.pointSize = pointSize;
@@ -120,8 +120,8 @@ TEST(DialogTranslation, CopiesAreExact) {
              dialog(u"Gravure", u"D'accord", u"Arial", 8, {1, 2, 3, 4}), TranslateAnswer::translated},
             {"3 bytes of data", dialog(u"{TITLE}", u"{OK}", u"Arial", 8, {9, 8, 7}),
              dialog(u"Gravure", u"D'accord", u"Arial", 8, {9, 8, 7}), TranslateAnswer::translated},
-            {"a zero in the language text", dialog(u"{ZERO}", u"{OK}", u"Arial"), dialog(u"Grav", u"D'accord", u"Arial"),
-             TranslateAnswer::translated},
+            {"a zero in the language text", dialog(u"{ZERO}", u"{OK}", u"Arial"),
+             dialog(u"Grav", u"D'accord", u"Arial"), TranslateAnswer::translated},
             {"a leading 0xFFFF in the language text", dialog(u"{FFFF}", u"{OK}", u"Arial"),
              dialog(u"Gravure", u"D'accord", u"Arial"), TranslateAnswer::translated},
         };
@@ -233,8 +233,9 @@ TEST(MenuTranslation, CopiesAndRefusals) {
         {"nested popups", Build(SampleMenu(false, false)), TranslateAnswer::translated, Build(SampleMenu(false, true))},
         {"nested extended popups", Build(SampleMenu(true, false)), TranslateAnswer::translated,
          Build(SampleMenu(true, true))},
-        {"extended menu without its last item's 2 bytes of padding", cut(Build(templates::Menu{1, {{u"{EXIT}", 1}, {u"{ONE}", 2}}}), 2),
-         TranslateAnswer::translated, Build(templates::Menu{1, {{u"&Quitter", 1}, {u"Un", 2}}})},
+        {"extended menu without its last item's 2 bytes of padding",
+         cut(Build(templates::Menu{1, {{u"{EXIT}", 1}, {u"{ONE}", 2}}}), 2), TranslateAnswer::translated,
+         Build(templates::Menu{1, {{u"&Quitter", 1}, {u"Un", 2}}})},
         {"header offset", offsetMenu(u"{EXIT}"), TranslateAnswer::translated, offsetMenu(u"&Quitter")},
         {"deep nesting", deepMenu(u"{EXIT}"), TranslateAnswer::translated, deepMenu(u"&Quitter")},
         {"no keys", Build(templates::Menu{0, {{u"Exit", 1}}}), TranslateAnswer::unchanged, {}},

@@ -1,12 +1,9 @@
 #pragma once
 // Identifiers of the resources in WedgeTest.rc.
 #define IDS_TITLE 1
-#define IDS_PLAIN 3
-#define IDS_MIXED 4
 #define IDS_ACCENT 5
 #define IDS_PAGE_TITLE 18
 
-#define IDD_NORMAL 101
 #define IDD_EXTENDED 102
 #define IDD_PLAIN 103
 #define IDD_PAGE 104

@@ -14,12 +14,10 @@ namespace wedgetest {
 
 namespace {
 
-// Keys shared by all three files.
+// The keys the English and Japanese pictures need.
 const char kEnglish[] =
     "[Shared]\r\n"
     "IDS_TITLE = Recording\r\n"
-    "IDS_BUTTON_RECORD = &Record\r\n"
-    "IDS_STATUS = ready\r\n"
     "IDS_QUESTION = Do you want to record the disc now? The tracks of the playlist are written in "
     "the order shown.\r\n";
 
@@ -80,12 +78,6 @@ bool StartFrench() {
     EXPECT_EQ(error, "");
     EXPECT_EQ(language, 0x040C);
     return started = error.empty() && language == 0x040C;
-}
-
-std::string ArtifactsFolder() {
-    const std::string path = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/artifacts");
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
 }
 
 } // namespace wedgetest
