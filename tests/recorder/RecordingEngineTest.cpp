@@ -1,59 +1,38 @@
-// The engine object through COM as a client uses it: the fixed method numbers, devices and
-// the preferred device, parameters, and what AddFile accepts. Registration is the installer
-// cycle's check.
-#include <cctype>
-
+// The engine object through COM as a client uses it: start-up, devices, parameters, and
+// what AddFile accepts. Registration is the installer cycle's check.
 #include "tests/recorder/EngineFixture.h"
 
 namespace {
 
 class RecordingEngineTest : public EngineFixture {};
 
-// Calls method number slot of a COM object through its table, as a client compiled
-// against another header would.
-template <class... Args>
-HRESULT CallSlot(void* object, int slot, Args... args) {
-    using Method = HRESULT(STDMETHODCALLTYPE*)(void*, Args...);
-    return reinterpret_cast<Method>((*static_cast<void***>(object))[slot])(object, args...);
-}
-
-TEST_F(RecordingEngineTest, KeepsTheFixedMethodNumbersAndAnswersOnlyAfterInitialize) {
-    Engine e = Create(Drive('R') + Drive('S'), false);
+TEST_F(RecordingEngineTest, AnswersOnlyAfterInitializeAndTakesNoDriveFileOnceRunning) {
+    Engine e = Create(Drive('R'), false);
     LONG count = 0;
     EXPECT_EQ(e.engine->GetDeviceCount(&count), RECORDING_E_NOT_INITIALIZED);
-    Bstr name("slots");
+    Bstr name("engine tests");
     EXPECT_EQ(e.engine->Initialize(GUID_NULL, name.get(), 0), E_INVALIDARG);
-    ASSERT_EQ(CallSlot(e.engine.get(), 29, FENNEL_APPLICATION_ID, name.get(), LONG{0}), S_OK);
-    EXPECT_EQ(e.engine->SetConfigurationPath(name.get()), E_UNEXPECTED); // too late once running
-    EXPECT_EQ(CallSlot(e.engine.get(), 7, &count), S_OK);
-    EXPECT_EQ(count, 2);
-    Bstr preferred;
-    EXPECT_EQ(CallSlot(e.engine.get(), 21, preferred.put()), S_OK);
-    EXPECT_EQ(preferred.Utf8(), "R:");
+    ASSERT_EQ(e.engine->Initialize(FENNEL_APPLICATION_ID, name.get(), 0), S_OK);
+    EXPECT_EQ(e.engine->SetConfigurationPath(name.get()), E_UNEXPECTED);
+    EXPECT_EQ(e.engine->GetDeviceCount(&count), S_OK);
 }
 
-// Names and write speeds of the drives are DriveSpeedDialogTest's.
+// Names and write speeds of the drives are DriveSpeedDialogTest's, the preferred drive
+// EngineClientRealEngineTest's.
 TEST_F(RecordingEngineTest, ListsTheDrivesOfTheDriveFile) {
-    Engine e = Create("[Engine]\nPreferredDrive=S\n" + Drive('R', "Writes=CD-R\n") + Drive('S') +
-                      Drive('T', "Writes=none\n"));
+    Engine e = Create(Drive('R', "Writes=CD-R\n") + Drive('S') + Drive('T', "Writes=none\n"));
     const std::uint32_t media[] = {RECORDING_CAN_WRITE_CD_R | RECORDING_CAN_READ_CD | RECORDING_CAN_READ_CD_RW,
                                    RECORDING_CAN_WRITE_CD_R | RECORDING_CAN_WRITE_CD_RW | RECORDING_CAN_ERASE_CD_RW,
                                    RECORDING_CAN_READ_CD | RECORDING_CAN_READ_CD_RW};
     for (LONG i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        LONG mediaAbilities = 0, features = 0, index = -1;
+        LONG mediaAbilities = 0, features = 0;
         ASSERT_EQ(e.Device(i)->GetCapabilities(&mediaAbilities, &features), S_OK);
         EXPECT_EQ(static_cast<std::uint32_t>(mediaAbilities) & media[i], media[i]);
         EXPECT_EQ(features != 0, i != 2);
-        Bstr letter(std::string(1, static_cast<char>('r' + i)));
-        EXPECT_EQ(e.engine->FindDevice(letter.get(), &index), S_OK);
-        EXPECT_EQ(index, i);
     }
     ComPtr<IRecordingDevice> none;
     EXPECT_EQ(e.engine->GetDevice(3, none.put()), RECORDING_E_NO_SUCH_DEVICE);
-    Bstr preferred;
-    ASSERT_EQ(e.engine->GetPreferredDevice(preferred.put()), S_OK);
-    EXPECT_EQ(preferred.Utf8(), "S:");
 
     // A broken drive file makes the engine refuse to start, naming the line.
     Engine broken = Create(Drive('R', "Media=floppy\n"), true, RECORDING_E_CONFIGURATION);
@@ -128,6 +107,9 @@ TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
     LONG count = 0;
     EXPECT_EQ(e.disc->GetTrackCount(&count), S_OK);
     EXPECT_EQ(count, 2);
+    Bstr text("x");
+    EXPECT_EQ(e.disc->SetTrackText(2, text.get(), nullptr), E_INVALIDARG); // one past the last track
+    EXPECT_EQ(e.disc->SetTrackText(-1, text.get(), nullptr), E_INVALIDARG);
     EXPECT_TRUE(e.Errors().empty()); // refused files are answers, not recording errors
 }
 

@@ -1,6 +1,6 @@
 // Recordings through COM: the image checked byte for byte against the cue sheet, gaps per
-// write method, sessions, CD-Text, cancelling, the faults a drive can simulate and
-// verification. The disc state is read from its file by every media query, so an engine
+// write method, sessions, cancelling, the faults a drive can simulate and verification.
+// CD-Text is PlaylistBurnProcessTest's. The disc state is read from its file by every media query, so an engine
 // sees what another process left.
 #include <functional>
 #include <sstream>
@@ -52,15 +52,6 @@ std::string Converted(const std::vector<std::uint8_t>& wav) {
 
 class RecordingSessionTest : public EngineFixture {
 protected:
-    // A WAV of a second whose LIST chunk holds the INFO items given; answers its path.
-    std::string Tagged(const std::string& name, const std::string& items) const {
-        WavBuilder wav;
-        wav.samples = WavBuilder::Pattern(44100, 1);
-        wav.extraChunkBefore = "INFO" + items;
-        WriteFile(name, wav.Bytes());
-        return Path(name);
-    }
-
     // Three files of different layouts and lengths: 1.5 s 16-bit stereo, 5.2 s 8-bit mono,
     // 0.3 s 24-bit stereo; answers the audio each becomes.
     std::vector<std::string> AddThreeTracks(const Engine& e) {
@@ -138,9 +129,6 @@ TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteM
                                                  "0x00000020", "0x00000200", "0x00000080", "0x00000010", "0x00000000"}));
         EXPECT_EQ(events->Get("", true), (Lines{"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000", "start 2",
                                                 "end 2 0x00000000", "media 1"}));
-        Bstr image;
-        EXPECT_EQ(e.disc->GetImagePath(image.put()), S_OK);
-        EXPECT_NE(image.Utf8().find("disc.cue"), std::string::npos);
         Media disc = e.MediaInfo();
         ASSERT_EQ(disc.hr, S_OK);
         EXPECT_TRUE(disc.flags.hasAudioTracks && disc.flags.closed && disc.flags.blocked && !disc.flags.blank);
@@ -200,15 +188,10 @@ TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUncha
     EXPECT_TRUE(disc.flags.blank && disc.flags.incomplete);
     EXPECT_EQ(disc.capacity.freeFrames, 360000u);
 
-    // Abort before the writing starts: the recording ends at once. A test write changes nothing.
+    // Abort before the writing starts: the recording ends at once.
     ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
     ASSERT_EQ(e.disc->Abort(), S_OK);
     EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
-    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-    EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, 0), S_OK);
-    EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), S_OK);
-    EXPECT_FALSE(ImageExists("disc.cue"));
-    EXPECT_TRUE(e.MediaInfo().flags.blank);
 
     // A finished recording replaces the incomplete one.
     Burn(e);
@@ -289,31 +272,6 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         EXPECT_NE(errors[0].find(c.text), std::string::npos) << errors[0];
         EXPECT_FALSE(ImageExists("disc.cue"));
     }
-}
-
-// Which of playlist texts, tags and file names wins is PlaylistBurnProcessTest's.
-TEST_F(RecordingSessionTest, GivenTextsBeatTagsAndAreForgottenWithTheLayout) {
-    Engine e = Create(Drive('R'));
-    ASSERT_EQ(Add(e, Tagged("a.wav", std::string("INAM\4\0\0\0Tag\0IART\4\0\0\0Art\0", 24))), S_OK);
-    ASSERT_EQ(Add(e, Tagged("b.wav", std::string("IART\6\0\0\0Other\0", 14))), S_OK);
-    BSTR surrogate = SysAllocString(L"Mine \xD800");
-    Bstr band("Band"), disc("Disc");
-    EXPECT_EQ(e.disc->SetTrackText(0, surrogate, nullptr), S_OK);
-    EXPECT_EQ(e.disc->SetTrackText(1, nullptr, band.get()), S_OK);
-    EXPECT_EQ(e.disc->SetTrackText(2, band.get(), nullptr), E_INVALIDARG);
-    EXPECT_EQ(e.disc->SetTrackText(-1, band.get(), nullptr), E_INVALIDARG);
-    EXPECT_EQ(e.disc->SetDiscText(nullptr, disc.get()), S_OK);
-    SysFreeString(surrogate);
-    Burn(e, 0);
-    ASSERT_EQ(e.disc->ClearLayout(), S_OK);
-    ASSERT_EQ(Add(e, Tagged("d.wav", std::string("IART\4\0\0\0New\0", 12))), S_OK);
-    Burn(e, 0);
-
-    Lines texts;
-    ParseCue(ReadImage("disc.cue"), &texts);
-    EXPECT_EQ(texts, (Lines{"PERFORMER \"New\"", "REM SESSION 01", "    TITLE \"Mine \xEF\xBF\xBD\"", "    PERFORMER \"Art\"",
-                            "    TITLE \"b\"", "    PERFORMER \"Band\"", "REM SESSION 02", "    TITLE \"d\"",
-                            "    PERFORMER \"New\""}));
 }
 
 TEST_F(RecordingSessionTest, DamageGoesUnnoticedWithVerificationOff) {

@@ -166,21 +166,4 @@ TEST(WavReaderTest, ReadsInfoTagsAndIgnoresBrokenOnes) {
     }
 }
 
-// A source whose file shrank after its size was taken.
-class ShrinkingSource : public MemorySource {
-public:
-    ShrinkingSource(std::span<const std::uint8_t> bytes, std::uint64_t claimed) : MemorySource(bytes), claimed_(claimed) {}
-    std::uint64_t Size() const override { return claimed_; }
-
-private:
-    std::uint64_t claimed_;
-};
-
-TEST(WavReaderTest, ReportsAFileThatEndsWhileReading) {
-    Bytes file = Made(WavBuilder::Pattern(1000, 4), {});
-    WavReader reader(std::make_unique<ShrinkingSource>(std::span(file).first(file.size() - 100), file.size()));
-    Bytes buffer(4000);
-    EXPECT_THROW(reader.Read(buffer.data(), buffer.size()), WavReader::read_failure);
-}
-
 } // namespace
