@@ -40,6 +40,7 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(Area().empty());
         ASSERT_TRUE(english_.Set());
+        ASSERT_TRUE(UseDriveFile(kNoEngine));
         ASSERT_TRUE(testsupport::DeleteKeyTree(Area()));
     }
     void TearDown() override { testsupport::DeleteKeyTree(Area()); }
@@ -52,7 +53,7 @@ protected:
         const std::string ini = temp_.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nImages=images\r\n"
                                                             "ImageName=disc\r\n" + discLines +
                                                             (discLines.find("Paced") == std::string::npos ? "Paced=0\r\n" : ""));
-        ASSERT_TRUE(drives_.Set(ini));
+        ASSERT_TRUE(UseDriveFile(ini));
     }
     // The disc of the drive file again, as the last process did not leave it.
     void FreshDisc() const {
@@ -109,7 +110,6 @@ protected:
 
     UserLocale english_{"00000409"};
     testsupport::TempFolder temp_;
-    RecorderDrives drives_{kNoEngine};
 };
 
 } // namespace fenneltest

@@ -177,43 +177,8 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
     EXPECT_TRUE(controller_.UserCancelled());
 }
 
-TEST_F(BurnControllerTest, PreparationWritesTrackValuesAndEngineTracksReachTheirPlaylistPositions) {
-    WriteDword(kTracks, "9", 1); // left by an earlier burn
-    PrepareRefusingTheSecond();
-    EXPECT_EQ(-3, Value(kTracks, "1"));
-    EXPECT_EQ(-7, Value(kTracks, "2"));
-    EXPECT_EQ(-3, Value(kTracks, "3"));
-    EXPECT_FALSE(Value(kTracks, "9"));
-    EXPECT_FALSE(controller_.AllTracksAccepted());
-    controller_.RecordingFinished();
-    EXPECT_EQ(1, Value(kArea, "BurnResults"));
-
-    const TrackRecord first{"C:\\a.wav"}, third{"C:\\c.wav"}, unknown{"C:\\z.wav"};
-    EXPECT_EQ(0, controller_.PositionOfEngineTrack(0, &first));
-    EXPECT_EQ(2, controller_.PositionOfEngineTrack(1, &third));
-    EXPECT_EQ(2, controller_.PositionOfEngineTrack(7, &third)) << "an unknown index falls back to the path";
-    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, &unknown));
-    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, nullptr));
-
-    controller_.TrackEnded(0, &first, 100);
-    controller_.TrackEnded(1, &third, 100);
-    EXPECT_EQ(0, Value(kTracks, "1"));
-    EXPECT_EQ(-7, Value(kTracks, "2")) << "the refused track keeps its value";
-    EXPECT_EQ(0, Value(kTracks, "3"));
-
-    const struct {
-        HRESULT code;
-        std::int32_t value;
-    } refusals[] = {{static_cast<HRESULT>(0x80040032), -7}, {E_ACCESSDENIED, -7}, {static_cast<HRESULT>(0x80040012), -10},
-                    {static_cast<HRESULT>(0x80040002), -5}, {static_cast<HRESULT>(0x8004044C), -9},
-                    {static_cast<HRESULT>(0x800403EE), -6}, {E_FAIL, -6}};
-    for (const auto& refusal : refusals) {
-        controller_.TrackRefused(0, "C:\\a.wav", refusal.code);
-        EXPECT_EQ(refusal.value, Value(kTracks, "1")) << std::hex << refusal.code;
-    }
-}
-
 TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHalfSteps) {
+    WriteDword(kTracks, "9", 1); // left by an earlier burn
     controller_.refusals = {{"C:\\gone.wav", static_cast<HRESULT>(0x80040002)}};
     controller_.Request().tracks = {{"C:\\a.wav"}, {"C:\\b.mp3"}, {"C:\\noext"}, {"C:\\gone.wav"}, {"C:\\e.Wav"}};
     controller_.Request().engineTrackNumbers.assign(5, -1);
@@ -224,7 +189,13 @@ TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHa
 
     const std::int32_t expected[] = {-3, -7, -6, -5, -3};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], Value(kTracks, std::to_string(i + 1))) << i;
+    EXPECT_FALSE(Value(kTracks, "9"));
+    EXPECT_FALSE(controller_.AllTracksAccepted());
+    const TrackRecord fifth{"C:\\e.Wav"}, unknown{"C:\\z.wav"};
     EXPECT_EQ(4, controller_.PositionOfEngineTrack(1, nullptr)) << "the fifth entry is engine track 1";
+    EXPECT_EQ(4, controller_.PositionOfEngineTrack(7, &fifth)) << "an unknown index falls back to the path";
+    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, &unknown));
+    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, nullptr));
 
     std::vector<BurnEventRecord> records;
     const std::vector<MSG> posted = Take(&records);
@@ -237,6 +208,17 @@ TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHa
         if (record.code == S_OK && record.percent1 != 0) progress.push_back(record.percent1);
     }
     EXPECT_EQ((std::vector<std::int32_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}), progress);
+
+    const struct {
+        HRESULT code;
+        std::int32_t value;
+    } refusals[] = {{static_cast<HRESULT>(0x80040032), -7}, {E_ACCESSDENIED, -7}, {static_cast<HRESULT>(0x80040012), -10},
+                    {static_cast<HRESULT>(0x80040002), -5}, {static_cast<HRESULT>(0x8004044C), -9},
+                    {static_cast<HRESULT>(0x800403EE), -6}, {E_FAIL, -6}};
+    for (const auto& refusal : refusals) {
+        controller_.TrackRefused(0, "C:\\a.wav", refusal.code);
+        EXPECT_EQ(refusal.value, Value(kTracks, "1")) << std::hex << refusal.code;
+    }
 }
 
 TEST_F(BurnControllerTest, CancelledWindowStopsThePreparation) {

@@ -1,6 +1,6 @@
-// fennel.exe started as the host starts it without a recording engine: each command line's
+// fennel.exe started as the host starts it: without a recording engine, each command line's
 // boxes (in the user's language) and result values, the registration switches, the
-// single-instance sentinel, and the server mode.
+// single-instance sentinel, and the server mode; with one, the engine check and media query.
 #include "BurnCase.h"
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
@@ -42,7 +42,6 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
     };
     const Row rows[] = {
         // Registration switches end at once without initialisation.
-        {"-regserver", {}, {}},
         {"/UNREGSERVER", {}, {}},
         {"/RegServer", {}, {}, "00000409", {"FN1033.lng"}},
         // A switch followed by more text is the burn mode; no engine: the partner's box.
@@ -51,10 +50,6 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
            IDNO}},
          {{kBurnResults, -3}, {kEngineCheck, 2}}, "0000040C", {}, Sentinel::Free, "0",
          "Unknown command-line flag '/RegServer'"},
-        {"/T /B", {usage}, unusable},
-        {"/C", {}, {{kBurnResults, -3}, {kEngineCheck, 2}}},
-        {"/S /T", {}, {{kBurnResults, -3}, {kEngineCheck, 2}, {"MediaTimeAvailable", 0}, {"MediaType", 0}}},
-        {"/U " + playlist, {}, {{kBurnResults, -3}}},
         {"/S " + playlist, {}, {{kBurnResults, -3}, {kEngineCheck, 2}}},
         // A second burn leaves the first one's media and track values alone.
         {"/S " + playlist, {{kAppFr, "Un autre CD est en cours de gravure.", {"&OK"}}},
@@ -65,10 +60,6 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
         {"", {usage}, unusable},
         {"", {{kAppFr, "Ce programme grave des CD audio", {"&OK"}}}, unusable, "0000040C"},
         {"", {{"Fennel CD \xE3\x83\xA9\xE3\x82\xA4\xE3\x82\xBF\xE3\x83\xBC", "", {"OK"}}}, unusable, "00000411"},
-        {"", {{kAppFr, "", {"&OK"}}}, unusable, "00000C0C"},           // French (Canada): same language
-        {"", {{"Fennel CD-Brenner", "", {"&OK"}}}, unusable, "00000807"}, // German (Switzerland)
-        {"", {{kAppFr, ""}}, unusable, "00000407", {"FN1036.lng", "FN1041.lng"}}, // none: the smallest
-        {"", {{kPluginApp, ""}}, unusable, "00000419", {"FN1041.lng", "FN1033.lng"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("[" + row.arguments + "] " + row.locale);
@@ -103,6 +94,39 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
         } else {
             EXPECT_TRUE(SubkeyNames(Area()).empty());
         }
+    }
+}
+
+// With the engine of recorder/ and one virtual drive: the engine check's box and the media
+// query's values. The burns themselves are ReliabilityProcessTest's.
+TEST_F(FennelProcessTest, EngineCheckAndMediaQueryWriteTheirValues) {
+    const struct {
+        const char* name;
+        std::string drive; // disc lines; a whole drive file when it starts with '['
+        const char* arguments;
+        std::vector<ExpectedBox> boxes;
+        Values values;
+    } rows[] = {
+        {"no drive", "[Engine]\r\n", "/T", {{"Windows Media Player", "No CD recorder was found", {}, IDNO}},
+         {{kBurnResults, -3}, {kEngineCheck, 1}}},
+        {"no disc", "Media=none\r\n", "/S /T", {},
+         {{kBurnResults, -3}, {kEngineCheck, 0}, {"MediaTimeAvailable", -1}, {"MediaType", 0}}},
+        // 74 minutes less the 10 of audio and what a new session needs on the disc.
+        {"CD-R with audio", "Media=CD-R\r\nCapacity=74\r\nContent=audio\r\nContentMinutes=10\r\n", "/S /T", {},
+         {{kBurnResults, -3}, {kEngineCheck, 0}, {"MediaTimeAvailable", 3688}, {"MediaType", 2}}},
+        // Not silent: a usable drive shows no box.
+        {"blank CD-RW", "Media=CD-RW\r\nCapacity=80\r\nContent=blank\r\n", "/T", {},
+         {{kBurnResults, -3}, {kEngineCheck, 0}, {"MediaTimeAvailable", 4800}, {"MediaType", 4}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(DeleteKeyTree(Area()));
+        if (row.drive[0] == '[') {
+            ASSERT_TRUE(UseDriveFile(temp_.Write("drives.ini", row.drive)));
+        } else {
+            Drive(row.drive);
+        }
+        EXPECT_EQ("0", Expect(row.arguments, row.boxes, row.values).exit);
     }
 }
 

@@ -104,21 +104,8 @@ UserLocale::~UserLocale() {
     }
 }
 
-namespace {
-const char kDriveFileVariable[] = "FENNEL_RECORDER_CONFIG";
+bool UseDriveFile(const std::string& driveFile) {
+    return SetEnvironmentVariableA("FENNEL_RECORDER_CONFIG", driveFile.c_str()) != FALSE;
 }
-
-RecorderDrives::RecorderDrives(const std::string& driveFile) {
-    char value[MAX_PATH + 1] = {};
-    const DWORD n = GetEnvironmentVariableA(kDriveFileVariable, value, sizeof value);
-    if (n > 0 && n < sizeof value) saved_ = std::string(value, n);
-    Set(driveFile);
-}
-
-bool RecorderDrives::Set(const std::string& driveFile) {
-    return SetEnvironmentVariableA(kDriveFileVariable, driveFile.c_str()) != FALSE;
-}
-
-RecorderDrives::~RecorderDrives() { SetEnvironmentVariableA(kDriveFileVariable, saved_ ? saved_->c_str() : nullptr); }
 
 } // namespace fenneltest

@@ -56,22 +56,10 @@ private:
     bool set_ = false;
 };
 
-// The recording engine's drive file for the programs this process starts
-// (FENNEL_RECORDER_CONFIG, which the engine prefers to its registry value), set for the
-// object's life, restored after. A path that doesn't exist makes the engine refuse to
-// start, which the program sees as no engine at all.
-class RecorderDrives {
-public:
-    explicit RecorderDrives(const std::string& driveFile);
-    ~RecorderDrives();
-    RecorderDrives(const RecorderDrives&) = delete;
-    RecorderDrives& operator=(const RecorderDrives&) = delete;
-
-    bool Set(const std::string& driveFile);
-
-private:
-    std::optional<std::string> saved_;
-};
+// Names the recording engine's drive file for the programs this process starts
+// (FENNEL_RECORDER_CONFIG, which the engine prefers to its registry value). A path that
+// doesn't exist makes the engine refuse to start, which the program sees as no engine at all.
+bool UseDriveFile(const std::string& driveFile);
 // A drive file that doesn't exist.
 constexpr char kNoEngine[] = "Z:\\nonexistent\\no-recorder.ini";
 
