@@ -2,6 +2,7 @@
 
 #include "support/ComPtr.h"
 #include "support/UniqueHandle.h"
+#include "tests/common/ProcessWindows.h"
 
 #include <wincodec.h>
 
@@ -25,40 +26,14 @@ BoxThread::~BoxThread() {
     thread_.join();
 }
 
-namespace {
-
-struct Search {
-    const wchar_t* windowClass;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (lstrcmpiW(name, search->windowClass) == 0 && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
+HWND BoxThread::Find(const char* windowClass, DWORD timeoutMs) {
+    HWND found = testsupport::FindProcessWindow(GetCurrentProcessId(), windowClass, "", timeoutMs);
+    if (found) {
+        // Answered once the box's thread takes messages again, after its set-up.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
     }
-    return TRUE;
-}
-
-} // namespace
-
-HWND BoxThread::Find(const wchar_t* windowClass, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    do {
-        Search search{windowClass, nullptr};
-        EnumThreadWindows(threadId_, MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            // Answered once the box's thread takes messages again, after its set-up.
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
-            return search.found;
-        }
-        Sleep(20);
-    } while (GetTickCount64() < end);
-    return nullptr;
+    return found;
 }
 
 int BoxThread::Wait(DWORD timeoutMs) {

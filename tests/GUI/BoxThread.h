@@ -18,9 +18,9 @@ public:
     BoxThread(const BoxThread&) = delete;
     BoxThread& operator=(const BoxThread&) = delete;
 
-    // The visible top-level window of that class on the worker thread, once the box waits
-    // for input; null after timeoutMs.
-    HWND Find(const wchar_t* windowClass = L"MsgBox", DWORD timeoutMs = 10000);
+    // The process's visible top-level window of that class (the box: the test shows one at a
+    // time), once the box waits for input; null after timeoutMs.
+    HWND Find(const char* windowClass = "MsgBox", DWORD timeoutMs = 10000);
     // The box's result; kTimedOut when the box did not end within timeoutMs.
     int Wait(DWORD timeoutMs = 10000);
     DWORD ThreadId() const { return threadId_; }

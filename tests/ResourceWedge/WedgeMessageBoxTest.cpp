@@ -46,23 +46,23 @@ TEST(WedgeMessageBox, OwnOrSystemBoxAndPicturesInThreeLanguages) {
     const testsupport::MessageBoxTexts untranslated{"{IDS_TITLE}", "{IDS_QUESTION}", {}};
     struct Case {
         std::function<int()> show;
-        const wchar_t* windowClass;
+        const char* windowClass;
         testsupport::MessageBoxTexts shown;
         int press;
         int result;
         const char* picture;
     };
     const Case cases[] = {
-        {ownBox(MB_ABORTRETRYIGNORE), L"MsgBox", {"Gravure", kQuestion, {"A&bandonner", "&R\u00e9essayer", "&Ignorer"}},
+        {ownBox(MB_ABORTRETRYIGNORE), "MsgBox", {"Gravure", kQuestion, {"A&bandonner", "&R\u00e9essayer", "&Ignorer"}},
          5, IDIGNORE, ""},
-        {ownBox(MB_YESNOCANCEL | MB_HELP), L"MsgBox", {"Gravure", kQuestion, {kYes, kNo, "&Annuler", "&Aide"}}, 7, IDNO,
+        {ownBox(MB_YESNOCANCEL | MB_HELP), "MsgBox", {"Gravure", kQuestion, {kYes, kNo, "&Annuler", "&Aide"}}, 7, IDNO,
          ""},
         // A wide call without a caption: "Error"; the OK button carries Cancel's identifier.
-        {[] { return MessageBoxW(nullptr, L"{IDS_BUTTON_RECORD}", nullptr, MB_OK); }, L"MsgBox",
+        {[] { return MessageBoxW(nullptr, L"{IDS_BUTTON_RECORD}", nullptr, MB_OK); }, "MsgBox",
          {"Error", "&Graver", {"&D'accord"}}, 2, IDOK, ""},
-        {[] { return MessageBoxExA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OK, 0x0407); }, L"#32770", untranslated,
+        {[] { return MessageBoxExA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OK, 0x0407); }, "#32770", untranslated,
          IDOK, IDOK, ""},
-        {ownBox(MB_CANCELTRYCONTINUE), L"#32770", untranslated, IDCONTINUE, IDCONTINUE, ""},
+        {ownBox(MB_CANCELTRYCONTINUE), "#32770", untranslated, IDCONTINUE, IDCONTINUE, ""},
         {[] {
              const std::uint32_t saved = g_WedgeImpl.LanguageCodePage();
              g_WedgeImpl.SetLanguageCodePage(12345);
@@ -70,13 +70,13 @@ TEST(WedgeMessageBox, OwnOrSystemBoxAndPicturesInThreeLanguages) {
              g_WedgeImpl.SetLanguageCodePage(saved);
              return answer;
          },
-         L"#32770", untranslated, IDOK, IDOK, ""},
-        {picture(0x0409), L"MsgBox",
+         "#32770", untranslated, IDOK, IDOK, ""},
+        {picture(0x0409), "MsgBox",
          {"Recording", "Do you want to record the disc now? The tracks of the playlist are written in the order shown.",
           {"&Yes", "&No"}},
          6, IDYES, "msgbox-en.png"},
-        {picture(0x040C), L"MsgBox", {"Gravure", kQuestion, {kYes, kNo}}, 6, IDYES, "msgbox-fr.png"},
-        {picture(0x0411), L"MsgBox",
+        {picture(0x040C), "MsgBox", {"Gravure", kQuestion, {kYes, kNo}}, 6, IDYES, "msgbox-fr.png"},
+        {picture(0x0411), "MsgBox",
          {"\u66f8\u304d\u8fbc\u307f",
           "\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f",
           {"\u306f\u3044(&Y)", "\u3044\u3044\u3048(&N)"}},

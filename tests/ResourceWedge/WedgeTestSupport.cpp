@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <utility>
 
 namespace wedgetest {
 
@@ -42,20 +41,14 @@ const char kFrench[] =
     "MSGBOX_HELP = &Aide\r\n"
     "<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\r\n";
 
-// The Japanese file, in code page 932.
-std::string Japanese() {
-    std::string file = "[Shared]\r\n<CODEPAGE 932>\r\n";
-    const std::pair<const char*, const wchar_t*> texts[] = {
-        {"IDS_TITLE", L"\u66f8\u304d\u8fbc\u307f"},
-        {"IDS_QUESTION", L"\u4eca\u3059\u3050\u30c7\u30a3\u30b9\u30af\u306b\u66f8\u304d\u8fbc\u307f\u307e\u3059\u304b\uff1f"},
-        {"MSGBOX_YES", L"\u306f\u3044(&Y)"}, {"MSGBOX_NO", L"\u3044\u3044\u3048(&N)"}};
-    for (const auto& [key, text] : texts) {
-        char bytes[128] = {};
-        WideCharToMultiByte(932, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-        file += std::string(key) + " = " + bytes + "\r\n";
-    }
-    return file;
-}
+// The Japanese file, in code page 932 (the texts WedgeMessageBoxTest expects).
+const char kJapanese[] =
+    "[Shared]\r\n<CODEPAGE 932>\r\n"
+    "IDS_TITLE = \x8F\x91\x82\xAB\x8D\x9E\x82\xDD\r\n"
+    "IDS_QUESTION = \x8D\xA1\x82\xB7\x82\xAE\x83" "f\x83" "B\x83X\x83N\x82\xC9"
+    "\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x82\xDC\x82\xB7\x82\xA9\x81H\r\n"
+    "MSGBOX_YES = \x82\xCD\x82\xA2(&Y)\r\n"
+    "MSGBOX_NO = \x82\xA2\x82\xA2\x82\xA6(&N)\r\n";
 
 void Write(const std::string& path, const std::string& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -71,7 +64,7 @@ bool StartFrench() {
     CreateDirectoryA(folder.c_str(), nullptr);
     Write(folder + "\\FN1033.lng", kEnglish);
     Write(folder + "\\FN1036.lng", kFrench);
-    Write(folder + "\\FN1041.lng", Japanese());
+    Write(folder + "\\FN1041.lng", kJapanese);
     SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << "language load: " << text; });
     std::string error;
     const std::uint16_t language = StartLocalisation(0x040C, folder, "FN", "lng", "", error);
