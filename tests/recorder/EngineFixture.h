@@ -88,7 +88,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnReadyChange(LONG v) override { return Add("ready " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnExclusiveUseChange(LONG v) override { return Add("exclusive " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnWriteSpeedChange(LONG v) override { return Add("speed " + Hex(v)); }
-    HRESULT STDMETHODCALLTYPE OnEraseProgress(LONG) override { return ++eraseProgress, S_OK; }
+    HRESULT STDMETHODCALLTYPE OnEraseProgress(LONG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnStatus(LONG v) override { return Add("status " + Hex(v)); }
     HRESULT STDMETHODCALLTYPE OnEraseStart(LONG v) override { return Add("erase start " + std::to_string(v)); }
     HRESULT STDMETHODCALLTYPE OnEraseEnd(LONG v) override { return Add("erase end " + Hex(v)); }
@@ -108,7 +108,7 @@ public:
         std::lock_guard lock(mutex_);
         lines_.clear();
     }
-    std::atomic<int> queries{0}, eraseProgress{0};
+    std::atomic<int> queries{0};
     int cancelAtQuery = -1;
 
 private:
@@ -145,19 +145,16 @@ private:
 
 // What GetMediaInfo answers for a device.
 struct Media {
-    HRESULT hr = E_FAIL;
+    explicit Media(IRecordingDevice* device) {
+        flags.version = capacity.version = 1;
+        hr = device->GetMediaInfo(&type, &details, &flags, &capacity);
+    }
     LONG type = -1;
     RecordingMediaDetails details{};
     RecordingMediaFlags flags{};
     RecordingMediaCapacity capacity{};
+    HRESULT hr;
 };
-
-inline Media MediaOf(IRecordingDevice* device) {
-    Media m;
-    m.flags.version = m.capacity.version = 1;
-    m.hr = device->GetMediaInfo(&m.type, &m.details, &m.flags, &m.capacity);
-    return m;
-}
 
 struct Engine {
     ComPtr<IRecordingEngine> engine;
@@ -168,7 +165,7 @@ struct Engine {
         EXPECT_EQ(engine->GetDevice(index, device.put()), S_OK);
         return device;
     }
-    Media MediaInfo() const { return MediaOf(Device(0).get()); }
+    Media MediaInfo() const { return Media(Device(0).get()); }
     // The error list, one "code text" line each.
     Lines Errors() const {
         Lines errors;

@@ -24,7 +24,8 @@ TEST_F(RecordingDeviceTest, ReportsSpeedMasksAfterTheConfiguredBusyAnswers) {
     EXPECT_EQ(static_cast<std::uint32_t>(rewrite), RecordingSpeedMask(10) | RecordingSpeedMask(4));
 }
 
-// Erasing in the background with its progress and events is EngineClientRealEngineTest's.
+// Erasing in the background with its progress and events, and refusing a CD-R, are
+// EngineClientRealEngineTest's.
 TEST_F(RecordingDeviceTest, ErasesARewritableDiscAndItsImage) {
     Engine e = Create(Drive('R', "Media=CD-RW\n"));
     ASSERT_EQ(Add(e, Wav("a.wav", 1)), S_OK);
@@ -33,7 +34,7 @@ TEST_F(RecordingDeviceTest, ErasesARewritableDiscAndItsImage) {
     Listener events(device.get());
     ASSERT_EQ(device->Erase(0), S_OK);
     EXPECT_EQ(events->Get("", true), (Lines{"erase start 0", "erase end 0x00000000", "media 1", "tracks 0"}));
-    Media m = MediaOf(device.get());
+    Media m(device.get());
     ASSERT_EQ(m.hr, S_OK);
     EXPECT_TRUE(m.flags.blank && !m.flags.closed);
     EXPECT_EQ(m.capacity.freeFrames, 360000u);
@@ -41,31 +42,6 @@ TEST_F(RecordingDeviceTest, ErasesARewritableDiscAndItsImage) {
     m.flags.version = 0; // a record the engine does not know
     EXPECT_EQ(device->GetMediaInfo(&m.type, nullptr, &m.flags, &m.capacity), E_INVALIDARG);
     EXPECT_EQ(device->GetMediaInfo(&m.type, nullptr, nullptr, &m.capacity), S_OK);
-}
-
-TEST_F(RecordingDeviceTest, RefusesToEraseWhatCannotBeErased) {
-    const struct {
-        const char* keys;
-        HRESULT result;
-        BYTE erasable;
-    } cases[] = {
-        {"Media=CD-R\n", RECORDING_E_MEDIA_NOT_REWRITABLE, 0},
-        {"Media=CD-RW\nWrites=CD-R\n", RECORDING_E_CANNOT_REWRITE, 0},
-        {"Media=none\n", RECORDING_E_NO_MEDIA, 0},
-        {"Media=CD-RW\nReady=0\n", RECORDING_E_NOT_READY, 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.keys);
-        Engine e = Create(Drive('R', c.keys));
-        ComPtr<IRecordingDevice> device = e.Device(0);
-        Listener events(device.get());
-        BYTE erasable = 9;
-        EXPECT_EQ(device->CanEraseMedia(&erasable), S_OK);
-        EXPECT_EQ(erasable, c.erasable);
-        EXPECT_EQ(device->Erase(0), c.result);
-        EXPECT_EQ(device->Erase(RECORDING_ERASE_ASYNC), c.result);
-        EXPECT_EQ(events->Get(), (Lines{"erase start 0", "erase end " + Hex(c.result), "status " + Hex(c.result)}));
-    }
 }
 
 TEST_F(RecordingDeviceTest, ReportsChangesOfTheDriveFileAsEvents) {

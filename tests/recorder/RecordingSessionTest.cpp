@@ -4,7 +4,6 @@
 // sees what another process left.
 #include <functional>
 #include <sstream>
-#include <thread>
 
 #include "recorder/Crc32.h"
 #include "recorder/CueSheet.h"
@@ -129,11 +128,7 @@ TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteM
                                                  "0x00000020", "0x00000200", "0x00000080", "0x00000010", "0x00000000"}));
         EXPECT_EQ(events->Get("", true), (Lines{"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000", "start 2",
                                                 "end 2 0x00000000", "media 1"}));
-        Media disc = e.MediaInfo();
-        ASSERT_EQ(disc.hr, S_OK);
-        EXPECT_TRUE(disc.flags.hasAudioTracks && disc.flags.closed && disc.flags.blocked && !disc.flags.blank);
-        EXPECT_EQ(disc.capacity.trackCount, 3);
-        EXPECT_EQ(disc.capacity.freeFrames, 0u);
+        EXPECT_TRUE(e.MediaInfo().flags.closed);
         EXPECT_TRUE(e.Errors().empty());
     }
 }
@@ -188,7 +183,8 @@ TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUncha
     EXPECT_TRUE(disc.flags.blank && disc.flags.incomplete);
     EXPECT_EQ(disc.capacity.freeFrames, 360000u);
 
-    // Abort before the writing starts: the recording ends at once.
+    // Abort before the writing starts: the recording ends at once. Abort during the writing
+    // is EngineClientRealEngineTest's (a cancelled client also answers QueryCancel).
     ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
     ASSERT_EQ(e.disc->Abort(), S_OK);
     EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
@@ -200,29 +196,8 @@ TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUncha
     EXPECT_TRUE(!disc.flags.incomplete && disc.flags.hasAudioTracks);
 }
 
-TEST_F(RecordingSessionTest, AbortStopsAPacedRecordingFromAnotherThread) {
-    Engine e = Create(Drive('R', "Paced=1\nWriteSpeeds=48\n"));
-    ASSERT_EQ(Add(e, Wav("minute.wav", 60)), S_OK);
-    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-    std::atomic<HRESULT> result{S_FALSE};
-    ComPtr<IRecordingDisc> disc = e.disc;
-    std::thread recorder([&] {
-        ScopedComInit com;
-        result = disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE);
-    });
-    LONG status = 0, track = 0, done = 0, total = 0, overall = 0, overallTotal = 0, buffer = 0;
-    for (int i = 0; i < 1000 && !(status == RECORDING_STATUS_WRITING_TRACKS && done > 0); ++i) {
-        Sleep(10);
-        ASSERT_EQ(e.disc->GetProgress(&status, &track, &done, &total, &overall, &overallTotal, &buffer), S_OK);
-    }
-    EXPECT_EQ(status, static_cast<LONG>(RECORDING_STATUS_WRITING_TRACKS));
-    EXPECT_EQ((std::vector<LONG>{track, buffer, overallTotal}), (std::vector<LONG>{0, 100, 150 + 4500}));
-    EXPECT_EQ(e.disc->Abort(), S_OK);
-    recorder.join();
-    EXPECT_EQ(result, RECORDING_E_CANCELLED);
-    EXPECT_LT(std::filesystem::file_size(folder_ / "images-R" / "disc.bin.partial"), 4650u * 2352);
-}
-
+// Underruns, refusals, damage found by reading back, and the drive and disc states that stop a
+// recording are EngineClientRealEngineTest's and ReliabilityProcessTest's.
 TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors) {
     const struct {
         const char* name;
@@ -232,16 +207,9 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         const char* text; // part of the error list's text
         std::function<void()> before;
     } cases[] = {
-        {"buffer underrun", "Fault.FailAtPercent=50\n", true, RECORDING_E_BUFFER_UNDERRUN, "buffer underrun", {}},
         {"own code", "Fault.FailAtPercent=0\nFault.FailCode=0x80045555\n", true, RecordingCode(0x80045555), "0x80045555", {}},
         {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
-        {"damage read back", "Fault.CorruptAtPercent=75\n", true, RECORDING_E_VERIFY_FAILED, "track 1:", {}},
-        {"refusal", "Fault.RefusePrepare=1\n", false, RECORDING_E_PREPARE_REFUSED, "refused", {}},
-        {"unreadable", "Fault.MediaInfo=1\n", false, RECORDING_E_MEDIA_UNREADABLE, "cannot be read", {}},
         {"unreadable kind", "Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", false, RECORDING_E_MEDIA_UNREADABLE, "this kind", {}},
-        {"not ready", "Ready=0\n", false, RECORDING_E_NOT_READY, "not ready", {}},
-        {"no disc", "Media=none\n", false, RECORDING_E_NO_MEDIA, "no disc", {}},
-        {"closed disc", "Content=audio\nClosed=1\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
         {"pressed disc", "Media=CD-ROM\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
         {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
         {"folder under a file", "Images=plain.txt\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
