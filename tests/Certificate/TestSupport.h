@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -60,10 +61,7 @@ class ScratchFile {
 public:
     ScratchFile(const std::string& name, const std::string& content)
         : path_((std::filesystem::temp_directory_path() / ("fennel-cert-" + name)).string()) {
-        if (std::FILE* f = std::fopen(path_.c_str(), "wb")) {
-            std::fwrite(content.data(), 1, content.size(), f);
-            std::fclose(f);
-        }
+        std::ofstream(path_, std::ios::binary) << content;
     }
     ~ScratchFile() { std::remove(path_.c_str()); }
     const std::string& Path() const { return path_; }

@@ -24,13 +24,6 @@ DWORD WaitFromOtherThread(HANDLE handle) {
     return result;
 }
 
-TEST(MutexTest, NamedMutexIsTheSystemObjectWithSuffix) {
-    const std::string name = UniqueName("named");
-    Mutex mutex(name.c_str());
-    EXPECT_TRUE(UniqueKernelHandle(OpenMutexA(SYNCHRONIZE, FALSE, (name + "_mutex").c_str())));
-    EXPECT_FALSE(UniqueKernelHandle(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str())));
-}
-
 // Other threads (and so other processes) wait until the last Unlock of the owning thread;
 // an Unlock from a thread that does not own it changes nothing.
 TEST(MutexTest, ARecursiveLockIsFreedByTheOwnersLastUnlockOnly) {

@@ -2,7 +2,6 @@
 // A scripted partner for the window tests: texts from the program's string table (the keys,
 // without the wedge) unless a test replaces them, a queue of event records like the
 // controller's channel, and answers and counters for the window's requests.
-#include "app/BurnMessages.h"
 #include "ui/BurnWindowPartner.h"
 
 #include <map>
@@ -14,9 +13,7 @@ class FakePartner : public BurnWindowPartner {
 public:
     std::map<UINT, std::string> texts; // replaces the string table's text
     std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
-    Modes modes;
-    bool discAccepted = true, eraseAgreed = false, cancelAccepted = true, endAllowed = true;
-    Completion completion = Completion::ShowCloseButton;
+    bool eraseAgreed = false, cancelAccepted = true, endAllowed = true;
     int records = 0, cancels = 0, queries = 0, preparations = 0;
     HWND window = nullptr;
     std::vector<DiscWait> discWaits; // the outcomes the window handed over
@@ -45,18 +42,14 @@ public:
     }
     EngineClient* EngineAccess() override { return nullptr; }
     const std::vector<TrackEntry>& Tracks() override { return tracks; }
-    Modes RunModes() override { return modes; }
+    Modes RunModes() override { return {}; }
     UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
     void PrepareTracks(bool) override { ++preparations; }
-    RecordStart Record(HWND owner) override {
-        ++records;
-        if (!discAccepted) PostMessageA(owner, BurnMessages::kRunEnded, 0, 1);
-        return !discAccepted ? RecordStart::Refused : eraseAgreed ? RecordStart::EraseFirst : RecordStart::Recorded;
-    }
+    RecordStart Record(HWND) override { return ++records, eraseAgreed ? RecordStart::EraseFirst : RecordStart::Recorded; }
     void DiscWaitEnded(DiscWait outcome) override { discWaits.push_back(outcome); }
     bool Cancel(HWND) override { return ++cancels, cancelAccepted; }
     bool QueryEndSession(HWND) override { return ++queries, endAllowed; }
-    Completion CompleteBurn() override { return completion; }
+    Completion CompleteBurn() override { return Completion::ShowCloseButton; }
 
 private:
     std::map<LPARAM, std::unique_ptr<BurnEventRecord>> queue_;
