@@ -8,6 +8,8 @@
 
 namespace {
 
+// The choice reads prefix, digits and extension; a code-page tag is checked against the
+// digits before a path's last dot.
 TEST(LanguageChoiceTest, FileNamesGiveTheirLanguage) {
     const std::pair<const char*, std::uint16_t> cases[] = {
         {"fn1036.LNG", 1036}, {"XFN1036.lng", 1036}, {"FN0.lng", 0},  {"N1036.lng", 0},  {"GB1036.lng", 0},
@@ -15,6 +17,9 @@ TEST(LanguageChoiceTest, FileNamesGiveTheirLanguage) {
     for (const auto& [name, language] : cases) {
         EXPECT_EQ(language, LanguageOfFileName(name, "FN", "lng")) << name;
     }
+    const std::pair<const char*, std::uint16_t> paths[] = {
+        {"C:\\x.1\\FN1036.lng", 0x040C}, {"FN1033.v2.lng", 2}, {"dir/FN.lng", 0}, {"FN99999.lng", 0}, {"65535.lng", 65535}};
+    for (const auto& [path, language] : paths) EXPECT_EQ(language, LanguageFromFileName(path)) << path;
 }
 
 TEST(LanguageChoiceTest, ChoosesExactThenSamePrimaryThenUserThenSmallest) {

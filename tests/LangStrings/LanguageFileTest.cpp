@@ -72,7 +72,9 @@ TEST(LanguageFileTest, SyntaxErrorsNameFileLineAndCause) {
     }
 }
 
-TEST(LanguageFileTest, RefusesUtf16FilesAndFilesWithoutSections) {
+// UTF-16 files and files without sections are refused; a UTF-8 byte order mark hides a
+// header on the first line.
+TEST(LanguageFileTest, EncodingsAndFilesWithoutSections) {
     RecordingScanner scanner;
     LanguageFile utf16 = FileFromText(std::string("\xFF\xFE[\0S\0]\0", 8), "u.lng");
     EXPECT_TRUE(utf16.IsUnicode());
@@ -81,20 +83,12 @@ TEST(LanguageFileTest, RefusesUtf16FilesAndFilesWithoutSections) {
     LanguageFile none = FileFromText("A=1\n  B = 2\n", "n.lng");
     EXPECT_THROW(none.GetSectionsA(scanner), LanguageFile::no_sections_found);
     EXPECT_THROW(LanguageFile("/nonexistent/FN1.lng"), LanguageFile::open_failed);
-}
 
-TEST(LanguageFileTest, Utf8ByteOrderMarkHidesAHeaderOnTheFirstLine) {
-    LanguageFile file = FileFromText("\xEF\xBB\xBF[Shared]\nA=1\n[Main]\n");
-    RecordingScanner first, second;
-    file.GetSectionsA(first);
+    LanguageFile marked = FileFromText("\xEF\xBB\xBF[Shared]\nA=1\n[Main]\n");
+    RecordingScanner first;
+    marked.GetSectionsA(first);
     EXPECT_EQ((Events{"[Main]", "End", "Eof"}), first.events);
-    EXPECT_THROW(file.ScanFile(second), LanguageFile::syntax_error);
-}
-
-TEST(LanguageFileTest, LanguageComesFromTheDigitsBeforeTheLastDot) {
-    const std::pair<const char*, std::uint16_t> cases[] = {
-        {"C:\\x.1\\FN1036.lng", 0x040C}, {"FN1033.v2.lng", 2}, {"dir/FN.lng", 0}, {"FN99999.lng", 0}, {"65535.lng", 65535}};
-    for (const auto& [path, language] : cases) EXPECT_EQ(language, LanguageFromFileName(path)) << path;
+    EXPECT_THROW(marked.ScanFile(scanner), LanguageFile::syntax_error);
 }
 
 TEST(LanguageTagTest, ParsesAcceleratorAndCodepageTags) {

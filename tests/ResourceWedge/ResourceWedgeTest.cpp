@@ -1,6 +1,7 @@
 // The wedge in a program linked to it: the test's own calls of the system functions reach
 // the replacements. Before the language start-up they pass through; afterwards strings,
-// dialogs, menus and accelerator tables come back in French, translated once.
+// dialogs, menus, accelerator tables and property sheets come back in French, translated
+// once. One case per replacement: what a translated copy holds is TemplateTranslationTest's.
 #include "lib/LangStrings/LangStrings.h"
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "support/UniqueHandle.h"
@@ -39,7 +40,7 @@ const void* SystemResource(HRSRC resource) {
 
 // The state before the start-up can be seen only once per process: when an earlier test
 // has started the language, the test runs again in a fresh process of this program.
-TEST(WedgeStartUp, PassesThroughBeforeAndTranslatesAfter) {
+TEST(WedgeStartUp, PassesThroughBeforeTheStartUp) {
     if (LangStrings::Initialized()) {
         const std::string self = testsupport::Quoted(testsupport::SelfPath());
         EXPECT_EQ(testsupport::RunToEnd(self + " --gtest_filter=WedgeStartUp.*", 120000), "0");
@@ -48,9 +49,6 @@ TEST(WedgeStartUp, PassesThroughBeforeAndTranslatesAfter) {
     char text[64] = "";
     EXPECT_EQ(LoadStringA(Self(), IDS_TITLE, text, sizeof text), 11);
     EXPECT_STREQ(text, "{IDS_TITLE}");
-    ASSERT_TRUE(StartFrench());
-    EXPECT_EQ(LoadStringA(Self(), IDS_TITLE, text, sizeof text), 7);
-    EXPECT_STREQ(text, "Gravure"); // message boxes afterwards: WedgeMessageBoxTest
 }
 
 TEST(WedgeStrings, LoadStringInBothForms) {
@@ -58,13 +56,12 @@ TEST(WedgeStrings, LoadStringInBothForms) {
     struct Case {
         UINT id;
         int room;
-        const char* narrow;  // in the language's code page
+        const char* narrow;
         const wchar_t* wide;
         int length;
     };
     const Case cases[] = {
         {IDS_TITLE, 64, "Gravure", L"Gravure", 7},
-        {IDS_ACCENT, 64, "pr\xEAt", L"pr\u00eat", 4},
         // Longer than the buffer: cut and terminated, as the system's function does.
         {IDS_TITLE, 5, "Grav", L"Grav", 4},
         {IDS_TITLE, 1, "", L"", 0},

@@ -1,7 +1,6 @@
 #pragma once
 // Identifiers of the resources in WedgeTest.rc.
 #define IDS_TITLE 1
-#define IDS_ACCENT 5
 #define IDS_PAGE_TITLE 18
 
 #define IDD_EXTENDED 102
