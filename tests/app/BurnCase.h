@@ -63,13 +63,12 @@ protected:
     Outcome Fennel(const std::string& arguments, const std::vector<int>& answers = {}) {
         return RunFennel(FennelExe(), arguments, temp_.Path(), answers);
     }
-    // Runs exe: the boxes shown must be these, in order, with no placeholder left in them, and
+    // Runs fennel.exe: the boxes shown must be these, in order, with no placeholder left in them, and
     // the values of the area exactly these.
-    Outcome Expect(const std::string& arguments, const std::vector<ExpectedBox>& boxes, const Values& values,
-                   const std::string& exe = FennelExe()) {
+    Outcome Expect(const std::string& arguments, const std::vector<ExpectedBox>& boxes, const Values& values) {
         std::vector<int> answers;
         for (const ExpectedBox& box : boxes) answers.push_back(box.answer);
-        const Outcome outcome = RunFennel(exe, arguments, temp_.Path(), answers);
+        const Outcome outcome = Fennel(arguments, answers);
         EXPECT_EQ(boxes.size(), outcome.boxes.size());
         for (std::size_t i = 0; i < boxes.size() && i < outcome.boxes.size(); ++i) {
             const ShownBox& box = outcome.boxes[i];

@@ -1,13 +1,24 @@
-// fennel.exe started as the host starts it: without a recording engine, each command line's
+// fennel.exe started as the host starts it. Without a recording engine: each command line's
 // boxes (in the user's language) and result values, the registration switches, the
-// single-instance sentinel, and the server mode; with one, the engine check and media query.
+// single-instance sentinel, the server mode, and the start-up failures (language first, then
+// the configuration file beside the program and the registry area it names, each built in a
+// temporary folder holding a copy of fennel.exe and the files the case chooses). With the
+// engine of recorder/ and one virtual drive: the engine check, the media query, and silent
+// burns from playlists with the CD-Text of the image's cue sheet taken from them.
 #include "BurnCase.h"
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
+#include "lib/Certificate/CertificateMaker.h"
+#include "lib/Certificate/SigningKey.h"
+#include "lib/Certificate/SystemRandom.h"
 #include "support/UniqueHandle.h"
+#include "tools/hostkit/ImageCue.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,9 +44,6 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
         std::vector<ExpectedBox> boxes;
         Values values;
         const char* locale = "00000409";
-        // Non-empty: a copy of the program in a folder whose name holds dashes, with these
-        // language files and the configuration file.
-        std::vector<std::string> languageFiles = {};
         Sentinel sentinel = Sentinel::Free;
         const char* exit = "0";
         const char* output = ""; // a part of the program's output
@@ -43,19 +51,18 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
     const Row rows[] = {
         // Registration switches end at once without initialisation.
         {"/UNREGSERVER", {}, {}},
-        {"/RegServer", {}, {}, "00000409", {"FN1033.lng"}},
         // A switch followed by more text is the burn mode; no engine: the partner's box.
         {"/RegServer extra",
          {{"Lecteur Windows Media", "Aucun logiciel de gravure de CD n'a \xC3\xA9t\xC3\xA9 trouv\xC3\xA9", {"&Oui", "&Non"},
            IDNO}},
-         {{kBurnResults, -3}, {kEngineCheck, 2}}, "0000040C", {}, Sentinel::Free, "0",
+         {{kBurnResults, -3}, {kEngineCheck, 2}}, "0000040C", Sentinel::Free, "0",
          "Unknown command-line flag '/RegServer'"},
         {"/S " + playlist, {}, {{kBurnResults, -3}, {kEngineCheck, 2}}},
         // A second burn leaves the first one's media and track values alone.
         {"/S " + playlist, {{kAppFr, "Un autre CD est en cours de gravure.", {"&OK"}}},
-         {{kBurnResults, -3}, {kEngineCheck, 2}, {"MediaTimeAvailable", 1234}}, "0000040C", {}, Sentinel::Held},
+         {{kBurnResults, -3}, {kEngineCheck, 2}, {"MediaTimeAvailable", 1234}}, "0000040C", Sentinel::Held},
         {"/S " + playlist, {{kPluginApp, "Unable to create the single-instance sentinel"}},
-         {{kBurnResults, -1}, {kEngineCheck, 2}}, "00000409", {}, Sentinel::Refused, "1"},
+         {{kBurnResults, -1}, {kEngineCheck, 2}}, "00000409", Sentinel::Refused, "1"},
         // An empty command line: the usage box in the language of the user's locale.
         {"", {usage}, unusable},
         {"", {{kAppFr, "Ce programme grave des CD audio", {"&OK"}}}, unusable, "0000040C"},
@@ -66,15 +73,6 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
         ASSERT_TRUE(DeleteKeyTree(Area()));
         UserLocale locale(row.locale);
         ASSERT_TRUE(locale.Set());
-        TempFolder folder;
-        std::string exe = FennelExe();
-        if (!row.languageFiles.empty()) {
-            ASSERT_NE(std::string::npos, folder.Path().find('-'));
-            std::vector<std::string> files = row.languageFiles;
-            files.push_back("Fennel.qcf");
-            exe = InstallFennel(folder.Path(), "fennel-copy.exe", files);
-            ASSERT_FALSE(exe.empty()) << "GetLastError() = " << GetLastError();
-        }
         // A mutex that carries the sentinel's name makes its creation fail.
         UniqueKernelHandle sentinel(row.sentinel == Sentinel::Held      ? CreateSemaphoreA(nullptr, 0, 1, "fennel sentinel")
                                     : row.sentinel == Sentinel::Refused ? CreateMutexA(nullptr, FALSE, "fennel sentinel")
@@ -85,7 +83,7 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
             ASSERT_TRUE(WriteDword(Area(), "MediaTimeAvailable", 1234));
             ASSERT_TRUE(WriteDword(Area() + "\\TrackResults", "1", static_cast<DWORD>(-8)));
         }
-        const Outcome outcome = Expect(row.arguments, row.boxes, row.values, exe);
+        const Outcome outcome = Expect(row.arguments, row.boxes, row.values);
         EXPECT_EQ(row.exit, outcome.exit);
         EXPECT_NE(std::string::npos, outcome.output.find(row.output)) << outcome.output;
         if (row.sentinel == Sentinel::Held) {
@@ -97,8 +95,6 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
     }
 }
 
-// With the engine of recorder/ and one virtual drive: the engine check's box and the media
-// query's values. The burns themselves are ReliabilityProcessTest's.
 TEST_F(FennelProcessTest, EngineCheckAndMediaQueryWriteTheirValues) {
     const struct {
         const char* name;
@@ -137,6 +133,132 @@ TEST_F(FennelProcessTest, TheServerModeShowsNoWindowAndEndsWhenIdle) {
     ASSERT_TRUE(child.WaitForExit(20000)) << "the idle server did not end";
     EXPECT_EQ(0u, child.ExitCode());
     EXPECT_EQ(-3, Value(kBurnResults));
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The shipped configuration text with the line that starts with prefix replaced.
+std::string ReplaceLine(std::string text, const std::string& prefix, const std::string& line) {
+    const std::size_t start = text.find("\n" + prefix);
+    if (start == std::string::npos) return text;
+    const std::size_t end = text.find('\n', start + 1);
+    return text.replace(start + 1, end == std::string::npos ? std::string::npos : end - start - 1, line);
+}
+
+// A configuration file signed with the program's key.
+std::string Signed(const std::string& text) {
+    SystemRandom random;
+    return CertificateMaker::Make(text, SigningKey::Load(WindowsPath(FENNEL_SIGNING_KEY_FILE)), random);
+}
+
+using StartupProcessTest = BurnCase;
+
+TEST_F(StartupProcessTest, EveryStartupFailureShowsOneBoxAndEndsWithOne) {
+    const std::string source = ReadBytes(WindowsPath(std::string(FENNEL_SOURCE_DIR) + "/config/Fennel.txt"));
+    const std::string emptyBase = Signed(ReplaceLine(source, "Plugin_RegistryBase", "Plugin_RegistryBase"));
+    // A key name longer than the registry allows.
+    const std::string badArea = Signed(ReplaceLine(source, "Plugin_RegistryBase",
+                                                   "Plugin_RegistryBase = Software\\" + std::string(300, 'F')));
+
+    const std::string english = "FN1033.lng";
+    const std::string unreadable = "Unable to read certificate file '@\\Fennel.qcf'.";
+    const std::string noBase = "Plugin_RegistryBase not defined in certificate";
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> written; // file name, bytes
+        std::vector<std::string> copied;                           // from beside the tests
+        // The reason after the folder part ('@' stands for the folder); null: the text of
+        // the language loader's own box, shown first.
+        const char* reason;
+        const char* button; // of the failure box
+    } cases[] = {
+        {"no language files", {}, {"Fennel.qcf"}, "Unable to run this program: no language files were found.", "OK"},
+        {"language file with a syntax error", {{english, "[Shared]\r\nIDS_PLUGIN_APP Fennel\r\n"}}, {"Fennel.qcf"},
+         nullptr, "OK"},
+        {"configuration file missing", {}, {english}, unreadable.c_str(), "&OK"},
+        {"empty Plugin_RegistryBase", {{"Fennel.qcf", emptyBase}}, {english}, noBase.c_str(), "&OK"},
+        {"registry area refused", {{"Fennel.qcf", badArea}}, {english}, "", "&OK"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string exe = InstallFennel(folder.Path(), "fennel.exe", c.copied);
+        ASSERT_FALSE(exe.empty()) << "GetLastError() = " << GetLastError();
+        for (const auto& [name, bytes] : c.written) folder.Write(name, bytes);
+
+        const Outcome outcome = RunFennel(exe, "", temp_.Path(), {IDOK, IDOK});
+        EXPECT_EQ("1", outcome.exit);
+        ASSERT_EQ(c.reason ? 1u : 2u, outcome.boxes.size());
+        std::string reason = c.reason ? c.reason : outcome.boxes[0].text.substr(18);
+        if (!c.reason) {
+            EXPECT_EQ("LoadLanguageFile", outcome.boxes[0].caption);
+            EXPECT_EQ(0u, outcome.boxes[0].text.rfind("Caught exception: ", 0)) << outcome.boxes[0].text;
+            EXPECT_NE(std::string::npos, reason.find("syntax_error")) << reason;
+        }
+        if (const std::size_t at = reason.find('@'); at != std::string::npos) reason.replace(at, 1, folder.Path());
+        const ShownBox& box = outcome.boxes.back();
+        EXPECT_EQ("Error", box.caption);
+        EXPECT_EQ("Unable to initialize plugin '" + folder.Path() + "'.  " + reason, box.text);
+        EXPECT_EQ(std::vector<std::string>{c.button}, box.buttons);
+        EXPECT_FALSE(KeyExists(Area())) << "nothing may be written";
+    }
+}
+
+using PlaylistBurnProcessTest = BurnCase;
+
+// The disc's and then each track's "title|performer" in the cue sheet.
+std::vector<std::string> CueTexts(const std::string& cuePath) {
+    hostkit::ImageCue cue;
+    EXPECT_TRUE(hostkit::ReadImageCue(cuePath, cue)) << cuePath;
+    std::vector<std::string> texts{cue.title + "|" + cue.performer};
+    for (const hostkit::ImageCueTrack& track : cue.tracks) texts.push_back(track.title + "|" + track.performer);
+    return texts;
+}
+
+TEST_F(PlaylistBurnProcessTest, PlaylistsBurnTheirTracksWithTheirTexts) {
+    const std::string music = temp_.File("music");
+    ASSERT_TRUE(CreateDirectoryA(music.c_str(), nullptr)) << GetLastError();
+    temp_.Write("music\\a.wav", Tune(4));
+    temp_.Write("music\\b.wav", Tune(4));
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC"; // outside the system's code page
+    std::ofstream(std::filesystem::path(music) / L"\u65e5\u672c.wav", std::ios::binary) << Tune(4);
+    std::string musicUri = "file:///" + music + "/";
+    for (char& c : musicUri) c = c == '\\' ? '/' : c;
+    std::string tones;
+    for (const char* type : {"flac", "mp3", "wav", "wma"})
+        tones += std::string("Z:") + FENNEL_BINARY_DIR + "\\tones\\tone." + type + "\r\n";
+
+    const struct {
+        const char* name;
+        const char* file; // in the music folder; fennel.exe runs in the folder above
+        std::string content;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {"M3U", "list.m3u", "#EXTM3U\r\n#EXTINF:4,Artist One - Song One\r\na.wav\r\n#EXTINF:4,Song Two\r\nb.wav\r\n",
+         {"|", "Song One|Artist One", "Song Two|"}},
+        {"M3U8 beyond the code page", "list.m3u8", "#EXTM3U\n#EXTINF:4,Caf\xC3\xA9\n" + nihon + ".wav\n" + nihon + ".wav\n",
+         {"|", "Caf\xC3\xA9|", nihon + "|"}},
+        // The engine decodes these through Media Foundation (tones that tests/recorder makes).
+        {"decoded", "list.m3u", tones, {"|", "tone|", "tone|", "tone|", "tone|"}},
+        {"XSPF", "list.xspf",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\n"
+         "<title>Xspf Album</title><creator>Xspf Artist</creator><trackList>\n<track><location>" + musicUri +
+             "%61.wav</location><title>Rock &amp; Roll</title><creator>X</creator></track>\n</trackList></playlist>\n",
+         {"Xspf Album|Xspf Artist", "Rock & Roll|X"}},
+    };
+    Drive("Media=CD-R\r\nCapacity=80\r\nContent=blank\r\n");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FreshDisc();
+        const std::string list = temp_.Write(std::string("music\\") + row.file, row.content);
+        const Outcome outcome = Fennel("/S \"" + list + "\"");
+        EXPECT_EQ("0", outcome.exit) << outcome.output;
+        EXPECT_EQ(0, Value("BurnResults"));
+        EXPECT_EQ(row.expected, CueTexts(temp_.File("images\\disc.cue")));
+    }
 }
 
 } // namespace
