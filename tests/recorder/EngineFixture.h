@@ -55,7 +55,7 @@ private:
 };
 
 // The events of an engine or a device as lines ("start 0", "status 0x00000001", ...);
-// answers the queryAnswer-th QueryCancel with yes. Told from the engine's threads.
+// answers the cancelAtQuery-th QueryCancel with yes. Told from the engine's threads.
 class Events final : public IRecordingEngineEvents, public IRecordingDeviceEvents {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {

@@ -1,6 +1,6 @@
-// One virtual drive through COM: speeds, erasing, and the events that report changes of
-// the disc. The media records are DiscStateTest's, the media query's failures
-// RecordingSessionTest's (at Prepare); the start-up delay and readiness after a delay are
+// One virtual drive through COM: erasing, and the events that report changes of the disc.
+// The media records are DiscStateTest's, the media query's failures RecordingSessionTest's
+// (at Prepare); speeds, a busy drive, the start-up delay and readiness after a delay are
 // EngineClientRealEngineTest's and ReliabilityProcessTest's.
 #include "tests/recorder/EngineFixture.h"
 
@@ -11,17 +11,6 @@ class RecordingDeviceTest : public EngineFixture {};
 template <class Done>
 void WaitFor(Done done, int tries = 400) {
     for (int i = 0; i < tries && !done(); ++i) Sleep(10);
-}
-
-TEST_F(RecordingDeviceTest, ReportsSpeedMasksAfterTheConfiguredBusyAnswers) {
-    Engine e = Create(Drive('R', "ReadSpeeds=32,1\nWriteSpeeds=24,16,4\nRewriteSpeeds=10,4\nFault.BusyCount=2\n"));
-    LONG read = 0, write = 0, rewrite = 0;
-    ComPtr<IRecordingDevice> r = e.Device(0);
-    for (HRESULT expected : {HRESULT{RECORDING_E_DEVICE_BUSY}, HRESULT{RECORDING_E_DEVICE_BUSY}, S_OK})
-        EXPECT_EQ(r->GetSpeedMasks(&read, &write, &rewrite), expected);
-    EXPECT_EQ(static_cast<std::uint32_t>(read), RecordingSpeedMask(32) | RecordingSpeedMask(1));
-    EXPECT_EQ(static_cast<std::uint32_t>(write), RecordingSpeedMask(24) | RecordingSpeedMask(16) | RecordingSpeedMask(4));
-    EXPECT_EQ(static_cast<std::uint32_t>(rewrite), RecordingSpeedMask(10) | RecordingSpeedMask(4));
 }
 
 // Erasing in the background with its progress and events, and refusing a CD-R, are

@@ -1,7 +1,7 @@
 // Recordings through COM: the image checked byte for byte against the cue sheet, gaps per
-// write method, sessions, cancelling, the faults a drive can simulate and verification.
-// CD-Text is PlaylistBurnProcessTest's. The disc state is read from its file by every media query, so an engine
-// sees what another process left.
+// write method, sessions, cancelling and the faults a drive can simulate. The disc state is
+// read from its file by every media query, so a new engine sees what another process would.
+// CD-Text is PlaylistBurnProcessTest's.
 #include <functional>
 #include <sstream>
 
@@ -240,30 +240,6 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         EXPECT_NE(errors[0].find(c.text), std::string::npos) << errors[0];
         EXPECT_FALSE(ImageExists("disc.cue"));
     }
-}
-
-TEST_F(RecordingSessionTest, DamageGoesUnnoticedWithVerificationOff) {
-    Engine e = Create(Drive('R', "Fault.CorruptAtPercent=75\nVerify=0\n"));
-    ASSERT_EQ(Add(e, Wav("one.wav", 4)), S_OK);
-    Burn(e);
-    EXPECT_TRUE(e.Errors().empty());
-}
-
-TEST_F(RecordingSessionTest, ExclusiveUseKeepsOtherEnginesOff) {
-    Engine first = Create(Drive('R'));
-    Engine second = Create();
-    ASSERT_EQ(Add(second, Wav("a.wav", 1)), S_OK);
-    ComPtr<IRecordingDevice> device = first.Device(0);
-    Listener events(device.get());
-    ASSERT_EQ(device->BeginExclusiveUse(), S_OK);
-    EXPECT_EQ(device->BeginExclusiveUse(), S_FALSE);
-    EXPECT_EQ(second.disc->Prepare(RECORDING_PREPARE_AUDIO), RECORDING_E_DEVICE_BUSY);
-    BYTE ready = 1;
-    EXPECT_EQ(second.Device(0)->IsReadyForErase(&ready), S_OK);
-    EXPECT_EQ(ready, 0);
-    ASSERT_EQ(device->EndExclusiveUse(), S_OK);
-    EXPECT_EQ(second.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-    EXPECT_EQ(events->Get(), (Lines{"exclusive 1", "exclusive 0"}));
 }
 
 } // namespace
