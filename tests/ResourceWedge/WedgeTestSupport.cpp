@@ -50,11 +50,6 @@ const char kJapanese[] =
     "MSGBOX_YES = \x82\xCD\x82\xA2(&Y)\r\n"
     "MSGBOX_NO = \x82\xA2\x82\xA2\x82\xA6(&N)\r\n";
 
-void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 } // namespace
 
 bool StartFrench() {
@@ -62,9 +57,9 @@ bool StartFrench() {
     if (started) return true;
     const std::string folder = testsupport::WindowsPath(std::string(FENNEL_BINARY_DIR) + "/wedge-languages");
     CreateDirectoryA(folder.c_str(), nullptr);
-    Write(folder + "\\FN1033.lng", kEnglish);
-    Write(folder + "\\FN1036.lng", kFrench);
-    Write(folder + "\\FN1041.lng", kJapanese);
+    std::ofstream(folder + "\\FN1033.lng", std::ios::binary) << kEnglish;
+    std::ofstream(folder + "\\FN1036.lng", std::ios::binary) << kFrench;
+    std::ofstream(folder + "\\FN1041.lng", std::ios::binary) << kJapanese;
     SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << "language load: " << text; });
     std::string error;
     const std::uint16_t language = StartLocalisation(0x040C, folder, "FN", "lng", "", error);
