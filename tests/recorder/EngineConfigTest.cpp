@@ -44,10 +44,7 @@ TEST(EngineConfigTest, FillsDefaultsFromTheDriveAbilities) {
     EXPECT_EQ(d.writeSpeeds.front(), 48u);
     EXPECT_EQ(d.rewriteSpeeds.front(), 10u);
     EXPECT_TRUE(d.paced && d.ready && d.verify);
-    EXPECT_EQ(d.faults.corruptAtPercent, -1);
-    const DriveConfig& e = config.drives[1];
-    EXPECT_TRUE(e.rewriteSpeeds.empty());
-    EXPECT_TRUE(e.CanRead(RECORDING_MEDIA_CD_RW) && !e.CanWrite(RECORDING_MEDIA_CD_RW));
+    EXPECT_TRUE(config.drives[1].rewriteSpeeds.empty());
     EXPECT_EQ(config.drives[2].disc.Origin(), "CD-ROM 80 data 10/1 closed");
 }
 

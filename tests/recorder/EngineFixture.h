@@ -104,10 +104,6 @@ public:
                 out.push_back(line.substr(prefix.size()));
         return out;
     }
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        lines_.clear();
-    }
     std::atomic<int> queries{0};
     int cancelAtQuery = -1;
 
@@ -220,12 +216,9 @@ protected:
         SetEnvironmentVariableW(L"FENNEL_RECORDER_CONFIG", Wide(temp_->Write("recorder.ini", text)).c_str());
     }
 
+    // An engine of the drive file config; start: what OleRun and Initialize answer.
     Engine Create(const std::string& config, bool initialize = true, HRESULT start = S_OK) const {
         UseConfig(config);
-        return Create(initialize, start);
-    }
-    // start: what OleRun and Initialize answer.
-    static Engine Create(bool initialize = true, HRESULT start = S_OK) {
         Engine e;
         ComPtr<IUnknown> unknown;
         EXPECT_EQ(CoCreateInstance(CLSID_RecordingEngine, nullptr, 0x17, IID_IUnknown, unknown.put_void()), S_OK);

@@ -48,18 +48,19 @@ TEST_F(RecordingDeviceTest, ReportsChangesOfTheDriveFileAsEvents) {
         {audio + "Ready=0\n", {"ready 0"}},
         {audio + "Ready=0\n", {}},
     };
+    Lines expected;
     for (const auto& step : steps) {
         SCOPED_TRACE(step.keys);
-        events->Clear();
+        expected.insert(expected.end(), step.events.begin(), step.events.end());
         UseConfig(Drive('R', step.keys));
         ASSERT_EQ(e.engine->RefreshDevices(), S_OK);
         // The engine's monitor may have seen the change first and be reporting it.
-        WaitFor([&] { return events->Get().size() >= step.events.size(); }, 100);
-        EXPECT_EQ(events->Get(), step.events);
+        WaitFor([&] { return events->Get().size() >= expected.size(); }, 100);
+        EXPECT_EQ(events->Get(), expected);
     }
     EXPECT_EQ(engineEvents->Get(), (Lines{"media 0", "media 1"}));
     Sleep(600); // a monitor pass sees nothing new
-    EXPECT_EQ(events->Get(), Lines{});
+    EXPECT_EQ(events->Get(), expected);
 }
 
 } // namespace
