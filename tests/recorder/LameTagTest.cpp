@@ -7,20 +7,17 @@
 
 namespace {
 
-// The head of an MP3 file: an optional ID3v2 tag, then a first frame carrying an Info tag.
+// The head of an MP3 file: a first frame carrying an Info tag. A tag behind an ID3v2 tag, and
+// mono, are DecoderTest's (tone.mp3, mono32k.mp3).
 struct TagBuilder {
     std::vector<std::uint8_t> header = {0xFF, 0xFB, 0x90, 0x00}; // MPEG-1 layer III, 44.1 kHz, stereo
     std::uint32_t flags = 0x0F, frames = 116;
     const char* encoder = "LAME3.100";
     std::uint32_t delay = 576, padding = 756;
-    std::uint8_t id3Size = 0; // up to 127 bytes
     std::size_t cut = 0;      // bytes dropped from the end
 
     std::vector<std::uint8_t> Bytes() const {
-        std::vector<std::uint8_t> out;
-        if (id3Size) out = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, id3Size};
-        out.resize(out.size() + id3Size);
-        out.insert(out.end(), header.begin(), header.end());
+        std::vector<std::uint8_t> out = header;
         bool mpeg1 = (header[1] & 0x18) == 0x18, mono = (header[3] >> 6) == 3;
         out.resize(out.size() + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17)));
         out.insert(out.end(), {'I', 'n', 'f', 'o'});
@@ -48,8 +45,6 @@ TEST(LameTagTest, ReadsDelayAndPaddingOrAnswersNothing) {
         std::uint64_t audio;
     } rows[] = {
         {"MPEG-1 stereo", {}, 44100, 2, kLong},
-        {"after an ID3v2 tag", {.id3Size = 100}, 44100, 2, kLong},
-        {"MPEG-1 mono at 32 kHz", {.header = {0xFF, 0xFB, 0x98, 0xC0}}, 32000, 1, kLong},
         {"MPEG-2.5 mono at 8 kHz", {.header = {0xFF, 0xE3, 0x98, 0xC0}}, 8000, 1, kShort},
         {"frame count only", {.flags = 1, .encoder = "Lavc59.37"}, 44100, 2, kLong},
         {"layer II", {.header = {0xFF, 0xFD, 0x90, 0x00}}, 0, 0, 0},

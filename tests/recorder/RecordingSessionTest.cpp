@@ -15,7 +15,6 @@
 namespace {
 
 struct CueEntry {
-    std::string file;
     int number = 0;
     long index0 = -1; // frames from the file's start; -1 when absent
     long index1 = -1;
@@ -26,14 +25,13 @@ struct CueEntry {
 std::vector<CueEntry> ParseCue(const std::string& text) {
     std::vector<CueEntry> entries;
     std::istringstream in(text);
-    std::string line, file;
+    std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream words(line);
         std::string word, number, msf;
         words >> word >> number >> msf;
-        if (word == "FILE") file = line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
-        if (word == "TRACK") entries.push_back({file, std::stoi(number), -1, -1, ""});
+        if (word == "TRACK") entries.push_back({std::stoi(number), -1, -1, ""});
         if (word == "INDEX") (number == "00" ? entries.back().index0 : entries.back().index1) = static_cast<long>(RedBook::ParseMsf(msf).value());
         if (word == "REM" && number == "CRC32") entries.back().crc = msf;
     }
@@ -73,7 +71,7 @@ protected:
     // Checks that the image holds each track's audio at its INDEX 01 and silence elsewhere,
     // and each track's CRC from there to the next track.
     void ExpectImage(const std::vector<CueEntry>& cue, const std::vector<std::string>& audio) {
-        const std::string image = ReadImage(cue.at(0).file);
+        const std::string image = ReadImage("disc.bin");
         std::string expected(image.size(), '\0');
         for (std::size_t i = 0; i < audio.size(); ++i) {
             std::size_t offset = static_cast<std::size_t>(cue.at(i).index1) * 2352;
@@ -165,7 +163,8 @@ TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUncha
 }
 
 // Underruns, refusals, damage found by reading back, and the drive and disc states that stop a
-// recording are EngineClientRealEngineTest's and ReliabilityProcessTest's.
+// recording (a closed or pressed disc among them) are EngineClientRealEngineTest's and
+// ReliabilityProcessTest's.
 TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors) {
     const struct {
         const char* name;
@@ -178,7 +177,6 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         {"own code", "Fault.FailAtPercent=0\nFault.FailCode=0x80045555\n", true, RecordingCode(0x80045555), "0x80045555", {}},
         {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
         {"unreadable kind", "Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", false, RECORDING_E_MEDIA_UNREADABLE, "this kind", {}},
-        {"pressed disc", "Media=CD-ROM\n", false, RECORDING_E_DISC_CLOSED, "closed", {}},
         {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
         {"folder under a file", "Images=plain.txt\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
          "cannot be created", [this] { WriteFile("plain.txt", {'x'}); }},
