@@ -63,8 +63,8 @@ protected:
     Outcome Fennel(const std::string& arguments, const std::vector<int>& answers = {}) {
         return RunFennel(FennelExe(), arguments, temp_.Path(), answers);
     }
-    // Runs fennel.exe: the boxes shown must be these, in order, with no placeholder left in them, and
-    // the values of the area exactly these.
+    // Runs fennel.exe: the boxes shown must be these, in order, with no placeholder left in
+    // them, and the values of the area exactly these.
     Outcome Expect(const std::string& arguments, const std::vector<ExpectedBox>& boxes, const Values& values) {
         std::vector<int> answers;
         for (const ExpectedBox& box : boxes) answers.push_back(box.answer);
@@ -86,13 +86,10 @@ protected:
         EXPECT_EQ(values, seen);
         return outcome;
     }
-    // A playlist of the named files (created as tunes unless the name says "missing").
+    // A playlist of the named files, created as tunes.
     std::string Playlist(const std::vector<std::string>& names, int seconds = 4) {
         std::string list;
-        for (const std::string& name : names) {
-            if (name.find("missing") == std::string::npos) temp_.Write(name, Tune(seconds));
-            list += temp_.File(name) + "\r\n";
-        }
+        for (const std::string& name : names) list += temp_.Write(name, Tune(seconds)) + "\r\n";
         return temp_.Write("list.m3u", list);
     }
     static std::optional<std::int32_t> Value(const std::string& name, const std::string& key = Area()) {

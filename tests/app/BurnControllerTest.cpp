@@ -85,14 +85,6 @@ protected:
         }
         return posted;
     }
-    // Playlist position 1 refused, so engine track 1 is the third entry.
-    void PrepareRefusingTheSecond() {
-        controller_.TrackPreparationStarted();
-        controller_.TrackAccepted(0, "C:\\a.wav", 0);
-        controller_.TrackRefused(1, "C:\\b.mp3", E_ACCESSDENIED);
-        controller_.TrackAccepted(2, "C:\\c.wav", 1);
-        Take();
-    }
     static std::optional<std::int32_t> Value(const std::string& key, const std::string& name) {
         const auto value = ReadDword(key, name);
         return value ? std::optional<std::int32_t>(static_cast<std::int32_t>(*value)) : std::nullopt;
@@ -148,7 +140,12 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
         {"17 after cancel", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -2, {}, M::kRecordingFailed, 0, kRecord},
         {"20 cancelled", [](auto& c) { c.RunEnded(true, true); }, -2, {}, M::kRunEnded, 1, 1},
     };
-    PrepareRefusingTheSecond();
+    // Playlist position 1 refused, so engine track 1 is the third entry.
+    controller_.TrackPreparationStarted();
+    controller_.TrackAccepted(0, "C:\\a.wav", 0);
+    controller_.TrackRefused(1, "C:\\b.mp3", E_ACCESSDENIED);
+    controller_.TrackAccepted(2, "C:\\c.wav", 1);
+    Take();
     for (const Row& row : rows) {
         DeleteValue(kArea, "BurnResults");
         DeleteValue(kTracks, "3");

@@ -51,7 +51,6 @@ std::string Flags(const BurnRequest& r) {
 TEST(BurnRequestTest, ParseDecidesWhetherTheProcessGoesOn) {
     const ParseCase cases[] = {
         {"", kEngineOk, true, kNoLine, "", "----"},
-        {"   ", kEngineOk, true, kNoLine, "", "----"},
         {"list.m3u", kEngineOk, false, {"EngineCheck"}, "list.m3u", "----"},
         {"list.m3u", kNoEngine, true, {"EngineCheck"}, "list.m3u", "----"},
         {"/T", kEngineOk, true, {"EngineCheck", "MediaQuery"}, "", "----"},
@@ -59,7 +58,6 @@ TEST(BurnRequestTest, ParseDecidesWhetherTheProcessGoesOn) {
         {"/T /S", kNoEngine, true, {"EngineCheck(quiet)", "MediaQuery"}, "", "S---"},
         {"/T /B", kEngineOk, true, kNoLine, "", "-B--"},
         {"/C", kNoEngine, true, {"EngineCheck(quiet)"}, "", "----"},
-        {"/C", kEngineOk, true, {"EngineCheck(quiet)"}, "", "----"},
         {"/U", kEngineOk, true, {}, "", "----"},
         {"/U /B", kEngineOk, true, kNoLine, "", "-B--"},
         {"/E", kEngineOk, false, {"EngineCheck"}, "", "--EO"},

@@ -48,7 +48,6 @@ TEST(CommandLineScannerTest, SplitsTheLineIntoTokens) {
         {"\"\"", {"N:"}},
         {"\"unterminated text", {"N:unterminated text"}},
         {"12 0x12 3a 007 9 9:", {"#:12", "N:0x12", "N:3a", "#:007", "#:9", "N:9:"}}, // to the last digit, not past
-        {"/burn", {"F/burn"}},
         {"-", {"F-"}},
         {"a\"b c", {"N:a\"b", "N:c"}},              // a quote inside a word is part of it
         {"/S\"x y\"", {"F/S\"x", "N:y\""}},         // and inside a flag, too

@@ -40,7 +40,6 @@ TEST(PlaylistReaderTest, DetectsByContentThenByPath) {
         {"C:\\old.ASX.d\\list.m3u", "", Format::EntryList},
         {"my.asxfiles", "", Format::EntryList},
         {"a.M3U8", "", Format::M3u},
-        {"a.PLS", "", Format::Pls},
         {"a.m3u.txt", "", Format::PlainList},
         {"x.m3u\\list", "", Format::PlainList},
     };

@@ -21,31 +21,22 @@ public:
 };
 
 TEST(PluginSettingsTest, FieldsReadAsTheirTypesWithNeutralValuesWhenAbsent) {
-    TextConfiguration full("Plugin_RegistryBase = Software\\Test\n"
-                               "Plugin_BurnMethod = TAO\n"
-                               "Plugin_UseDiskWithDataTracks = -1\n"
-                               "Plugin_UseDiskWithAudioTracks = 2\n"
-                               "Plugin_ConfirmCancelBeforeBurnStarted = -1\n"
-                               "Plugin_ConfirmCancelAfterBurnStarted = 1\n"
-                               "Plugin_CloseAppWhenBurnComplete = 0\n"
-                               "Plugin_UpdateExeFilename = Setup.exe\n"
-                               "AllowedFileExtensions = wav, Mp3\n"
-                               "MaxBurnSpeed = 24\n");
+    TextConfiguration full("Plugin_BurnMethod = TAO\n"
+                           "Plugin_UseDiskWithDataTracks = -1\n"
+                           "Plugin_UseDiskWithAudioTracks = 2\n"
+                           "Plugin_ConfirmCancelBeforeBurnStarted = -1\n"
+                           "Plugin_ConfirmCancelAfterBurnStarted = 1\n"
+                           "MaxBurnSpeed = 24\n");
     PluginSettings settings(full);
-    EXPECT_EQ("Software\\Test", settings.RegistryBase());
     EXPECT_EQ(1, settings.WriteMethod());
     EXPECT_TRUE(settings.UseDiskWithDataTracks()); // non-zero is yes
     EXPECT_TRUE(settings.UseDiskWithAudioTracks());
     EXPECT_FALSE(settings.ConfirmCancelBeforeBurnStarted()); // only above 0 is yes
     EXPECT_TRUE(settings.ConfirmCancelAfterBurnStarted());
-    EXPECT_FALSE(settings.CloseAppWhenBurnComplete());
-    EXPECT_EQ("Setup.exe", settings.UpdateExeFilename());
     EXPECT_EQ(24, settings.MaxBurnSpeed());
-    EXPECT_EQ((std::vector<std::string>{"WAV", "MP3"}), settings.AllowedExtensions());
 
     TextConfiguration empty("");
     PluginSettings none(empty);
-    EXPECT_EQ("", none.RegistryBase());
     EXPECT_EQ(3, none.WriteMethod());
     EXPECT_EQ(0, none.MaxBurnSpeed());
     EXPECT_TRUE(none.AllowedExtensions().empty()); // every track is refused

@@ -21,7 +21,6 @@ TEST(ServerSwitchTest, RecognisesASwitchOnlyWhenItRunsToTheEndOfTheLine) {
         {"\"C:\\my-tools\\fennel.exe\" /RegServer", ServerSwitch::RegServer},
         {"C:/tools/fennel.exe -Embedding", ServerSwitch::Embedding},
         {"fennel.exe /S list.m3u", ServerSwitch::None},
-        {"fennel.exe", ServerSwitch::None},
         {"", ServerSwitch::None},
         {"fennel.exe --RegServer", ServerSwitch::RegServer}, // "-RegServer" fails, the second dash matches
         {"fennel.exe /x/RegServer", ServerSwitch::RegServer}, // the scan goes on from the token

@@ -3,8 +3,6 @@
 #include "engine/EngineClient.h"
 #include "tests/engine/RecordingSink.h"
 
-#include <stdexcept>
-
 namespace {
 
 #define FAKE_STUB(name, ...) \
@@ -83,11 +81,6 @@ TEST(EngineClientTest, AnOlderEngineGetsNoTextsAndTheOnlyDevicesFailureIsItsOwn)
     client = ComPtr<FakeClient>::Attach(new FakeClient(fake));
     const HRESULT hr = client->Initialize("tests", 0);
     EXPECT_EQ(hr, fake.capabilities) << Hex(hr);
-}
-
-TEST(EngineSessionTest, WritingTheParametersBeforeFetchingThemIsALogicError) {
-    ComPtr<EngineSession> session = ComPtr<EngineSession>::Attach(new EngineSession);
-    EXPECT_THROW(session->SetCDCreationParams(), std::logic_error);
 }
 
 } // namespace
