@@ -48,7 +48,6 @@ TEST(DiscStateTest, DescribesEachKindOfDiscAsItsDriveSeesIt) {
         std::vector<int> flags; // blank, appendable, blocked, audio, data, closed, tracks
     } cases[] = {
         {"Capacity=74\n", RECORDING_MEDIA_CD_R, 333000, {1, 1, 0, 0, 0, 0, 0}},
-        {"Media=CD-RW\n", RECORDING_MEDIA_CD_RW, 360000, {1, 1, 0, 0, 0, 0, 0}},
         {"Media=CD-RW\nContent=audio\nClosed=1\n", RECORDING_MEDIA_CD_RW, 0, {0, 0, 1, 1, 0, 1, 1}},
         // The pregap and 30 minutes used, then the first lead-out and the next lead-in.
         {"Content=audio\nContentMinutes=30\nContentTracks=8\n", RECORDING_MEDIA_CD_R, 360000 - 150 - 135000 - 11250,

@@ -22,7 +22,6 @@ ContentTracks = 3
 Closed = yes
 Paced = off
 Fault.RefusePrepare = true
-ImageName = burn
 
 [drive s]
 )");
@@ -33,7 +32,6 @@ ImageName = burn
     EXPECT_EQ(r.readSpeeds, (std::vector<unsigned>{48, 24}));
     EXPECT_EQ(r.disc.Origin(), "CD-RW 80 audio 12/3 closed");
     EXPECT_TRUE(!r.paced && r.faults.refusePrepare);
-    EXPECT_EQ(r.imageName, "burn");
 }
 
 TEST(EngineConfigTest, FillsDefaultsFromTheDriveAbilities) {

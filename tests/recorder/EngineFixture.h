@@ -1,8 +1,7 @@
 #pragma once
-// EngineFixture: what the engine's COM tests share. Each test gets an empty temporary
-// folder, a drive file written there and named through FENNEL_RECORDER_CONFIG, and engines
-// created exactly as a client creates them (CoCreateInstance with context 0x17,
-// OleRun, Initialize). An event listener records what it is told as lines of text.
+// EngineFixture: what the engine's COM tests share. Each test gets an empty temporary folder,
+// a drive file there named through FENNEL_RECORDER_CONFIG, and engines created as a client
+// creates them (CoCreateInstance with context 0x17, OleRun, Initialize).
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -60,13 +60,11 @@ TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
     WriteFile("lying.wav", lying.Bytes());
     WriteFile("rate48.wav", rate48.Bytes());
     WriteFile("text.wav", {'h', 'e', 'l', 'l', 'o'});
-    Wav("good.wav", 0.5);
     const struct {
         const char* file;
         HRESULT add;
         BYTE supported, readable;
     } cases[] = {
-        {"good.wav", S_OK, 1, 1},
         {"text.wav", RECORDING_E_UNREADABLE_FILE_TYPE, 1, 0},
         {"rate48.wav", S_OK, 1, 1}, // the reader refuses it, the decoder resamples it
         {"lying.wav", RECORDING_E_BAD_AUDIO_FILE, 1, 0},
@@ -83,7 +81,7 @@ TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
     }
     LONG count = 0;
     EXPECT_EQ(e.disc->GetTrackCount(&count), S_OK);
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, 1);
     Bstr text("x");
     EXPECT_EQ(e.disc->SetTrackText(2, text.get(), nullptr), E_INVALIDARG); // one past the last track
     EXPECT_EQ(e.disc->SetTrackText(-1, text.get(), nullptr), E_INVALIDARG);
@@ -106,11 +104,6 @@ TEST_F(RecordingEngineTest, LimitsTracksAndLength) {
     EXPECT_EQ(Add(e, half), S_OK);
     EXPECT_EQ(Add(e, half), RECORDING_E_DISC_FULL); // 150 + 2 x 2250 frames > one minute
     EXPECT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-}
-
-template <class Done>
-void WaitFor(Done done, int tries = 400) {
-    for (int i = 0; i < tries && !done(); ++i) Sleep(10);
 }
 
 // Erasing in the background with its progress and events, and refusing a CD-R, are
@@ -155,7 +148,7 @@ TEST_F(RecordingEngineTest, ReportsChangesOfTheDriveFileAsEvents) {
         UseConfig(Drive('R', step.keys));
         ASSERT_EQ(e.engine->RefreshDevices(), S_OK);
         // The engine's monitor may have seen the change first and be reporting it.
-        WaitFor([&] { return events->Get().size() >= expected.size(); }, 100);
+        for (int i = 0; i < 100 && events->Get().size() < expected.size(); ++i) Sleep(10);
         EXPECT_EQ(events->Get(), expected);
     }
     EXPECT_EQ(engineEvents->Get(), (Lines{"media 0", "media 1"}));

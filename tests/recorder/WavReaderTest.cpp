@@ -81,7 +81,7 @@ TEST(WavReaderTest, ToleratesHarmlessOdditiesAndRefusesBrokenLyingAndForeignFile
         {"open RIFF size", [](WavBuilder& w) { w.riffSizeField = 0; }, {}, None},
         {"RIFF size too large", [](WavBuilder& w) { w.riffSizeField = 0x7FFFFFFF; }, {}, None},
         {"longer fmt chunk", [](WavBuilder& w) { w.fmtSizeField = 18; }, {}, None},
-        {"junk after the RIFF size", {}, [](Bytes& b) { b.insert(b.end(), {'j', 'u', 'n', 'k', 0xFF, 0xFF, 0xFF, 0xFF}); }, None},
+        {"junk past the RIFF end", {}, [](Bytes& b) { b.insert(b.end(), {'j', 'u', 'n', 'k', 255, 255, 255, 255}); }, None},
         {"empty file", {}, cut(0), NotWav},
         {"text file", {}, [](Bytes& b) { b.assign(25, 't'); }, NotWav},
         {"big-endian RIFX", {}, [](Bytes& b) { b[3] = 'X'; }, NotWav},
