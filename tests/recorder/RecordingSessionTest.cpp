@@ -163,8 +163,8 @@ TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndAnUncha
 }
 
 // Underruns, refusals, damage found by reading back, and the drive and disc states that stop a
-// recording (a closed or pressed disc among them) are EngineClientRealEngineTest's and
-// ReliabilityProcessTest's.
+// recording are EngineClientRealEngineTest's and ReliabilityProcessTest's (a closed disc),
+// DiscStateTest's (a pressed disc is blocked as a closed one).
 TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors) {
     const struct {
         const char* name;
