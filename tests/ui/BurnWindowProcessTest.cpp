@@ -1,10 +1,8 @@
 // fennel.exe with its burn window and the recording engine of recorder/, driven as a user
 // would: burns at once that close by themselves in English, French and Japanese (with a
 // picture of each window mid-burn and no key in braces left on any control) and at double
-// display scale; a full rewritable disc erased before recording to completion with Close;
-// a refused disc. Cancelling is proved layer by layer: the window's side by the in-process
-// window tests, the controller's rules, engine calls and values by its unit tests, the
-// engine's stop by the engine client tests.
+// display scale; cancelling during recording (No, then Yes); a full rewritable disc erased
+// before recording to completion with Close; a refused disc.
 #include "../GUI/BoxThread.h"
 #include "BurnCase.h"
 #include "common/ChildProcess.h"
@@ -106,9 +104,9 @@ protected:
         temp_.Write("Fennel.qcf", configuration);
         Drive(disc + (disc.find("Paced=") == std::string::npos ? "Paced=1\r\nWriteSpeeds=48\r\n" : ""));
     }
-    // Starts the burn of one tune of 5 s and waits for its window.
-    void Start(const std::string& flags) {
-        const std::string command = Quoted(exe_) + " " + flags + " " + Quoted(Playlist({"tune.wav"}, 5));
+    // Starts the burn of one tune and waits for its window.
+    void Start(const std::string& flags, int seconds = 5) {
+        const std::string command = Quoted(exe_) + " " + flags + " " + Quoted(Playlist({"tune.wav"}, seconds));
         fennel_ = std::make_unique<ChildProcess>(command, temp_.Path());
         ASSERT_TRUE(fennel_->Started());
         window_ = FindProcessWindow(fennel_->Id(), "#32770", "", 20000);
@@ -189,6 +187,23 @@ TEST_F(BurnWindowRun, ScalesWithTheDisplay) {
         }
         EXPECT_EQ("0", Ended());
     }
+}
+
+// Cancel during recording asks as the configuration says: No goes on recording, Yes
+// interrupts the track. When to ask is the controller's rule, tested on its own.
+TEST_F(BurnWindowRun, CancelDuringRecordingAsksThenInterruptsTheTrack) {
+    Install({{"Plugin_ConfirmCancelAfterBurnStarted", 1}}, "Paced=1\r\nWriteSpeeds=4\r\n"); // the track takes 15 s
+    Start("/B", 60);
+    ASSERT_TRUE(WaitFor([&] { return Tracks(1) == std::vector<std::int32_t>{-8}; }, 30000));
+    for (const int answer : {IDNO, IDYES}) {
+        Press(IDCANCEL);
+        MessageBoxSeen seen;
+        ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), answer, 10000, &seen)) << answer;
+        EXPECT_EQ("Do you want to cancel the recording?", seen.text);
+    }
+    EXPECT_EQ("0", Ended());
+    EXPECT_EQ(-2, Value("BurnResults"));
+    EXPECT_EQ(std::vector<std::int32_t>{-2}, Tracks(1));
 }
 
 // The erase runs and is seen through (the window waits for the erased disc to settle),
