@@ -8,11 +8,6 @@
 
 namespace {
 
-using SpeedDevice = PluginSettings::SpeedDevice;
-constexpr auto ParseAllowedExtensions = PluginSettings::ParseAllowedExtensions;
-constexpr auto WriteMethodCode = PluginSettings::WriteMethodCode;
-constexpr auto ChooseWriteSpeed = PluginSettings::ChooseWriteSpeed;
-constexpr auto kWriteSpeedMediaKind = PluginSettings::kWriteSpeedMediaKind;
 
 // A configuration parsed from plain text.
 class TextConfiguration : public Certificate {
@@ -54,7 +49,7 @@ TEST(PluginSettingsTest, AllowedExtensionsAreUpperCaseWithoutEmptyPieces) {
         {"Wav, wma ,", {"WAV", " WMA "}},
         {",,,", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.expected, ParseAllowedExtensions(c.text)) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(c.expected, PluginSettings::ParseAllowedExtensions(c.text)) << c.text;
 }
 
 TEST(PluginSettingsTest, WriteMethodIsExactAndFallsBackToDiscAtOnce) {
@@ -62,10 +57,10 @@ TEST(PluginSettingsTest, WriteMethodIsExactAndFallsBackToDiscAtOnce) {
         const char* text;
         std::int32_t code;
     } cases[] = {{"DAO", 3}, {"TAO", 1}, {"SAO", 2}, {"tao", 3}, {"", 3}, {"TAO ", 3}};
-    for (const auto& c : cases) EXPECT_EQ(c.code, WriteMethodCode(c.text)) << '"' << c.text << '"';
+    for (const auto& c : cases) EXPECT_EQ(c.code, PluginSettings::WriteMethodCode(c.text)) << '"' << c.text << '"';
 }
 
-class FakeDevice : public SpeedDevice {
+class FakeDevice : public PluginSettings::SpeedDevice {
 public:
     std::int32_t speedsResult = 0;
     std::vector<std::uint16_t> write;
@@ -107,9 +102,10 @@ TEST(PluginSettingsTest, ChooseWriteSpeed) {
         FakeDevice device;
         device.write = c.speeds;
         device.speedsResult = c.speedsResult;
-        EXPECT_EQ(c.answer, ChooseWriteSpeed(device, c.limit, c.mode)) << "limit " << c.limit << " mode " << c.mode;
+        EXPECT_EQ(c.answer, PluginSettings::ChooseWriteSpeed(device, c.limit, c.mode))
+            << "limit " << c.limit << " mode " << c.mode;
         EXPECT_EQ(c.set, device.setCalls) << "limit " << c.limit << " mode " << c.mode;
-        EXPECT_EQ(kWriteSpeedMediaKind, device.askedKind);
+        EXPECT_EQ(PluginSettings::kWriteSpeedMediaKind, device.askedKind);
     }
 }
 
