@@ -1,18 +1,13 @@
 // fennel.exe with its burn window and the recording engine of recorder/, driven as a user
-// would: burns at once that close by themselves in English, French and Japanese (with a
-// picture of each window mid-burn and no key in braces left on any control) and at double
-// display scale; cancelling during recording (No, then Yes); a full rewritable disc erased
-// before recording to completion with Close; a refused disc.
-#include "../GUI/BoxThread.h"
+// would: burns at once that close by themselves in French and Japanese (no key in braces
+// left on any control); cancelling during recording (No, then Yes); a full rewritable disc
+// erased before recording to completion with Close; a refused disc.
 #include "BurnCase.h"
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
 #include "lib/Certificate/CertificateMaker.h"
 #include "lib/Certificate/SigningKey.h"
 #include "lib/Certificate/SystemRandom.h"
-#include "support/UniqueHandle.h"
-
-#include <commctrl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -47,49 +42,6 @@ std::vector<std::string> LanguageFiles() {
     for (const auto& entry : std::filesystem::directory_iterator(SelfFolder()))
         if (entry.path().extension() == ".lng") names.push_back(entry.path().filename().string());
     return names;
-}
-
-std::string Picture(const std::string& name) {
-    const std::string folder = WindowsPath(std::string(FENNEL_BINARY_DIR) + "/artifacts");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + "\\burn-window-" + name + ".png";
-}
-
-// Static texts, buttons and the frame's title that are wider than their control, measured
-// with the dialog's font (MS Shell Dlg 8, bold for the overall status) in the language's
-// character set at the screen's resolution.
-std::vector<std::string> CutTexts(HWND window, BYTE charset) {
-    std::vector<std::string> cut;
-    UniqueDC dc(nullptr);
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char name[32] = {};
-        GetClassNameA(child, name, sizeof name);
-        const std::string kind = name;
-        const LONG style = GetWindowLongA(child, GWL_STYLE);
-        if (!IsWindowVisible(child) || (kind != "Static" && kind != "Button")) continue;
-        if (kind == "Static" && (style & SS_TYPEMASK) > SS_RIGHT) continue; // pictures
-        wchar_t text[512] = {};
-        GetWindowTextW(child, text, 512);
-        std::wstring shown = text;
-        if (!(kind == "Static" && (style & SS_NOPREFIX))) std::erase(shown, L'&');
-        if (shown.empty()) continue;
-        LOGFONTW font{};
-        font.lfHeight = -MulDiv(8, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
-        font.lfWeight = GetDlgCtrlID(child) == kStatus ? FW_BOLD : FW_NORMAL;
-        font.lfCharSet = charset;
-        wcscpy(font.lfFaceName, L"MS Shell Dlg");
-        const UniqueFont handle(CreateFontIndirectW(&font));
-        const HGDIOBJ old = SelectObject(dc.get(), handle.get());
-        SIZE size{};
-        GetTextExtentPoint32W(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &size);
-        SelectObject(dc.get(), old);
-        RECT area{};
-        GetClientRect(child, &area);
-        const bool frame = kind == "Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
-        const LONG room = area.right - (kind == "Button" ? (frame ? 16 : 6) : 0);
-        if (size.cx > room) cut.push_back(Utf8(shown) + " (" + std::to_string(size.cx) + " > " + std::to_string(room) + ")");
-    }
-    return cut;
 }
 
 class BurnWindowRun : public BurnCase {
@@ -136,7 +88,6 @@ class BurnWindowLanguages : public BurnWindowRun, public testing::WithParamInter
 
 TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     const std::string locale = GetParam();
-    const std::string language = locale == "00000409" ? "en" : locale == "0000040C" ? "fr" : "ja";
     Install({{kCloseWhenComplete, 1}});
     UserLocale user(locale);
     ASSERT_TRUE(user.Set());
@@ -146,10 +97,8 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     Sleep(400);
     const std::string title = WindowText(window_);
     const std::vector<ControlText> controls = ControlTexts(window_);
-    EXPECT_TRUE(SaveWindowPng(window_, Picture(language)));
     EXPECT_NE("", title) << "untitled window";
     for (const ControlText& control : controls) EXPECT_EQ(std::string::npos, control.text.find('{')) << control.text;
-    EXPECT_EQ(std::vector<std::string>{}, CutTexts(window_, language == "ja" ? SHIFTJIS_CHARSET : DEFAULT_CHARSET));
 
     EXPECT_EQ("0", Ended()) << "the window did not close by itself";
     EXPECT_EQ(0, Value("BurnResults"));
@@ -157,37 +106,7 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     EXPECT_TRUE(ImageExists());
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("00000409", "0000040C", "00000411"));
-
-// The window at 200 % display scaling (the resolution Wine gives new processes): it grows
-// with the scale (dialog units follow the font, so not exactly in proportion).
-TEST_F(BurnWindowRun, ScalesWithTheDisplay) {
-    // The resolution is put back however the test ends.
-    struct Resolution {
-        const std::string key = "Control Panel\\Desktop";
-        const std::optional<DWORD> saved = ReadDword(key, "LogPixels");
-        ~Resolution() { saved ? WriteDword(key, "LogPixels", *saved) : DeleteValue(key, "LogPixels"); }
-    } resolution;
-    Install({{kCloseWhenComplete, 1}});
-    LONG width96 = 0;
-    for (const DWORD dpi : {96u, 192u}) {
-        SCOPED_TRACE(dpi);
-        ASSERT_TRUE(WriteDword(resolution.key, "LogPixels", dpi));
-        FreshDisc();
-        Start("/B");
-        ASSERT_TRUE(WaitForRecording());
-        RECT frame{};
-        GetWindowRect(window_, &frame);
-        const double width = frame.right - frame.left, scaled = width96 * static_cast<double>(dpi) / 96;
-        if (dpi == 96) width96 = frame.right - frame.left;
-        else {
-            EXPECT_GT(width, scaled * 0.85);
-            EXPECT_LT(width, scaled * 1.25);
-            EXPECT_TRUE(SaveWindowPng(window_, Picture("en-" + std::to_string(dpi * 100 / 96))));
-        }
-        EXPECT_EQ("0", Ended());
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("0000040C", "00000411"));
 
 // Cancel during recording asks as the configuration says: No goes on recording, Yes
 // interrupts the track. When to ask is the controller's rule, tested on its own.
@@ -196,6 +115,7 @@ TEST_F(BurnWindowRun, CancelDuringRecordingAsksThenInterruptsTheTrack) {
     Start("/B", 60);
     ASSERT_TRUE(WaitFor([&] { return Tracks(1) == std::vector<std::int32_t>{-8}; }, 30000));
     for (const int answer : {IDNO, IDYES}) {
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(window_) != FALSE; })) << "the last box is still up";
         Press(IDCANCEL);
         MessageBoxSeen seen;
         ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), answer, 10000, &seen)) << answer;
@@ -212,7 +132,6 @@ TEST_F(BurnWindowRun, AFullRewritableDiscIsErasedWhenTheUserAgrees) {
     Install({{kCloseWhenComplete, 0}}, "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\n");
     Start("");
     ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
-    EXPECT_EQ(std::vector<std::string>{}, CutTexts(window_, DEFAULT_CHARSET));
     Press(kRecord);
     MessageBoxSeen seen;
     ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDYES, 10000, &seen));

@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -198,22 +197,6 @@ TEST_F(BurnWindowTest, CancelClosesOnlyWhenThePartnerAgreesAndTakesTheQueuedReco
     EXPECT_EQ(0u, partner_.Queued());
     EXPECT_EQ(std::optional<int>(2), Pump()); // the run's loop ends with code 2
     EXPECT_EQ(2, partner_.cancels);
-}
-
-// Without an engine the disc-wait thread has no device to erase: the partner hears that the
-// disc is not ready, and the window stays busy until the partner answers.
-TEST_F(BurnWindowTest, AnAgreedEraseHandsTheDiscWaitOutcomeToThePartner) {
-    partner_.eraseAgreed = true;
-    Open();
-    Prepare();
-    Click(IDC_RECORD);
-    for (const ULONGLONG start = GetTickCount64(); partner_.discWaits.empty() && GetTickCount64() - start < 10000;) {
-        Sleep(10);
-        Pump();
-    }
-    EXPECT_EQ(std::vector<BurnWindowPartner::DiscWait>{BurnWindowPartner::DiscWait::NotReady}, partner_.discWaits);
-    EXPECT_EQ(1, partner_.records);
-    EXPECT_FALSE(Enabled(IDC_RECORD));
 }
 
 TEST_F(BurnWindowTest, TheSessionEndAsksOnlyOnceRecordingHasStarted) {

@@ -13,10 +13,9 @@ class FakePartner : public BurnWindowPartner {
 public:
     std::map<UINT, std::string> texts; // replaces the string table's text
     std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
-    bool eraseAgreed = false, cancelAccepted = true, endAllowed = true;
+    bool cancelAccepted = true, endAllowed = true;
     int records = 0, cancels = 0, queries = 0, preparations = 0;
     HWND window = nullptr;
-    std::vector<DiscWait> discWaits; // the outcomes the window handed over
 
     // Queues the record and posts its message, as the controller's channel does.
     void PostRecord(UINT message, BurnEventRecord record) {
@@ -45,8 +44,8 @@ public:
     Modes RunModes() override { return {}; }
     UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
     void PrepareTracks(bool) override { ++preparations; }
-    RecordStart Record(HWND) override { return ++records, eraseAgreed ? RecordStart::EraseFirst : RecordStart::Recorded; }
-    void DiscWaitEnded(DiscWait outcome) override { discWaits.push_back(outcome); }
+    RecordStart Record(HWND) override { return ++records, RecordStart::Recorded; }
+    void DiscWaitEnded(DiscWait) override {}
     bool Cancel(HWND) override { return ++cancels, cancelAccepted; }
     bool QueryEndSession(HWND) override { return ++queries, endAllowed; }
     Completion CompleteBurn() override { return Completion::ShowCloseButton; }
