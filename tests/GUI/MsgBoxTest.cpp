@@ -40,46 +40,35 @@ RECT ChildRect(HWND box, HWND child) {
     return r;
 }
 
-bool Inside(const RECT& inner, const RECT& outer) {
-    RECT both;
-    return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
-}
-
-int LineHeight(HWND control) {
-    const UniqueDC dc(control);
-    HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+// What every box shows: the text fully visible unless it scrolls, the controls inside the
+// client area of at most 640 x 480, the buttons below the text and apart from each other.
+void ExpectSoundLayout(HWND box, bool scrolls) {
+    RECT client, both;
+    GetClientRect(box, &client);
+    EXPECT_LE(client.right, 640);
+    EXPECT_LE(client.bottom, 480);
+    const auto inside = [&](const RECT& r) { return IntersectRect(&both, &r, &client) && EqualRect(&both, &r); };
+    HWND edit = GetDlgItem(box, 0xFFFF);
+    const RECT text = ChildRect(box, edit);
+    EXPECT_TRUE(inside(text));
+    EXPECT_EQ((GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL) != 0, scrolls);
+    const UniqueDC dc(edit);
+    SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
     TEXTMETRICW tm{};
     GetTextMetricsW(dc.get(), &tm);
-    SelectObject(dc.get(), old);
-    return tm.tmHeight;
-}
-
-// What every box shows: the text fully visible unless it scrolls, the controls inside the
-// client area, the buttons below the text and apart from each other.
-void ExpectSoundLayout(HWND box, bool scrolls) {
-    RECT client;
-    GetClientRect(box, &client);
-    HWND edit = GetDlgItem(box, 0xFFFF);
-    ASSERT_NE(edit, nullptr);
-    const RECT text = ChildRect(box, edit);
-    EXPECT_TRUE(Inside(text, client));
-    EXPECT_EQ((GetWindowLongW(edit, GWL_STYLE) & WS_VSCROLL) != 0, scrolls);
     RECT editClient;
     GetClientRect(edit, &editClient);
     const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
-    EXPECT_EQ(lines * LineHeight(edit) > editClient.bottom, scrolls) << lines << " lines";
+    EXPECT_EQ(lines * tm.tmHeight > editClient.bottom, scrolls) << lines << " lines";
 
     std::vector<RECT> placed;
     for (const auto& [id, caption] : Buttons(box)) {
         const RECT r = ChildRect(box, GetDlgItem(box, id));
-        EXPECT_TRUE(Inside(r, client)) << caption;
+        EXPECT_TRUE(inside(r)) << caption;
         EXPECT_GE(r.top, text.bottom) << caption;
-        RECT both;
         for (const RECT& other : placed) EXPECT_FALSE(IntersectRect(&both, &r, &other)) << caption;
         placed.push_back(r);
     }
-    EXPECT_LE(client.right, 640);
-    EXPECT_LE(client.bottom, 480);
 }
 
 } // namespace
@@ -100,8 +89,6 @@ TEST(MsgBoxWindow, ButtonsFocusDefaultAnswersAndTheCloseRules) {
     };
     const int none = MsgBox::kNoDefault;
     const Case cases[] = {
-        {"ok pressed", kOk, none, {{kPress, 2}}, 2, true},
-        {"ok by escape", kOk, none, {{kEscape, 0}}, 2, true},
         {"ok by system close", kOk, none, {{kSystemClose, 0}}, 2, true},
         {"yes/no ignores escape", kYesNo, none, {{kEscape, 0}, {kPress, 7}}, 7, false},
         {"yes/no ignores close", kYesNo, none, {{kPostClose, 0}, {kSendClose, 0}, {kSystemClose, 0}, {kPress, 6}}, 6, false},
@@ -179,16 +166,14 @@ TEST(MsgBoxWindow, TextsAndLayout) {
         std::vector<string_and_id> buttons;
         bool icon;
         std::string shown;
-        int lines; // 0: don't check
         bool scrolls;
     };
     const Case cases[] = {
-        {"line feed", "Line1\nLine2", kOk, false, "Line1\r\nLine2", 2, false},
-        {"carriage return and line feed", "Line1\r\nLine2", kOk, false, "Line1\r\nLine2", 2, false},
-        {"icon", "With an icon", kYesNo, true, "With an icon", 1, false},
-        {"long line", longLine, kOkCancelHelp, false, longLine, 0, false},
-        {"very long text", veryLong, kOk, true, "", 0, true},
-        {"many wide buttons", "Pick one", manyWide, false, "Pick one", 1, false},
+        {"line feeds with and without carriage return", "L1\nL2\r\nL3", kOk, false, "L1\r\nL2\r\nL3", false},
+        {"icon", "With an icon", kYesNo, true, "With an icon", false},
+        {"long line", longLine, kOkCancelHelp, false, longLine, false},
+        {"very long text", veryLong, kOk, true, "", true},
+        {"many wide buttons", "Pick one", manyWide, false, "Pick one", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,7 +183,6 @@ TEST(MsgBoxWindow, TextsAndLayout) {
         ASSERT_NE(box, nullptr);
         HWND edit = GetDlgItem(box, 0xFFFF);
         if (!c.shown.empty()) { EXPECT_EQ(testsupport::WindowText(edit), c.shown); }
-        if (c.lines) { EXPECT_EQ(SendMessageW(edit, EM_GETLINECOUNT, 0, 0), c.lines); }
         ExpectSoundLayout(box, c.scrolls);
         if (c.icon) {
             const MsgBox::Units u = MsgBox::LayoutUnits();

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,18 +50,13 @@ inline FilledStore FillFromText(const std::string& text, std::uint16_t language 
     return filled;
 }
 
-// A fresh folder below the temporary folder, removed with its files at the end.
+// A fresh folder below the temporary folder, removed with its files at the end (files kept
+// open by the language configuration stay).
 class TempDir {
 public:
-    TempDir() {
-        static int counter = 0;
-        do {
-            path_ = std::filesystem::temp_directory_path() /
-                    ("fennel-lang-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" + std::to_string(++counter));
-        } while (!std::filesystem::create_directory(path_));
-    }
+    TempDir() { std::filesystem::create_directory(path_); }
     ~TempDir() {
-        std::error_code ignored; // files kept open by the language configuration stay
+        std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
@@ -70,7 +66,8 @@ public:
     void Write(const std::string& name, const std::string& bytes) const { std::ofstream(path_ / name, std::ios::binary) << bytes; }
 
 private:
-    std::filesystem::path path_;
+    const std::filesystem::path path_ =
+        std::filesystem::temp_directory_path() / ("fennel-lang-" + std::to_string(std::random_device{}()));
 };
 
 } // namespace langtest

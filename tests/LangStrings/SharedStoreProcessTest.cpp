@@ -7,7 +7,6 @@
 #include "common/TempFolder.h"
 #include "common/TestPaths.h"
 #include "inc/SharedMemory.h"
-#include "lib/LangStrings/LangFile/AcceleratorTag.h"
 #include "lib/LangStrings/LangSection.h"
 
 #include <gtest/gtest.h>
@@ -84,25 +83,6 @@ TEST(SharedStoreProcessTest, MappingsReportNamesInUseAndTheirRealSize) {
         EXPECT_TRUE(again.Existed() && again.Size() >= 10000u && again.Size() < 16384u) << asked << ": " << again.Size();
         EXPECT_EQ(7, again.View()[9999]);
     }
-}
-
-TEST(LangPlatformTest, KeyNamesMatchTheSystemsVirtualKeys) {
-#define KEY(name) {#name, VK_##name}
-    const std::pair<const char*, int> keys[] = {
-        KEY(LBUTTON), KEY(RBUTTON), KEY(CANCEL), KEY(MBUTTON), KEY(BACK), KEY(TAB), KEY(CLEAR), KEY(RETURN),
-        KEY(SHIFT), KEY(CONTROL), KEY(MENU), KEY(PAUSE), KEY(CAPITAL), KEY(KANA), KEY(HANGEUL), KEY(HANGUL),
-        KEY(JUNJA), KEY(FINAL), KEY(HANJA), KEY(KANJI), KEY(ESCAPE), KEY(CONVERT), KEY(NONCONVERT), KEY(ACCEPT),
-        KEY(MODECHANGE), KEY(SPACE), KEY(PRIOR), KEY(NEXT), KEY(END), KEY(HOME), KEY(LEFT), KEY(UP), KEY(RIGHT),
-        KEY(DOWN), KEY(SELECT), KEY(PRINT), KEY(EXECUTE), KEY(SNAPSHOT), KEY(INSERT), KEY(DELETE), KEY(HELP),
-        KEY(LWIN), KEY(RWIN), KEY(APPS), KEY(MULTIPLY), KEY(ADD), KEY(SEPARATOR), KEY(SUBTRACT), KEY(DECIMAL),
-        KEY(DIVIDE), KEY(NUMLOCK), KEY(SCROLL), KEY(LSHIFT), KEY(RSHIFT), KEY(LCONTROL), KEY(RCONTROL), KEY(LMENU),
-        KEY(RMENU), KEY(PROCESSKEY), KEY(ATTN), KEY(CRSEL), KEY(EXSEL), KEY(EREOF), KEY(PLAY), KEY(ZOOM),
-        KEY(NONAME), KEY(PA1), KEY(OEM_CLEAR),
-    };
-#undef KEY
-    for (const auto& [name, code] : keys) EXPECT_EQ(code, VirtualKeyFromName(name)) << name;
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(VK_F1 + i, VirtualKeyFromName("F" + std::to_string(i + 1))) << i;
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(VK_NUMPAD0 + i, VirtualKeyFromName("NUMPAD" + std::to_string(i))) << i;
 }
 
 } // namespace

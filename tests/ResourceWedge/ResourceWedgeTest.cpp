@@ -1,13 +1,14 @@
 // The wedge in a program linked to it: the test's own calls of the system functions reach
 // the replacements. Before the language start-up they pass through; afterwards strings,
 // dialogs, menus, accelerator tables and property sheets come back in French, translated
-// once. One case per replacement: what a translated copy holds is TemplateTranslationTest's.
-#include "lib/LangStrings/LangStrings.h"
+// once; after the process-exit code they fail. One case per replacement: what a translated
+// copy holds is TemplateTranslationTest's. Also the test program's main.
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "support/UniqueHandle.h"
 #include "tests/ResourceWedge/WedgeTestIds.h"
 #include "tests/ResourceWedge/WedgeTestSupport.h"
 #include "tests/common/ChildProcess.h"
+#include "tests/common/ProcessWindows.h"
 #include "tests/common/TestPaths.h"
 
 #include <commctrl.h>
@@ -36,19 +37,65 @@ const void* SystemResource(HRSRC resource) {
     return LockResource(load(nullptr, resource));
 }
 
+constexpr char kChildSwitch[] = "--wedge-life-child";
+constexpr DWORD kChildDone = 7;
+HANDLE g_wedgeGone = nullptr;
+HANDLE g_callsDone = nullptr;
+int g_boxAnswer = 0;
+
+DWORD WINAPI LateCaller(void*) {
+    WaitForSingleObject(g_wedgeGone, INFINITE);
+    char text[32];
+    for (int i = 0; i < 2; ++i) LoadStringA(Self(), IDS_TITLE, text, sizeof text);
+    g_boxAnswer = MessageBoxA(nullptr, "{IDS_QUESTION}", "{IDS_TITLE}", MB_OK);
+    SetEvent(g_callsDone);
+    return 0;
+}
+
+// Constructed before every object of default priority (g_WedgeImpl among them), so it is
+// destroyed after them: in a child run it lets the late thread call the destroyed wedge.
+struct AfterStaticObjects {
+    bool child = false;
+    ~AfterStaticObjects() {
+        if (!child) return;
+        SetEvent(g_wedgeGone);
+        const bool done = WaitForSingleObject(g_callsDone, 60000) == WAIT_OBJECT_0;
+        ExitProcess(!done ? 1 : g_boxAnswer == -1 ? kChildDone : 8);
+    }
+};
+AfterStaticObjects g_afterStaticObjects __attribute__((init_priority(101)));
+
+// The child run: the calls pass through before the start-up; after it a thread waits to
+// call the wedge once the static objects are gone.
+int RunChild() {
+    char text[64] = "";
+    if (LoadStringA(Self(), IDS_TITLE, text, sizeof text) != 11 || std::strcmp(text, "{IDS_TITLE}") != 0) return 2;
+    if (!StartFrench() || LoadStringA(Self(), IDS_TITLE, text, sizeof text) != 7) return 3;
+    g_wedgeGone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_callsDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const UniqueKernelHandle thread(CreateThread(nullptr, 0, LateCaller, nullptr, 0, nullptr));
+    if (!thread) return 4;
+    g_afterStaticObjects.child = true;
+    return 0;
+}
+
 } // namespace
 
-// The state before the start-up can be seen only once per process: when an earlier test
-// has started the language, the test runs again in a fresh process of this program.
-TEST(WedgeStartUp, PassesThroughBeforeTheStartUp) {
-    if (LangStrings::Initialized()) {
-        const std::string self = testsupport::Quoted(testsupport::SelfPath());
-        EXPECT_EQ(testsupport::RunToEnd(self + " --gtest_filter=WedgeStartUp.*", 120000), "0");
-        return;
-    }
-    char text[64] = "";
-    EXPECT_EQ(LoadStringA(Self(), IDS_TITLE, text, sizeof text), 11);
-    EXPECT_STREQ(text, "{IDS_TITLE}");
+// In a child run of this program: a thread that still calls the wedge after the
+// process-exit code has destroyed its state sees the fatal message once, and later calls
+// fail quietly (a message box answers -1).
+TEST(WedgeStartUp, PassesThroughBeforeTheStartUpAndFailsAfterTheExit) {
+    testsupport::ChildProcess child(testsupport::Quoted(testsupport::SelfPath()) + " " + kChildSwitch);
+    ASSERT_TRUE(child.Started()) << child.Error();
+    HWND box = testsupport::FindProcessWindow(child.Id(), "#32770", "ResourceWedge", 30000);
+    ASSERT_NE(box, nullptr) << "no fatal message; exit code " << (child.WaitForExit(0) ? child.ExitCode() : 0);
+    EXPECT_EQ(testsupport::MessageText(box),
+              "Error encountered in the ResourceWedge:  The main application thread has exited, leaving the "
+              "ResourceWedge in a state where it is unusable to the other threads that are calling it.");
+    testsupport::PressButton(box, IDOK);
+    // A second message would keep the child waiting until it is killed.
+    ASSERT_TRUE(child.WaitForExit(30000));
+    EXPECT_EQ(child.ExitCode(), kChildDone);
 }
 
 TEST(WedgeStrings, LoadStringInBothForms) {
@@ -239,4 +286,10 @@ TEST(WedgePropertySheets, PagesAndSheetInTheLanguage) {
     EXPECT_STREQ(tab, L"Options");
     EXPECT_EQ(SendMessageW(sheet, PSM_IDTOINDEX, 0, IDD_PAGE), 0);
     EXPECT_EQ(SendMessageW(sheet, PSM_INDEXTOID, 0, 0), IDD_PAGE);
+}
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], kChildSwitch) == 0) return RunChild();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

@@ -13,7 +13,7 @@ namespace wedgetest {
 
 namespace {
 
-// The keys the English and Japanese pictures need.
+// The keys the English and Japanese boxes need.
 const char kEnglish[] =
     "[Shared]\r\n"
     "IDS_TITLE = Recording\r\n"
