@@ -6,16 +6,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::vector<int> Ids(const MsgBoxButtonSet& set) {
-    std::vector<int> ids;
-    for (const auto& b : set.Buttons()) ids.push_back(b.id);
-    return ids;
-}
-
-} // namespace
-
 TEST(MsgBoxButtonSet, ButtonsDefaultsAndCloseRulePerStyle) {
     struct Case {
         unsigned style;
@@ -37,9 +27,10 @@ TEST(MsgBoxButtonSet, ButtonsDefaultsAndCloseRulePerStyle) {
                 const unsigned style = c.style | help | (static_cast<unsigned>(d) << 8) | 0x30;
                 SCOPED_TRACE("style " + std::to_string(style));
                 MsgBoxButtonSet set(style);
-                std::vector<int> ids = c.ids;
+                std::vector<int> ids = c.ids, shown;
                 if (help) ids.push_back(9);
-                EXPECT_EQ(Ids(set), ids);
+                for (const auto& b : set.Buttons()) shown.push_back(b.id);
+                EXPECT_EQ(shown, ids);
                 EXPECT_EQ(set.DefaultId(), c.defaults[d]);
                 EXPECT_EQ(set.CanClose(), c.canClose);
             }

@@ -43,33 +43,29 @@ TEST(LanguageChoiceTest, ChoosesExactThenSamePrimaryThenUserThenSmallest) {
 class LanguageStoreTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        folder_ = new langtest::TempDir;
-        folder_->Write("TS1036.lng", kFrench);
-        folder_->Write("TS1034.LNG", "[Shared]\nIDS_HELLO = Hola\n");
-        folder_->Write("ts1033.lng", "[Shared]\nIDS_HELLO = Hello\n");
-        for (const char* skipped : {"TS0.lng", "S7.lng", "TS1031.txt"}) folder_->Write(skipped, "[Shared]\nIDS_HELLO = x\n");
-        folder_->Write("TS1049.lng", "[Shared]\n");   // one byte below the 10-byte minimum
-        folder_->Write("TS1051.lng", "[Shared]\r\n"); // exactly the minimum
-        folder_->Write("TS1050.lng", "[Shared]\n<CODEPAGE 1252>\n");
+        folder_.Write("TS1036.lng", kFrench);
+        folder_.Write("TS1034.LNG", "[Shared]\nIDS_HELLO = Hola\n");
+        folder_.Write("ts1033.lng", "[Shared]\nIDS_HELLO = Hello\n");
+        for (const char* skipped : {"TS0.lng", "S7.lng", "TS1031.txt"}) folder_.Write(skipped, "[Shared]\nIDS_HELLO = x\n");
+        folder_.Write("TS1049.lng", "[Shared]\n");   // one byte below the 10-byte minimum
+        folder_.Write("TS1051.lng", "[Shared]\r\n"); // exactly the minimum
+        folder_.Write("TS1050.lng", "[Shared]\n<CODEPAGE 1252>\n");
     }
-    static void TearDownTestSuite() { delete folder_; }
     void SetUp() override {
-        ConfigureLanguageFiles(folder_->Path(), "TS", "lng");
+        ConfigureLanguageFiles(folder_.Path(), "TS", "lng");
         SetLoadFailureReporter([this](const std::string& text) { reports_.push_back(text); });
     }
     void TearDown() override { SetLoadFailureReporter(nullptr); }
 
     static constexpr char kFrench[] = "[Shared]\nIDS_HELLO = Bonjour\n";
-    static langtest::TempDir* folder_;
+    static inline const langtest::TempDir folder_;
     std::vector<std::string> reports_;
 };
-
-langtest::TempDir* LanguageStoreTest::folder_ = nullptr;
 
 TEST_F(LanguageStoreTest, ListsTheLanguagesOfTheFolder) {
     EXPECT_EQ((std::set<std::uint16_t>{1033, 1034, 1036, 1049, 1050, 1051}), ListLanguageFiles());
     std::uint64_t size = 0;
-    EXPECT_EQ(langplatform::JoinPath(folder_->Path(), "TS1036.lng"), GetLanguageFilePath(1036, size));
+    EXPECT_EQ(langplatform::JoinPath(folder_.Path(), "TS1036.lng"), GetLanguageFilePath(1036, size));
     EXPECT_EQ(sizeof kFrench - 1, size);
 }
 

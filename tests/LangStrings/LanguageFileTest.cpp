@@ -34,13 +34,11 @@ TEST(LanguageFileTest, BothPassesReportTheSameSectionsInFileOrder) {
     };
     for (const Case& c : cases) {
         LanguageFile file = FileFromText(c.text);
-        RecordingScanner first, second, replay;
+        RecordingScanner first, second;
         file.GetSectionsA(first);
         file.ScanFile(second);
-        file.GetSectionsA(replay);
         EXPECT_EQ(c.first, first.events) << c.name;
         EXPECT_EQ(c.second, second.events) << c.name;
-        EXPECT_EQ(c.first, replay.events) << c.name;
     }
 }
 
@@ -106,7 +104,6 @@ TEST(LanguageTagTest, ParsesAcceleratorAndCodepageTags) {
         {"<>", 0, 0, 0, "Tag type expected between '<' and '>'."},
         {"<Menu x>", 0, 0, 0, "Tag type 'MENU' is unknown."},
         {"ACCEL N>", 0, 0, 0, ""},
-        {"<ACCEL N", 0, 0, 0, ""},
     };
     for (const Case& c : cases) {
         std::string reason = "stale";

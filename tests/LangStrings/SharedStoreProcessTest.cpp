@@ -1,7 +1,6 @@
-// The shared string store between processes, and the Win32 answers of the language
-// start-up. Started with "--child open <folder> <language> <text>", the program is the
-// second process: it opens the store of PT<language>.lng and answers in its exit code
-// bit 0 "the store existed" and bit 1 "IDS_HELLO reads <text>".
+// The shared string store between processes and its mappings. Started with "--child open
+// <folder> <language> <text>", the program opens the store of PT<language>.lng and answers
+// in its exit code bit 0 "the store existed" and bit 1 "IDS_HELLO reads <text>".
 #include "LangTestSupport.h"
 #include "common/ChildProcess.h"
 #include "common/TempFolder.h"

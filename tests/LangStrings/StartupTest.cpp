@@ -22,21 +22,17 @@ protected:
         SetLoadFailureReporter(nullptr);
     }
     static void SetUpTestSuite() {
-        folder_ = new langtest::TempDir;
-        folder_->Write("FN1033.lng", "[Shared]\nIDS_OK = OK\nNO_OS_LANGUAGE_SUPPORT = unused\n[Main]\nIDS_OK = Main OK\n");
-        folder_->Write("FN1036.lng", "[Shared]\nIDS_OK = D'accord\n[Main]\n");
-        folder_->Write("FN1041.lng", "[Shared]\n<CODEPAGE 932>\nIDS_OK = \x82\xA8\x82\xAB\n"
+        folder_.Write("FN1033.lng", "[Shared]\nIDS_OK = OK\nNO_OS_LANGUAGE_SUPPORT = unused\n[Main]\nIDS_OK = Main OK\n");
+        folder_.Write("FN1036.lng", "[Shared]\nIDS_OK = D'accord\n[Main]\n");
+        folder_.Write("FN1041.lng", "[Shared]\n<CODEPAGE 932>\nIDS_OK = \x82\xA8\x82\xAB\n"
                                      "NO_OS_LANGUAGE_SUPPORT = \x93\xFA\x96\x7B\x8C\xEA\n");
-        folder_->Write("FN1049.lng", "[Shared]\nIDS_OK = Da\n");
-        folder_->Write("FN1031.lng", "[Main]\nIDS_OK = Gut\n");
+        folder_.Write("FN1049.lng", "[Shared]\nIDS_OK = Da\n");
+        folder_.Write("FN1031.lng", "[Main]\nIDS_OK = Gut\n");
     }
-    static void TearDownTestSuite() { delete folder_; }
 
-    static langtest::TempDir* folder_;
+    static inline const langtest::TempDir folder_;
     Settings saved_;
 };
-
-langtest::TempDir* StartupTest::folder_ = nullptr;
 
 TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
     const std::tuple<const char*, const char*, std::uint16_t, std::uint16_t> languages[] = {
@@ -91,7 +87,7 @@ TEST_F(StartupTest, StartLanguageChecksThatTheSystemShowsTheLanguageAndAddsTheSe
         CurrentSettings().userLocale[0] = CurrentSettings().userLocale[1] = c.user;
         CurrentSettings().userAnsiCodePage = CurrentSettings().systemAnsiCodePage = c.systemCodePage;
         LanguageSetup setup;
-        StartLanguage(setup, c.requested, folder_->Path(), c.prefix, "lng", c.extra);
+        StartLanguage(setup, c.requested, folder_.Path(), c.prefix, "lng", c.extra);
         EXPECT_EQ(c.error.empty(), setup.errorText.empty()) << c.name;
         EXPECT_NE(std::string::npos, setup.errorText.find(c.error)) << c.name << ": " << setup.errorText;
         EXPECT_EQ(c.ok != nullptr, setup.ready) << c.name;

@@ -1,8 +1,6 @@
-// The wedge in a program linked to it: the test's own calls of the system functions reach
-// the replacements. Before the language start-up they pass through; afterwards strings,
-// dialogs, menus, accelerator tables and property sheets come back in French, translated
-// once; after the process-exit code they fail. One case per replacement: what a translated
-// copy holds is TemplateTranslationTest's. Also the test program's main.
+// The wedge linked into this program: its own calls of the system functions pass through
+// before the start-up, come back in French after it (one case per replacement: the copies'
+// contents are TemplateTranslationTest's) and fail after the process-exit code. Also main.
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "support/UniqueHandle.h"
 #include "tests/ResourceWedge/WedgeTestIds.h"
@@ -157,8 +155,6 @@ INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 } // namespace
 
-// The replacements hand the translated copy to the system; what a copy holds is proved byte
-// for byte by TemplateTranslationTest.
 TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
     ASSERT_TRUE(StartFrench());
     const std::wstring guiFace = FaceOf(GetStockObject(DEFAULT_GUI_FONT));
@@ -208,11 +204,9 @@ TEST(WedgeMenus, LoadMenuGivesTheTranslatedCopyInBothFormats) {
                                 UniqueMenu(LoadMenuW(Self(), MAKEINTRESOURCEW(IDM_EXTENDED)))};
     for (const UniqueMenu& menu : menus) {
         ASSERT_TRUE(menu);
-        wchar_t top[32] = {}, inner[32] = {};
+        wchar_t top[32] = {};
         GetMenuStringW(menu.get(), 0, top, 32, MF_BYPOSITION);
-        GetMenuStringW(GetSubMenu(menu.get(), 0), 0, inner, 32, MF_BYPOSITION);
         EXPECT_STREQ(top, L"&Fichier");
-        EXPECT_STREQ(inner, L"&Quitter");
     }
     EXPECT_EQ(LoadMenuA(Self(), MAKEINTRESOURCEA(999)), nullptr);
 }
@@ -223,14 +217,11 @@ TEST(WedgeAccelerators, TranslatedAndOnlyOneTableAlive) {
     ASSERT_NE(first, nullptr);
     ACCEL entries[4] = {};
     ASSERT_EQ(CopyAcceleratorTableA(first, entries, 4), 2);
-    EXPECT_EQ(entries[0].fVirt & ~FNOINVERT, FVIRTKEY | FCONTROL);
     EXPECT_EQ(entries[0].key, 'O');
-    EXPECT_EQ(entries[1].key, VK_F5);
 
     HACCEL second = LoadAcceleratorsW(Self(), MAKEINTRESOURCEW(IDA_MAIN));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(g_WedgeImpl.AcceleratorTable(), second);
-    EXPECT_EQ(CopyAcceleratorTableW(second, nullptr, 0), 2);
     if (second != first) {
         EXPECT_EQ(CopyAcceleratorTableA(first, nullptr, 0), 0) << "the first table was destroyed";
     }

@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 using wedgetest::StartFrench;
 
