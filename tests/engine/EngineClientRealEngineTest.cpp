@@ -12,9 +12,7 @@ namespace {
 class RealEngineTest : public EngineFixture {
 protected:
     RecordingSink sink;
-    EngineClientPtr client;
-
-    void TearDown() override { client.reset(); }
+    EngineClientPtr client; // released before the sink and the folder
 
     HRESULT Connect(const std::string& config) {
         UseConfig(config);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/Bstr.h"
+#include "engine/EventConnection.h"
 #include "engine/RecordingEngine.h"
 #include "common/TempFolder.h"
 #include "support/ComPtr.h"
@@ -26,32 +28,6 @@ inline std::string Hex(long code) {
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
     return text;
 }
-
-// Test texts and paths are ASCII.
-inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-// A BSTR owned for the length of a call.
-class Bstr {
-public:
-    explicit Bstr(const std::string& text = "") : value_(text.empty() ? nullptr : SysAllocString(Wide(text).c_str())) {}
-    ~Bstr() { SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-    BSTR* put() {
-        SysFreeString(value_);
-        value_ = nullptr;
-        return &value_;
-    }
-    std::string Utf8() const {
-        std::string text;
-        for (UINT i = 0; value_ && i < SysStringLen(value_); ++i) text += static_cast<char>(value_[i]);
-        return text;
-    }
-
-private:
-    BSTR value_ = nullptr;
-};
 
 // The events of an engine or a device as lines ("start 0", "status 0x00000001", ...);
 // answers the cancelAtQuery-th QueryCancel with yes. Told from the engine's threads.
@@ -117,25 +93,16 @@ private:
     Lines lines_;
 };
 
-// Events advised on an engine's or a device's connection point for the life of the listener.
-class Listener {
-public:
-    explicit Listener(IUnknown* source) : sink_(ComPtr<Events>::Attach(new Events)) {
-        ComPtr<IConnectionPointContainer> container;
-        EXPECT_EQ(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()), S_OK);
-        const bool engine = SUCCEEDED(container->FindConnectionPoint(IID_IRecordingEngineEvents, point_.put()));
-        EXPECT_TRUE(engine || SUCCEEDED(container->FindConnectionPoint(IID_IRecordingDeviceEvents, point_.put())));
-        EXPECT_EQ(point_->Advise(static_cast<IRecordingEngineEvents*>(sink_.get()), &cookie_), S_OK);
+// Events advised on the connection point of an engine (or with IID_IRecordingDeviceEvents a
+// device) for the life of the listener.
+struct Listener {
+    explicit Listener(IUnknown* source, REFIID events = IID_IRecordingEngineEvents) {
+        EXPECT_EQ(connection.Connect(source, events, static_cast<IRecordingEngineEvents*>(sink.get())), S_OK);
     }
-    ~Listener() {
-        if (point_) point_->Unadvise(cookie_);
-    }
-    Events* operator->() const { return sink_.get(); }
+    Events* operator->() const { return sink.get(); }
 
-private:
-    ComPtr<Events> sink_;
-    ComPtr<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
+    ComPtr<Events> sink = ComPtr<Events>::Attach(new Events);
+    EventConnection connection;
 };
 
 // What GetMediaInfo answers for a device.
@@ -170,7 +137,7 @@ struct Engine {
             HRESULT code = 0;
             Bstr text;
             engine->GetError(i, &code, text.put());
-            errors.push_back(Hex(code) + " " + text.Utf8());
+            errors.push_back(Hex(code) + " " + text.Narrow());
         }
         return errors;
     }
@@ -179,15 +146,12 @@ struct Engine {
 class EngineFixture : public testing::Test {
 protected:
     // Also called again by table rows that need a fresh folder.
-    void SetUp() override {
-        temp_.emplace();
-        folder_ = temp_->Path();
-    }
+    void SetUp() override { temp_.emplace(); }
 
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-    bool ImageExists(const std::string& name) const { return std::filesystem::exists(folder_ / "images-R" / name); }
+    std::string Path(const std::string& name) const { return temp_->File(name); }
+    bool ImageExists(const std::string& name) const { return std::filesystem::exists(Path("images-R\\" + name)); }
     std::string ReadImage(const std::string& name) const {
-        std::ifstream in(folder_ / "images-R" / name, std::ios::binary);
+        std::ifstream in(Path("images-R\\" + name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
@@ -212,11 +176,11 @@ protected:
     // Writes the drive file and names it for the engines created afterwards in this process
     // and its children.
     void UseConfig(const std::string& text) const {
-        SetEnvironmentVariableW(L"FENNEL_RECORDER_CONFIG", Wide(temp_->Write("recorder.ini", text)).c_str());
+        SetEnvironmentVariableA("FENNEL_RECORDER_CONFIG", temp_->Write("recorder.ini", text).c_str());
     }
 
     // An engine of the drive file config; start: what OleRun and Initialize answer.
-    Engine Create(const std::string& config, bool initialize = true, HRESULT start = S_OK) const {
+    Engine Create(const std::string& config, HRESULT start = S_OK) const {
         UseConfig(config);
         Engine e;
         ComPtr<IUnknown> unknown;
@@ -225,8 +189,8 @@ protected:
         EXPECT_EQ(OleRun(unknown.get()), start);
         EXPECT_EQ(unknown.As(e.engine), S_OK);
         Bstr name("engine tests");
-        EXPECT_EQ(initialize ? e.engine->Initialize(FENNEL_APPLICATION_ID, name.get(), 0) : start, start);
-        EXPECT_EQ(e.engine->GetDisc(e.disc.put()), initialize && start == S_OK ? S_OK : RECORDING_E_NOT_INITIALIZED);
+        EXPECT_EQ(e.engine->Initialize(FENNEL_APPLICATION_ID, name.get(), 0), start);
+        EXPECT_EQ(e.engine->GetDisc(e.disc.put()), start == S_OK ? S_OK : RECORDING_E_NOT_INITIALIZED);
         return e;
     }
 
@@ -243,5 +207,4 @@ protected:
     }
 
     std::optional<testsupport::TempFolder> temp_;
-    std::filesystem::path folder_;
 };

@@ -1,58 +1,38 @@
-// The engine and its drives through COM as a client uses them: start-up, parameters, what
-// AddFile accepts, erasing, and the events that report changes of the disc. Registration is
-// the installer cycle's check; the drives' abilities, speeds, a busy drive, the start-up
-// delay and readiness after a delay are EngineClientRealEngineTest's, DriveSpeedDialogTest's
-// and ReliabilityProcessTest's; the media records DiscStateTest's.
+// The engine DLL through COM as a client uses it: start-up, what AddFile accepts, erasing,
+// the events that report changes of the disc, and recordings: the image checked byte for
+// byte against the cue sheet, gaps per write method, cancelling and the faults a drive can
+// simulate. Every media query reads the disc state from its file, as another process would.
+// Registration is the installer cycle's check; the drives' abilities, speeds, a busy drive,
+// the start-up delay and readiness after a delay are EngineClientRealEngineTest's,
+// DriveSpeedDialogTest's and ReliabilityProcessTest's; the media records, later sessions on
+// an open disc (the client always closes it) and a pressed disc DiscStateTest's; CD-Text
+// PlaylistBurnProcessTest's.
+#include <functional>
+#include <sstream>
+
+#include "recorder/Crc32.h"
+#include "recorder/CueSheet.h"
+#include "recorder/MemorySource.h"
+#include "recorder/RedBook.h"
+#include "recorder/WavReader.h"
 #include "tests/recorder/EngineFixture.h"
 
 namespace {
 
-class RecordingEngineTest : public EngineFixture {};
+using RecordingEngineTest = EngineFixture;
 
-TEST_F(RecordingEngineTest, AnswersOnlyAfterInitializeAndRefusesABrokenDriveFile) {
-    Engine e = Create(Drive('R'), false);
-    LONG count = 0;
-    EXPECT_EQ(e.engine->GetDeviceCount(&count), RECORDING_E_NOT_INITIALIZED);
-    Bstr name("engine tests");
-    EXPECT_EQ(e.engine->Initialize(GUID_NULL, name.get(), 0), E_INVALIDARG);
-    ASSERT_EQ(e.engine->Initialize(FENNEL_APPLICATION_ID, name.get(), 0), S_OK);
-    EXPECT_EQ(e.engine->SetConfigurationPath(name.get()), E_UNEXPECTED); // too late once running
-    ComPtr<IRecordingDevice> none;
-    EXPECT_EQ(e.engine->GetDevice(1, none.put()), RECORDING_E_NO_SUCH_DEVICE); // one past the last
-
-    Engine broken = Create(Drive('R', "Media=floppy\n"), true, RECORDING_E_CONFIGURATION);
+TEST_F(RecordingEngineTest, RefusesABrokenDriveFileWithItsLine) {
+    Engine broken = Create(Drive('R', "Media=floppy\n"), RECORDING_E_CONFIGURATION);
     ASSERT_EQ(broken.Errors().size(), 1u);
     EXPECT_NE(broken.Errors()[0].find("line 4"), std::string::npos) << broken.Errors()[0];
 }
 
-TEST_F(RecordingEngineTest, KeepsDiscCreationParameters) {
-    Engine e = Create(Drive('R', "WriteSpeeds=16, 8\n") + Drive('S'));
-    Bstr id;
-    LONG options = 0, speed = 0, pause = 0, reserved = -1;
-    BYTE value = 0;
-    ASSERT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), S_OK);
-    EXPECT_EQ(id.Utf8(), "VirtualRecorder:R");
-    EXPECT_EQ(static_cast<std::uint32_t>(options), RECORDING_OPTION_AUDIO_DISC | RECORDING_OPTION_DAO |
-                                                      RECORDING_OPTION_UNDERRUN_PROTECTION | RECORDING_OPTION_RESERVED_30);
-    EXPECT_EQ(static_cast<std::uint32_t>(speed), RecordingSpeedMask(16));
-    EXPECT_EQ((std::vector<LONG>{pause, reserved, value}), (std::vector<LONG>{150, 0, 1}));
-
-    Bstr other("VirtualRecorder:S"), unknown("VirtualRecorder:Q");
-    EXPECT_EQ(e.disc->SetCDCreationParams(unknown.get(), options, speed, pause, 0, 1, value), RECORDING_E_NO_SUCH_DEVICE);
-    EXPECT_EQ(e.disc->SetCDCreationParams(other.get(), options, speed, pause, 0, 1, value), S_OK); // drive S now
-    LONG twoSpeeds = static_cast<LONG>(RecordingSpeedMask(8) | RecordingSpeedMask(24));
-    EXPECT_EQ(e.disc->SetCDCreationParams(other.get(), 0x2, twoSpeeds, 0, 5, 1, 3), S_OK);
-    ASSERT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), S_OK);
-    EXPECT_EQ(id.Utf8(), "VirtualRecorder:S");
-    EXPECT_EQ(static_cast<std::uint32_t>(speed), RecordingSpeedMask(24)); // the faster of the two
-    EXPECT_EQ((std::vector<LONG>{options, pause, reserved, value}), (std::vector<LONG>{2, 0, 5, 3}));
-    EXPECT_EQ(e.disc->SetCDCreationParams(other.get(), 0x2, 0, 0, 0, 1, 3), E_INVALIDARG);
-}
-
 // Other kinds of file, judged through IsFileSupported and IsFileTypeReadable before AddFile,
-// are EngineClientRealEngineTest's.
+// are EngineClientRealEngineTest's; so is the limit of 99 tracks, which the client keeps.
 TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
-    Engine e = Create(Drive('R'));
+    Engine e = Create(Drive('R', "Capacity=1\n"));
+    ComPtr<IRecordingDevice> none;
+    EXPECT_EQ(e.engine->GetDevice(1, none.put()), RECORDING_E_NO_SUCH_DEVICE); // one past the last
     WavBuilder lying, rate48;
     lying.samples = rate48.samples = WavBuilder::Pattern(1000, 1);
     lying.dataSizeField = 1 << 20;
@@ -60,6 +40,7 @@ TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
     WriteFile("lying.wav", lying.Bytes());
     WriteFile("rate48.wav", rate48.Bytes());
     WriteFile("text.wav", {'h', 'e', 'l', 'l', 'o'});
+    Wav("half.wav", 30);
     const struct {
         const char* file;
         HRESULT add;
@@ -68,6 +49,8 @@ TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
         {"text.wav", RECORDING_E_UNREADABLE_FILE_TYPE, 1, 0},
         {"rate48.wav", S_OK, 1, 1}, // the reader refuses it, the decoder resamples it
         {"lying.wav", RECORDING_E_BAD_AUDIO_FILE, 1, 0},
+        {"half.wav", S_OK, 1, 1},
+        {"half.wav", RECORDING_E_DISC_FULL, 1, 1}, // 150 + 300 + 2 x 2250 frames > one minute
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -79,57 +62,21 @@ TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {
         EXPECT_EQ(readable, c.readable);
         EXPECT_EQ(Add(e, Path(c.file)), c.add);
     }
-    LONG count = 0;
+    LONG count = 0, frames = 0;
     EXPECT_EQ(e.disc->GetTrackCount(&count), S_OK);
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(e.disc->GetSpaceNeeded(&frames), S_OK);
+    EXPECT_EQ(frames, 150 + 300 + 2250); // the short track padded to 4 s
     Bstr text("x");
     EXPECT_EQ(e.disc->SetTrackText(2, text.get(), nullptr), E_INVALIDARG); // one past the last track
     EXPECT_EQ(e.disc->SetTrackText(-1, text.get(), nullptr), E_INVALIDARG);
     EXPECT_TRUE(e.Errors().empty()); // refused files are answers, not recording errors
 }
 
-TEST_F(RecordingEngineTest, LimitsTracksAndLength) {
-    Engine e = Create(Drive('R') + Drive('S', "Capacity=1\n"));
-    std::string shortWav = Wav("short.wav", 0.1);
-    for (int i = 0; i < 99; ++i) ASSERT_EQ(Add(e, shortWav), S_OK) << i;
-    EXPECT_EQ(Add(e, shortWav), RECORDING_E_TOO_MANY_TRACKS);
-    LONG frames = 0;
-    EXPECT_EQ(e.disc->GetSpaceNeeded(&frames), S_OK);
-    EXPECT_EQ(frames, 150 + 99 * 300);
-    EXPECT_EQ(e.disc->ClearLayout(), S_OK);
-
-    Bstr oneMinuteDrive("S");
-    ASSERT_EQ(e.engine->SetPreferredDevice(oneMinuteDrive.get()), S_OK);
-    std::string half = Wav("half.wav", 30);
-    EXPECT_EQ(Add(e, half), S_OK);
-    EXPECT_EQ(Add(e, half), RECORDING_E_DISC_FULL); // 150 + 2 x 2250 frames > one minute
-    EXPECT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
-}
-
-// Erasing in the background with its progress and events, and refusing a CD-R, are
-// EngineClientRealEngineTest's.
-TEST_F(RecordingEngineTest, ErasesARewritableDiscAndItsImage) {
-    Engine e = Create(Drive('R', "Media=CD-RW\n"));
-    ASSERT_EQ(Add(e, Wav("a.wav", 1)), S_OK);
-    Burn(e);
-    ComPtr<IRecordingDevice> device = e.Device(0);
-    Listener events(device.get());
-    ASSERT_EQ(device->Erase(0), S_OK);
-    EXPECT_EQ(events->Get("", true), (Lines{"erase start 0", "erase end 0x00000000", "media 1", "tracks 0"}));
-    Media m(device.get());
-    ASSERT_EQ(m.hr, S_OK);
-    EXPECT_TRUE(m.flags.blank && !m.flags.closed);
-    EXPECT_EQ(m.capacity.freeFrames, 360000u);
-    EXPECT_FALSE(ImageExists("disc.bin") || ImageExists("disc.cue"));
-    m.flags.version = 0; // a record the engine does not know
-    EXPECT_EQ(device->GetMediaInfo(&m.type, nullptr, &m.flags, &m.capacity), E_INVALIDARG);
-    EXPECT_EQ(device->GetMediaInfo(&m.type, nullptr, nullptr, &m.capacity), S_OK);
-}
-
 TEST_F(RecordingEngineTest, ReportsChangesOfTheDriveFileAsEvents) {
     Engine e = Create(Drive('R', "Media=CD-R\n"));
     ComPtr<IRecordingDevice> device = e.Device(0);
-    Listener events(device.get());
+    Listener events(device.get(), IID_IRecordingDeviceEvents);
     Listener engineEvents(e.engine.get());
     const std::string audio = "Media=CD-RW\nContent=audio\nContentTracks=3\n";
     const struct {
@@ -152,8 +99,207 @@ TEST_F(RecordingEngineTest, ReportsChangesOfTheDriveFileAsEvents) {
         EXPECT_EQ(events->Get(), expected);
     }
     EXPECT_EQ(engineEvents->Get(), (Lines{"media 0", "media 1"}));
-    Sleep(600); // a monitor pass sees nothing new
-    EXPECT_EQ(events->Get(), expected);
+}
+
+struct CueEntry {
+    int number = 0;
+    long index0 = -1; // frames from the file's start; -1 when absent
+    long index1 = -1;
+    std::string crc; // of REM CRC32
+};
+
+// The tracks of a cue sheet.
+std::vector<CueEntry> ParseCue(const std::string& text) {
+    std::vector<CueEntry> entries;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        std::string word, number, msf;
+        words >> word >> number >> msf;
+        if (word == "TRACK") entries.push_back({std::stoi(number), -1, -1, ""});
+        if (word == "INDEX") (number == "00" ? entries.back().index0 : entries.back().index1) = static_cast<long>(RedBook::ParseMsf(msf).value());
+        if (word == "REM" && number == "CRC32") entries.back().crc = msf;
+    }
+    return entries;
+}
+
+// The audio a WAV file becomes on the disc.
+std::string Converted(const std::vector<std::uint8_t>& wav) {
+    WavReader reader(std::make_unique<MemorySource>(wav));
+    std::string out(reader.OutputBytes(), '\0');
+    out.resize(reader.Read(reinterpret_cast<std::uint8_t*>(out.data()), out.size()));
+    return out;
+}
+
+class RecordingSessionTest : public EngineFixture {
+protected:
+    // Three files of different layouts and lengths: 1.5 s 16-bit stereo, 5.2 s 8-bit mono,
+    // 0.3 s 24-bit stereo; answers the audio each becomes.
+    std::vector<std::string> AddThreeTracks(const Engine& e) {
+        WavBuilder a, b, c;
+        a.samples = WavBuilder::Pattern(66150, 1);
+        b.channels = 1;
+        b.bitsPerSample = 8;
+        b.samples = WavBuilder::Pattern(229320 / 4, 2);
+        c.bitsPerSample = 24;
+        c.samples = WavBuilder::Pattern(13230 * 6 / 4, 3);
+        std::vector<std::string> audio;
+        for (WavBuilder* wav : {&a, &b, &c}) {
+            std::string name = "track" + std::to_string(audio.size()) + ".wav";
+            WriteFile(name, wav->Bytes());
+            EXPECT_EQ(Add(e, Path(name)), S_OK);
+            audio.push_back(Converted(wav->Bytes()));
+        }
+        return audio;
+    }
+
+    // Checks that the image holds each track's audio at its INDEX 01 and silence elsewhere,
+    // and each track's CRC from there to the next track.
+    void ExpectImage(const std::vector<CueEntry>& cue, const std::vector<std::string>& audio) {
+        const std::string image = ReadImage("disc.bin");
+        std::string expected(image.size(), '\0');
+        for (std::size_t i = 0; i < audio.size(); ++i) {
+            std::size_t offset = static_cast<std::size_t>(cue.at(i).index1) * 2352;
+            ASSERT_LE(offset + audio[i].size(), expected.size()) << i;
+            expected.replace(offset, audio[i].size(), audio[i]);
+            std::size_t end = i + 1 < cue.size() ? static_cast<std::size_t>(cue[i + 1].index0 >= 0 ? cue[i + 1].index0 : cue[i + 1].index1) * 2352
+                                                 : image.size();
+            Crc32 crc;
+            crc.Update(image.data() + offset, std::min(end, image.size()) - offset);
+            EXPECT_EQ(cue[i].crc, CueSheet::CrcText(crc.Value())) << i;
+        }
+        EXPECT_TRUE(image == expected) << "the image differs from the audio at the cue sheet's positions";
+    }
+};
+
+TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteMethod) {
+    const struct {
+        const char* name;
+        std::uint32_t method;
+        long gap; // before tracks 2 and 3
+    } methods[] = {{"disc-at-once", RECORDING_OPTION_DAO, 0}, {"session-at-once", RECORDING_OPTION_SAO, 0},
+                   {"track-at-once", 0, 150}};
+    for (const auto& m : methods) {
+        SCOPED_TRACE(m.name);
+        SetUp();
+        Engine e = Create(Drive('R'));
+        Bstr id;
+        LONG options = 0, speed = 0, pause = 0, reserved = 0;
+        BYTE value = 0;
+        ASSERT_EQ(e.disc->GetCDCreationParams(id.put(), &options, &speed, &pause, &reserved, &value), S_OK);
+        options = (options & ~static_cast<LONG>(RECORDING_OPTION_DAO | RECORDING_OPTION_SAO)) | static_cast<LONG>(m.method);
+        ASSERT_EQ(e.disc->SetCDCreationParams(id.get(), options, speed, pause, reserved, 1, value), S_OK);
+        std::vector<std::string> audio = AddThreeTracks(e);
+        Listener events(e.engine.get());
+        Burn(e);
+
+        std::vector<CueEntry> cue = ParseCue(ReadImage("disc.cue"));
+        ASSERT_EQ(cue.size(), 3u);
+        EXPECT_EQ(cue[0].index0, 0);
+        EXPECT_EQ(cue[0].index1, 150);
+        const long lengths[] = {300, 390, 300}; // 1.5 s and 0.3 s padded to 4 s; 5.2 s is 390 frames
+        for (int i = 1; i < 3; ++i) {
+            EXPECT_EQ(cue[i].number, i + 1);
+            EXPECT_EQ(cue[i].index0, m.gap ? cue[i - 1].index1 + lengths[i - 1] : -1);
+            EXPECT_EQ(cue[i].index1, cue[i - 1].index1 + lengths[i - 1] + m.gap);
+        }
+        ExpectImage(cue, audio);
+        EXPECT_EQ(ReadImage("disc.bin").size(), static_cast<std::size_t>(cue[2].index1 + 300) * 2352);
+
+        EXPECT_EQ(events->Get("", true), (Lines{"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000", "start 2",
+                                                "end 2 0x00000000", "media 1"}));
+        EXPECT_TRUE(e.MediaInfo().flags.closed);
+        EXPECT_TRUE(e.Errors().empty());
+    }
+}
+
+// Erasing in the background with its progress, and refusing a CD-R, are
+// EngineClientRealEngineTest's.
+TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndErasingRemovesAFinishedOne) {
+    Engine e = Create(Drive('R', "Media=CD-RW\n"));
+    ASSERT_EQ(Add(e, Wav("long.wav", 30)), S_OK);
+    {
+        Listener events(e.engine.get());
+        events->cancelAtQuery = 12; // some way into the track
+        ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+        EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
+        // The disc now tells of the interrupted recording: that is a change of the media.
+        EXPECT_EQ(events->Get("", true), (Lines{"start 0", "end 0 0x80041771", "media 1"}));
+    }
+    EXPECT_TRUE(ImageExists("disc.bin.partial"));
+    EXPECT_FALSE(ImageExists("disc.bin") || ImageExists("disc.cue"));
+    EXPECT_TRUE(e.Errors().empty());
+    Media disc = e.MediaInfo();
+    EXPECT_TRUE(disc.flags.blank && disc.flags.incomplete);
+    EXPECT_EQ(disc.capacity.freeFrames, 360000u);
+
+    // Abort before the writing starts: the recording ends at once. Abort during the writing
+    // is EngineClientRealEngineTest's (a cancelled client also answers QueryCancel).
+    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+    ASSERT_EQ(e.disc->Abort(), S_OK);
+    EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
+
+    // A finished recording replaces the incomplete one.
+    Burn(e);
+    EXPECT_FALSE(ImageExists("disc.bin.partial"));
+    disc = e.MediaInfo();
+    EXPECT_TRUE(!disc.flags.incomplete && disc.flags.hasAudioTracks);
+
+    ComPtr<IRecordingDevice> device = e.Device(0);
+    Listener events(device.get(), IID_IRecordingDeviceEvents);
+    ASSERT_EQ(device->Erase(0), S_OK);
+    EXPECT_EQ(events->Get("", true), (Lines{"erase start 0", "erase end 0x00000000", "media 1", "tracks 0"}));
+    disc = e.MediaInfo();
+    EXPECT_TRUE(disc.flags.blank && !disc.flags.closed);
+    EXPECT_EQ(disc.capacity.freeFrames, 360000u);
+    EXPECT_FALSE(ImageExists("disc.bin") || ImageExists("disc.cue"));
+}
+
+// Underruns, refusals, damage found by reading back, and the drive and disc states that stop a
+// recording are EngineClientRealEngineTest's and ReliabilityProcessTest's (a closed disc),
+// DiscStateTest's (a pressed disc is blocked as a closed one).
+TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors) {
+    const struct {
+        const char* name;
+        std::string keys;
+        bool atRecord; // else at Prepare
+        HRESULT code;
+        const char* text; // part of the error list's text
+        std::function<void()> before;
+    } cases[] = {
+        {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
+        {"unreadable kind", "Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", false, RECORDING_E_MEDIA_UNREADABLE, "kind", {}},
+        {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
+        {"folder under a file", "Images=plain.txt\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
+         "cannot be created", [this] { WriteFile("plain.txt", {'x'}); }},
+        {"file gone", "", false, RECORDING_E_FILE_NOT_FOUND, "does not exist",
+         [this] { std::filesystem::remove(Path("audio.wav")); }},
+        {"file damaged", "", false, RECORDING_E_BAD_AUDIO_FILE, "damaged",
+         [this] { std::filesystem::resize_file(Path("audio.wav"), 200); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        Engine e = Create(Drive('R', c.keys));
+        ASSERT_EQ(Add(e, Wav("audio.wav", 2)), S_OK);
+        if (c.before) c.before();
+        HRESULT hr = e.disc->Prepare(RECORDING_PREPARE_AUDIO);
+        if (c.atRecord) {
+            ASSERT_EQ(hr, S_OK) << Hex(hr);
+            hr = e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE);
+            EXPECT_EQ(e.disc->CloseDisc(RECORDING_CLOSE_FINALIZE), RECORDING_E_NOT_PREPARED);
+            Media disc = e.MediaInfo();
+            EXPECT_TRUE(disc.flags.blank && disc.flags.incomplete);
+        }
+        EXPECT_EQ(hr, c.code) << Hex(hr);
+        Lines errors = e.Errors();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].rfind(Hex(c.code) + " ", 0), 0u) << errors[0];
+        EXPECT_NE(errors[0].find(c.text), std::string::npos) << errors[0];
+        EXPECT_FALSE(ImageExists("disc.cue"));
+    }
 }
 
 } // namespace
