@@ -17,11 +17,10 @@
 
 namespace fenneltest {
 
-// The bytes of a WAV file: stereo 16-bit samples of a tone (4 s is the disc's minimum).
+// The bytes of a WAV file of 16-bit stereo samples (4 s is the disc's minimum).
 inline std::string Tune(int seconds) {
     WavBuilder wav;
-    wav.samples.resize(static_cast<std::size_t>(seconds) * 176400);
-    for (std::size_t i = 0; i < wav.samples.size(); ++i) wav.samples[i] = static_cast<std::uint8_t>((i * 7) >> 3);
+    wav.samples = WavBuilder::Pattern(static_cast<std::size_t>(seconds) * 44100, 1);
     const WavBuilder::Buffer bytes = wav.Bytes();
     return std::string(bytes.begin(), bytes.end());
 }

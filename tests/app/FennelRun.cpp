@@ -13,17 +13,7 @@ namespace fenneltest {
 
 using namespace testsupport;
 
-namespace {
-
 const char kInternational[] = "Control Panel\\International";
-
-// Presses the button, or the box's first button when it has none such.
-void Answer(HWND box, int button) {
-    if (PressButton(box, button)) return;
-    if (HWND first = FindWindowExA(box, nullptr, "Button", nullptr)) PressButton(box, GetDlgCtrlID(first));
-}
-
-} // namespace
 
 std::string FennelExe() { return SelfFolder() + "\\fennel.exe"; }
 
@@ -71,7 +61,7 @@ std::vector<Outcome> RunAtOnce(const std::string& commandLine, const std::string
             }
             // Again on later passes while the box is still there.
             const std::size_t index = outcomes[i].boxes.size() - 1;
-            Answer(box, index < answers.size() ? answers[index] : IDCANCEL);
+            AnswerMessageBox(children[i].Id(), index < answers.size() ? answers[index] : IDCANCEL, 0);
         }
     }
     for (std::size_t i = 0; i < children.size(); ++i) {
@@ -102,10 +92,6 @@ UserLocale::~UserLocale() {
     } else {
         DeleteValue(kInternational, "Locale");
     }
-}
-
-bool UseDriveFile(const std::string& driveFile) {
-    return SetEnvironmentVariableA("FENNEL_RECORDER_CONFIG", driveFile.c_str()) != FALSE;
 }
 
 } // namespace fenneltest

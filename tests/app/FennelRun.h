@@ -59,7 +59,9 @@ private:
 // Names the recording engine's drive file for the programs this process starts
 // (FENNEL_RECORDER_CONFIG, which the engine prefers to its registry value). A path that
 // doesn't exist makes the engine refuse to start, which the program sees as no engine at all.
-bool UseDriveFile(const std::string& driveFile);
+inline bool UseDriveFile(const std::string& driveFile) {
+    return SetEnvironmentVariableA("FENNEL_RECORDER_CONFIG", driveFile.c_str()) != FALSE;
+}
 // A drive file that doesn't exist.
 constexpr char kNoEngine[] = "Z:\\nonexistent\\no-recorder.ini";
 
