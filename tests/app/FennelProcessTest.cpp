@@ -123,15 +123,20 @@ TEST_F(StartupProcessTest, EveryStartupFailureShowsOneBoxAndEndsWithOne) {
         std::vector<std::string> copied; // from beside the tests
         std::string reason; // after the folder part; '@' stands for the folder
         const char* button; // of the failure box
+        std::string configuration = {}; // written beside the copy when given
     } cases[] = {
         {"no language files", {"Fennel.qcf"}, "Unable to run this program: no language files were found.", "OK"},
         {"configuration file missing", {"FN1033.lng"}, "Unable to read certificate file '@\\Fennel.qcf'.", "&OK"},
+        // Without an area the results would go to the root of the user's registry.
+        {"empty Plugin_RegistryBase", {"FN1033.lng"}, "Plugin_RegistryBase not defined in certificate", "&OK",
+         SignedConfiguration({{"Plugin_RegistryBase", ""}})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         const std::string exe = InstallFennel(folder.Path(), "fennel.exe", c.copied);
         ASSERT_FALSE(exe.empty()) << "GetLastError() = " << GetLastError();
+        if (!c.configuration.empty()) folder.Write("Fennel.qcf", c.configuration);
 
         const Outcome outcome = RunFennel(exe, "", temp_.Path(), {IDOK, IDOK});
         EXPECT_EQ("1", outcome.exit);

@@ -5,6 +5,9 @@
 #include "common/ProcessWindows.h"
 #include "common/TestPaths.h"
 #include "common/TestRegistry.h"
+#include "lib/Certificate/CertificateMaker.h"
+#include "lib/Certificate/SigningKey.h"
+#include "lib/Certificate/SystemRandom.h"
 
 #include <fstream>
 #include <iterator>
@@ -31,6 +34,18 @@ std::string InstallFennel(const std::string& folder, const std::string& exeName,
         if (!CopyFileA(from.c_str(), (folder + "\\" + file).c_str(), FALSE)) return std::string();
     }
     return exe;
+}
+
+std::string SignedConfiguration(const std::vector<std::pair<std::string, std::string>>& fields) {
+    std::ifstream in(WindowsPath(std::string(FENNEL_SOURCE_DIR) + "/config/Fennel.txt"), std::ios::binary);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    for (const auto& [name, value] : fields) {
+        const std::size_t start = text.find("\n" + name + " ");
+        if (start == std::string::npos) return std::string();
+        text.replace(start + 1, text.find('\n', start + 1) - start - 1, name + " = " + value + "\r");
+    }
+    SystemRandom random;
+    return CertificateMaker::Make(text, SigningKey::Load(WindowsPath(FENNEL_SIGNING_KEY_FILE)), random);
 }
 
 Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,

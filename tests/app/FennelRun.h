@@ -23,6 +23,10 @@ const std::string& ShippedArea();
 std::string InstallFennel(const std::string& folder, const std::string& exeName,
                           const std::vector<std::string>& files);
 
+// The shipped configuration text with each field's line made "name = value", signed with the
+// program's key; "" when the text has no such field.
+std::string SignedConfiguration(const std::vector<std::pair<std::string, std::string>>& fields);
+
 using ShownBox = testsupport::MessageBoxTexts;
 
 struct Outcome {

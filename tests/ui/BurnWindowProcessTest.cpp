@@ -1,13 +1,11 @@
 // fennel.exe with its burn window and the recording engine of recorder/, driven as a user
 // would: burns at once that close by themselves in French and Japanese (no key in braces
-// left on any control); cancelling during recording (No, then Yes); a full rewritable disc
+// left on any control, no text wider than its control); cancelling during recording (No, then Yes); a full rewritable disc
 // erased before recording to completion with Close; a refused disc.
 #include "BurnCase.h"
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
-#include "lib/Certificate/CertificateMaker.h"
-#include "lib/Certificate/SigningKey.h"
-#include "lib/Certificate/SystemRandom.h"
+#include "support/UniqueHandle.h"
 
 #include <filesystem>
 #include <fstream>
@@ -23,19 +21,6 @@ using namespace fenneltest;
 constexpr int kStatus = 1000, kOverallBar = 1005, kRecord = 1006;
 constexpr char kCloseWhenComplete[] = "Plugin_CloseAppWhenBurnComplete";
 
-// The shipped configuration with the given fields' values, signed with the program's key.
-std::string Configuration(const std::vector<std::pair<std::string, int>>& fields) {
-    std::ifstream in(WindowsPath(std::string(FENNEL_SOURCE_DIR) + "/config/Fennel.txt"), std::ios::binary);
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    for (const auto& [name, value] : fields) {
-        const std::size_t start = text.find("\n" + name + " ");
-        if (start == std::string::npos) return std::string();
-        text.replace(start + 1, text.find('\n', start + 1) - start - 1, name + " = " + std::to_string(value) + "\r");
-    }
-    SystemRandom random;
-    return CertificateMaker::Make(text, SigningKey::Load(WindowsPath(FENNEL_SIGNING_KEY_FILE)), random);
-}
-
 // The language files beside the tests, by name.
 std::vector<std::string> LanguageFiles() {
     std::vector<std::string> names;
@@ -44,14 +29,50 @@ std::vector<std::string> LanguageFiles() {
     return names;
 }
 
+// Static texts, buttons and frame titles wider than their control, measured with the
+// dialog's font (MS Shell Dlg 8, bold for the overall status) in the language's character set.
+std::vector<std::string> CutTexts(HWND window, BYTE charset) {
+    std::vector<std::string> cut;
+    UniqueDC dc(nullptr);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = {};
+        GetClassNameA(child, name, sizeof name);
+        const std::string kind = name;
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (!IsWindowVisible(child) || (kind != "Static" && kind != "Button")) continue;
+        if (kind == "Static" && (style & SS_TYPEMASK) > SS_RIGHT) continue; // pictures
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 512);
+        std::wstring shown = text;
+        if (!(kind == "Static" && (style & SS_NOPREFIX))) std::erase(shown, L'&');
+        if (shown.empty()) continue;
+        LOGFONTW font{};
+        font.lfHeight = -MulDiv(8, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
+        font.lfWeight = GetDlgCtrlID(child) == kStatus ? FW_BOLD : FW_NORMAL;
+        font.lfCharSet = charset;
+        wcscpy(font.lfFaceName, L"MS Shell Dlg");
+        const UniqueFont handle(CreateFontIndirectW(&font));
+        const HGDIOBJ old = SelectObject(dc.get(), handle.get());
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &size);
+        SelectObject(dc.get(), old);
+        RECT area{};
+        GetClientRect(child, &area);
+        const bool frame = kind == "Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        const LONG room = area.right - (kind == "Button" ? (frame ? 16 : 6) : 0);
+        if (size.cx > room) cut.push_back(Utf8(shown) + " (" + std::to_string(size.cx) + " > " + std::to_string(room) + ")");
+    }
+    return cut;
+}
+
 class BurnWindowRun : public BurnCase {
 protected:
     // Installs fennel.exe with the configuration and a drive R, paced at 48x unless the disc
     // lines say otherwise.
-    void Install(const std::vector<std::pair<std::string, int>>& fields, const std::string& disc = "") {
+    void Install(const std::vector<std::pair<std::string, std::string>>& fields, const std::string& disc = "") {
         exe_ = InstallFennel(temp_.Path(), "fennel.exe", LanguageFiles());
         ASSERT_FALSE(exe_.empty());
-        const std::string configuration = Configuration(fields);
+        const std::string configuration = SignedConfiguration(fields);
         ASSERT_FALSE(configuration.empty());
         temp_.Write("Fennel.qcf", configuration);
         Drive(disc + (disc.find("Paced=") == std::string::npos ? "Paced=1\r\nWriteSpeeds=48\r\n" : ""));
@@ -88,7 +109,7 @@ class BurnWindowLanguages : public BurnWindowRun, public testing::WithParamInter
 
 TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     const std::string locale = GetParam();
-    Install({{kCloseWhenComplete, 1}});
+    Install({{kCloseWhenComplete, "1"}});
     UserLocale user(locale);
     ASSERT_TRUE(user.Set());
     Start("/B");
@@ -99,6 +120,7 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     const std::vector<ControlText> controls = ControlTexts(window_);
     EXPECT_NE("", title) << "untitled window";
     for (const ControlText& control : controls) EXPECT_EQ(std::string::npos, control.text.find('{')) << control.text;
+    EXPECT_EQ(std::vector<std::string>{}, CutTexts(window_, locale == "00000411" ? SHIFTJIS_CHARSET : DEFAULT_CHARSET));
 
     EXPECT_EQ("0", Ended()) << "the window did not close by itself";
     EXPECT_EQ(0, Value("BurnResults"));
@@ -111,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("000004
 // Cancel during recording asks as the configuration says: No goes on recording, Yes
 // interrupts the track. When to ask is the controller's rule, tested on its own.
 TEST_F(BurnWindowRun, CancelDuringRecordingAsksThenInterruptsTheTrack) {
-    Install({{"Plugin_ConfirmCancelAfterBurnStarted", 1}}, "Paced=1\r\nWriteSpeeds=4\r\n"); // the track takes 15 s
+    Install({{"Plugin_ConfirmCancelAfterBurnStarted", "1"}}, "Paced=1\r\nWriteSpeeds=4\r\n"); // the track takes 15 s
     Start("/B", 60);
     ASSERT_TRUE(WaitFor([&] { return Tracks(1) == std::vector<std::int32_t>{-8}; }, 30000));
     for (const int answer : {IDNO, IDYES}) {
@@ -129,7 +151,7 @@ TEST_F(BurnWindowRun, CancelDuringRecordingAsksThenInterruptsTheTrack) {
 // The erase runs and is seen through (the window waits for the erased disc to settle),
 // then the recording runs to its end and Cancel has become Close.
 TEST_F(BurnWindowRun, AFullRewritableDiscIsErasedWhenTheUserAgrees) {
-    Install({{kCloseWhenComplete, 0}}, "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\n");
+    Install({{kCloseWhenComplete, "0"}}, "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\n");
     Start("");
     ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
     Press(kRecord);
