@@ -1,5 +1,6 @@
-// The shipped language files: each parses, holds every key of English, and keeps the
-// printf conversions of the format texts compatible with English; code-page conversions.
+// The shipped language files: each parses, holds every key of English, keeps the printf
+// conversions of the format texts compatible with English and gives the controls of each
+// window distinct access keys; code-page conversions.
 #include "LangTestSupport.h"
 #include "inc/string_ext.h"
 #include "lib/LangStrings/LangSection.h"
@@ -7,18 +8,31 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
+#include <cctype>
+#include <set>
 
 namespace {
 
 // The conversions of a printf format ("lu", "c", "s"), without "%%" and flags.
 std::vector<std::string> Conversions(std::string_view format) {
-    static const std::regex conversion("%%|%[-+ #0-9.*]*([hlLqjztI64]*.?)");
     std::vector<std::string> found;
-    for (std::cregex_iterator it(format.begin(), format.end(), conversion), end; it != end; ++it) {
-        if (it->str() != "%%") found.push_back(it->str(1));
+    for (std::size_t i = format.find('%'); i != format.npos; i = format.find('%', i)) {
+        if (format.substr(i, 2) == "%%") {
+            i += 2;
+            continue;
+        }
+        const std::size_t start = std::min(format.find_first_not_of("-+ #0123456789.*", i + 1), format.size());
+        i = std::min(std::min(format.find_first_not_of("hlLqjztI64", start), format.size()) + 1, format.size());
+        found.emplace_back(format.substr(start, i - start));
     }
     return found;
+}
+
+// The access key of a text: the character after a single '&', upper-cased; 0 for none.
+char AccessKey(std::string_view text) {
+    for (std::size_t i = text.find('&'); i != text.npos && i + 1 < text.size(); i = text.find('&', i + 2))
+        if (text[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+    return 0;
 }
 
 // A shipped file in a store, filled with code page 1252 unless the file's tag names another.
@@ -48,6 +62,18 @@ TEST(LanguageFilesTest, EveryLanguageHasEveryEnglishKey) {
                 EXPECT_NO_THROW(convert_wstring(other, codePage)) << name << " " << key;
                 EXPECT_NE("(missing)", other) << name << " lacks " << key;
             });
+        }
+        // The burn window before and after a recording, the drive and speed dialog; the
+        // first two texts of each must have a key.
+        const LangSection shared(filled.store, "Shared");
+        for (const auto& window : {std::vector<const char*>{"IDS_BUTTON_RECORD", "IDS_BUTTON_OPTIONS", "IDS_BUTTON_CANCEL"},
+                                   {"IDS_BUTTON_RECORD", "IDS_BUTTON_OPTIONS", "IDS_BUTTON_CLOSE"},
+                                   {"IDS_TEXT_BURNING_DEVICE", "IDS_TEXT_BURN_SPEED", "IDS_BUTTON_OK", "IDS_BUTTON_CANCEL"}}) {
+            std::set<char> used;
+            for (std::size_t i = 0; i < window.size(); ++i) {
+                const char access = AccessKey(shared.Lookup(window[i]).value_or(""));
+                EXPECT_TRUE(access ? used.insert(access).second : i > 1) << name << " " << window[i] << " key " << access;
+            }
         }
     }
 }
