@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "recorder/ComGuard.h"
+#include "recorder/ConnectionPointEnumerator.h"
 #include "support/ComPtr.h"
 
 template <class Sink>
@@ -72,6 +73,21 @@ public:
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
         if (connections) *connections = nullptr;
         return E_NOTIMPL;
+    }
+
+    // IConnectionPointContainer of an owner whose only connection point this is.
+    HRESULT FindAsOnlyPoint(REFIID iid, IConnectionPoint** point) {
+        if (!point) return E_POINTER;
+        if (!IsEqualIID(iid, __uuidof(Sink))) {
+            *point = nullptr;
+            return CONNECT_E_NOCONNECTION;
+        }
+        *point = this;
+        AddRef();
+        return S_OK;
+    }
+    HRESULT EnumerateAsOnlyPoint(IEnumConnectionPoints** points) {
+        return Guarded([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(this)}, points); });
     }
 
     std::vector<ComPtr<Sink>> Sinks() const {

@@ -1,7 +1,6 @@
 #include "recorder/RecordingDevice.h"
 
 #include "recorder/ComGuard.h"
-#include "recorder/ConnectionPointEnumerator.h"
 #include "recorder/RecorderModule.h"
 #include "recorder/WinText.h"
 
@@ -242,21 +241,10 @@ HRESULT RecordingDevice::GetImageFolder(BSTR* folder) {
     });
 }
 
-HRESULT RecordingDevice::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    return Guarded([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
-}
+HRESULT RecordingDevice::EnumConnectionPoints(IEnumConnectionPoints** points) { return events_.EnumerateAsOnlyPoint(points); }
 
 HRESULT RecordingDevice::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    return Guarded([&]() -> HRESULT {
-        if (!point) return E_POINTER;
-        if (!IsEqualIID(iid, IID_IRecordingDeviceEvents)) {
-            *point = nullptr;
-            return CONNECT_E_NOCONNECTION;
-        }
-        *point = &events_;
-        events_.AddRef();
-        return S_OK;
-    });
+    return events_.FindAsOnlyPoint(iid, point);
 }
 
 bool RecordingDevice::CheckForChanges(bool fromMonitor) {

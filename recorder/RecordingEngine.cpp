@@ -5,7 +5,6 @@
 
 #include "recorder/AudioFiles.h"
 #include "recorder/ComGuard.h"
-#include "recorder/ConnectionPointEnumerator.h"
 #include "recorder/ErrorTexts.h"
 #include "recorder/RecorderModule.h"
 #include "recorder/WinText.h"
@@ -419,21 +418,10 @@ HRESULT RecordingEngine::Uninitialize() {
 
 // ---- IConnectionPointContainer
 
-HRESULT RecordingEngine::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    return Guarded([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(&events_)}, points); });
-}
+HRESULT RecordingEngine::EnumConnectionPoints(IEnumConnectionPoints** points) { return events_.EnumerateAsOnlyPoint(points); }
 
 HRESULT RecordingEngine::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    return Guarded([&]() -> HRESULT {
-        if (!point) return E_POINTER;
-        if (!IsEqualIID(iid, IID_IRecordingEngineEvents)) {
-            *point = nullptr;
-            return CONNECT_E_NOCONNECTION;
-        }
-        *point = &events_;
-        events_.AddRef();
-        return S_OK;
-    });
+    return events_.FindAsOnlyPoint(iid, point);
 }
 
 // ---- IRunnableObject
