@@ -197,6 +197,10 @@ void BurnController::RunSilent() {
     }
     HandTracksToEngine();
     if (request_.tracks.empty()) return;
+    if (!EngineHoldsTracks()) {
+        RecordingFinished();
+        return;
+    }
     bool erase = false;
     if (FAILED(CheckDisc(nullptr, false, erase))) {
         SetBurnResults(-10);
@@ -214,12 +218,19 @@ HWND BurnController::CreateBurnWindow() {
     return window;
 }
 
+int BurnController::HostShowCommand() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOW;
+}
+
 void BurnController::RunWindow(AppModule& module) {
     MessageLoop loop;
     module.AddMessageLoop(&loop);
     if (HWND window = CreateBurnWindow()) {
         channel_.Attach(window);
-        ShowWindow(window, SW_SHOW);
+        ShowWindow(window, HostShowCommand());
         loop.Run();
         channel_.Attach(nullptr);
     }
@@ -271,8 +282,18 @@ BurnController::Completion BurnController::CompleteBurn() {
     return Settings().CloseAppWhenBurnComplete() ? Completion::CloseWindow : Completion::ShowCloseButton;
 }
 
+bool BurnController::EngineHoldsTracks() {
+    LONG count = 0;
+    return FAILED(client_->GetTrackCount(&count)) || count > 0;
+}
+
 BurnController::RecordStart BurnController::Record(HWND window) {
     if (!EngineAccess()) return RecordStart::Refused;
+    // Every track refused: a completed burn of nothing, with no disc needed.
+    if (!EngineHoldsTracks()) {
+        RecordingFinished();
+        return RecordStart::Recorded;
+    }
     bool erase = false;
     if (FAILED(CheckDisc(window, true, erase)) && !erase) {
         channel_.Post(BurnMessages::kRunEnded, 0, 1);

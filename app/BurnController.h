@@ -164,8 +164,13 @@ private:
     // Opens a web address through the system's file explorer; failures are not reported.
     static void OpenAddress(const std::string& address);
 
+    // How the host asked the program's window to be shown (it may start it minimised), as
+    // the system does for SW_SHOWDEFAULT.
+    static int HostShowCommand();
     void RunSilent();
     void RunWindow(AppModule& module);
+    // Whether the engine holds a track to record (true when it can't say).
+    bool EngineHoldsTracks();
     // Cancels without asking: sets the flag and stops the engine client.
     void CancelNow();
     // The engine track numbers sized to the playlist, every entry unknown.

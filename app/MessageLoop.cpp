@@ -35,12 +35,7 @@ bool MessageLoop::IsIdleMessage(const MSG& msg) {
     }
 }
 
-bool MessageLoop::PreTranslateMessage(MSG* msg) {
-    for (auto it = filters_.rbegin(); it != filters_.rend(); ++it) {
-        if ((*it)->PreTranslateMessage(msg)) return true;
-    }
-    return false;
-}
+bool MessageLoop::PreTranslateMessage(MSG* msg) { return ThreadMessageFilters::PreTranslate(msg); }
 
 bool MessageLoop::OnIdle(int) {
     bool again = false;

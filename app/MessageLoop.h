@@ -1,17 +1,13 @@
 #pragma once
 // MessageLoop: the message pump of one thread, with message filters and idle handlers, run
 // until the quit message. Owned by the code that runs it; registered with the AppModule for
-// its thread while it runs.
+// its thread while it runs. Its filters are the thread's (ThreadMessageFilters), so the nested
+// waits of PumpMessagesFor give each message to the same filters.
+#include "support/MessageFilter.h"
+
 #include <windows.h>
 
 #include <vector>
-
-class MessageFilter {
-public:
-    virtual ~MessageFilter() = default;
-    // True when the message was handled and must not be dispatched.
-    virtual bool PreTranslateMessage(MSG* msg) = 0;
-};
 
 class IdleHandler {
 public:
@@ -24,7 +20,9 @@ class MessageLoop {
 public:
     virtual ~MessageLoop() = default;
 
-    void AddMessageFilter(MessageFilter* filter) { filters_.push_back(filter); }
+    // On the loop's thread.
+    void AddMessageFilter(MessageFilter* filter) { ThreadMessageFilters::Add(filter); }
+    void RemoveMessageFilter(MessageFilter* filter) { ThreadMessageFilters::Remove(filter); }
     void AddIdleHandler(IdleHandler* handler) { idleHandlers_.push_back(handler); }
 
     // Pumps until the quit message and answers its parameter.
@@ -40,6 +38,5 @@ protected:
     virtual bool OnIdle(int idleCount);
 
 private:
-    std::vector<MessageFilter*> filters_;
     std::vector<IdleHandler*> idleHandlers_;
 };

@@ -72,6 +72,7 @@
 #define IDS_TEXT_TRACK_FAILED 61467
 #define IDS_TEXT_TRACK_INTERRUPTED 61468
 #define IDS_FORMAT_TRACKSTATUS_RECORDING 61469
+#define IDS_OVERALLSTATUS_WAITING_FOR_ERASE 61470
 
 // The burn window (template 102) and the drive and speed dialog (template 103).
 #define IDD_BURN_WINDOW 102

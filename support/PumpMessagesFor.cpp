@@ -1,22 +1,32 @@
 #include "support/PumpMessagesFor.h"
 
+#include "support/MessageFilter.h"
+
+#include <optional>
+
 void PumpMessagesFor(DWORD milliseconds) {
     const ULONGLONG start = GetTickCount64();
-    do {
+    std::optional<WPARAM> quit;
+    for (;;) {
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (elapsed > milliseconds) break;
+        const auto left = static_cast<DWORD>(milliseconds - elapsed + 1);
         MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return;
-            }
-            if (got != -1) {
+        if (quit) {
+            // Sleeps out the time; what other threads send is still answered.
+            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_SENDMESSAGE) == WAIT_OBJECT_0)
+                PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        } else if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = msg.wParam;
+            } else if (!ThreadMessageFilters::PreTranslate(&msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
         } else {
             // Sleeps until input arrives or 10 ms have passed.
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 10 ? left : 10, QS_ALLINPUT);
         }
-    } while (GetTickCount64() - start <= milliseconds);
+    }
+    if (quit) PostQuitMessage(static_cast<int>(*quit));
 }

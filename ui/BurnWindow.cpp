@@ -122,22 +122,27 @@ bool WaitUnlessStopped(Thread& thread, DWORD milliseconds, bool pump = false) {
 // results arrive as posted messages.
 class BurnWindow::PreparationThread : public Thread {
 public:
-    PreparationThread(BurnWindowPartner& partner, bool eraseFirst) : partner_(partner), eraseFirst_(eraseFirst) {}
+    PreparationThread(BurnWindowPartner& partner, HWND window, bool eraseFirst)
+        : partner_(partner), window_(window), eraseFirst_(eraseFirst) {}
 
 protected:
     void Run() override {
-        ScopedComInit com;
-        partner_.PrepareTracks(eraseFirst_);
+        {
+            ScopedComInit com;
+            partner_.PrepareTracks(eraseFirst_);
+        }
+        PostMessageA(window_, kPreparationEnded, 0, 0);
     }
 
 private:
     BurnWindowPartner& partner_;
+    HWND window_;
     bool eraseFirst_;
 };
 
 // Erases the disc of the device the window handed over (when its option is set), then reads
 // the media state until the device reports the disc ready; posts the outcome to the window
-// unless asked to stop. Works in the multithreaded apartment, like the engine's own worker.
+// (or that it was stopped). Works in the multithreaded apartment, like the engine's own worker.
 class BurnWindow::DiscWaitThread : public Thread {
 public:
     DiscWaitThread(HWND window, DeviceHandle* device, bool erase) : window_(window), device_(device), erase_(erase) {}
@@ -160,7 +165,7 @@ protected:
                 outcome = WaitUntilReady();
             }
         }
-        if (!StopRequested()) PostMessageA(window_, kDiscWaitEnded, static_cast<WPARAM>(outcome), 0);
+        PostMessageA(window_, kDiscWaitEnded, StopRequested() ? kStopped : static_cast<WPARAM>(outcome), 0);
     }
 
 private:
@@ -201,7 +206,15 @@ private:
 
 BurnWindow::BurnWindow(BurnWindowPartner& partner, HINSTANCE instance) : partner_(partner), instance_(instance) {}
 
-BurnWindow::~BurnWindow() { StopThreads(true); }
+BurnWindow::~BurnWindow() {
+    ThreadMessageFilters::Remove(this);
+    StopThreads(true);
+}
+
+bool BurnWindow::PreTranslateMessage(MSG* msg) {
+    // IsDialogMessage takes only the window's own messages and those of its controls.
+    return Handle() && IsDialogMessageA(Handle(), msg);
+}
 
 HWND BurnWindow::Create() { return CreateModeless(instance_, IDD_BURN_WINDOW, nullptr); }
 
@@ -271,13 +284,14 @@ bool BurnWindow::OnInitDialog() {
     taskbar_.Attach(window);
     ShowInitialDescription();
     HideRows();
-    SetLayout(Layout::Busy); // the first paint enables what the run allows
-    EnableWindow(Item(IDCANCEL), FALSE);
-    return true;
+    ThreadMessageFilters::Add(this);
+    SetLayout(Layout::Busy); // the end of the preparation enables what the run allows
+    PostMessageA(window, kStartWork, 0, 0);
+    return false; // the layout has set the focus
 }
 
 void BurnWindow::ShowInitialDescription() {
-    std::string drive;
+    std::wstring drive;
     if (EngineClient* client = partner_.EngineAccess()) {
         DeviceHandle* device = nullptr;
         char letter = '?';
@@ -287,8 +301,9 @@ void BurnWindow::ShowInitialDescription() {
         }
     }
     const auto count = static_cast<unsigned long>(partner_.Tracks().size());
-    SetTrackStatus(FormatText(Text(IDS_FORMAT_TRACKSTATUS_INITIAL), kTrackStatusInitialFormat, "us", count,
-                              drive.c_str()));
+    SetTrackStatus(uitext::WithName(
+        FormatText(Text(IDS_FORMAT_TRACKSTATUS_INITIAL), kTrackStatusInitialFormat, "us", count, uitext::kNameMark),
+        drive));
     SetOverallStatus(IDS_OVERALLSTATUS_INITIAL);
 }
 
@@ -301,6 +316,9 @@ void BurnWindow::SetText(int id, const std::string& text) {
 void BurnWindow::SetOverallStatus(UINT key) { SetText(IDC_OVERALL_STATUS, Text(key)); }
 
 void BurnWindow::SetTrackStatus(const std::string& text) { SetText(IDC_TRACK_STATUS, text); }
+void BurnWindow::SetTrackStatus(const std::wstring& text) {
+    if (!Closing()) uitext::SetText(Item(IDC_TRACK_STATUS), text);
+}
 
 void BurnWindow::SetSecondLabel(UINT key) {
     if (Closing()) return;
@@ -329,9 +347,9 @@ void BurnWindow::SetOverallBar(std::int32_t percent) {
 
 void BurnWindow::ShowTrackList() {
     if (Closing()) return;
-    for (int id : {IDC_SECOND_LABEL, IDC_SECOND_BAR, IDC_OVERALL_LABEL, IDC_OVERALL_BAR, IDC_TRACK_STATUS}) {
-        ShowWindow(Item(id), SW_HIDE);
-    }
+    for (int id : {IDC_SECOND_LABEL, IDC_SECOND_BAR, IDC_OVERALL_LABEL, IDC_OVERALL_BAR}) ShowWindow(Item(id), SW_HIDE);
+    // The track status line above the list describes the run.
+    ShowWindow(Item(IDC_TRACK_STATUS), SW_SHOW);
     ShowWindow(Item(IDC_TRACK_LIST), SW_SHOW);
 }
 
@@ -343,16 +361,22 @@ void BurnWindow::HideRows() {
 }
 
 void BurnWindow::SetLayout(Layout layout) {
-    if (Closing()) return;
-    const bool ready = layout == Layout::Ready;
-    EnableWindow(Item(IDC_RECORD), ready && !partner_.Tracks().empty());
-    EnableWindow(Item(IDC_OPTIONS), ready);
-    EnableWindow(Item(IDCANCEL), TRUE);
-    if (layout == Layout::Completed) {
-        SetText(IDCANCEL, Text(IDS_BUTTON_CLOSE));
-        SendMessageA(Handle(), DM_SETDEFID, IDCANCEL, 0);
-        SetFocus(Item(IDCANCEL));
+    if (Closing() || waitingToClose_) return;
+    layout_ = layout;
+    const bool record = layout == Layout::Ready && accepted_ > 0;
+    const int target = record ? IDC_RECORD : IDCANCEL;
+    if (layout == Layout::Completed) SetText(IDCANCEL, Text(IDS_BUTTON_CLOSE));
+    // The target first, so the focus never rests on a button being disabled.
+    EnableWindow(Item(target), TRUE);
+    SendMessageW(Handle(), DM_SETDEFID, static_cast<WPARAM>(target), 0);
+    // Only an active window takes the focus; another one (a box of the window's) keeps it, and
+    // the window gets its focus back when it is active again.
+    if (GetActiveWindow() == Handle()) {
+        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(target)), TRUE);
     }
+    EnableWindow(Item(IDC_RECORD), record);
+    EnableWindow(Item(IDC_OPTIONS), layout == Layout::Ready);
+    EnableWindow(Item(IDCANCEL), TRUE);
 }
 
 void BurnWindow::SetRow(std::int32_t position, TrackIcon icon, const std::string& text) {
@@ -371,15 +395,18 @@ void BurnWindow::SetRow(std::int32_t position, TrackIcon icon, const std::string
 }
 
 void BurnWindow::ShowMessage(UINT key) {
-    if (Closing()) return;
+    if (Closing() || waitingToClose_) return;
     MessageBoxA(Handle(), Text(key).c_str(), Text(IDS_PLUGIN_APP).c_str(), MB_OK | MB_ICONERROR);
 }
 
 void BurnWindow::ShowFailure(UINT status, UINT message) {
     SetOverallStatus(status);
     taskbar_.Error();
-    ShowMessage(message);
     SetLayout(Layout::Completed);
+    if (failureShown_) return;
+    // A general text gives way to a more specific one of the same failure.
+    if (!failureBox_) PostMessageA(Handle(), kShowFailureBox, 0, 0);
+    if (!failureBox_ || failureBox_ == IDS_ERROR_BURN_FAILED) failureBox_ = message;
 }
 
 void BurnWindow::FillTrackList() {
@@ -402,7 +429,7 @@ void BurnWindow::FillTrackList() {
     }
     const std::vector<TrackEntry>& tracks = partner_.Tracks();
     for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const std::wstring name = uitext::TrackWide(FileName(tracks[i].path), tracks[i].utf8);
+        const std::wstring name = uitext::NameWide(FileName(tracks[i].path), tracks[i].utf8);
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = static_cast<int>(i);
@@ -415,21 +442,24 @@ void BurnWindow::FillTrackList() {
 
 // ---- Messages.
 
-bool BurnWindow::OnPaint() {
-    if (painted_) return false;
-    painted_ = true;
-    EnableWindow(Item(IDCANCEL), TRUE);
+void BurnWindow::StartWork() {
+    if (Closing() || preparation_) return;
     // Record and Options wait until the tracks are prepared (the engine's track list is
     // being filled meanwhile).
     try {
-        preparation_ = std::make_unique<PreparationThread>(partner_, partner_.RunModes().eraseFirst);
+        preparation_ = std::make_unique<PreparationThread>(partner_, Handle(), partner_.RunModes().eraseFirst);
+        preparing_ = true;
         preparation_->Start();
+    } catch (const Thread::base_exception& e) {
+        preparing_ = false;
+        DebugTrace("BurnWindow: %s\n", e.what());
+    }
+    try {
         picture_ = std::make_unique<PictureThread>(Handle());
         picture_->Start();
     } catch (const Thread::base_exception& e) {
         DebugTrace("BurnWindow: %s\n", e.what());
     }
-    return false;
 }
 
 bool BurnWindow::OnCommand(int id, int code, HWND) {
@@ -466,13 +496,13 @@ bool BurnWindow::OnNotify(int id, const NMHDR& header) {
     sub.cchTextMax = 512;
     SendMessageW(header.hwndFrom, LVM_GETITEMTEXTW, static_cast<WPARAM>(activate.iItem), reinterpret_cast<LPARAM>(&sub));
     const TrackEntry& entry = tracks[static_cast<std::size_t>(activate.iItem)];
-    const std::wstring text = uitext::TrackWide(entry.path, entry.utf8) + L"\n\n" + state;
+    const std::wstring text = uitext::NameWide(entry.path, entry.utf8) + L"\n\n" + state;
     MessageBoxW(Handle(), text.c_str(), uitext::Wide(Text(IDS_PLUGIN_APP)).c_str(), MB_OK | MB_ICONINFORMATION);
     return true;
 }
 
 void BurnWindow::StartRecording() {
-    if (recordingStarted_ || Closing()) return;
+    if (recordingStarted_ || Closing() || waitingToClose_) return;
     SetLayout(Layout::Busy);
     // The disc check may ask; a refused disc comes back as the ready layout (message 1).
     if (partner_.Record(Handle()) == BurnWindowPartner::RecordStart::EraseFirst && !Closing()) StartDiscWait();
@@ -487,8 +517,10 @@ void BurnWindow::StartDiscWait() {
     // Only a request with tracks is worth erasing for.
     discWait_ = std::make_unique<DiscWaitThread>(Handle(), device, !partner_.Tracks().empty());
     try {
+        discWaiting_ = true;
         discWait_->Start();
     } catch (const Thread::base_exception& e) {
+        discWaiting_ = false;
         DebugTrace("BurnWindow: %s\n", e.what());
         partner_.DiscWaitEnded(BurnWindowPartner::DiscWait::NotReady);
     }
@@ -505,11 +537,25 @@ void BurnWindow::ShowOptions() {
 }
 
 void BurnWindow::CancelPressed() {
-    if (!Handle()) return;
+    if (!Handle() || waitingToClose_) return;
     if (!partner_.Cancel(Handle())) return;
-    closing_ = true;
     StopThreads(false);
+    if (WorkerBusy()) {
+        // An erase can't be stopped part-way: the window stays responsive, says that it waits
+        // (the erase's progress goes on showing) and goes when the worker has ended.
+        if (erasing_) SetOverallStatus(IDS_OVERALLSTATUS_WAITING_FOR_ERASE);
+        for (int id : {IDC_RECORD, IDC_OPTIONS, IDCANCEL}) EnableWindow(Item(id), FALSE);
+        waitingToClose_ = true;
+        return;
+    }
+    closing_ = true;
     if (Handle()) DestroyWindow(Handle());
+}
+
+void BurnWindow::CloseWhenIdle() {
+    if (!waitingToClose_ || WorkerBusy() || !Handle()) return;
+    closing_ = true;
+    DestroyWindow(Handle());
 }
 
 bool BurnWindow::OnQueryEndSession(bool& allow) {
@@ -529,11 +575,12 @@ bool BurnWindow::OnQueryEndSession(bool& allow) {
 
 void BurnWindow::OnDestroy() {
     closing_ = true;
+    ThreadMessageFilters::Remove(this);
     StopThreads(true);
     // Events already posted would never reach the window again: their records are taken
     // out now, changing nothing.
     MSG msg;
-    while (PeekMessageA(&msg, Handle(), WM_USER + 1, BurnMessages::kRecordingFinished, PM_REMOVE)) {
+    while (PeekMessageA(&msg, Handle(), BurnMessages::kRunEnded, BurnMessages::kRecordingFinished, PM_REMOVE)) {
         OnUserMessage(msg.message, msg.wParam, msg.lParam);
     }
     PostQuitMessage(2);
@@ -556,8 +603,30 @@ bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(Handle());
         return true;
     }
+    if (message == kStartWork) {
+        StartWork();
+        return true;
+    }
+    if (message == kPreparationEnded) {
+        preparing_ = false;
+        CloseWhenIdle();
+        return true;
+    }
     if (message == kDiscWaitEnded) {
-        if (!Closing()) partner_.DiscWaitEnded(static_cast<BurnWindowPartner::DiscWait>(wParam));
+        discWaiting_ = false;
+        if (!Closing() && !waitingToClose_ && wParam != kStopped) {
+            partner_.DiscWaitEnded(static_cast<BurnWindowPartner::DiscWait>(wParam));
+        }
+        CloseWhenIdle();
+        return true;
+    }
+    if (message == kShowFailureBox) {
+        const UINT box = failureBox_;
+        failureBox_ = 0;
+        if (box && !failureShown_) {
+            failureShown_ = true;
+            ShowMessage(box);
+        }
         return true;
     }
     if (message == kNextFrame) {
@@ -570,7 +639,7 @@ bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return true;
     }
-    if (message <= WM_USER || message > BurnMessages::kRecordingFinished) return false;
+    if (message < BurnMessages::kRunEnded || message > BurnMessages::kRecordingFinished) return false;
     // A queued record is taken out even while closing, so none is left behind.
     std::unique_ptr<BurnEventRecord> record;
     if (IsQueued(message)) {
@@ -604,9 +673,10 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
         const std::vector<TrackEntry>& tracks = partner_.Tracks();
         const bool utf8 = r.position >= 0 && static_cast<std::size_t>(r.position) < tracks.size() &&
                           tracks[static_cast<std::size_t>(r.position)].utf8;
-        return FormatText(Text(IDS_FORMAT_TRACKSTATUS_RECORDING), kTrackStatusRecordingFormat, "uus",
-                          static_cast<unsigned long>(r.position + 1), static_cast<unsigned long>(tracks.size()),
-                          uitext::TrackNarrow(FileName(r.path), utf8).c_str());
+        return uitext::WithName(FormatText(Text(IDS_FORMAT_TRACKSTATUS_RECORDING), kTrackStatusRecordingFormat, "uus",
+                                           static_cast<unsigned long>(r.position + 1),
+                                           static_cast<unsigned long>(tracks.size()), uitext::kNameMark),
+                                uitext::NameWide(FileName(r.path), utf8));
     };
     const auto failureMessage = [](HRESULT code) { return code == kUnderrun ? IDS_ERROR_BURN_UNDERRUN : IDS_ERROR_BURN_FAILED; };
     switch (message) {
@@ -614,6 +684,7 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
         SetLayout(wParam ? Layout::Busy : Layout::Ready);
         break;
     case kPreparationStarted:
+        accepted_ = 0;
         FillTrackList();
         SetOverallStatus(IDS_OVERALLSTATUS_PREPARING);
         break;
@@ -621,6 +692,7 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
         SendMessageA(Item(IDC_TRACK_LIST), LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::max(0, record->position)), FALSE);
         break;
     case kTrackAccepted:
+        ++accepted_;
         SetRow(record->position, kWaiting, messages_[IDS_TEXT_FILE_PREP_SUCCEEDED]);
         break;
     case kTrackRefused:
@@ -629,18 +701,20 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
     case kPreparationFinished: {
         const bool atOnce = partner_.RunModes().burnAtOnce;
         SetOverallStatus(atOnce ? IDS_OVERALLSTATUS_PREPARE_COMPLETE : IDS_OVERALLSTATUS_INITIAL);
-        SetLayout(Layout::Ready);
-        if (atOnce && !partner_.Tracks().empty()) {
-            SetLayout(Layout::Busy);
-            PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_RECORD, BN_CLICKED), 0);
-        }
+        // At once: recording starts as if Record had been pressed, also with no track
+        // accepted (the partner then completes a burn of nothing).
+        const bool recordNow = atOnce && !partner_.Tracks().empty();
+        SetLayout(recordNow ? Layout::Busy : Layout::Ready);
+        if (recordNow) PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_RECORD, BN_CLICKED), 0);
         break;
     }
     case kMediaChanged:
     case kDeviceStateChanged:
-        if (!recordingStarted_) ShowInitialDescription();
+        // The media is read again; the lines change only while nothing else is on show.
+        if (layout_ == Layout::Ready && !waitingToClose_) ShowInitialDescription();
         break;
     case kEraseStarted:
+        erasing_ = true;
         SetLayout(Layout::Busy);
         SetOverallStatus(IDS_OVERALLSTATUS_ERASING_DISK);
         SetOverallBar(0);
@@ -651,15 +725,18 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
                                   static_cast<unsigned long>(std::clamp<std::int32_t>(static_cast<std::int32_t>(wParam), 0, 100))));
         break;
     case kDeviceFailure:
+        erasing_ = false;
         ShowFailure(IDS_OVERALLSTATUS_ERASE_FAILED,
                     static_cast<HRESULT>(lParam) == kDiscNotErasable ? IDS_ERROR_DISK_NOT_ERASABLE : IDS_ERROR_ERASE_FAILED);
         break;
     case kEraseCompleted:
+        erasing_ = false;
         SetOverallStatus(IDS_OVERALLSTATUS_ERASE_COMPLETED);
         SetOverallBar(100);
         break;
     case kRecordingStarted:
         recordingStarted_ = true;
+        failureShown_ = false;
         SetLayout(Layout::Busy);
         SetOverallStatus(IDS_TEXT_BURNING);
         SetTrackStatus(std::string());

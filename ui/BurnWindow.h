@@ -2,14 +2,16 @@
 // BurnWindow: the burn window (dialog template 102). Shows the track list while the tracks
 // are prepared, then the progress of erasing and recording, and hands Record, Options,
 // Cancel and the session-end query to its partner, the application that runs the burn.
-// Lives on the thread that created it; other threads reach it only through posted
+// Lives on the thread that created it, whose message filters give it its keyboard (Enter,
+// Esc, Tab, access keys) while it exists; other threads reach it only through posted
 // messages (the partner's events, the window's own worker threads). Owned by the partner;
 // the object outlives its window. Owns its fonts, icons, pictures and its worker threads (track
-// preparation, disc wait, picture frames), which it stops and waits for when the window is
-// destroyed.
+// preparation, disc wait, picture frames). A window closed while a worker is still busy (an
+// erase can't be stopped part-way) says so and goes once the worker has ended.
 #include "ui/BurnWindowPartner.h"
 #include "ui/DialogBase.h"
 #include "ui/TaskbarProgress.h"
+#include "support/MessageFilter.h"
 #include "support/Thread.h"
 #include "support/UniqueHandle.h"
 
@@ -19,15 +21,25 @@
 #include <memory>
 #include <string>
 
-class BurnWindow : public DialogBase {
+class BurnWindow : public DialogBase, public MessageFilter {
 public:
-    // The window posts itself this message to show the next picture frame.
-    static constexpr UINT kNextFrame = WM_APP + 1;
+    // The window's own messages, after the partner's events (BurnMessages).
+    // The picture thread posts this message to show the next picture frame.
+    static constexpr UINT kNextFrame = WM_APP + 0x101;
     static constexpr DWORD kFrameIntervalMs = 15000;
     // The window posts itself this message to go once the session end has been allowed.
-    static constexpr UINT kDestroyNow = WM_APP + 2;
-    // The disc-wait thread posts this message as it ends; wParam: BurnWindowPartner::DiscWait.
-    static constexpr UINT kDiscWaitEnded = WM_APP + 3;
+    static constexpr UINT kDestroyNow = WM_APP + 0x102;
+    // The disc-wait thread posts this message as it ends; wParam: BurnWindowPartner::DiscWait,
+    // or kStopped when it was asked to stop.
+    static constexpr UINT kDiscWaitEnded = WM_APP + 0x103;
+    static constexpr WPARAM kStopped = 0xFF;
+    // Posted at initialisation: the work starts once the window is up, shown or not.
+    static constexpr UINT kStartWork = WM_APP + 0x104;
+    // The preparation thread posts this message as it ends.
+    static constexpr UINT kPreparationEnded = WM_APP + 0x105;
+    // A failure posts this message to show its box once the failure events queued with it
+    // have been seen, so that one failure shows one box, the most specific.
+    static constexpr UINT kShowFailureBox = WM_APP + 0x106;
     // The disc-wait thread reads the media state at this interval, at most this many times.
     static constexpr DWORD kDiscPollIntervalMs = 2000;
     static constexpr int kDiscPolls = 240;
@@ -41,6 +53,8 @@ public:
     // Whether the window ignores display updates (being torn down, or gone).
     bool Closing() const { return closing_ || !Handle(); }
     bool RecordingStarted() const { return recordingStarted_; }
+    // MessageFilter: the dialog keyboard for the window and its controls.
+    bool PreTranslateMessage(MSG* msg) override;
     const TaskbarProgress& Taskbar() const { return taskbar_; }
 
     // The built-in formats, used when a language text does not fit the arguments.
@@ -60,7 +74,6 @@ protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(int id, const NMHDR& header) override;
-    bool OnPaint() override;
     bool OnClose() override;
     void OnDestroy() override;
     bool OnQueryEndSession(bool& allow) override;
@@ -78,17 +91,25 @@ private:
     void SetText(int id, const std::string& text);
     void SetOverallStatus(UINT key);
     void SetTrackStatus(const std::string& text);
+    void SetTrackStatus(const std::wstring& text);
     void SetSecondLabel(UINT key);
     void SetSecondBar(std::int32_t percent);
     void SetOverallBar(std::int32_t percent);
     void SetBar(int label, int bar, std::int32_t percent);
     void ShowTrackList();
     void HideRows();
+    // Enables the buttons of the layout; its default button takes the focus (Record while
+    // ready, Cancel while busy, Close when done), so Enter and Esc do what the window shows.
     void SetLayout(Layout layout);
     void SetRow(std::int32_t position, TrackIcon icon, const std::string& text);
     void ShowMessage(UINT key);
-    // The Failed state: status, message, taskbar error and the Close layout.
+    // The Failed state: status, taskbar error, the Close layout and one message box.
     void ShowFailure(UINT status, UINT message);
+    void StartWork();
+    // Whether a worker that the window must wait for before it goes is still busy.
+    bool WorkerBusy() const { return preparing_ || discWaiting_; }
+    // Goes once no worker is busy any more.
+    void CloseWhenIdle();
     void ShowInitialDescription();
 
     void HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record);
@@ -112,7 +133,12 @@ private:
     std::array<UniqueBitmap, 4> frames_;
     std::size_t frame_ = 0;
     TaskbarProgress taskbar_;
-    bool painted_ = false;
+    Layout layout_ = Layout::Busy;
+    std::size_t accepted_ = 0; // tracks the engine accepted in this preparation
+    bool preparing_ = false, discWaiting_ = false, erasing_ = false;
+    bool waitingToClose_ = false; // cancelled; goes once the busy worker has ended
+    UINT failureBox_ = 0;         // the message of the failure box to show; 0 when none waits
+    bool failureShown_ = false;
     bool closing_ = false;
     bool recordingStarted_ = false;
     bool recordingFinished_ = false;

@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::uint32_t kWriteSpeedMediaKind = 2;
 
-void AddEntry(HWND list, const std::string& text, LPARAM data) {
-    const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(uitext::Wide(text).c_str()));
+void AddEntry(HWND list, const std::wstring& text, LPARAM data) {
+    const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     if (index >= 0) SendMessageA(list, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
 }
 
@@ -25,9 +25,11 @@ LPARAM SelectedData(HWND list) {
 
 } // namespace
 
-std::string DriveSpeedDialog::DriveName(const BurnWindowPartner& partner, char letter, const std::string& name) {
-    return BurnWindow::FormatText(partner.LoadText(IDS_FORMAT_DRIVE_NAME), BurnWindow::kDriveNameFormat, "cs",
-                                  static_cast<int>(static_cast<unsigned char>(letter)), name.c_str());
+std::wstring DriveSpeedDialog::DriveName(const BurnWindowPartner& partner, char letter, const std::string& name) {
+    return uitext::WithName(BurnWindow::FormatText(partner.LoadText(IDS_FORMAT_DRIVE_NAME), BurnWindow::kDriveNameFormat,
+                                                   "cs", static_cast<int>(static_cast<unsigned char>(letter)),
+                                                   uitext::kNameMark),
+                            uitext::NameWide(name));
 }
 
 bool DriveSpeedDialog::OnInitDialog() {
@@ -92,8 +94,8 @@ void DriveSpeedDialog::FillSpeeds(LONG deviceIndex) {
     }
     for (std::uint16_t speed : writes) {
         AddEntry(list,
-                 BurnWindow::FormatText(partner_.LoadText(IDS_FORMAT_SPEED), BurnWindow::kSpeedFormat, "u",
-                                        static_cast<unsigned long>(speed)),
+                 uitext::Wide(BurnWindow::FormatText(partner_.LoadText(IDS_FORMAT_SPEED), BurnWindow::kSpeedFormat,
+                                                     "u", static_cast<unsigned long>(speed))),
                  static_cast<LPARAM>(speed));
     }
     const int index = SpeedSelection::Index(writes, speed_);

@@ -16,8 +16,9 @@ class DriveSpeedDialog : public DialogBase {
 public:
     DriveSpeedDialog(BurnWindowPartner& partner, EngineClient& client) : partner_(partner), client_(client) {}
 
-    // The device list's text for a drive: IDS_FORMAT_DRIVE_NAME with letter and name.
-    static std::string DriveName(const BurnWindowPartner& partner, char letter, const std::string& name);
+    // The device list's text for a drive: IDS_FORMAT_DRIVE_NAME with letter and name (in the
+    // system's code page).
+    static std::wstring DriveName(const BurnWindowPartner& partner, char letter, const std::string& name);
 
     // What the dialog has chosen so far: drive letter (0 before one is known), speed (-1 none).
     char ChosenLetter() const { return letter_; }

@@ -5,38 +5,40 @@
 
 namespace uitext {
 
+namespace {
+
+std::wstring Widened(const std::string& text, std::uint32_t codePage) {
+    try {
+        return convert_wstring(text, codePage);
+    } catch (const convert_wstring_failed&) {
+        return std::wstring(text.begin(), text.end());
+    }
+}
+
+} // namespace
+
 UINT LanguageCodePage() { return g_WedgeImpl.Initialized() ? g_WedgeImpl.ConversionCodePage() : 0; }
 
 std::wstring Wide(const std::string& text) {
     const std::uint32_t codePage = LanguageCodePage();
-    try {
-        return convert_wstring(text, codePage ? codePage : CP_ACP);
-    } catch (const convert_wstring_failed&) {
-        return std::wstring(text.begin(), text.end());
-    }
+    return Widened(text, codePage ? codePage : CP_ACP);
 }
 
-std::wstring TrackWide(const std::string& text, bool utf8) {
-    if (!utf8) return Wide(text);
-    try {
-        return convert_wstring(text, CP_UTF8);
-    } catch (const convert_wstring_failed&) {
-        return std::wstring(text.begin(), text.end());
+std::wstring NameWide(const std::string& name, bool utf8) { return Widened(name, utf8 ? CP_UTF8 : CP_ACP); }
+
+std::wstring WithName(const std::string& formatted, const std::wstring& name) {
+    std::wstring text = Wide(formatted);
+    for (std::size_t at = 0; (at = text.find(static_cast<wchar_t>(kNameMark[0]), at)) != std::wstring::npos;) {
+        text.replace(at, 1, name);
+        at += name.size();
     }
+    return text;
 }
 
-std::string TrackNarrow(const std::string& text, bool utf8) {
-    if (!utf8) return text;
-    const std::uint32_t codePage = LanguageCodePage();
-    try {
-        return convert_string(TrackWide(text, true), codePage ? codePage : CP_ACP);
-    } catch (const convert_string_failed&) {
-        return text;
-    }
-}
+void SetText(HWND window, const std::string& text) { SetText(window, Wide(text)); }
 
-void SetText(HWND window, const std::string& text) {
-    if (window) SetWindowTextW(window, Wide(text).c_str());
+void SetText(HWND window, const std::wstring& text) {
+    if (window) SetWindowTextW(window, text.c_str());
 }
 
 } // namespace uitext

@@ -79,7 +79,7 @@ protected:
     std::vector<MSG> Take(std::vector<BurnEventRecord>* records = nullptr) {
         std::vector<MSG> posted;
         MSG msg;
-        while (PeekMessageA(&msg, window_.get(), WM_USER, WM_USER + 0x100, PM_REMOVE)) {
+        while (PeekMessageA(&msg, window_.get(), BurnMessages::kRunEnded, BurnMessages::kRecordingFinished, PM_REMOVE)) {
             posted.push_back(msg);
             if (auto record = controller_.Channel().Take(msg.lParam); record && records) records->push_back(*record);
         }

@@ -1,7 +1,9 @@
 // fennel.exe with its burn window and the recording engine of recorder/, driven as a user
-// would: burns at once that close by themselves in French and Japanese (no key in braces
-// left on any control, no text wider than its control); cancelling during recording (No, then Yes); a full rewritable disc
-// erased before recording to completion with Close; a refused disc.
+// would, with the mouse's clicks and the keyboard's keys: burns at once that close by themselves
+// in French and Japanese (no key in braces left on any control, no text wider than its control);
+// Enter recording and Esc cancelling during recording (No, then Yes); a full rewritable disc
+// erased before recording (Alt+R) to completion with Enter on Close; a refused disc; every
+// track refused; a window started minimised.
 #include "BurnCase.h"
 #include "common/ChildProcess.h"
 #include "common/TestPaths.h"
@@ -77,13 +79,45 @@ protected:
         temp_.Write("Fennel.qcf", configuration);
         Drive(disc + (disc.find("Paced=") == std::string::npos ? "Paced=1\r\nWriteSpeeds=48\r\n" : ""));
     }
-    // Starts the burn of one tune and waits for its window.
-    void Start(const std::string& flags, int seconds = 5) {
-        const std::string command = Quoted(exe_) + " " + flags + " " + Quoted(Playlist({"tune.wav"}, seconds));
-        fennel_ = std::make_unique<ChildProcess>(command, temp_.Path());
+    // Starts the burn of the tunes, shown as the show command says.
+    void Launch(const std::string& flags, int seconds, const std::vector<std::string>& tunes, int show = -1) {
+        const std::string command = Quoted(exe_) + " " + flags + " " + Quoted(Playlist(tunes, seconds));
+        fennel_ = std::make_unique<ChildProcess>(command, temp_.Path(), std::string(), show);
         ASSERT_TRUE(fennel_->Started());
+    }
+    // Starts the burn of one tune and waits for its window.
+    void Start(const std::string& flags, int seconds = 5, int show = -1) {
+        Launch(flags, seconds, {"tune.wav"}, show);
         window_ = FindProcessWindow(fennel_->Id(), "#32770", "", 20000);
         ASSERT_NE(nullptr, window_) << "no burn window";
+    }
+    // Types the keys into the window as a keyboard would (a key held with Alt is given as
+    // VK_MENU before it).
+    void Type(const std::vector<WORD>& keys) {
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(window_) != FALSE; })) << "a box is still up";
+        SetForegroundWindow(window_);
+        std::vector<INPUT> inputs;
+        for (const bool up : {false, true}) {
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                INPUT input{};
+                input.type = INPUT_KEYBOARD;
+                input.ki.wVk = keys[up ? keys.size() - 1 - i : i];
+                input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+                inputs.push_back(input);
+            }
+        }
+        ASSERT_EQ(inputs.size(), SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)))
+            << "GetLastError() = " << GetLastError();
+    }
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) ? info.hwndFocus : nullptr;
+    }
+    // The default button's identifier and whether it has the focus.
+    std::pair<int, bool> DefaultButton() const {
+        const int id = LOWORD(SendMessageA(window_, DM_GETDEFID, 0, 0));
+        return {id, Focus() == GetDlgItem(window_, id)};
     }
     bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
         for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < timeoutMs; Sleep(25)) {
@@ -130,15 +164,19 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
 
 INSTANTIATE_TEST_SUITE_P(Languages, BurnWindowLanguages, testing::Values("0000040C", "00000411"));
 
-// Cancel during recording asks as the configuration says: No goes on recording, Yes
-// interrupts the track. When to ask is the controller's rule, tested on its own.
-TEST_F(BurnWindowRun, CancelDuringRecordingAsksThenInterruptsTheTrack) {
+// Enter presses Record, the default button the window opens with; Esc during recording
+// cancels as the configuration says: No goes on recording, Yes interrupts the track. When to
+// ask is the controller's rule, tested on its own.
+TEST_F(BurnWindowRun, EnterRecordsAndEscCancelsAskingFirst) {
     Install({{"Plugin_ConfirmCancelAfterBurnStarted", "1"}}, "Paced=1\r\nWriteSpeeds=4\r\n"); // the track takes 15 s
-    Start("/B", 60);
-    ASSERT_TRUE(WaitFor([&] { return Tracks(1) == std::vector<std::int32_t>{-8}; }, 30000));
+    Start("", 60);
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
+    EXPECT_EQ(std::make_pair(kRecord, true), DefaultButton());
+    Type({VK_RETURN});
+    ASSERT_TRUE(WaitFor([&] { return Tracks(1) == std::vector<std::int32_t>{-8}; }, 30000)) << "Enter recorded nothing";
+    EXPECT_EQ(std::make_pair(static_cast<int>(IDCANCEL), true), DefaultButton());
     for (const int answer : {IDNO, IDYES}) {
-        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(window_) != FALSE; })) << "the last box is still up";
-        Press(IDCANCEL);
+        Type({VK_ESCAPE});
         MessageBoxSeen seen;
         ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), answer, 10000, &seen)) << answer;
         EXPECT_EQ("Do you want to cancel the recording?", seen.text);
@@ -149,23 +187,23 @@ TEST_F(BurnWindowRun, CancelDuringRecordingAsksThenInterruptsTheTrack) {
 }
 
 // The erase runs and is seen through (the window waits for the erased disc to settle),
-// then the recording runs to its end and Cancel has become Close.
+// then the recording runs to its end and Cancel has become Close, the default button.
 TEST_F(BurnWindowRun, AFullRewritableDiscIsErasedWhenTheUserAgrees) {
     Install({{kCloseWhenComplete, "0"}}, "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\n");
     Start("");
     ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
-    Press(kRecord);
+    Type({VK_MENU, 'R'});
     MessageBoxSeen seen;
     ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDYES, 10000, &seen));
     EXPECT_NE(std::string::npos, seen.text.find("erase it")) << seen.text;
-    // The result value steps through erase started (-7) and erase completed (-9); the status
-    // line can't show that, since a drive or media change puts the run's description back on it.
+    // The result value steps through erase started (-7) and erase completed (-9).
     for (const std::int32_t expected : {-7, -9}) {
         EXPECT_TRUE(WaitFor([&] { return Value("BurnResults") == expected; })) << expected;
     }
     EXPECT_TRUE(WaitFor([&] { return Shown(kStatus) == "Recording complete."; }));
     EXPECT_EQ("&Close", Shown(IDCANCEL));
-    Press(IDCANCEL);
+    EXPECT_EQ(std::make_pair(static_cast<int>(IDCANCEL), true), DefaultButton());
+    Type({VK_RETURN});
     EXPECT_EQ("0", Ended());
     EXPECT_EQ(nullptr, FindMessageBox(fennel_->Id()));
     EXPECT_EQ(0, Value("BurnResults"));
@@ -184,6 +222,27 @@ TEST_F(BurnWindowRun, ARefusedDiscLeavesTheWindowReady) {
     EXPECT_EQ(-3, Value("BurnResults"));
     Press(IDCANCEL);
     EXPECT_EQ("0", Ended());
+}
+
+// A playlist whose every track the configuration refuses completes a burn of nothing (the
+// window closes by itself as configured).
+TEST_F(BurnWindowRun, EveryTrackRefusedCompletesABurnOfNothing) {
+    Install({{kCloseWhenComplete, "1"}});
+    Launch("/B", 4, {"one.ogg", "two.ogg"});
+    EXPECT_EQ("0", Ended()) << "the window did not close by itself";
+    EXPECT_EQ(1, Value("BurnResults"));
+    EXPECT_EQ((std::vector<std::int32_t>{-7, -7}), Tracks(2));
+    EXPECT_FALSE(ImageExists());
+}
+
+// A host may start the program minimised: the window stays so and burns at once all the same.
+TEST_F(BurnWindowRun, AWindowStartedMinimisedBurnsAtOnce) {
+    Install({{kCloseWhenComplete, "1"}});
+    Start("/B", 5, SW_SHOWMINNOACTIVE);
+    EXPECT_TRUE(IsIconic(window_)) << "the host's show command was not followed";
+    EXPECT_EQ("0", Ended());
+    EXPECT_EQ(0, Value("BurnResults"));
+    EXPECT_EQ(std::vector<std::int32_t>{0}, Tracks(1));
 }
 
 } // namespace

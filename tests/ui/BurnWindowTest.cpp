@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -47,6 +48,15 @@ protected:
             }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+        }
+        return quit;
+    }
+    // Pumps until the window ends the loop (its workers may still be ending); the quit code.
+    std::optional<int> PumpUntilQuit() {
+        std::optional<int> quit;
+        for (int i = 0; i < 500 && !quit; ++i) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            quit = Pump();
         }
         return quit;
     }
@@ -89,10 +99,10 @@ protected:
     UniqueWindow owned_;
 };
 
-// The window opens translated from the template and prepares on its first paint; then one
-// recording as the controller reports it, step by step, with what the window shows after
-// each step (unset: not checked).
-TEST_F(BurnWindowTest, PreparesOnFirstPaintThenShowsARecordingsStagesTracksAndBars) {
+// The window opens translated from the template and starts preparing; then one recording
+// as the controller reports it, step by step, with what the window shows after each step
+// (unset: not checked).
+TEST_F(BurnWindowTest, PreparesOnOpeningThenShowsARecordingsStagesTracksAndBars) {
     Open();
     EXPECT_EQ("{IDS_TEXT_BURN_WINDOW_TITLE}", WindowText(handle_));
     EXPECT_EQ("{IDS_TEXT_VERSION}", ItemText(IDC_VERSION));
@@ -192,10 +202,10 @@ TEST_F(BurnWindowTest, CancelClosesOnlyWhenThePartnerAgreesAndTakesTheQueuedReco
     partner_.PostRecord(kStageProgress, {-1, 5, 80, 80, S_OK, "", ""});
     HWND bar = Item(IDC_SECOND_BAR);
     SendMessageA(handle_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(std::optional<int>(2), PumpUntilQuit()); // the run's loop ends with code 2
     EXPECT_FALSE(IsWindow(handle_));
     EXPECT_FALSE(IsWindow(bar));
     EXPECT_EQ(0u, partner_.Queued());
-    EXPECT_EQ(std::optional<int>(2), Pump()); // the run's loop ends with code 2
     EXPECT_EQ(2, partner_.cancels);
 }
 
@@ -260,6 +270,69 @@ TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
         EXPECT_EQ("{IDS_BUTTON_CLOSE}", ItemText(IDCANCEL));
         Close();
     }
+}
+
+// Media and drive events read the media again, but they change the status lines only while
+// the window is ready: the erase's texts stay. The run's description stays visible above the
+// track list.
+TEST_F(BurnWindowTest, MediaEventsChangeTheStatusOnlyWhileTheWindowIsReady) {
+    Open();
+    Prepare();
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_TRACK_STATUS)));
+    EXPECT_EQ("Tracks to record: 3   Drive: ", ItemText(IDC_TRACK_STATUS));
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        const char* status;
+    } steps[] = {
+        {kEraseStarted, 0, 0, "{IDS_OVERALLSTATUS_ERASING_DISK}"},
+        {kMediaChanged, 1, 0, "{IDS_OVERALLSTATUS_ERASING_DISK}"},
+        {kEraseCompleted, 0, 0, "{IDS_OVERALLSTATUS_ERASE_COMPLETED}"},
+        {kDeviceStateChanged, 1, 0, "{IDS_OVERALLSTATUS_ERASE_COMPLETED}"},
+        {kRunEnded, 0, 1, "{IDS_OVERALLSTATUS_ERASE_COMPLETED}"}, // a refused disc: ready again
+        {kMediaChanged, 1, 0, "{IDS_OVERALLSTATUS_INITIAL}"},
+    };
+    for (const auto& step : steps) {
+        Deliver(step.message, step.wParam, step.lParam);
+        EXPECT_EQ(step.status, ItemText(IDC_OVERALL_STATUS)) << "after message 0x" << std::hex << step.message;
+    }
+}
+
+// The failure events of one failed recording show one box, with the most specific text.
+TEST_F(BurnWindowTest, OneFailedRecordingShowsOneBox) {
+    Open();
+    Deliver(kRecordingStarted);
+    std::vector<std::string> boxes;
+    std::thread user([&] {
+        for (MessageBoxSeen seen; AnswerMessageBox(GetCurrentProcessId(), IDOK, 1500, &seen);) boxes.push_back(seen.text);
+    });
+    const std::string path = partner_.tracks[0].path;
+    partner_.PostRecord(kTrackError, {0, 5, 0, 0, E_FAIL, path, ""});
+    partner_.PostRecord(kTrackError, {0, 5, 0, 0, static_cast<HRESULT>(0x80041899), path, "underrun"});
+    partner_.PostRecord(kRecordingFailed, {-1, 0, 0, 0, E_FAIL, "", ""});
+    Pump();
+    user.join();
+    EXPECT_EQ(std::vector<std::string>{"{IDS_ERROR_BURN_UNDERRUN}"}, boxes);
+    EXPECT_EQ("{IDS_OVERALLSTATUS_BURN_ERROR}", ItemText(IDC_OVERALL_STATUS));
+}
+
+// Cancel during an erase that can't be stopped: the window stays responsive, says that it
+// waits, keeps showing the erase and goes once the erase has ended.
+TEST_F(BurnWindowTest, CancelDuringAnEraseWaitsForItsEnd) {
+    const UniqueKernelHandle erase(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    partner_.hold = erase.get();
+    Open();
+    Deliver(kEraseStarted);
+    Click(IDCANCEL);
+    ASSERT_TRUE(IsWindow(handle_)) << "the window went with the erase still running";
+    EXPECT_EQ("{IDS_OVERALLSTATUS_WAITING_FOR_ERASE}", ItemText(IDC_OVERALL_STATUS));
+    EXPECT_FALSE(Enabled(IDCANCEL));
+    Deliver(kEraseProgress, 60);
+    EXPECT_EQ(60, Bar(IDC_OVERALL_BAR));
+    SetEvent(erase.get());
+    EXPECT_EQ(std::optional<int>(2), PumpUntilQuit());
+    EXPECT_FALSE(IsWindow(handle_));
 }
 
 } // namespace

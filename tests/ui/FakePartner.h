@@ -16,6 +16,7 @@ public:
     bool cancelAccepted = true, endAllowed = true;
     int records = 0, cancels = 0, queries = 0, preparations = 0;
     HWND window = nullptr;
+    HANDLE hold = nullptr; // when set, preparation lasts until it is signalled (a long erase)
 
     // Queues the record and posts its message, as the controller's channel does.
     void PostRecord(UINT message, BurnEventRecord record) {
@@ -43,7 +44,10 @@ public:
     const std::vector<TrackEntry>& Tracks() override { return tracks; }
     Modes RunModes() override { return {}; }
     UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
-    void PrepareTracks(bool) override { ++preparations; }
+    void PrepareTracks(bool) override {
+        ++preparations;
+        if (hold) WaitForSingleObject(hold, 30000);
+    }
     RecordStart Record(HWND) override { return ++records, RecordStart::Recorded; }
     void DiscWaitEnded(DiscWait) override {}
     bool Cancel(HWND) override { return ++cancels, cancelAccepted; }

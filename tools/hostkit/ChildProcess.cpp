@@ -5,9 +5,13 @@
 namespace hostkit {
 
 ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingFolder,
-                           const std::string& outputFile) {
+                           const std::string& outputFile, int showCommand) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (showCommand >= 0) {
+        startup.dwFlags |= STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     UniqueFile output;
     if (!outputFile.empty()) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -17,7 +21,7 @@ ChildProcess::ChildProcess(const std::string& commandLine, const std::string& wo
             error_ = GetLastError();
             return;
         }
-        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.dwFlags |= STARTF_USESTDHANDLES;
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
         startup.hStdOutput = output.get();
         startup.hStdError = output.get();

@@ -13,8 +13,9 @@ class ChildProcess {
 public:
     // Starts the process at once; Started() tells whether that worked (Error() says why not).
     // With an output file, the process's standard output and error streams go to that file.
+    // A show command (SW_SHOWMINNOACTIVE, say) is how its first window is to be shown.
     explicit ChildProcess(const std::string& commandLine, const std::string& workingFolder = std::string(),
-                          const std::string& outputFile = std::string());
+                          const std::string& outputFile = std::string(), int showCommand = -1);
     ChildProcess(ChildProcess&&) = default;
     ~ChildProcess();
 
