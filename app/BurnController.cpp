@@ -252,17 +252,16 @@ void BurnController::CancelNow() {
 }
 
 bool BurnController::Cancel(HWND window) {
-    channel_.SetCancelling(true);
+    // The mark comes only with the user's Yes: while the question is up, and after No, the
+    // preparation goes on handing tracks to the engine.
     if (CancelNeedsConfirmation(recordingStarted_, Settings().ConfirmCancelBeforeBurnStarted(),
                                 Settings().ConfirmCancelAfterBurnStarted(), completed_, request_.tracks.size(),
                                 errorReported_)) {
         const int answer =
             MessageBoxA(window, LoadText(IDS_TEXT_CONFIRM_CANCEL).c_str(), Caption().c_str(), MB_YESNO);
-        if (answer != IDYES) {
-            channel_.SetCancelling(false);
-            return false;
-        }
+        if (answer != IDYES) return false;
     }
+    channel_.SetCancelling(true);
     CancelNow();
     return true;
 }
@@ -322,8 +321,11 @@ void BurnController::PrepareTracks(bool eraseFirst) {
     if (!EngineAccess()) return;
     if (eraseFirst) {
         DeviceHandle* device = nullptr;
-        if (SUCCEEDED(client_->GetCurrentDevice(&device)) && device) device->EraseDiscWithProgress();
+        // A failed erase ends the run where it is (the failure is on show): nothing is
+        // prepared, so nothing is recorded on the disc it left.
+        if (SUCCEEDED(client_->GetCurrentDevice(&device)) && device && FAILED(device->EraseDiscWithProgress())) return;
     }
+    if (request_.eraseOnly) return;
     HandTracksToEngine();
 }
 

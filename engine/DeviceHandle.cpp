@@ -32,6 +32,7 @@ HRESULT DeviceHandle::EraseDiscWithProgress() {
     };
     HRESULT hr = CheckErase();
     if (FAILED(hr)) return fail(hr);
+    const std::uint32_t statuses = device_.StatusCount();
     if (FAILED(hr = device_.Erase(RECORDING_ERASE_FULL | RECORDING_ERASE_ASYNC))) return fail(hr);
     if (sink) sink->EraseStarted();
     for (bool done = false; !done;) {
@@ -41,6 +42,10 @@ HRESULT DeviceHandle::EraseDiscWithProgress() {
         const long double percent = totalCount > 0 ? doneCount * 100.0L / totalCount : 0.0L;
         if (sink) sink->EraseProgress(static_cast<std::int32_t>(percent));
     }
+    // The device's status event tells how the erase ended; a failure has reached slot 4 through
+    // it already. An engine that sends none has succeeded.
+    for (DWORD waited = 0; device_.StatusCount() == statuses && waited < kStatusWaitMs; waited += 50) PumpMessagesFor(50);
+    if (device_.StatusCount() != statuses && device_.LastStatus() < 0) return device_.LastStatus();
     if (sink) sink->EraseCompleted();
     return S_OK;
 }

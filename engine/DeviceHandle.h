@@ -45,8 +45,11 @@ public:
     // Erases the whole disc and returns when done; no events.
     HRESULT EraseDisc();
     // Erases with events: slot 4 when the checks fail, else slot 2, slot 3 every 500 ms
-    // (keeping messages flowing) and slot 5 at the end.
+    // (keeping messages flowing) and at the end slot 5, or, when the device's status says the
+    // erase failed, that status (which the device reported through slot 4).
     HRESULT EraseDiscWithProgress();
+    // How long the end of an erase waits for the device's status event.
+    static constexpr DWORD kStatusWaitMs = 2000;
 
 private:
     EngineSession& session_;

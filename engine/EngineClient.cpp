@@ -2,6 +2,8 @@
 
 #include "engine/Bstr.h"
 #include "engine/ClientGuard.h"
+#include "engine/EngineRefusal.h"
+#include "support/DebugTrace.h"
 #include "support/PumpMessagesFor.h"
 
 #include <cwctype>
@@ -40,7 +42,7 @@ EngineClient::EngineClient() = default;
 EngineClient::~EngineClient() {
     thread_.WaitForThread();
     sink_ = nullptr;
-    handles_.clear();
+    handles_.clear(); // before the session: each refers to its device
     if (session_) {
         session_->SetSink(nullptr);
         session_->Teardown();
@@ -64,7 +66,11 @@ ULONG EngineClient::Release() {
 
 HRESULT EngineClient::CreateEngine(ComPtr<IUnknown>& engine) {
     HRESULT hr = CoCreateInstance(CLSID_RecordingEngine, nullptr, 0x17, IID_IUnknown, engine.put_void());
-    if (SUCCEEDED(hr)) hr = OleRun(engine.get());
+    if (SUCCEEDED(hr) && FAILED(hr = OleRun(engine.get()))) {
+        // Reported as a missing engine; the engine's own words make the cause findable.
+        DebugTrace("EngineClient: the recording engine refused to start (0x%08lX): %s\n",
+                   static_cast<unsigned long>(hr), EngineErrorList(engine.get()).c_str());
+    }
     return hr;
 }
 
@@ -107,7 +113,14 @@ HRESULT EngineClient::GetDeviceCount(LONG* count) {
     return ClientGuarded([&] { return session_->DeviceCount(*count); });
 }
 
-HRESULT EngineClient::NewHandle(EngineDevice* device, DeviceHandle** out) {
+HRESULT EngineClient::HandleFor(EngineDevice* device, DeviceHandle** out) {
+    std::lock_guard lock(handlesLock_);
+    for (const std::unique_ptr<DeviceHandle>& handle : handles_) {
+        if (&handle->Device() == device) {
+            *out = handle.get();
+            return S_OK;
+        }
+    }
     handles_.push_back(std::make_unique<DeviceHandle>(*session_.get(), *device));
     *out = handles_.back().get();
     return S_OK;
@@ -120,7 +133,7 @@ HRESULT EngineClient::GetDevice(LONG index, DeviceHandle** device) {
     return ClientGuarded([&] {
         EngineDevice* wrapped = nullptr;
         const HRESULT hr = session_->DeviceAt(index, wrapped);
-        return FAILED(hr) ? hr : NewHandle(wrapped, device);
+        return FAILED(hr) ? hr : HandleFor(wrapped, device);
     });
 }
 
@@ -149,7 +162,7 @@ HRESULT EngineClient::GetCurrentDevice(DeviceHandle** device) {
         HRESULT hr = session_->CurrentIndex(index);
         EngineDevice* wrapped = nullptr;
         if (SUCCEEDED(hr)) hr = session_->DeviceAt(index, wrapped);
-        return FAILED(hr) ? hr : NewHandle(wrapped, device);
+        return FAILED(hr) ? hr : HandleFor(wrapped, device);
     });
 }
 
@@ -246,6 +259,7 @@ HRESULT EngineClient::IsFileSupported(const std::string& path, bool* supported, 
 }
 
 HRESULT EngineClient::ClearTracks() {
+    std::lock_guard lock(tracksLock_);
     tracks_.clear();
     mode_ = TrackMode::Unset;
     if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
@@ -255,6 +269,8 @@ HRESULT EngineClient::ClearTracks() {
 HRESULT EngineClient::AddTrack(const std::string& path, LONG* index, UINT codePage) {
     if (!index) return E_POINTER;
     *index = -1;
+    // Held through the engine's answer, so the engine's indices and the records agree.
+    std::lock_guard lock(tracksLock_);
     if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
     mode_ = TrackMode::Tracks;
     if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
@@ -283,7 +299,7 @@ HRESULT EngineClient::AddTrack(const std::string& path, LONG* index, UINT codePa
 bool EngineClient::EngineHasTexts() {
     if (hasTexts_ < 0) {
         LONG version = 0;
-        hasTexts_ = SUCCEEDED(session_->Engine()->GetEngineVersion(&version)) && version >= kTextEngineVersion;
+        hasTexts_ = SUCCEEDED(session_->Engine()->GetEngineVersion(&version)) && version >= kTextEngineVersion ? 1 : 0;
     }
     return hasTexts_ != 0;
 }
@@ -311,17 +327,20 @@ HRESULT EngineClient::SetDiscText(const std::string& title, const std::string& p
 
 HRESULT EngineClient::GetTrackCount(LONG* count) {
     if (!count) return E_POINTER;
+    std::lock_guard lock(tracksLock_);
     *count = static_cast<LONG>(tracks_.size());
     return S_OK;
 }
 
 HRESULT EngineClient::AddSecondModeItem() {
+    std::lock_guard lock(tracksLock_);
     if (mode_ == TrackMode::Unset) mode_ = TrackMode::Second;
     if (mode_ == TrackMode::Tracks) return ENGINE_E_WRONG_TRACK_MODE;
     return E_FAIL;
 }
 
 const TrackRecord* EngineClient::Track(LONG index) const {
+    std::lock_guard lock(tracksLock_);
     return index >= 0 && static_cast<std::size_t>(index) < tracks_.size() ? &tracks_[static_cast<std::size_t>(index)]
                                                                            : nullptr;
 }
@@ -386,7 +405,7 @@ HRESULT EngineClient::IsFinished(bool* finished) {
 
 void EngineClient::ReportProgress(LoopState& s, LONG stage, LONG track, LONG trackDone, LONG trackTotal,
                                   LONG overallDone, LONG overallTotal) {
-    BurnEventSink* sink = sink_;
+    BurnEventSink* sink = Sink();
     const std::int32_t trackPercent = Percent(trackDone, trackTotal, s.trackDone, s.trackPercent, s.first);
     const std::int32_t overallPercent = Percent(overallDone, overallTotal, s.overallDone, s.overallPercent, s.first);
     const bool changed = s.first || trackPercent != s.trackPercent || overallPercent != s.overallPercent;
@@ -425,7 +444,7 @@ void EngineClient::ReportProgress(LoopState& s, LONG stage, LONG track, LONG tra
 }
 
 void EngineClient::ReportErrors(LONG stage, LONG track) {
-    BurnEventSink* sink = sink_;
+    BurnEventSink* sink = Sink();
     const auto report = [&](HRESULT code, const std::string& text) {
         if (!sink) return;
         if (stage == kStageWritingTracks) sink->TrackError(track, Track(track), code, text);
@@ -445,7 +464,7 @@ void EngineClient::EndTracksBefore(LoopState& s, LONG before) {
     for (std::size_t t = 0; t < s.ended.size() && static_cast<LONG>(t) < before; ++t) {
         if (s.ended[t]) continue;
         s.ended[t] = true;
-        if (sink_) sink_->TrackEnded(static_cast<std::int32_t>(t), Track(static_cast<LONG>(t)), 100);
+        if (BurnEventSink* sink = Sink()) sink->TrackEnded(static_cast<std::int32_t>(t), Track(static_cast<LONG>(t)), 100);
     }
     if (s.openTrack < before) s.openTrack = -1;
 }
@@ -465,16 +484,19 @@ HRESULT EngineClient::Record() {
         session_->cancelRequested = false;
         // Reported before the worker starts, so that none of the worker's reports (a refused
         // preparation, a failure) can come before it and be overwritten by it.
-        if (sink_) sink_->RecordingStarted();
+        if (BurnEventSink* sink = Sink()) sink->RecordingStarted();
         try {
             thread_.Start();
         } catch (const Thread::start_failure& e) {
-            if (sink_) sink_->RecordingFailed(E_FAIL, e.what());
+            if (BurnEventSink* sink = Sink()) sink->RecordingFailed(E_FAIL, e.what());
             return E_FAIL;
         }
 
         LoopState s;
-        s.ended.assign(tracks_.size(), false);
+        {
+            std::lock_guard lock(tracksLock_);
+            s.ended.assign(tracks_.size(), false);
+        }
         LONG stage = 0, track = -1, trackDone = 0, trackTotal = 0, overallDone = 0, overallTotal = 0, buffer = 0;
         for (;;) {
             PumpMessagesFor(s.stage == kStageWritingTracks ? 50 : 250);
@@ -501,9 +523,9 @@ HRESULT EngineClient::Record() {
             if (cancelled) {
                 // The tracks before the one being written were written whole.
                 if (endStage == kStageWritingTracks) EndTracksBefore(s, endTrack);
-                if (sink_) {
-                    sink_->RecordingCancelled(true);
-                    if (endStage == kStageWritingTracks && endTrack >= 0) sink_->TrackInterrupted(endTrack, Track(endTrack));
+                if (BurnEventSink* sink = Sink()) {
+                    sink->RecordingCancelled(true);
+                    if (endStage == kStageWritingTracks && endTrack >= 0) sink->TrackInterrupted(endTrack, Track(endTrack));
                 }
                 return S_OK;
             }
@@ -518,9 +540,9 @@ HRESULT EngineClient::Record() {
                 if (!session_->failed) {
                     // Every track of a finished recording was written, also those no poll saw.
                     EndTracksBefore(s, static_cast<LONG>(s.ended.size()));
-                    if (sink_) {
-                        if (s.stage >= 0) sink_->StageEnded(s.stage); // none when no poll saw a stage
-                        sink_->RecordingFinished();
+                    if (BurnEventSink* sink = Sink()) {
+                        if (s.stage >= 0) sink->StageEnded(s.stage); // none when no poll saw a stage
+                        sink->RecordingFinished();
                     }
                 }
                 return S_OK;

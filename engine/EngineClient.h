@@ -2,9 +2,11 @@
 // EngineClient: the application's handle on the recording engine. Owns the EngineSession,
 // the worker thread, the track list and the device handles it gave out; reports events to
 // one registered BurnEventSink. Every operation answers a COM result (0 for success) and
-// never throws; missing out-pointers give E_POINTER. Used on one thread (the window's, or
-// the main thread of a silent run): its long waits keep that thread's messages flowing.
-// Reference counted: created with one reference, destroyed by the last Release.
+// never throws; missing out-pointers give E_POINTER. Safe for two threads: the window's (or
+// the main thread of a silent run), which makes the connection and records, and one that
+// prepares the tracks or erases meanwhile; the track list and the device handles have
+// their own locks, the sink is atomic. Its long waits keep the calling thread's messages
+// flowing. Reference counted: created with one reference, destroyed by the last Release.
 #include "engine/BurnEventSink.h"
 #include "engine/DeviceHandle.h"
 #include "engine/EngineClientCodes.h"
@@ -15,7 +17,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -84,7 +88,8 @@ public:
     // The first engine version with the CD-Text methods of the disc interface.
     static constexpr LONG kTextEngineVersion = 0x00010001;
 
-    // The client's record of an added track by engine index; null when out of range.
+    // The client's record of an added track by engine index; null when out of range. Stays
+    // valid until the track list is cleared.
     const TrackRecord* Track(LONG index) const;
 
 protected:
@@ -94,7 +99,7 @@ protected:
     virtual HRESULT CreateEngine(ComPtr<IUnknown>& engine);
 
     EngineSession* Session() const { return session_.get(); }
-    BurnEventSink* Sink() const { return sink_; }
+    BurnEventSink* Sink() const { return sink_.load(); }
 
 private:
     enum class TrackMode { Unset, Tracks, Second };
@@ -105,7 +110,8 @@ private:
     void ReportErrors(LONG stage, LONG track);
     // Reports track ended for every track before the given one not yet reported ended.
     void EndTracksBefore(LoopState& state, LONG before);
-    HRESULT NewHandle(EngineDevice* device, DeviceHandle** out);
+    // The one handle of the device, made on first request.
+    HRESULT HandleFor(EngineDevice* device, DeviceHandle** out);
     // A yes/no question to the engine about a file; web addresses are never asked about.
     HRESULT AskAboutFile(const std::string& path, UINT codePage, bool* answer,
                          HRESULT (STDMETHODCALLTYPE IRecordingEngine::*query)(BSTR, BYTE*));
@@ -115,12 +121,14 @@ private:
     std::atomic<ULONG> refs_{1};
     ComPtr<EngineSession> session_;
     EngineThread thread_;
-    BurnEventSink* sink_ = nullptr;
-    std::vector<TrackRecord> tracks_;
+    std::atomic<BurnEventSink*> sink_{nullptr};
+    mutable std::mutex tracksLock_; // tracks_ and mode_
+    std::deque<TrackRecord> tracks_; // a deque: records stay where they are as tracks are added
     TrackMode mode_ = TrackMode::Unset;
+    std::mutex handlesLock_;
     std::vector<std::unique_ptr<DeviceHandle>> handles_;
     std::atomic<bool> cancelled_{false};
-    int hasTexts_ = -1; // -1: not asked yet
+    std::atomic<int> hasTexts_{-1}; // -1: not asked yet
 };
 #pragma GCC diagnostic pop
 

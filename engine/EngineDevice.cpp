@@ -19,14 +19,30 @@ void AppendSpeeds(std::uint32_t mask, std::vector<std::uint16_t>& speeds) {
 
 } // namespace
 
-EngineDevice::EngineDevice(EngineSession& session, ComPtr<IRecordingDevice> device)
-    : session_(session), device_(std::move(device)) {
+ComPtr<EngineDevice> EngineDevice::Create(EngineSession& session, ComPtr<IRecordingDevice> device) {
+    ComPtr<EngineDevice> made = ComPtr<EngineDevice>::Attach(new EngineDevice(session, std::move(device)));
     // The letter is read before any event can ask for it on an engine thread.
-    Letter();
-    HookDeviceEventCallback();
+    made->Letter();
+    made->HookDeviceEventCallback();
+    return made;
+}
+
+EngineDevice::EngineDevice(EngineSession& session, ComPtr<IRecordingDevice> device) : device_(std::move(device)) {
+    session.AddRef();
+    session_ = ComPtr<EngineSession>::Attach(&session);
 }
 
 EngineDevice::~EngineDevice() { UnhookDeviceEventCallback(); }
+
+ULONG EngineDevice::AddRef() { return ++refs_; }
+
+ULONG EngineDevice::Release() {
+    const ULONG refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+}
+
+void EngineDevice::Disconnect() noexcept { UnhookDeviceEventCallback(); }
 
 void EngineDevice::HookDeviceEventCallback() noexcept {
     try {
@@ -145,7 +161,7 @@ HRESULT EngineDevice::GetEraseProgress(bool& done, LONG& doneCount, LONG& totalC
 }
 
 bool EngineDevice::IsCurrent() {
-    const wchar_t current = session_.CurrentLetter();
+    const wchar_t current = session_->CurrentLetter();
     return current != 0 && current == Letter();
 }
 
@@ -154,13 +170,14 @@ HRESULT EngineDevice::QueryInterface(REFIID iid, void** out) {
     *out = nullptr;
     if (!IsEqualIID(iid, IID_IRecordingDeviceEvents) && !IsEqualIID(iid, IID_IUnknown)) return E_NOTIMPL;
     *out = static_cast<IRecordingDeviceEvents*>(this);
+    AddRef();
     return S_OK;
 }
 
 HRESULT EngineDevice::OnReadyChange(LONG ready) {
     try {
         if (!IsCurrent()) return S_FALSE;
-        if (BurnEventSink* sink = session_.Sink()) sink->DeviceStateChanged(ready != 0);
+        if (BurnEventSink* sink = session_->Sink()) sink->DeviceStateChanged(ready != 0);
         return S_OK;
     } catch (...) {
         return S_FALSE;
@@ -169,9 +186,10 @@ HRESULT EngineDevice::OnReadyChange(LONG ready) {
 
 HRESULT EngineDevice::OnStatus(LONG status) {
     lastStatus_ = status;
+    ++statusCount_;
     if (status >= 0) return S_FALSE;
     try {
-        if (BurnEventSink* sink = session_.Sink()) sink->DeviceFailure(status);
+        if (BurnEventSink* sink = session_->Sink()) sink->DeviceFailure(status);
         return S_OK;
     } catch (...) {
         return S_FALSE;
@@ -181,7 +199,7 @@ HRESULT EngineDevice::OnStatus(LONG status) {
 HRESULT EngineDevice::OnMediaChange(LONG) {
     try {
         if (!IsCurrent()) return S_FALSE;
-        if (BurnEventSink* sink = session_.Sink()) sink->MediaChanged(true);
+        if (BurnEventSink* sink = session_->Sink()) sink->MediaChanged(true);
         return S_OK;
     } catch (...) {
         return S_FALSE;

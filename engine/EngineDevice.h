@@ -1,9 +1,11 @@
 #pragma once
 // EngineDevice: one recording device of the engine, and the sink of that device's events.
-// Created by its EngineSession on the first request for its index and kept until the
-// session ends; its COM reference count is fixed (the session owns it, not COM). Queries
-// run on the caller's thread; the events arrive on the engine's threads and only reach the
-// session's BurnEventSink.
+// Created by its EngineSession on the first request for its index and disconnected when the
+// session ends. Reference counted like a COM object: the session holds one reference, the
+// engine one while the events are connected and another for each event it is raising, so an
+// event that comes late still finds the object (and its session, which it holds) alive and
+// reaches no sink. Queries run on the caller's thread; the events arrive on the engine's
+// threads and only reach the session's BurnEventSink.
 #include "engine/DriveCapabilities.h"
 #include "engine/EventConnection.h"
 #include "engine/RecordingEngine.h"
@@ -20,10 +22,8 @@ class EngineSession;
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class EngineDevice final : public IRecordingDeviceEvents {
 public:
-    // Connects the device's events.
-    EngineDevice(EngineSession& session, ComPtr<IRecordingDevice> device);
-    // Disconnects them.
-    ~EngineDevice();
+    // A device with its events connected.
+    static ComPtr<EngineDevice> Create(EngineSession& session, ComPtr<IRecordingDevice> device);
     EngineDevice(const EngineDevice&) = delete;
     EngineDevice& operator=(const EngineDevice&) = delete;
 
@@ -51,14 +51,18 @@ public:
     HRESULT Erase(LONG options);
     HRESULT GetEraseProgress(bool& done, LONG& doneCount, LONG& totalCount);
 
-    // The status of the device's last event of that kind.
+    // The status of the device's last event of that kind, and how many such events came: an
+    // operation that ends with a status event compares the count before and after.
     std::int32_t LastStatus() const { return lastStatus_.load(); }
+    std::uint32_t StatusCount() const { return statusCount_.load(); }
 
-    // IUnknown: answers IRecordingDeviceEvents and IUnknown, E_NOTIMPL for the rest;
-    // AddRef and Release always answer 1.
+    // Disconnects the events; later events reach nothing. Idempotent.
+    void Disconnect() noexcept;
+
+    // IUnknown: answers IRecordingDeviceEvents and IUnknown, E_NOTIMPL for the rest.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
 
     // IRecordingDeviceEvents: 0 when forwarded to the session's sink, 1 when ignored.
     HRESULT STDMETHODCALLTYPE OnReadyChange(LONG ready) override;
@@ -72,15 +76,20 @@ public:
     HRESULT STDMETHODCALLTYPE OnTrackCountChange(LONG) override { return S_FALSE; }
 
 private:
+    EngineDevice(EngineSession& session, ComPtr<IRecordingDevice> device);
+    ~EngineDevice();
+
     void HookDeviceEventCallback() noexcept;
     void UnhookDeviceEventCallback() noexcept;
     // True when this device is the session's current device (same drive letter).
     bool IsCurrent();
 
-    EngineSession& session_;
+    std::atomic<ULONG> refs_{1};
+    ComPtr<EngineSession> session_;
     ComPtr<IRecordingDevice> device_;
     EventConnection events_;
     std::atomic<std::int32_t> lastStatus_{0};
+    std::atomic<std::uint32_t> statusCount_{0};
     std::atomic<wchar_t> letter_{0}; // read once, then kept
 };
 #pragma GCC diagnostic pop

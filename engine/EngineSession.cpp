@@ -95,14 +95,18 @@ HRESULT EngineSession::ChooseDevice(LONG count) {
 
 void EngineSession::Teardown() noexcept {
     UnhookEngineEventCallback();
-    std::vector<std::unique_ptr<EngineDevice>> devices;
+    std::vector<ComPtr<EngineDevice>> devices;
     {
         std::lock_guard lock(devicesLock_);
         devices.swap(devices_);
         deviceCount_ = -1;
         current_ = -1;
     }
-    devices.clear(); // each disconnects its events
+    // An event the engine is raising right now keeps its device (and this session) until it
+    // returns; it finds no sink.
+    for (const ComPtr<EngineDevice>& device : devices)
+        if (device) device->Disconnect();
+    devices.clear();
     disc_.reset();
     engine_.reset();
     sink_ = nullptr;
@@ -143,12 +147,13 @@ HRESULT EngineSession::DeviceAt(LONG index, EngineDevice*& device) {
     ComPtr<IRecordingDevice> object;
     if (FAILED(hr = engine_->GetDevice(index, object.put()))) return hr;
     if (!object) return E_POINTER;
-    auto made = std::make_unique<EngineDevice>(*this, object);
+    ComPtr<EngineDevice> made = EngineDevice::Create(*this, object);
     std::lock_guard lock(devicesLock_);
-    if (static_cast<std::size_t>(index) >= devices_.size()) return RECORDING_E_NO_SUCH_DEVICE;
-    auto& slot = devices_[static_cast<std::size_t>(index)];
-    if (!slot) slot = std::move(made);
-    device = slot.get();
+    auto* slot = static_cast<std::size_t>(index) < devices_.size() ? &devices_[static_cast<std::size_t>(index)] : nullptr;
+    if (!slot || *slot) made->Disconnect(); // torn down meanwhile, or another thread made it first
+    if (!slot) return RECORDING_E_NO_SUCH_DEVICE;
+    if (!*slot) *slot = std::move(made);
+    device = slot->get();
     return S_OK;
 }
 

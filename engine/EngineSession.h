@@ -111,7 +111,7 @@ private:
     std::atomic<BurnEventSink*> sink_{nullptr};
 
     std::mutex devicesLock_; // the device table is read by event methods on other threads
-    std::vector<std::unique_ptr<EngineDevice>> devices_; // by index; null until asked for
+    std::vector<ComPtr<EngineDevice>> devices_; // by index; null until asked for
     LONG deviceCount_ = -1;                               // -1 until read
     std::atomic<LONG> current_{-1};
     CreationParams params_;

@@ -35,6 +35,7 @@ constexpr std::int32_t RECORDING_E_CONFIGURATION = RecordingCode(0x8004177B);   
 constexpr std::int32_t RECORDING_E_ACTIVE = RecordingCode(0x8004177C);             // a recording or erase is running
 constexpr std::int32_t RECORDING_E_AUDIO_READ = RecordingCode(0x8004177D);         // an audio file failed while recording
 constexpr std::int32_t RECORDING_E_VERIFY_FAILED = RecordingCode(0x8004177E);      // the image read back differs from the audio
+constexpr std::int32_t RECORDING_E_ERASE_FAILED = RecordingCode(0x8004177F);       // the erase stopped part-way
 constexpr std::int32_t RECORDING_E_BUFFER_UNDERRUN = RecordingCode(0x80041899);    // the drive's buffer ran empty
 
 // ---- Status word (GetProgress value 1, engine event OnStatusChange). ----

@@ -32,6 +32,7 @@ struct FaultConfig {
     bool refusePrepare = false;       // Prepare answers RECORDING_E_PREPARE_REFUSED
     std::uint64_t imageLimitBytes = 0; // image files fail as on a full disk past this size; 0: none
     int corruptAtPercent = -1;        // image bytes at this percentage are damaged once counted
+    int eraseFailAtPercent = -1;      // an erase stops with RECORDING_E_ERASE_FAILED at this percentage
 };
 
 struct DriveConfig {

@@ -147,6 +147,7 @@ DriveConfig ParseDrive(const IniFile::Section& section, char letter) {
          }},
         {"fault.refuseprepare", [&](const auto& e) { drive.faults.refusePrepare = Boolean(e); }},
         {"fault.imagelimitbytes", [&](const auto& e) { drive.faults.imageLimitBytes = Number(e, UINT64_MAX); }},
+        {"fault.erasefailatpercent", [&](const auto& e) { drive.faults.eraseFailAtPercent = static_cast<int>(Number(e, 100)); }},
         {"fault.corruptatpercent", [&](const auto& e) { drive.faults.corruptAtPercent = static_cast<int>(Number(e, 100)); }},
     };
     for (const IniFile::Entry& entry : section.entries) {

@@ -42,6 +42,7 @@ std::string ErrorTexts::Describe(std::int32_t code) {
         {RECORDING_E_ACTIVE, "A recording or erase is in progress."},
         {RECORDING_E_AUDIO_READ, "An audio file could not be read while recording."},
         {RECORDING_E_VERIFY_FAILED, "The track read back from the disc image differs from the audio written."},
+        {RECORDING_E_ERASE_FAILED, "The erase stopped part-way; the disc must be erased again before it can be used."},
         {RECORDING_E_BUFFER_UNDERRUN, "The drive's buffer ran empty while writing (buffer underrun)."},
     };
     for (const Entry& entry : kTexts)

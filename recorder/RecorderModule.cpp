@@ -11,6 +11,7 @@ namespace {
 HMODULE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
+std::atomic<long> g_threads{0};
 
 std::wstring ClassKeyPath() {
     wchar_t clsid[64] = {};
@@ -45,7 +46,17 @@ std::wstring RecorderModule::Folder() { return WinText::FolderOf(Path()); }
 void RecorderModule::ObjectCreated() { ++g_objects; }
 void RecorderModule::ObjectDestroyed() { --g_objects; }
 void RecorderModule::LockServer(bool lock) { lock ? ++g_locks : --g_locks; }
-bool RecorderModule::CanUnload() { return g_objects == 0 && g_locks == 0; }
+void RecorderModule::ThreadStarted() { ++g_threads; }
+void RecorderModule::ThreadEnded() { --g_threads; }
+bool RecorderModule::CanUnload() { return g_objects == 0 && g_locks == 0 && g_threads == 0; }
+
+HMODULE RecorderModule::Pin() {
+    HMODULE pinned = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(reinterpret_cast<const void*>(&RecorderModule::Pin)), &pinned))
+        return nullptr;
+    return pinned;
+}
 
 HRESULT RecorderModule::Register() {
     std::wstring path = Path();

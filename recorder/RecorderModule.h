@@ -1,7 +1,8 @@
 #pragma once
 // RecorderModule: the engine DLL's module-wide state: its handle and path, the count of live
-// COM objects and server locks that decides DllCanUnloadNow, and the registration of the
-// engine's class under HKLM\Software\Classes (the place Wine's COM reads).
+// COM objects, server locks and running threads of the DLL that decides DllCanUnloadNow, and
+// the registration of the engine's class under HKLM\Software\Classes (the place Wine's COM
+// reads).
 #include <windows.h>
 
 #include <string>
@@ -15,6 +16,13 @@ public:
     static void ObjectCreated();
     static void ObjectDestroyed();
     static void LockServer(bool lock);
+    // A thread of the DLL that may outlive every object: counted from before it starts until
+    // it ends. Pin answers a reference on the DLL that the thread gives back as it exits
+    // (FreeLibraryAndExitThread), so the DLL stays loaded under its last instructions; null
+    // when none could be taken.
+    static void ThreadStarted();
+    static void ThreadEnded();
+    static HMODULE Pin();
     static bool CanUnload();
 
     static HRESULT Register();

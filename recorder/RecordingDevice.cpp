@@ -4,6 +4,12 @@
 #include "recorder/RecorderModule.h"
 #include "recorder/WinText.h"
 
+struct RecordingDevice::EraseJob {
+    RecordingDevice* device;
+    LONG options;
+    HMODULE pin;
+};
+
 ComPtr<RecordingDevice> RecordingDevice::Create(std::shared_ptr<VirtualDrive> drive) {
     return ComPtr<RecordingDevice>::Attach(new RecordingDevice(std::move(drive)));
 }
@@ -14,12 +20,8 @@ RecordingDevice::RecordingDevice(std::shared_ptr<VirtualDrive> drive)
 }
 
 RecordingDevice::~RecordingDevice() {
-    if (eraseThread_.joinable()) {
-        if (eraseThread_.get_id() == std::this_thread::get_id())
-            eraseThread_.detach(); // the erase thread let go of the last reference; it ends right after
-        else
-            eraseThread_.join();
-    }
+    JoinEraseThread(); // the erase thread itself may let go of the last reference: it ends right after
+    eraseThread_.reset();
     if (exclusive_) drive_->Release();
     events_.Clear();
     RecorderModule::ObjectDestroyed();
@@ -183,25 +185,46 @@ HRESULT RecordingDevice::Erase(LONG options) {
         drive_->CheckErasable(); // the obvious refusals come back at once
         std::lock_guard lock(mutex_);
         if (erasing_) return static_cast<HRESULT>(RECORDING_E_DEVICE_BUSY);
-        if (eraseThread_.joinable()) eraseThread_.join();
+        JoinEraseThread();
+        auto job = std::make_unique<EraseJob>(EraseJob{this, options, RecorderModule::Pin()});
         erasing_ = true;
         drive_->StartEraseProgress();
         AddRef(); // released by the thread when the erase has ended
-        try {
-            eraseThread_ = std::thread([this, options] {
-                HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-                Guarded([&] { return RunErase(options); });
-                erasing_ = false;
-                if (SUCCEEDED(init)) CoUninitialize();
-                Release();
-            });
-        } catch (...) {
+        RecorderModule::ThreadStarted();
+        DWORD id = 0;
+        eraseThread_.reset(CreateThread(nullptr, 0, EraseThread, job.get(), 0, &id));
+        if (!eraseThread_) {
+            const HRESULT failure = HRESULT_FROM_WIN32(GetLastError());
+            RecorderModule::ThreadEnded();
+            if (job->pin) FreeLibrary(job->pin);
             erasing_ = false;
             Release();
-            throw;
+            return failure;
         }
+        eraseThreadId_ = id;
+        job.release(); // the thread's now
         return S_OK;
     });
+}
+
+DWORD WINAPI RecordingDevice::EraseThread(void* argument) {
+    const EraseJob job = *static_cast<EraseJob*>(argument);
+    delete static_cast<EraseJob*>(argument);
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    Guarded([&] { return job.device->RunErase(job.options); });
+    // Cleared after the erase's events: a client that reads the progress as done has its status.
+    job.device->erasing_ = false;
+    if (SUCCEEDED(init)) CoUninitialize();
+    job.device->Release();
+    RecorderModule::ThreadEnded();
+    if (job.pin) FreeLibraryAndExitThread(job.pin, 0);
+    return 0;
+}
+
+void RecordingDevice::JoinEraseThread() {
+    if (!eraseThread_ || eraseThreadId_ == GetCurrentThreadId()) return;
+    WaitForSingleObject(eraseThread_.get(), INFINITE);
+    eraseThread_.reset();
 }
 
 HRESULT RecordingDevice::RunErase(LONG options) {
@@ -226,7 +249,8 @@ HRESULT RecordingDevice::GetEraseProgress(BYTE* done, LONG* doneCount, LONG* tot
     return Guarded([&]() -> HRESULT {
         if (!done || !doneCount || !totalCount) return E_POINTER;
         VirtualDrive::EraseProgress progress = drive_->Progress();
-        *done = progress.done;
+        // Done once the erase's end and status have been told, too.
+        *done = progress.done && !erasing_;
         *doneCount = static_cast<LONG>(progress.doneFrames);
         *totalCount = static_cast<LONG>(progress.totalFrames);
         return S_OK;

@@ -2,16 +2,17 @@
 // RecordingDevice: the COM object of one virtual drive (IRecordingDevice and its device
 // events). Created by the engine, one per drive; a client may keep it after the engine is
 // gone. Queries run on the caller's thread; an asynchronous erase runs on the device's own
-// thread, which keeps the object alive until it ends. Events are raised without locks held.
+// thread, which keeps the object and the DLL alive until it ends (DllCanUnloadNow answers
+// S_FALSE meanwhile). Events are raised without locks held.
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "engine/RecordingEngine.h"
 #include "recorder/ConnectionPoint.h"
 #include "recorder/EventWaiter.h"
 #include "recorder/VirtualDrive.h"
+#include "support/UniqueHandle.h"
 
 class RecordingDevice final : public IRecordingDevice,
                               public IConnectionPointContainer,
@@ -54,6 +55,10 @@ private:
     ~RecordingDevice();
 
     HRESULT RunErase(LONG options); // throws only when the events cannot be raised
+    struct EraseJob;
+    static DWORD WINAPI EraseThread(void* job);
+    // Waits for the erase thread of an earlier erase, unless it is the calling thread.
+    void JoinEraseThread();
     void OnEraseProgress(int percent) override;
     template <class Call>
     void Fire(Call call);
@@ -64,7 +69,8 @@ private:
     std::mutex mutex_; // exclusive_, summary_, eraseThread_
     bool exclusive_ = false;
     VirtualDrive::Summary summary_;
-    std::thread eraseThread_;
+    UniqueKernelHandle eraseThread_;
+    DWORD eraseThreadId_ = 0;
     std::atomic<bool> erasing_{false};
     std::atomic<int> quiet_{0}; // erases running on this device
     EventWaiter eraseWaiter_; // never interrupted: an erase, once started, runs to its end

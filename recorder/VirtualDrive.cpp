@@ -227,6 +227,10 @@ std::int32_t VirtualDrive::Erase(bool full, Pacer::Waiter& waiter, EraseObserver
         }
         int now = static_cast<int>(std::uint64_t{done} * 100 / total);
         if (now != percent) observer.OnEraseProgress(percent = now);
+        // The disc keeps what it held: a real one would be unusable until erased again.
+        if (config.faults.eraseFailAtPercent >= 0 && now >= config.faults.eraseFailAtPercent)
+            RECORDER_FAIL(RECORDING_E_ERASE_FAILED, "VirtualDrive::Erase()",
+                          ("(simulated fault at " + std::to_string(config.faults.eraseFailAtPercent) + "%)").c_str());
         if (!pacer.Advance(step)) return RECORDING_E_CANCELLED;
     }
 

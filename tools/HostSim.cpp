@@ -24,6 +24,7 @@
 // Exit code: for a burn, 0 when it succeeded (BurnResults 0 or 1), 1 when it did not; for
 // the check-only runs (flags C, T or U) fennel.exe's exit code; 2 for a usage error or a
 // program that can't be started, 3 when fennel.exe had to be ended.
+#include "engine/EngineRefusal.h"
 #include "tools/hostkit/ChildProcess.h"
 #include "tools/hostkit/ConfiguredArea.h"
 #include "tools/hostkit/ImageCue.h"
@@ -374,6 +375,12 @@ int RunHost(const Options& o) {
     std::printf("hostsim: fennel.exe ended with exit code %lu after %.1f s\n", exitCode,
                 static_cast<double>(GetTickCount64() - start) / 1000.0);
     const std::optional<std::int32_t> burn = PrintResults(o.area, o.tracks);
+    // "No engine" is also what an installed engine that refuses to start looks like to the
+    // host: its own words tell which it was.
+    if (Signed(ReadDword(o.area, "EngineCheckResult")) == 2) {
+        const std::string refusal = EngineRefusal();
+        std::printf("hostsim: %s\n", refusal.empty() ? "the recording engine starts here now" : refusal.c_str());
+    }
     if (!o.image.empty()) PrintImageTracks(o.image);
     if (CheckOnly(o.fennelArguments)) return static_cast<int>(exitCode);
     const bool succeeded = exitCode == 0 && burn && (*burn == 0 || *burn == 1);

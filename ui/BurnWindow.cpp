@@ -733,6 +733,7 @@ void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const B
         erasing_ = false;
         SetOverallStatus(IDS_OVERALLSTATUS_ERASE_COMPLETED);
         SetOverallBar(100);
+        if (partner_.RunModes().eraseOnly) SetLayout(Layout::Completed); // the run's whole job
         break;
     case kRecordingStarted:
         recordingStarted_ = true;

@@ -41,7 +41,8 @@ public:
     // The key of the text shown for a track the engine refused with this code.
     virtual UINT RefusalMessage(HRESULT code) const = 0;
 
-    // On the preparation thread: erases first when asked, then hands every track over.
+    // On the preparation thread: erases first when asked, then hands every track over (none
+    // when the erase failed, or when erasing is the run's only job).
     virtual void PrepareTracks(bool eraseFirst) = 0;
     // Record pressed: checks the disc (asking) and records, unless the disc is to be erased first.
     virtual RecordStart Record(HWND window) = 0;
