@@ -79,6 +79,8 @@ public:
 protected:
     // The start-up sequence proper; throws init_failure for each failing step.
     void Start(const std::string& folder);
+    // The configuration the settings are read from (filled by Start).
+    Certificate& Configuration() { return configuration_; }
 
 private:
     Certificate configuration_;

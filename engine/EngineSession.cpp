@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kReadyAttempts = 50; // 100 ms apart: 5000 ms in all
+constexpr ULONGLONG kReadyWaitMs = 5000; // asked every 100 ms
 constexpr std::uint32_t kWriteMediaKind = RECORDING_MEDIA_CD_R;
 
 // The system's text for a code, without its line end; "" when it has none.
@@ -59,8 +59,10 @@ HRESULT EngineSession::Connect(IUnknown* engineObject, const std::string& client
 }
 
 HRESULT EngineSession::WaitUntilReady(LONG& count) {
+    // By the clock, not by a count of asks: a busy machine's slow pumps don't stretch the wait.
+    const ULONGLONG start = GetTickCount64();
     HRESULT hr = engine_->GetDeviceCount(&count);
-    for (int attempt = 1; hr == RECORDING_E_STARTING && attempt < kReadyAttempts; ++attempt) {
+    while (hr == RECORDING_E_STARTING && GetTickCount64() - start < kReadyWaitMs) {
         PumpMessagesFor(100);
         hr = engine_->GetDeviceCount(&count);
     }
@@ -208,8 +210,12 @@ wchar_t EngineSession::CurrentLetter() {
 HRESULT EngineSession::GetCDCreationParams() {
     if (params_.fetched) return S_OK;
     if (!disc_) return E_POINTER;
-    for (int attempt = 0; attempt < kReadyAttempts; ++attempt) {
-        if (attempt > 0) PumpMessagesFor(100);
+    const ULONGLONG start = GetTickCount64();
+    for (bool first = true;; first = false) {
+        if (!first) {
+            if (GetTickCount64() - start >= kReadyWaitMs) return E_FAIL;
+            PumpMessagesFor(100);
+        }
         Bstr id;
         LONG options = 0, mask = 0, pause = 0, reserved = 0;
         BYTE value = 0;
@@ -225,7 +231,6 @@ HRESULT EngineSession::GetCDCreationParams() {
         params_.fetched = true;
         return S_OK;
     }
-    return E_FAIL;
 }
 
 HRESULT EngineSession::SetCDCreationParams() {

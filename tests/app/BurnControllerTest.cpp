@@ -4,6 +4,7 @@
 // and events whose registry write fails on another thread.
 #include "app/BurnController.h"
 #include "app/BurnMessages.h"
+#include "common/ProcessWindows.h"
 #include "common/TestRegistry.h"
 #include "support/UniqueHandle.h"
 
@@ -55,6 +56,7 @@ public:
         return new FakeEngineClient(*this, refusals);
     }
     const std::vector<std::string>& AllowedExtensions() override { return allowed_; }
+    void Configure(const std::string& text) { Configuration().Parse(text.data(), text.size()); }
 
 private:
     std::vector<std::string> allowed_{"WAV"};
@@ -257,6 +259,28 @@ TEST_F(BurnControllerTest, CancelWithoutConfirmationStopsTheEngineAndLogOffBefor
     bool cancel = false;
     controller_.CancelRequested(&cancel);
     EXPECT_TRUE(cancel);
+}
+
+// The question leaves the preparation going: while it is up and after No, the engine is not
+// told to stop (tracks would go missing); Yes stops it.
+TEST_F(BurnControllerTest, CancellingMarksTheRunOnlyOnYes) {
+    controller_.Configure("&DEFINE_FIELD& Plugin_ConfirmCancelBeforeBurnStarted = 0, 1\n"
+                          "Plugin_ConfirmCancelBeforeBurnStarted = 1\n");
+    ASSERT_EQ(0, controller_.EngineCheck(true));
+    for (const int answer : {IDNO, IDYES}) {
+        bool markedWhileAsking = true;
+        std::thread user([&] {
+            for (int i = 0; i < 500 && !FindMessageBox(GetCurrentProcessId()); ++i) Sleep(20);
+            controller_.CancelRequested(&markedWhileAsking);
+            AnswerMessageBox(GetCurrentProcessId(), answer, 10000);
+        });
+        EXPECT_EQ(answer == IDYES, controller_.Cancel(window_.get())) << answer;
+        user.join();
+        bool marked = false;
+        controller_.CancelRequested(&marked);
+        EXPECT_FALSE(markedWhileAsking) << answer;
+        EXPECT_EQ(answer == IDYES, marked) << answer;
+    }
 }
 
 TEST(BurnControllerAddress, OnlyWebAddressesAreOpened) {

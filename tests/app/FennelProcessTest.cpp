@@ -63,6 +63,9 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
         // With the engine: the check's box, the media query's values.
         {"/T", {{"Windows Media Player", "No CD recorder was found", {}, IDNO}}, {{kBurnResults, -3}, {kEngineCheck, 1}},
          "[Engine]\r\n"},
+        // The only drive's speeds can't be read: the engine fails in a way the host has no name for.
+        {"/T", {{"Windows Media Player", "The CD recording software could not be started."}},
+         {{kBurnResults, -3}, {kEngineCheck, 0}}, "Fault.BusyCount=1000\r\n"},
         {"/S /T", {}, {{kBurnResults, -3}, {kEngineCheck, 0}, {"MediaTimeAvailable", -1}, {"MediaType", 0}},
          "Media=none\r\n"},
         // 74 minutes less the 10 of audio and what a new session needs on the disc.

@@ -3,6 +3,7 @@
 // finish, are cancelled, fail or are refused, a refused erase and a busy drive. The engine's
 // own faults are its tests'.
 #include "engine/EngineClient.h"
+#include "engine/EngineRefusal.h"
 #include "tests/engine/RecordingSink.h"
 
 #include <algorithm>
@@ -134,6 +135,22 @@ TEST_F(RealEngineTest, RecordWithoutTracksOrAfterCancelStartsNothing) {
     EXPECT_EQ(sink.Get(), Lines{});
 }
 
+// Cancelled as recording starts, before anything was prepared to abort: the engine learns it
+// by asking the client.
+TEST_F(RealEngineTest, TheEngineAsksWhetherToCancel) {
+    ASSERT_EQ(Connect(Drive('R')), S_OK);
+    AddTracks({{"a.wav", 4}});
+    sink.hook = [&](const std::string& line) {
+        if (line == "6") client->Cancel();
+    };
+    EXPECT_EQ(client->Record(), S_OK);
+    sink.hook = nullptr;
+    client.reset();
+    EXPECT_EQ(sink.Get([](int slot, const std::string&) { return slot >= 6 && slot != 8 && slot != 10; }),
+              (Lines{"6", "6", "18 1"}));
+    EXPECT_FALSE(ImageExists("disc.cue"));
+}
+
 TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
     const struct {
         const char* keys;
@@ -166,15 +183,68 @@ TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
     }
 }
 
-// Erasing a rewritable disc is the burn window's and the reliability process tests' case.
-TEST_F(RealEngineTest, ErasingAWriteOnceDiscIsADeviceFailure) {
-    ASSERT_EQ(Connect(Drive('R', "Media=CD-R\n")), S_OK);
-    DeviceHandle* device = nullptr;
-    ASSERT_EQ(client->GetCurrentDevice(&device), S_OK);
-    const HRESULT hr = device->EraseDiscWithProgress();
-    EXPECT_EQ(hr, RECORDING_E_MEDIA_NOT_REWRITABLE) << Hex(hr);
+// An erase ends as the device's status says: completed, refused before it starts, or failed
+// part-way (reported once, and never as completed).
+TEST_F(RealEngineTest, AnEraseIsReportedAsTheDeviceEndedIt) {
+    const struct {
+        const char* disc;
+        HRESULT result;
+        Lines slots; // 2 started, 4 failure, 5 completed
+    } rows[] = {
+        {"Media=CD-RW\nContent=audio\n", S_OK, {"2", "5"}},
+        {"Media=CD-R\n", RECORDING_E_MEDIA_NOT_REWRITABLE, {"4 0x800410DB"}},
+        {"Media=CD-RW\nContent=audio\nFault.EraseFailAtPercent=50\n", RECORDING_E_ERASE_FAILED, {"2", "4 0x8004177F"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.disc);
+        sink.Clear();
+        ASSERT_EQ(Connect(Drive('R', row.disc)), S_OK);
+        DeviceHandle* device = nullptr;
+        ASSERT_EQ(client->GetCurrentDevice(&device), S_OK);
+        const HRESULT hr = device->EraseDiscWithProgress();
+        EXPECT_EQ(hr, row.result) << Hex(hr);
+        client.reset();
+        EXPECT_EQ(sink.Get([](int slot, const std::string&) { return slot == 2 || slot == 4 || slot == 5; }), row.slots);
+    }
+}
+
+// One handle per device, however often it is asked for; the device's event sink is counted
+// for real, so an event the engine raises after the client has gone finds it alive and
+// reaches no sink.
+TEST_F(RealEngineTest, ADeviceHasOneHandleAndItsSinkOutlivesTheClient) {
+    ASSERT_EQ(Connect(Drive('R')), S_OK);
+    DeviceHandle *current = nullptr, *again = nullptr, *byIndex = nullptr;
+    ASSERT_EQ(client->GetCurrentDevice(&current), S_OK);
+    ASSERT_EQ(client->GetCurrentDevice(&again), S_OK);
+    ASSERT_EQ(client->GetDevice(0, &byIndex), S_OK);
+    EXPECT_EQ(current, again);
+    EXPECT_EQ(current, byIndex);
+    IRecordingDeviceEvents* events = &current->Device(); // as the engine holds it while raising an event
+    EXPECT_GE(events->AddRef(), 2u);
     client.reset();
-    EXPECT_EQ(sink.Get([](int slot, const std::string&) { return slot >= 2 && slot <= 5; }), Lines{"4 0x800410DB"});
+    sink.Clear();
+    events->OnStatus(E_FAIL);
+    EXPECT_EQ(events->Release(), 0u);
+    EXPECT_EQ(sink.Get(), Lines{});
+}
+
+// The engine may take up to 5 s to start: within them the client connects, after them it
+// gives up.
+TEST_F(RealEngineTest, TheEngineHasFiveSecondsToStart) {
+    EXPECT_EQ(Connect(Drive('R', "Fault.StartupMs=4500\n")), S_OK);
+    const HRESULT hr = Connect(Drive('R', "Fault.StartupMs=5500\n"));
+    EXPECT_EQ(hr, E_FAIL) << Hex(hr);
+}
+
+// An engine that refuses its drive file is told apart from a missing one by its own words,
+// which name the file's line.
+TEST_F(RealEngineTest, AnEnginesRefusalNamesTheDriveFilesLine) {
+    UseConfig(Drive('R') + "Media=floppy\n");
+    const std::string refusal = EngineRefusal();
+    EXPECT_NE(std::string::npos, refusal.find("0x8004177B")) << refusal;
+    EXPECT_NE(std::string::npos, refusal.find("line 4")) << refusal;
+    UseConfig(Drive('R'));
+    EXPECT_EQ("", EngineRefusal());
 }
 
 TEST_F(RealEngineTest, ABusyDriveIsAskedAgainUpToTenTimes) {

@@ -27,6 +27,25 @@ TEST_F(RecordingEngineTest, RefusesABrokenDriveFileWithItsLine) {
     EXPECT_NE(broken.Errors()[0].find("line 4"), std::string::npos) << broken.Errors()[0];
 }
 
+// An erase outlives every reference its caller had: its thread keeps the DLL loaded
+// (DllCanUnloadNow answers S_FALSE) until it has ended.
+TEST_F(RecordingEngineTest, AnEraseKeepsTheDllUntilItEnds) {
+    const auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("fennel_recorder.dll"), "DllCanUnloadNow")));
+    ASSERT_NE(canUnload, nullptr);
+    {
+        const Engine e = Create(Drive('R', "Media=CD-RW\nContent=audio\nPaced=1\nRewriteSpeeds=60\n"));
+        ASSERT_EQ(e.Device(0)->Erase(RECORDING_ERASE_ASYNC), S_OK); // a quick erase: about 3 s at 60x
+    }
+    EXPECT_EQ(canUnload(), S_FALSE);
+    HRESULT answer = S_FALSE;
+    for (int i = 0; i < 1000 && answer == S_FALSE; ++i) {
+        Sleep(20);
+        answer = canUnload();
+    }
+    EXPECT_EQ(answer, S_OK) << "the erase's end never let the DLL go";
+}
+
 // Other kinds of file, judged through IsFileSupported and IsFileTypeReadable before AddFile,
 // are EngineClientRealEngineTest's; so is the limit of 99 tracks, which the client keeps.
 TEST_F(RecordingEngineTest, JudgesAudioFilesWithTheCodeOfTheirProblem) {

@@ -79,9 +79,10 @@ protected:
         temp_.Write("Fennel.qcf", configuration);
         Drive(disc + (disc.find("Paced=") == std::string::npos ? "Paced=1\r\nWriteSpeeds=48\r\n" : ""));
     }
-    // Starts the burn of the tunes, shown as the show command says.
+    // Starts the burn of the tunes (no playlist without tunes), shown as the show command says.
     void Launch(const std::string& flags, int seconds, const std::vector<std::string>& tunes, int show = -1) {
-        const std::string command = Quoted(exe_) + " " + flags + " " + Quoted(Playlist(tunes, seconds));
+        const std::string command =
+            Quoted(exe_) + " " + flags + (tunes.empty() ? std::string() : " " + Quoted(Playlist(tunes, seconds)));
         fennel_ = std::make_unique<ChildProcess>(command, temp_.Path(), std::string(), show);
         ASSERT_TRUE(fennel_->Started());
     }
@@ -210,18 +211,85 @@ TEST_F(BurnWindowRun, AFullRewritableDiscIsErasedWhenTheUserAgrees) {
     EXPECT_EQ(std::vector<std::int32_t>{0}, Tracks(1));
 }
 
+// The disc check's questions: Retry looks again after a second's pause, Cancel or No leaves
+// the window ready with the disc as it was.
 TEST_F(BurnWindowRun, ARefusedDiscLeavesTheWindowReady) {
-    Install({}, "Media=CD-R\r\nContent=data\r\n");
-    Start("");
-    ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
-    Press(kRecord);
+    const struct {
+        const char* disc;
+        std::vector<std::pair<int, const char*>> boxes; // the answer, and a part of the text
+    } rows[] = {
+        {"Media=CD-R\r\nContent=data\r\n", {{IDCANCEL, "already holds data"}}},
+        {"Media=none\r\n", {{IDRETRY, "no disc"}, {IDCANCEL, "no disc"}}},
+        {"Media=CD-RW\r\nContent=audio\r\nClosed=1\r\n", {{IDNO, "erase it"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.disc);
+        FreshDisc();
+        Install({}, row.disc);
+        Start("");
+        ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
+        Press(kRecord);
+        ULONGLONG answered = 0;
+        for (const auto& [answer, text] : row.boxes) {
+            MessageBoxSeen seen;
+            ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), answer, 10000, &seen)) << seen.text;
+            if (answered) {
+                EXPECT_GE(GetTickCount64() - answered, 1000u) << "Retry looked again at once";
+            }
+            answered = GetTickCount64();
+            EXPECT_NE(std::string::npos, seen.text.find(text)) << seen.text;
+        }
+        EXPECT_TRUE(WaitFor([&] { return Enabled(kRecord); })) << "Record stayed disabled";
+        EXPECT_EQ(-3, Value("BurnResults"));
+        Press(IDCANCEL);
+        EXPECT_EQ("0", Ended());
+        EXPECT_FALSE(ImageExists());
+    }
+}
+
+// An erase that fails part-way is a failed erase: its one box, -8, and nothing recorded on
+// the disc it left.
+TEST_F(BurnWindowRun, AnEraseThatFailsPartWayRecordsNothing) {
+    Install({{kCloseWhenComplete, "1"}},
+            "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\nFault.EraseFailAtPercent=50\r\n");
+    Start("/E /B");
     MessageBoxSeen seen;
-    ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDCANCEL, 10000, &seen));
-    EXPECT_NE(std::string::npos, seen.text.find("already holds data")) << seen.text;
-    EXPECT_TRUE(WaitFor([&] { return Enabled(kRecord); })) << "Record stayed disabled";
-    EXPECT_EQ(-3, Value("BurnResults"));
+    ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDCANCEL, 20000, &seen)) << seen.text; // an OK box's one button
+    EXPECT_EQ("The disc could not be erased.", seen.text);
+    EXPECT_TRUE(WaitFor([&] { return Shown(IDCANCEL) == "&Close"; }));
+    EXPECT_EQ(nullptr, FindMessageBox(fennel_->Id()));
+    EXPECT_EQ(-8, Value("BurnResults"));
     Press(IDCANCEL);
     EXPECT_EQ("0", Ended());
+    EXPECT_EQ(-8, Value("BurnResults"));
+    EXPECT_FALSE(ImageExists());
+}
+
+// Silent runs end as the disc allows: a disc with audio only when the configuration accepts
+// one, a full disc refused (-10), a failed erase (-8), and erasing alone (-9).
+TEST_F(BurnWindowRun, SilentRunsEndAsTheDiscAllows) {
+    const struct {
+        const char* audio; // Plugin_UseDiskWithAudioTracks
+        const char* disc;
+        const char* flags;
+        std::vector<std::string> tunes;
+        std::int32_t burnResults;
+    } rows[] = {
+        {"1", "Media=CD-R\r\nContent=audio\r\n", "/S", {"tune.wav"}, 0},
+        {"0", "Media=CD-R\r\nContent=audio\r\n", "/S", {"tune.wav"}, -10},
+        {"1", "Media=CD-R\r\nContent=audio\r\nClosed=1\r\n", "/S", {"tune.wav"}, -10},
+        {"1", "Media=CD-RW\r\nContent=audio\r\nPaced=0\r\nFault.EraseFailAtPercent=50\r\n", "/S /E", {"tune.wav"}, -8},
+        {"1", "Media=CD-RW\r\nContent=audio\r\nPaced=0\r\n", "/S /E", {}, -9},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.disc) + row.flags + " audio " + row.audio);
+        FreshDisc();
+        Install({{"Plugin_UseDiskWithAudioTracks", row.audio}}, row.disc);
+        Launch(row.flags, 4, row.tunes);
+        EXPECT_EQ("0", Ended());
+        EXPECT_EQ(row.burnResults, Value("BurnResults"));
+        EXPECT_EQ(row.burnResults == 0, ImageExists());
+    }
 }
 
 // A playlist whose every track the configuration refuses completes a burn of nothing (the

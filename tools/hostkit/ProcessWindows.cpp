@@ -171,17 +171,22 @@ HWND FindMessageBox(DWORD processId) {
 }
 
 bool AnswerMessageBox(DWORD processId, int buttonId, DWORD timeoutMs, MessageBoxSeen* seen) {
+    // A box just found may still be making its controls (or be a passing window of the box
+    // being made): it is answered once it has the button.
     const ULONGLONG start = GetTickCount64();
     HWND box = nullptr;
-    while (!(box = FindMessageBox(processId))) {
-        if (GetTickCount64() - start >= timeoutMs) return false;
+    for (;;) {
+        if ((box = FindMessageBox(processId))) {
+            if (seen) {
+                seen->caption = WindowText(box);
+                seen->text = MessageText(box);
+            }
+            if (PressButton(box, buttonId)) return true;
+        }
+        if (GetTickCount64() - start >= timeoutMs) break;
         Sleep(20);
     }
-    if (seen) {
-        seen->caption = WindowText(box);
-        seen->text = MessageText(box);
-    }
-    if (PressButton(box, buttonId)) return true;
+    if (!box) return false;
     // A box without that button: press its first one, so that the process never hangs.
     for (HWND child : DirectChildren(box)) {
         if (_stricmp(ClassOf(child).c_str(), "Button") == 0) {
