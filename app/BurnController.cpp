@@ -5,6 +5,7 @@
 #include "app/DiscCheck.h"
 #include "app/MessageLoop.h"
 #include "res/resource.h"
+#include "string_ext.h"
 #include "support/DebugTrace.h"
 #include "ui/BurnWindow.h"
 
@@ -170,8 +171,24 @@ void BurnController::ResetTrackNumbers() {
     request_.engineTrackNumbers.assign(request_.tracks.size(), -1);
 }
 
+bool BurnController::FileExists(const std::string& path, bool utf8) {
+    try {
+        return GetFileAttributesW(convert_wstring(path, utf8 ? CP_UTF8 : CP_ACP).c_str()) != INVALID_FILE_ATTRIBUTES;
+    } catch (const convert_wstring_failed&) {
+        return false;
+    }
+}
+
+void BurnController::PreferExistingPaths(std::vector<TrackEntry>& tracks) {
+    for (TrackEntry& track : tracks) {
+        if (!track.decodedPath.empty() && !FileExists(track.path, track.utf8) && FileExists(track.decodedPath, track.utf8))
+            track.path = std::move(track.decodedPath);
+    }
+}
+
 void BurnController::Run(AppModule& module) {
     if (!request_.playlistPath.empty()) request_.ReadPlaylist(request_.playlistPath);
+    PreferExistingPaths(request_.tracks);
     ResetTrackNumbers();
     if (request_.silent) {
         RunSilent();

@@ -158,6 +158,9 @@ protected:
     virtual HWND CreateBurnWindow();
 
 private:
+    static bool FileExists(const std::string& path, bool utf8);
+    // An entry whose path names no file takes its decoded path when that names one.
+    static void PreferExistingPaths(std::vector<TrackEntry>& tracks);
     // Creates and opens the engine client; answers the engine's result code.
     std::int32_t OpenEngineClient();
     void ShowEngineCheckMessage(std::int32_t result);

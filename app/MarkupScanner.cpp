@@ -1,5 +1,7 @@
 #include "app/MarkupScanner.h"
 
+#include "support/Utf8.h"
+
 #include <cstdint>
 
 namespace {
@@ -17,24 +19,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (Lower(a[i]) != Lower(b[i])) return false;
     }
     return true;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // The code point of "#65" or "#x41"; 0 when it is not a valid character.
@@ -86,7 +70,7 @@ std::string MarkupScanner::DecodeEntities(std::string_view raw, bool utf8) {
             if (cp >= 0x80 && !utf8) {
                 out.append(raw.substr(i, semi + 2));
             } else if (cp != 0) {
-                AppendUtf8(out, cp);
+                utf8::Append(out, cp);
             }
             known = true;
         }

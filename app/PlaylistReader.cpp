@@ -2,6 +2,7 @@
 
 #include "app/MarkupScanner.h"
 #include "support/TrimChars.h"
+#include "support/Utf8.h"
 
 #include <cstdint>
 #include <map>
@@ -79,26 +80,26 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// Well-formed UTF-8: no overlong forms, surrogates or code points beyond U+10FFFF.
-bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        const std::size_t length = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
-                                               : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        std::uint32_t cp = length == 1 ? b : b & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            if ((c & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (length == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
+// Non-ASCII text that is well-formed UTF-8: text in a single-byte code page seldom forms
+// valid UTF-8 sequences, and ASCII reads the same either way.
+bool IsUtf8NotAscii(std::string_view text) { return !IsAscii(text) && utf8::IsValid(text); }
+
+// UTF-16 text as UTF-8, told by its byte-order mark or, without one, by the first bytes of
+// an XML declaration; nothing for other text.
+std::optional<std::string> FromUtf16(std::string_view content) {
+    if (content.substr(0, 2) == "\xFF\xFE") return utf8::FromUtf16(content.substr(2), false);
+    if (content.substr(0, 2) == "\xFE\xFF") return utf8::FromUtf16(content.substr(2), true);
+    if (content.substr(0, 4) == std::string_view("<\0?\0", 4)) return utf8::FromUtf16(content, false);
+    if (content.substr(0, 4) == std::string_view("\0<\0?", 4)) return utf8::FromUtf16(content, true);
+    return std::nullopt;
+}
+
+// "Performer - Title", split at the first " - ": a playlist's usual way of naming both.
+void SplitPerformer(std::string_view text, std::string_view& title, std::string_view& performer) {
+    title = Trim(text);
+    const std::size_t dash = title.find(" - ");
+    performer = dash == npos ? std::string_view() : title.substr(0, dash);
+    if (dash != npos) title = title.substr(dash + 3);
 }
 
 // "http:", "mms:", "a+b.c-d:": a letter, then letters, digits, '+', '.' or '-', two or more
@@ -183,19 +184,33 @@ public:
     // path as the playlist writes it: a file:// URI becomes a path, another URI stays as
     // written, a relative path is joined to the playlist's folder. A path that is empty, or
     // holds a line break or a NUL (no file name can), adds nothing.
-    void Add(std::string_view written, std::string_view title = {}, std::string_view performer = {}) {
+    // escaped: a relative path may hold %XX escapes, whose decoded form is kept as the entry's
+    // other path.
+    void Add(std::string_view written, std::string_view title = {}, std::string_view performer = {},
+             bool escaped = false) {
         TrackEntry track;
         track.utf8 = list.utf8;
         if (StartsWithNoCase(written, "file:")) {
             track.path = FileUriPath(written);
             if (HasScheme(track.path)) return;
+            // A URI's escapes stand for UTF-8 bytes, whatever the list's own code page.
+            if (!track.utf8 && IsUtf8NotAscii(track.path) && IsAscii(title) && IsAscii(performer)) track.utf8 = true;
         } else {
             track.path = written;
             track.uri = HasScheme(written);
         }
         const bool rooted = track.path.empty() || track.path[0] == '\\' || track.path[0] == '/' ||
                             IsDriveForm(track.path);
-        if (!track.uri && !rooted) track.path.insert(0, folder_);
+        if (!track.uri && !rooted) {
+            if (escaped && written.find('%') != npos) {
+                track.decodedPath = folder_ + PercentDecode(written);
+                if (track.decodedPath == folder_ + std::string(written) ||
+                    track.decodedPath.find_first_of(std::string_view("\n\0", 2)) != npos) {
+                    track.decodedPath.clear();
+                }
+            }
+            track.path.insert(0, folder_);
+        }
         if (track.path.empty() || track.path.find_first_of(std::string_view("\n\0", 2)) != npos) return;
         track.title = Trim(title);
         track.performer = Trim(performer);
@@ -210,7 +225,9 @@ private:
     std::string folder_;
 };
 
-std::optional<Format> FormatOfContent(std::string_view text) {
+std::optional<Format> FormatOfContent(std::string_view content) {
+    const std::optional<std::string> wide = FromUtf16(content);
+    std::string_view text = wide ? std::string_view(*wide) : content;
     if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
     text = SkipSpaces(text);
     if (StartsWithNoCase(text, "#EXTM3U")) return Format::M3u;
@@ -267,22 +284,21 @@ void ReadEntryList(std::string_view text, Builder& b) {
     }
 }
 
-// M3U: #EXTINF:<seconds>,<text> names the next track ("Performer - Title" is split at the
-// first " - "), #PLAYLIST: the playlist. Path lines follow the plain list's rule (more than
-// two bytes, kept as written) since the host writes its plain lists as .m3u files.
+// M3U: #EXTINF:<seconds>,<text> names the next track ("Performer - Title" split),
+// #PLAYLIST: the playlist; blanks before a '#' don't make a comment a path. Path lines follow
+// the plain list's rule (more than two bytes, kept as written) since the host writes its
+// plain lists as .m3u files; a relative one with %XX escapes also gets its decoded form.
 void ReadM3u(std::string_view text, Builder& b) {
     std::string_view title, performer;
     for (const std::string_view line : Lines(text)) {
-        if (StartsWithNoCase(line, "#EXTINF:")) {
-            const std::size_t comma = line.find(',');
-            title = comma == npos ? std::string_view() : Trim(line.substr(comma + 1));
-            const std::size_t dash = title.find(" - ");
-            performer = dash == npos ? std::string_view() : title.substr(0, dash);
-            if (dash != npos) title = title.substr(dash + 3);
-        } else if (StartsWithNoCase(line, "#PLAYLIST:")) {
-            b.SetTitle(line.substr(10));
-        } else if (line.size() > 2 && line[0] != '#' && !Trim(line).empty()) {
-            b.Add(line, title, performer);
+        const std::string_view directive = SkipSpaces(line);
+        if (StartsWithNoCase(directive, "#EXTINF:")) {
+            const std::size_t comma = directive.find(',');
+            SplitPerformer(comma == npos ? std::string_view() : directive.substr(comma + 1), title, performer);
+        } else if (StartsWithNoCase(directive, "#PLAYLIST:")) {
+            b.SetTitle(directive.substr(10));
+        } else if (line.size() > 2 && !directive.empty() && directive[0] != '#') {
+            b.Add(line, title, performer, true);
             title = performer = {};
         }
     }
@@ -305,7 +321,9 @@ void ReadPls(std::string_view text, Builder& b) {
         (file ? entries[n].first : entries[n].second) = Trim(line.substr(equals + 1));
     }
     for (const auto& [n, entry] : entries) {
-        if (!entry.first.empty()) b.Add(entry.first, entry.second);
+        std::string_view title, performer;
+        SplitPerformer(entry.second, title, performer);
+        if (!entry.first.empty()) b.Add(entry.first, title, performer);
     }
 }
 
@@ -385,18 +403,22 @@ PlaylistReader::Format PlaylistReader::Detect(const std::string& path, const std
     return Format::PlainList;
 }
 
-// Encodings: XML formats are UTF-8; the others are UTF-8 after a byte-order mark (which is
-// dropped) or as .m3u8, else the system code page. A PLS file without a mark is also taken
-// as UTF-8 when its bytes are well-formed UTF-8 with some non-ASCII: text in a single-byte
-// code page seldom forms valid UTF-8 sequences, and ASCII reads the same either way.
+// Encodings: the other programs' formats (M3U, PLS, WPL, XSPF) may be UTF-16, told by a
+// byte-order mark (or an XML declaration), and are read as UTF-8 then. XML formats are
+// UTF-8; the others are UTF-8 after a byte-order mark (which is dropped) or as .m3u8, else
+// the system code page. An M3U or PLS file without a mark is also taken as UTF-8 when its
+// bytes are well-formed UTF-8 with some non-ASCII. The host's own lists (plain lists and
+// entry lists) are read as the host has always written them.
 Playlist PlaylistReader::Read(const std::string& path, const std::string& content) {
     const Format format = Detect(path, content);
-    std::string_view text = content;
+    const bool hosts = format == Format::PlainList || format == Format::EntryList;
+    const std::optional<std::string> wide = hosts ? std::nullopt : FromUtf16(content);
+    std::string_view text = wide ? std::string_view(*wide) : std::string_view(content);
     const bool bom = text.substr(0, kBom.size()) == kBom;
     if (bom) text.remove_prefix(kBom.size());
-    bool utf8 = bom || format == Format::Wpl || format == Format::Xspf;
-    if (format == Format::M3u) utf8 = utf8 || EndsWithNoCase(path, ".m3u8");
-    if (format == Format::Pls) utf8 = utf8 || (!IsAscii(text) && IsUtf8(text));
+    bool utf8 = wide || bom || format == Format::Wpl || format == Format::Xspf;
+    if (format == Format::M3u) utf8 = utf8 || EndsWithNoCase(path, ".m3u8") || IsUtf8NotAscii(text);
+    if (format == Format::Pls) utf8 = utf8 || IsUtf8NotAscii(text);
     Builder b(path, utf8);
     switch (format) {
     case Format::PlainList:

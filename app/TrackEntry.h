@@ -11,6 +11,9 @@ struct TrackEntry {
     TrackEntry(std::string filePath) : path(std::move(filePath)) {} // NOLINT(google-explicit-constructor)
 
     std::string path;
+    // A relative M3U line's path with its %XX escapes decoded, for when path names no file
+    // and this does (some players write escaped lines); empty when the line has none.
+    std::string decodedPath;
     std::string title;     // empty: the engine's default (the file's tags or name)
     std::string performer; // empty: the engine's default (the file's tags)
     bool utf8 = false;     // path, title and performer are UTF-8, else the system code page

@@ -34,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
         }
         if (!track.uri && StartsWithScheme(path)) __builtin_trap();
+        if (track.decodedPath.find_first_of(std::string("\n\0", 2)) != std::string::npos) __builtin_trap();
     }
     return 0;
 }

@@ -63,9 +63,9 @@ TEST_F(FennelProcessTest, EachCommandLineShowsItsBoxesAndWritesItsValues) {
         // With the engine: the check's box, the media query's values.
         {"/T", {{"Windows Media Player", "No CD recorder was found", {}, IDNO}}, {{kBurnResults, -3}, {kEngineCheck, 1}},
          "[Engine]\r\n"},
-        // The only drive's speeds can't be read: the engine fails in a way the host has no name for.
+        // An engine that takes too long to start fails in a way the host has no name for.
         {"/T", {{"Windows Media Player", "The CD recording software could not be started."}},
-         {{kBurnResults, -3}, {kEngineCheck, 0}}, "Fault.BusyCount=1000\r\n"},
+         {{kBurnResults, -3}, {kEngineCheck, 0}}, "Fault.StartupMs=5500\r\n"},
         {"/S /T", {}, {{kBurnResults, -3}, {kEngineCheck, 0}, {"MediaTimeAvailable", -1}, {"MediaType", 0}},
          "Media=none\r\n"},
         // 74 minutes less the 10 of audio and what a new session needs on the disc.
@@ -157,6 +157,13 @@ TEST_F(StartupProcessTest, EveryStartupFailureShowsOneBoxAndEndsWithOne) {
 using PlaylistBurnProcessTest = BurnCase;
 
 // The disc's and then each track's "title|performer" in the cue sheet.
+// UTF-16 text with its byte-order mark, as a Windows tool saves it.
+std::string Utf16LE(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return bytes;
+}
+
 std::vector<std::string> CueTexts(const std::string& cuePath) {
     hostkit::ImageCue cue;
     EXPECT_TRUE(hostkit::ReadImageCue(cuePath, cue)) << cuePath;
@@ -185,6 +192,10 @@ TEST_F(PlaylistBurnProcessTest, PlaylistsBurnTheirTracksWithTheirTexts) {
     } rows[] = {
         {"M3U8 beyond the code page", "list.m3u8", "#EXTM3U\n#EXTINF:4,Caf\xC3\xA9\n" + nihon + ".wav\n" + nihon + ".wav\n",
          {"|", "Caf\xC3\xA9|", nihon + "|"}},
+        // As a Windows tool saves it: UTF-16 with its mark; an escaped relative line names
+        // the file that its decoded form names.
+        {"UTF-16 M3U", "list16.m3u", Utf16LE(u"#EXTM3U\r\n#EXTINF:4,Band - Caf\u00E9\r\n\u65E5\u672C.wav\r\n%61.wav\r\n"),
+         {"|", "Caf\xC3\xA9|Band", "a|"}},
         // The engine decodes these through Media Foundation (tones that tests/recorder makes).
         {"decoded", "list.m3u", tones, {"|", "tone|", "tone|", "tone|", "tone|"}},
         {"XSPF", "list.xspf",

@@ -12,13 +12,24 @@ using Format = PlaylistReader::Format;
 using Rows = std::vector<std::string>;
 
 // "title|performer|u" for the playlist, then "path|title|performer|flags" per track
-// (u: UTF-8, r: URI).
+// (u: UTF-8, r: URI; a decoded path follows the path after '>').
 Rows Render(const Playlist& list) {
     Rows rows{list.title + "|" + list.performer + "|" + (list.utf8 ? "u" : "")};
     for (const TrackEntry& t : list.tracks) {
-        rows.push_back(t.path + "|" + t.title + "|" + t.performer + "|" + (t.utf8 ? "u" : "") + (t.uri ? "r" : ""));
+        rows.push_back(t.path + (t.decodedPath.empty() ? "" : ">" + t.decodedPath) + "|" + t.title + "|" + t.performer +
+                       "|" + (t.utf8 ? "u" : "") + (t.uri ? "r" : ""));
     }
     return rows;
+}
+
+// The bytes of UTF-16 text as a Windows tool saves it: a byte-order mark unless told not to.
+std::string Utf16(const std::u16string& text, bool bigEndian = false, bool mark = true) {
+    std::string bytes;
+    for (const char16_t unit : (mark ? u"\uFEFF" : u"") + text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
 }
 
 TEST(PlaylistReaderTest, DetectsByContentThenByPath) {
@@ -98,6 +109,26 @@ TEST(PlaylistReaderTest, ReadsTracksAndTextsOfEachFormat) {
         {"a.pls", "[playlist]\nFile1=\xC2\x80\n", {"||u", "\xC2\x80|||u"}},
         {"a.pls", "[playlist]\nFile1=\xC0\xAF\n", {"||", "\xC0\xAF|||"}},
         {"a.txt", "file:///C:/a%41\n", {"||", "C:\\aA|||"}},
+        // As other programs write them: UTF-16 with a mark (or an XML declaration) in every
+        // format but the host's own, UTF-8 without a mark, indented comments, file URIs
+        // (their escapes are UTF-8), escaped relative lines, "Performer - Title" in PLS.
+        {"C:\\lists\\a.m3u", Utf16(u"#EXTM3U\n#EXTINF:1,A - \u00E9t\u00E9 \U0001F3B5\nx.mp3\n"),
+         {"||u", "C:\\lists\\x.mp3|\xC3\xA9t\xC3\xA9 \xF0\x9F\x8E\xB5|A|u"}},
+        {"C:\\lists\\a.pls", Utf16(u"[playlist]\nFile1=\u03B1.mp3\nTitle1=Band - Tune\n", true),
+         {"||u", "C:\\lists\\\xCE\xB1.mp3|Tune|Band|u"}},
+        {"C:\\lists\\a.wpl", Utf16(u"<?wpl version=\"1.0\"?><smil><body><media src=\"b.wma\"/></body></smil>"),
+         {"||u", "C:\\lists\\b.wma|||u"}},
+        {"C:\\lists\\a", Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><playlist version=\"1\" "
+                                 u"xmlns=\"http://xspf.org/ns/0/\"><trackList><track><location>c.flac</location>"
+                                 u"</track></trackList></playlist>", true, false),
+         {"||u", "C:\\lists\\c.flac|||u"}},
+        {"C:\\lists\\a.txt", Utf16(u"C:\\a.wav\n"), {"||"}},
+        {"C:\\lists\\a.m3u",
+         "#EXTM3U\n  #EXTINF:1,X - Y\n\t# comment\n\xCE\xB1\xCE\xB2.mp3\nfile:///C:/M/caf%C3%A9.mp3\na%20b%2.mp3\n",
+         {"||u", "C:\\lists\\\xCE\xB1\xCE\xB2.mp3|Y|X|u", "C:\\M\\caf\xC3\xA9.mp3|||u",
+          "C:\\lists\\a%20b%2.mp3>C:\\lists\\a b%2.mp3|||u"}},
+        {"C:\\lists\\a.m3u", "caf\xE9.mp3\nfile:///C:/M/caf%C3%A9.mp3\n%00.mp3\n",
+         {"||", "C:\\lists\\caf\xE9.mp3|||", "C:\\M\\caf\xC3\xA9.mp3|||u", "C:\\lists\\%00.mp3|||"}},
         // WPL: entities (invalid numeric references dropped); an unterminated tag ends the list.
         {"C:\\lists\\a.wpl",
          "\xEF\xBB\xBF<?wpl version=\"1.0\"?>\r\n<smil><head><meta name=\"Generator\" content=\"x\"/>"
