@@ -239,7 +239,9 @@ int BurnController::HostShowCommand() {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOW;
+    // A window run needs its window: a hidden one would wait for a user who can't see it.
+    const bool given = (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow != SW_HIDE;
+    return given ? startup.wShowWindow : SW_SHOW;
 }
 
 void BurnController::RunWindow(AppModule& module) {
