@@ -4,12 +4,12 @@
 #include "lib/Certificate/Certificate.h"
 #include "lib/Certificate/CertificateMaker.h"
 #include "TestSupport.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -96,9 +96,9 @@ TEST(CertificateSyntaxTest, EnumerationsCountFromOne) {
     EXPECT_THROW(certificate->GetFieldValueAsEnum("Mode", "XAO"), ContextException);
 }
 
-// Each failure with the part of its text that names the cause, and the file's name.
 TEST(CertificateErrorTest, EveryParseFailureNamesItsCauseAndTheFile) {
-    ScratchFile empty("empty.txt", "");
+    const testsupport::TempFolder folder;
+    const std::string empty = folder.Write("empty.txt", "");
     struct Case { std::string text; const char* where; const char* cause; };
     const Case cases[] = {
         {"&FOO&", "Parse", "Unrecognized special &operator& around\n&FOO&"},
@@ -123,23 +123,24 @@ TEST(CertificateErrorTest, EveryParseFailureNamesItsCauseAndTheFile) {
     };
     for (const Case& c : cases) {
         Certificate certificate;
-        ASSERT_TRUE(certificate.Read(empty.Path().c_str(), nullptr));
+        ASSERT_TRUE(certificate.Read(empty.c_str(), nullptr));
         const ContextException e = Thrown([&] { certificate.Parse(c.text.data(), c.text.size()); });
         const std::string context = e.Context();
         EXPECT_EQ(std::string("Certificate::") + c.where, e.Where()) << c.text;
         EXPECT_NE(std::string::npos, context.find(c.cause)) << c.text << "\n" << context;
-        EXPECT_NE(std::string::npos, context.find(empty.Path())) << c.text;
+        EXPECT_NE(std::string::npos, context.find(empty)) << c.text;
     }
 }
 
 TEST(CertificateReadTest, QueriesRefuseUntilAParseHasEndedAndHugeFilesAreRefused) {
-    ScratchFile good("good.txt", "a = 1\n&DEFINE_FIELD& m = x\nm = x");
-    const std::string missing = good.Path() + ".missing";
+    const testsupport::TempFolder folder;
+    const std::string good = folder.Write("good.txt", "a = 1\n&DEFINE_FIELD& m = x\nm = x");
+    const std::string missing = good + ".missing";
     const std::function<void(Certificate&)> prepares[] = {
         [](Certificate&) {},
-        [&](Certificate& c) { EXPECT_TRUE(c.Read(good.Path().c_str(), nullptr) && !c.Read(missing.c_str(), nullptr)); },
+        [&](Certificate& c) { EXPECT_TRUE(c.Read(good.c_str(), nullptr) && !c.Read(missing.c_str(), nullptr)); },
         [&](Certificate& c) {
-            EXPECT_TRUE(c.Read(good.Path().c_str(), nullptr));
+            EXPECT_TRUE(c.Read(good.c_str(), nullptr));
             EXPECT_THROW(c.Parse("a = 1\nb&", 8), ContextException);
         },
     };
@@ -157,9 +158,9 @@ TEST(CertificateReadTest, QueriesRefuseUntilAParseHasEndedAndHugeFilesAreRefused
     // The size limit is 16 MiB: a file of exactly that size is read, one byte more is not.
     const std::size_t limit = 16u << 20;
     for (std::size_t size : {limit, limit + 1}) {
-        ScratchFile big("big.txt", "a = 1\n" + std::string(size - 6, '\n'));
+        const std::string big = folder.Write("big.txt", "a = 1\n" + std::string(size - 6, '\n'));
         Certificate certificate;
-        EXPECT_EQ(size == limit, certificate.Read(big.Path().c_str(), nullptr)) << size;
+        EXPECT_EQ(size == limit, certificate.Read(big.c_str(), nullptr)) << size;
     }
 }
 
@@ -218,14 +219,15 @@ TEST_F(CertificateMakerTest, ChangingAnyByteOrCuttingBlocksIsDetected) {
 }
 
 TEST_F(CertificateMakerTest, ReadAcceptsOnlyFilesSignedWithItsKey) {
+    const testsupport::TempFolder folder;
     for (int key : {0, 1}) {
-        ScratchFile file("read.qcf", CertificateMaker::Make("a = 1", TestKey(key), random_));
+        const std::string file = folder.Write("read.qcf", CertificateMaker::Make("a = 1", TestKey(key), random_));
         Certificate certificate;
-        EXPECT_EQ(key == 0, certificate.Read(file.Path().c_str(), publicKey_.c_str())) << key;
+        EXPECT_EQ(key == 0, certificate.Read(file.c_str(), publicKey_.c_str())) << key;
         EXPECT_EQ(key == 0 ? 1 : 0, certificate.GetFieldAsNumber("a")) << key;
     }
     Certificate certificate;
-    EXPECT_FALSE(certificate.Read(std::filesystem::temp_directory_path().string().c_str(), publicKey_.c_str()));
+    EXPECT_FALSE(certificate.Read(folder.Path().c_str(), publicKey_.c_str()));
 }
 
 TEST(ShippedConfigurationTest, TheBuiltFileReadsWithTheBuiltInKey) {

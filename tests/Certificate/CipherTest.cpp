@@ -64,8 +64,7 @@ TEST(BigNumberTest, QuotientTimesDivisorPlusRemainderGivesTheDividend) {
     }
 }
 
-// Bytes count most significant first; that ToBytes undoes FromBytes, leading zero bytes
-// included, is proved by every file the maker writes and the reader opens.
+// Bytes count most significant first; ToBytes is proved by the maker's round trips.
 TEST(BigNumberTest, TextAndByteFormsAndImpossibleArithmetic) {
     EXPECT_EQ("00000ABC", N("00aBc").ToHex(8));
     const unsigned char bytes[] = {0x00, 0x01, 0x02, 0x03};

@@ -1,15 +1,12 @@
 #pragma once
 // Helpers of the configuration file tests: a repeatable random source and key pair,
-// hexadecimal texts, scratch files, failures caught as values, paths as the Windows build sees them.
+// hexadecimal texts, failures caught as values, paths as the Windows build sees them.
 #include "lib/Certificate/RandomSource.h"
 #include "lib/Certificate/SigningKey.h"
 #include "support/ContextException.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -55,20 +52,6 @@ inline std::string HostPath(const std::string& unixPath) {
     return unixPath;
 #endif
 }
-
-// A file in the scratch folder, removed with the object.
-class ScratchFile {
-public:
-    ScratchFile(const std::string& name, const std::string& content)
-        : path_((std::filesystem::temp_directory_path() / ("fennel-cert-" + name)).string()) {
-        std::ofstream(path_, std::ios::binary) << content;
-    }
-    ~ScratchFile() { std::remove(path_.c_str()); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // The ContextException that action throws; fails the test when none comes.
 inline ContextException Thrown(const std::function<void()>& action) {

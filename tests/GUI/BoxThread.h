@@ -1,12 +1,10 @@
 #pragma once
 // Test support for message boxes: shows a box on a worker thread (the box runs its own
 // modal loop there) and finds its window, so the test thread can read and press it.
-// Also saves a window's picture as a PNG file for a person to look at.
 #include <windows.h>
 
 #include <functional>
 #include <future>
-#include <string>
 #include <thread>
 
 class BoxThread {
@@ -18,8 +16,7 @@ public:
     BoxThread(const BoxThread&) = delete;
     BoxThread& operator=(const BoxThread&) = delete;
 
-    // The process's visible top-level window of that class (the box: the test shows one at a
-    // time), once the box waits for input; null after timeoutMs.
+    // The process's visible window of that class, once it waits for input; null after timeoutMs.
     HWND Find(const char* windowClass = "MsgBox", DWORD timeoutMs = 10000);
     // The box's result; kTimedOut when the box did not end within timeoutMs.
     int Wait(DWORD timeoutMs = 10000);
@@ -33,6 +30,3 @@ private:
     std::thread thread_;
     DWORD threadId_ = 0;
 };
-
-// The window's picture (frame included) as a PNG file; false when it can't be taken.
-bool SaveWindowPng(HWND window, const std::string& path);

@@ -1,10 +1,9 @@
-// The "MsgBox" window shown on a worker thread: its buttons, focus, default and answers, the
-// Escape and Close rules, the owner, and the layout for short, multi-line, long and very
-// long texts.
+// The "MsgBox" window shown on a worker thread: buttons, focus, answers, the Escape and
+// Close rules, the owner, and the layout of texts of every length.
 #include "lib/GUI/MsgBox.h"
 #include "support/UniqueHandle.h"
 #include "tests/GUI/BoxThread.h"
-#include "tests/common/ProcessWindows.h"
+#include "tests/common/HostKit.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +39,7 @@ RECT ChildRect(HWND box, HWND child) {
     return r;
 }
 
-// What every box shows: the text fully visible unless it scrolls, the controls inside the
-// client area of at most 640 x 480, the buttons below the text and apart from each other.
+// The text visible unless it scrolls; all inside 640 x 480; buttons below it and apart.
 void ExpectSoundLayout(HWND box, bool scrolls) {
     RECT client, both;
     GetClientRect(box, &client);

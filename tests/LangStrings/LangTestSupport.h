@@ -1,15 +1,13 @@
 #pragma once
 // Helpers of the localisation tests: a scanner that records events as text, language files
-// made from text in memory or on disk, and stores filled from text.
+// made from text, and stores filled from text.
 #include "lib/LangStrings/LangFile/LanguageFile.h"
 #include "lib/LangStrings/LangStrings.h"
 #include "lib/LangStrings/LanguageStore.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,8 +29,7 @@ inline LanguageFile FileFromText(const std::string& text, const std::string& nam
     return LanguageFile(name, std::make_unique<std::istringstream>(text));
 }
 
-// A store filled from text, with the bytes it lives in (exactly its size, so that the
-// sanitizers see any access beyond it).
+// A store filled from text, in bytes of exactly its size (the sanitizers see any access beyond).
 struct FilledStore {
     std::unique_ptr<unsigned char[]> bytes;
     std::size_t size = 0;
@@ -49,25 +46,5 @@ inline FilledStore FillFromText(const std::string& text, std::uint16_t language 
     filled.store = std::make_shared<LanguageStore>(filled.bytes.get(), filled.size, name);
     return filled;
 }
-
-// A fresh folder below the temporary folder, removed with its files at the end (files kept
-// open by the language configuration stay).
-class TempDir {
-public:
-    TempDir() { std::filesystem::create_directory(path_); }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string Path() const { return path_.string(); }
-    void Write(const std::string& name, const std::string& bytes) const { std::ofstream(path_ / name, std::ios::binary) << bytes; }
-
-private:
-    const std::filesystem::path path_ =
-        std::filesystem::temp_directory_path() / ("fennel-lang-" + std::to_string(std::random_device{}()));
-};
 
 } // namespace langtest

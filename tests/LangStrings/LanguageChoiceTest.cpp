@@ -3,6 +3,7 @@
 #include "LangTestSupport.h"
 #include "lib/LangStrings/LangPlatform.h"
 #include "lib/LangStrings/LangSection.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,7 @@ TEST(LanguageChoiceTest, ChoosesExactThenSamePrimaryThenUserThenSmallest) {
     }
 }
 
-// One language folder per test program: the files stay open for the process (they cannot
-// be deleted while the program runs), so the configuration is made once.
+// One language folder per program: the files stay open for the process.
 class LanguageStoreTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -58,7 +58,7 @@ protected:
     void TearDown() override { SetLoadFailureReporter(nullptr); }
 
     static constexpr char kFrench[] = "[Shared]\nIDS_HELLO = Bonjour\n";
-    static inline const langtest::TempDir folder_;
+    static inline const testsupport::TempFolder folder_;
     std::vector<std::string> reports_;
 };
 

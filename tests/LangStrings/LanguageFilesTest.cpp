@@ -1,6 +1,5 @@
-// The shipped language files: each parses, holds every key of English, keeps the printf
-// conversions of the format texts compatible with English and gives the controls of each
-// window distinct access keys; code-page conversions.
+// The shipped language files: every key of English, compatible formats and distinct access
+// keys per window; code-page conversions.
 #include "LangTestSupport.h"
 #include "inc/string_ext.h"
 #include "lib/LangStrings/LangSection.h"

@@ -59,8 +59,7 @@ TEST_F(LookupTest, TranslationReplacesEveryKnownKeyInBraces) {
     EXPECT_EQ("{IDS_B}", set_.GetSection("Main")->Translate("{IDS_LOOP}", changed));
 }
 
-// Sections whose texts hold their own keys expand a text again in every later section. A
-// translation that would pass the limit leaves the text as given; other texts of the same
+// A translation that would pass the limit leaves the text as given; other texts of the same
 // sections translate as usual, up to a result of exactly the limit.
 TEST(TranslationLimitTest, SelfExpandingSectionsLeaveTheTextAsGiven) {
     const std::string twice = "{IDS_GROW}{IDS_GROW}";
@@ -87,8 +86,7 @@ TEST(TranslationLimitTest, SelfExpandingSectionsLeaveTheTextAsGiven) {
     }
 }
 
-// Every prefix of a filled store (a store another process is still filling, or one whose
-// fill failed) and stores with damaged offsets answer missing keys, never reads outside.
+// Every prefix of a filled store, and damaged offsets, answer missing keys, never reads outside.
 TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
     const langtest::FilledStore filled = langtest::FillFromText(kFile);
     const std::string b = "Shared B with a longer text";

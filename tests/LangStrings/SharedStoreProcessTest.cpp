@@ -2,9 +2,8 @@
 // <folder> <language> <text>", the program opens the store of PT<language>.lng and answers
 // in its exit code bit 0 "the store existed" and bit 1 "IDS_HELLO reads <text>".
 #include "LangTestSupport.h"
-#include "common/ChildProcess.h"
+#include "common/HostKit.h"
 #include "common/TempFolder.h"
-#include "common/TestPaths.h"
 #include "inc/SharedMemory.h"
 #include "lib/LangStrings/LangSection.h"
 
@@ -17,10 +16,7 @@
 
 namespace {
 
-using testsupport::ChildProcess;
-using testsupport::Quoted;
-using testsupport::SelfPath;
-using testsupport::TempFolder;
+using namespace testsupport;
 
 int RunChild(int argc, char** argv) {
     if (argc != 5 || std::strcmp(argv[1], "open") != 0) return 100;

@@ -3,6 +3,7 @@
 #include "LangTestSupport.h"
 #include "lib/LangStrings/LangPlatformDouble.h"
 #include "lib/LangStrings/LangStartup.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ protected:
         folder_.Write("FN1031.lng", "[Main]\nIDS_OK = Gut\n");
     }
 
-    static inline const langtest::TempDir folder_;
+    static inline const testsupport::TempFolder folder_;
     Settings saved_;
 };
 
@@ -61,8 +62,7 @@ TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
     }
 }
 
-// StartLanguage: InitLanguage's choice and system check, then the extra section before
-// [Shared]; errors are matched in part (some name the file).
+// The extra section comes before [Shared]; errors are matched in part (some name the file).
 TEST_F(StartupTest, StartLanguageChecksThatTheSystemShowsTheLanguageAndAddsTheSections) {
     struct Case { // language: of the lookup context, 0 without one; ok: IDS_OK when ready
         const char* name; const char* user; std::uint32_t systemCodePage; std::uint16_t requested; const char* prefix;

@@ -5,9 +5,7 @@
 #include "support/UniqueHandle.h"
 #include "tests/ResourceWedge/WedgeTestIds.h"
 #include "tests/ResourceWedge/WedgeTestSupport.h"
-#include "tests/common/ChildProcess.h"
-#include "tests/common/ProcessWindows.h"
-#include "tests/common/TestPaths.h"
+#include "tests/common/HostKit.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -79,9 +77,8 @@ int RunChild() {
 
 } // namespace
 
-// In a child run of this program: a thread that still calls the wedge after the
-// process-exit code has destroyed its state sees the fatal message once, and later calls
-// fail quietly (a message box answers -1).
+// A thread that still calls the wedge after the process-exit code has destroyed its state sees
+// the fatal message once; later calls fail quietly (a message box answers -1).
 TEST(WedgeStartUp, PassesThroughBeforeTheStartUpAndFailsAfterTheExit) {
     testsupport::ChildProcess child(testsupport::Quoted(testsupport::SelfPath()) + " " + kChildSwitch);
     ASSERT_TRUE(child.Started()) << child.Error();
@@ -159,8 +156,7 @@ TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
     ASSERT_TRUE(StartFrench());
     const std::wstring guiFace = FaceOf(GetStockObject(DEFAULT_GUI_FONT));
 
-    // The extended template, modal and in its wide form (the normal one: the burn window's
-    // process test).
+    // The extended template, modal and wide (the normal one: BurnWindowProcessTest).
     EXPECT_EQ(DialogBoxParamW(Self(), MAKEINTRESOURCEW(IDD_EXTENDED), nullptr, ModalProc, 0), 42);
     EXPECT_EQ(g_modalSeen, L"Gravure!|D'accord|" + guiFace);
 

@@ -79,10 +79,8 @@ templates::Dialog SampleDialog(bool extended, const std::u16string& title, const
 
 } // namespace
 
-// Input templates against the exact copies they give, in both layouts: the font rule, keys,
-// creation data of every length, items aligned to four bytes of the new template after
-// titles of both parities (no font: the title directly precedes the first item), and
-// language texts cut where they would shift later fields.
+// Input templates against the exact copies they give, in both layouts; items aligned after
+// titles of both parities, and language texts cut where they would shift later fields.
 TEST(DialogTranslation, CopiesAreExact) {
     struct Case {
         const char* name;
@@ -133,8 +131,7 @@ TEST(DialogTranslation, CopiesAreExact) {
 }
 
 TEST(DialogTranslation, EveryByteIsReadAndNoneBeyondSixtyFourKilobytes) {
-    // The template's last byte (the last item's creation data) is needed; a template of
-    // exactly 64 KiB translates and one byte more fails. Other cuts are the fuzz target's.
+    // The last byte is needed; exactly 64 KiB translates. Other cuts are the fuzz target's.
     for (bool extended : {false, true}) {
         SCOPED_TRACE(extended ? "extended" : "normal");
         templates::Dialog d = SampleDialog(extended, u"{TITLE}", u"{OK}");

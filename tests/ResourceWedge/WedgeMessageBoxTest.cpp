@@ -4,7 +4,7 @@
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "tests/GUI/BoxThread.h"
 #include "tests/ResourceWedge/WedgeTestSupport.h"
-#include "tests/common/ProcessWindows.h"
+#include "tests/common/HostKit.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,8 @@ const char kQuestion[] = "Voulez-vous graver le disque maintenant ? Les pistes d
 
 } // namespace
 
-// System styles go to the program's own box; another language, an unknown style and a text
-// the language's code page refuses go to the system's box. A section set's own box: the
-// English file lacks the button captions, which then are the box's own; Japanese is
-// double-byte.
+// Another language, an unknown style and a text the code page refuses go to the system's box.
+// The English file lacks the button captions, which then are the box's own.
 TEST(WedgeMessageBox, OwnOrSystemBoxInTheLanguage) {
     ASSERT_TRUE(StartFrench());
     const auto ownBox = [](UINT style) {

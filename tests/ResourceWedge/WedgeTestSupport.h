@@ -3,7 +3,7 @@
 // (English, French, Japanese).
 #include "lib/LangStrings/LangStrings.h"
 #include "lib/ResourceWedge/WedgeStartup.h"
-#include "tests/common/TestPaths.h"
+#include "tests/common/HostKit.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -49,8 +49,7 @@ inline constexpr char kJapanese[] =
     "MSGBOX_YES = \x82\xCD\x82\xA2(&Y)\r\n"
     "MSGBOX_NO = \x82\xA2\x82\xA2\x82\xA6(&N)\r\n";
 
-// Starts the localisation in French (once per process); false with a test failure when it
-// doesn't come up.
+// Starts the localisation in French once per process; false when it doesn't come up.
 inline bool StartFrench() {
     static bool started = false;
     if (started) return true;

@@ -7,8 +7,7 @@
 
 namespace {
 
-// The monitor thread ends an idle server: it posts the quit message to the main thread once
-// the lock count is zero and no activity was seen for the idle time.
+// The monitor posts the quit message once nothing is locked and the idle time has passed.
 TEST(AppModuleTest, MonitorQuitsOnlyAfterTheLastUnlockAndTheIdleTime) {
     AppModule module;
     module.idleTimeout = 100;
@@ -34,8 +33,7 @@ TEST(AppModuleTest, MonitorQuitsOnlyAfterTheLastUnlockAndTheIdleTime) {
     module.Term();
 }
 
-// Stopping joins a monitor that is still counting; later unlocks and signals from another
-// thread find no event and post nothing.
+// Later unlocks and signals from another thread find no monitor and post nothing.
 TEST(AppModuleTest, StopMonitorJoinsAWaitingMonitor) {
     AppModule module;
     module.idleTimeout = INFINITE;

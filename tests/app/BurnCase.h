@@ -1,10 +1,8 @@
 #pragma once
-// The fixture of the process tests: the user's locale English, no recording engine unless
-// a case writes a drive file (one virtual drive R, tunes written as WAV files), and the result
-// values read back from the area of the shipped configuration.
+// The fixture of the process tests: the user's locale English, no recording engine unless a
+// case writes a drive file, and the result values of the shipped configuration's area.
 #include "FennelRun.h"
 #include "common/TempFolder.h"
-#include "common/TestRegistry.h"
 #include "recorder/WavBuilder.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +23,7 @@ inline std::string Tune(int seconds) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// A box a run must show: its caption, the start of its text, its buttons (when given), and
-// the button that answers it.
+// A box a run must show: caption, start of its text, buttons (when given), the answer.
 struct ExpectedBox {
     std::string caption, text;
     std::vector<std::string> buttons = {};
@@ -46,8 +43,7 @@ protected:
 
     static const std::string& Area() { return ShippedArea(); }
 
-    // The drive R with the given disc lines (unpaced unless they say otherwise); its images
-    // go to the case's folder.
+    // The drive R with the disc lines (unpaced unless they say otherwise), images in the folder.
     void Drive(const std::string& discLines) {
         const std::string ini = temp_.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nImages=images\r\n"
                                                             "ImageName=disc\r\n" + discLines +
@@ -62,8 +58,7 @@ protected:
     Outcome Fennel(const std::string& arguments, const std::vector<int>& answers = {}) {
         return RunFennel(FennelExe(), arguments, temp_.Path(), answers);
     }
-    // Runs fennel.exe: the boxes shown must be these, in order, with no placeholder left in
-    // them, and the values of the area exactly these.
+    // Runs fennel.exe: exactly these boxes, with no placeholder left, and these values.
     Outcome Expect(const std::string& arguments, const std::vector<ExpectedBox>& boxes, const Values& values) {
         std::vector<int> answers;
         for (const ExpectedBox& box : boxes) answers.push_back(box.answer);

@@ -1,11 +1,8 @@
-// The controller as the engine client and the burn window see it: every event's result
-// value and window message, the playlist position of an engine track when earlier tracks
-// were refused, track preparation through the policy layer, the cancel confirmation rules,
-// and events whose registry write fails on another thread.
+// The controller as the engine client and the burn window see it: result values, window
+// messages, track preparation through the policy layer and the cancel rules.
 #include "app/BurnController.h"
 #include "app/BurnMessages.h"
-#include "common/ProcessWindows.h"
-#include "common/TestRegistry.h"
+#include "common/HostKit.h"
 #include "support/UniqueHandle.h"
 
 #include <gtest/gtest.h>

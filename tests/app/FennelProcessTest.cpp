@@ -1,13 +1,7 @@
-// fennel.exe started as the host starts it. Without a recording engine: each command line's
-// boxes (in the user's language) and result values, the registration switches, the
-// single-instance sentinel, the server mode, and the start-up failures (language first, then
-// the configuration file beside the program, each in a temporary folder holding a copy of
-// fennel.exe and the files the case chooses). With the engine of recorder/ and one virtual
-// drive: the engine check, the media query, and silent burns from playlists with the CD-Text
-// of the image's cue sheet taken from them.
+// fennel.exe started as the host starts it: each command line's boxes and values, the
+// sentinel, the server mode and the start-up failures; with the engine of recorder/, the
+// engine check, the media query and silent burns of playlists with their CD-Text.
 #include "BurnCase.h"
-#include "common/ChildProcess.h"
-#include "common/TestPaths.h"
 #include "support/UniqueHandle.h"
 #include "tools/hostkit/ImageCue.h"
 
@@ -156,7 +150,6 @@ TEST_F(StartupProcessTest, EveryStartupFailureShowsOneBoxAndEndsWithOne) {
 
 using PlaylistBurnProcessTest = BurnCase;
 
-// The disc's and then each track's "title|performer" in the cue sheet.
 // UTF-16 text with its byte-order mark, as a Windows tool saves it.
 std::string Utf16LE(const std::u16string& text) {
     std::string bytes = "\xFF\xFE";
@@ -164,6 +157,7 @@ std::string Utf16LE(const std::u16string& text) {
     return bytes;
 }
 
+// The disc's and then each track's "title|performer" in the cue sheet.
 std::vector<std::string> CueTexts(const std::string& cuePath) {
     hostkit::ImageCue cue;
     EXPECT_TRUE(hostkit::ReadImageCue(cuePath, cue)) << cuePath;

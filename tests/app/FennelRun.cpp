@@ -1,10 +1,4 @@
 #include "FennelRun.h"
-
-#include "common/ChildProcess.h"
-#include "common/ConfiguredArea.h"
-#include "common/ProcessWindows.h"
-#include "common/TestPaths.h"
-#include "common/TestRegistry.h"
 #include "lib/Certificate/CertificateMaker.h"
 #include "lib/Certificate/SigningKey.h"
 #include "lib/Certificate/SystemRandom.h"

@@ -1,9 +1,7 @@
 #pragma once
-// Runs fennel.exe as the host does and records every message box it shows (caption, text
-// and button captions as UTF-8, so texts of any language compare exactly), answering each
-// with the next of a list of buttons. Also: the registry area of the configuration file
-// beside the tests, and the user's locale set for a scope.
-#include "common/ProcessWindows.h"
+// Runs fennel.exe as the host does, recording and answering every message box it shows;
+// the registry area of the shipped configuration; the user's locale set for a scope.
+#include "common/HostKit.h"
 
 #include <windows.h>
 
@@ -17,9 +15,8 @@ namespace fenneltest {
 std::string FennelExe();
 const std::string& ShippedArea();
 
-// Copies fennel.exe (as exeName) and the named files beside it (the configuration file and
-// language files of the build) into folder. Answers the copy's path, or "" when a copy
-// failed.
+// Copies fennel.exe (as exeName) and the named files beside it into folder. Answers the
+// copy's path, or "" when a copy failed.
 std::string InstallFennel(const std::string& folder, const std::string& exeName,
                           const std::vector<std::string>& files);
 
@@ -35,13 +32,11 @@ struct Outcome {
     std::vector<ShownBox> boxes;
 };
 
-// Starts count copies of the command line at once in the working folder. Every box each shows
-// is recorded and answered with the next button of answers; a box beyond the list is answered
-// with its first button (the test then sees one box more than it expected). A process still
-// running after timeoutMs is killed.
+// Starts count copies of the command line at once. Every box each shows is recorded and
+// answered with the next button of answers (a box beyond the list with IDCANCEL). A process
+// still running after timeoutMs is killed.
 std::vector<Outcome> RunAtOnce(const std::string& commandLine, const std::string& workingFolder, int count,
                                const std::vector<int>& answers = {}, DWORD timeoutMs = 40000);
-// One copy of exe with the arguments.
 Outcome RunFennel(const std::string& exe, const std::string& arguments, const std::string& workingFolder,
                   const std::vector<int>& answers = {});
 
@@ -60,13 +55,11 @@ private:
     bool set_ = false;
 };
 
-// Names the recording engine's drive file for the programs this process starts
-// (FENNEL_RECORDER_CONFIG, which the engine prefers to its registry value). A path that
+// Names the recording engine's drive file for the programs this process starts. A path that
 // doesn't exist makes the engine refuse to start, which the program sees as no engine at all.
 inline bool UseDriveFile(const std::string& driveFile) {
     return SetEnvironmentVariableA("FENNEL_RECORDER_CONFIG", driveFile.c_str()) != FALSE;
 }
-// A drive file that doesn't exist.
 constexpr char kNoEngine[] = "Z:\\nonexistent\\no-recorder.ini";
 
 } // namespace fenneltest

@@ -109,9 +109,8 @@ TEST(PlaylistReaderTest, ReadsTracksAndTextsOfEachFormat) {
         {"a.pls", "[playlist]\nFile1=\xC2\x80\n", {"||u", "\xC2\x80|||u"}},
         {"a.pls", "[playlist]\nFile1=\xC0\xAF\n", {"||", "\xC0\xAF|||"}},
         {"a.txt", "file:///C:/a%41\n", {"||", "C:\\aA|||"}},
-        // As other programs write them: UTF-16 with a mark (or an XML declaration) in every
-        // format but the host's own, UTF-8 without a mark, indented comments, file URIs
-        // (their escapes are UTF-8), escaped relative lines, "Performer - Title" in PLS.
+        // As other programs write them: UTF-16 with a mark (or an XML declaration) except the
+        // host's format, UTF-8 without a mark, file URIs, escaped relative lines.
         {"C:\\lists\\a.m3u", Utf16(u"#EXTM3U\n#EXTINF:1,A - \u00E9t\u00E9 \U0001F3B5\nx.mp3\n"),
          {"||u", "C:\\lists\\x.mp3|\xC3\xA9t\xC3\xA9 \xF0\x9F\x8E\xB5|A|u"}},
         {"C:\\lists\\a.pls", Utf16(u"[playlist]\nFile1=\u03B1.mp3\nTitle1=Band - Tune\n", true),

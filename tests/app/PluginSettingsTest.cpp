@@ -8,7 +8,6 @@
 
 namespace {
 
-// A configuration parsed from plain text.
 class TextConfiguration : public Certificate {
 public:
     explicit TextConfiguration(const std::string& text) { Parse(text.data(), text.size()); }

@@ -2,7 +2,7 @@
 // they cannot see: clearing takes the track values with everything below them, and only them.
 #include "app/RegistryResults.h"
 
-#include "common/TestRegistry.h"
+#include "common/HostKit.h"
 
 #include <gtest/gtest.h>
 

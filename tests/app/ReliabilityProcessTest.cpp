@@ -1,13 +1,7 @@
 // fennel.exe under stress with the recording engine of recorder/: many burns started at
-// once, and silent burns of a refused track, unusable discs and one fault of each kind the
-// engine can inject (the engine client's tests follow the events of each). Every process a
-// case starts must end by itself with exit code 0 (the runner kills those that don't).
+// once, and silent burns of refused tracks and discs, erases and each fault the engine can
+// inject. Every process a case starts must end by itself with exit code 0.
 #include "BurnCase.h"
-#include "common/TestPaths.h"
-
-#include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -53,8 +47,9 @@ TEST_F(ReliabilityProcessTest, EachSilentBurnEndsWithItsResults) {
         std::int32_t burnResults;
         std::vector<std::int32_t> tracks; // empty: no track results at all
         bool image;
-        std::vector<std::string> files = {"a.wav", "b.wav", "c.wav"};
-        const char* flags = "/S";
+        std::vector<std::string> files = {"a.wav", "b.wav", "c.wav"}; // none: no playlist
+        std::string flags = "/S";
+        bool audioDiscs = false; // Plugin_UseDiskWithAudioTracks
     } rows[] = {
         {kBlank80 + "Fault.StartupMs=3000\r\n", 0, {0, 0, 0}, true},
         // The client gives up after 5 s; a silent run then has no engine and burns nothing.
@@ -64,16 +59,26 @@ TEST_F(ReliabilityProcessTest, EachSilentBurnEndsWithItsResults) {
         {kBlank80 + "Fault.RefusePrepare=1\r\n", -1, {-3, -3, -3}, false},
         {kBlank80 + "Fault.FailAtPercent=50\r\n", -1, {0, -1, -3}, false},
         {kBlank80, 1, {0, -7, 0}, true, {"a.wav", "b.ogg", "c.wav"}},
-        {"Media=CD-R\r\nCapacity=80\r\nContent=audio\r\nClosed=1\r\n", -10, {-3}, false, {"a.wav"}},
+        {"Media=CD-R\r\nContent=audio\r\n", 0, {0}, true, {"a.wav"}, "/S", true},
+        {"Media=CD-R\r\nContent=audio\r\n", -10, {-3}, false, {"a.wav"}},
+        {"Media=CD-R\r\nCapacity=80\r\nContent=audio\r\nClosed=1\r\n", -10, {-3}, false, {"a.wav"}, "/S", true},
         {"Media=none\r\n", -10, {-3}, false, {"a.wav"}},
         {"Media=CD-RW\r\nCapacity=80\r\nContent=audio\r\nClosed=1\r\n", 0, {0, 0}, true, {"a.wav", "b.wav"}, "/S /E"},
+        {"Media=CD-RW\r\nContent=audio\r\nFault.EraseFailAtPercent=50\r\n", -8, {}, false, {"a.wav"}, "/S /E", true},
+        {"Media=CD-RW\r\nContent=audio\r\n", -9, {}, false, {}, "/S /E", true},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.disc + row.files.back());
+        SCOPED_TRACE(row.disc + row.flags + (row.audioDiscs ? " audio discs" : ""));
         ASSERT_TRUE(DeleteKeyTree(Area()));
         Drive(row.disc);
         FreshDisc();
-        const Outcome outcome = Fennel(std::string(row.flags) + " \"" + Playlist(row.files) + "\"");
+        std::string exe = FennelExe();
+        if (row.audioDiscs) {
+            exe = InstallFennel(temp_.Path(), "fennel.exe", {"FN1033.lng"});
+            temp_.Write("Fennel.qcf", SignedConfiguration({{"Plugin_UseDiskWithAudioTracks", "1"}}));
+        }
+        const std::string list = row.files.empty() ? "" : " \"" + Playlist(row.files) + "\"";
+        const Outcome outcome = RunFennel(exe, row.flags + list, temp_.Path());
         EXPECT_EQ("0", outcome.exit);
         EXPECT_TRUE(outcome.boxes.empty());
         EXPECT_EQ(0, Value("EngineCheckResult"));

@@ -1,6 +1,5 @@
-// Entry of the test programs that talk to the recording engine: the common controls
-// registered before any dialog is made, the multithreaded apartment joined as the program
-// does, and the engine DLL of this build tree registered, as the test scripts do with regsvr32.
+// Entry of the test programs that talk to the recording engine: the common controls, the
+// multithreaded apartment as the program joins it, and this build tree's engine registered.
 #include <windows.h>
 
 #include <commctrl.h>

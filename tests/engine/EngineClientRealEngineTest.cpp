@@ -1,7 +1,5 @@
-// EngineClient against the engine DLL of recorder/ and its virtual drives: connection to the
-// preferred device, device events, speeds and options, the track list, recordings that
-// finish, are cancelled, fail or are refused, a refused erase and a busy drive. The engine's
-// own faults are its tests'.
+// EngineClient against the engine DLL of recorder/ and its virtual drives. The engine's own
+// faults are its tests'.
 #include "engine/EngineClient.h"
 #include "engine/EngineRefusal.h"
 #include "tests/engine/RecordingSink.h"
@@ -91,8 +89,10 @@ TEST_F(RealEngineTest, OnlyTheCurrentDevicesReadinessReachesTheSink) {
     EXPECT_EQ(ready(), Lines{"1 1"});
 }
 
+// Record starts nothing without tracks or after a cancel.
 TEST_F(RealEngineTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
     ASSERT_EQ(Connect(Drive('R')), S_OK);
+    EXPECT_EQ(client->Record(), S_FALSE);
     const std::string file = Wav("a.wav", 4);
     const struct {
         std::string path;
@@ -122,21 +122,14 @@ TEST_F(RealEngineTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
     EXPECT_EQ(client->ClearTracks(), S_OK);
     EXPECT_EQ(client->AddTrack(file, &index), S_OK);
     EXPECT_EQ(index, 0);
-}
-
-TEST_F(RealEngineTest, RecordWithoutTracksOrAfterCancelStartsNothing) {
-    ASSERT_EQ(Connect(Drive('R')), S_OK);
-    EXPECT_EQ(client->Record(), S_FALSE);
-    AddTracks({{"a.wav", 4}});
     EXPECT_EQ(client->Cancel(), S_OK);
-    const HRESULT hr = client->Record();
-    EXPECT_EQ(hr, RECORDING_E_CANCELLED) << Hex(hr);
+    const HRESULT cancelled = client->Record();
+    EXPECT_EQ(cancelled, RECORDING_E_CANCELLED) << Hex(cancelled);
     client.reset();
     EXPECT_EQ(sink.Get(), Lines{});
 }
 
-// Cancelled as recording starts, before anything was prepared to abort: the engine learns it
-// by asking the client.
+// Cancelled before anything was prepared to abort: the engine learns it by asking the client.
 TEST_F(RealEngineTest, TheEngineAsksWhetherToCancel) {
     ASSERT_EQ(Connect(Drive('R')), S_OK);
     AddTracks({{"a.wav", 4}});
@@ -183,8 +176,7 @@ TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
     }
 }
 
-// An erase ends as the device's status says: completed, refused before it starts, or failed
-// part-way (reported once, and never as completed).
+// A failed erase is reported once, and never as completed.
 TEST_F(RealEngineTest, AnEraseIsReportedAsTheDeviceEndedIt) {
     const struct {
         const char* disc;
@@ -208,9 +200,8 @@ TEST_F(RealEngineTest, AnEraseIsReportedAsTheDeviceEndedIt) {
     }
 }
 
-// One handle per device, however often it is asked for; the device's event sink is counted
-// for real, so an event the engine raises after the client has gone finds it alive and
-// reaches no sink.
+// The device's event sink is counted for real: an event the engine raises after the client
+// has gone finds it alive and reaches no sink.
 TEST_F(RealEngineTest, ADeviceHasOneHandleAndItsSinkOutlivesTheClient) {
     ASSERT_EQ(Connect(Drive('R')), S_OK);
     DeviceHandle *current = nullptr, *again = nullptr, *byIndex = nullptr;
@@ -228,16 +219,13 @@ TEST_F(RealEngineTest, ADeviceHasOneHandleAndItsSinkOutlivesTheClient) {
     EXPECT_EQ(sink.Get(), Lines{});
 }
 
-// The engine may take up to 5 s to start: within them the client connects, after them it
-// gives up.
 TEST_F(RealEngineTest, TheEngineHasFiveSecondsToStart) {
     EXPECT_EQ(Connect(Drive('R', "Fault.StartupMs=4500\n")), S_OK);
     const HRESULT hr = Connect(Drive('R', "Fault.StartupMs=5500\n"));
     EXPECT_EQ(hr, E_FAIL) << Hex(hr);
 }
 
-// An engine that refuses its drive file is told apart from a missing one by its own words,
-// which name the file's line.
+// A refusing engine is told apart from a missing one by its own words.
 TEST_F(RealEngineTest, AnEnginesRefusalNamesTheDriveFilesLine) {
     UseConfig(Drive('R') + "Media=floppy\n");
     const std::string refusal = EngineRefusal();

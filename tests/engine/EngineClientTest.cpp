@@ -8,8 +8,7 @@ namespace {
 #define FAKE_STUB(name, ...) \
     HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return E_NOTIMPL; }
 
-// One device that writes CD-R, one disc, version 1.0; the test owns the object, so
-// references aren't counted.
+// One device that writes CD-R, one disc, version 1.0; the test owns it (no reference count).
 class FakeEngine : public IRecordingEngine, public IRecordingDisc, public IRecordingDevice {
 public:
     HRESULT capabilities = S_OK;
@@ -57,7 +56,6 @@ public:
     FAKE_STUB(GetImageFolder, BSTR*)
 };
 
-// The client with the fake in place of the created engine.
 class FakeClient : public EngineClient {
 public:
     explicit FakeClient(FakeEngine& engine) : engine_(engine) {}

@@ -1,8 +1,7 @@
 #pragma once
 // RecordingSink: a BurnEventSink that writes every call as one line of text, its slot number
-// and arguments ("19", "12 t=0 a.wav p=40", "17 0x80004005 text"), so that tests compare
-// event sequences as lists. Thread-safe: the client calls it from its own, the worker's and
-// the engine's threads. An optional hook sees each line after it was logged.
+// and arguments ("19", "12 t=0 a.wav p=40", "17 0x80004005 text"). Thread-safe. An optional
+// hook sees each line after it was logged.
 #include "engine/BurnEventSink.h"
 #include "tests/recorder/EngineFixture.h"
 

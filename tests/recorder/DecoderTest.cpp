@@ -1,6 +1,5 @@
-// The engine's audio files as AudioFiles opens them: tones of every format it decodes (made
-// at build time by make_tones.sh) come out at CD rate with their length, frequency and
-// level. Damaged files are RecordingEngineTest's and DecodedBurnProcessTest's.
+// Tones of every format AudioFiles decodes (made by make_tones.sh) come out at CD rate with
+// their length, frequency and level.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 #pragma once
-// EngineFixture: what the engine's COM tests share. Each test gets an empty temporary folder,
-// a drive file there named through FENNEL_RECORDER_CONFIG, and engines created as a client
-// creates them (CoCreateInstance with context 0x17, OleRun, Initialize).
+// EngineFixture: what the engine's COM tests share: an empty temporary folder with a drive
+// file, and engines created as a client creates them (context 0x17, OleRun, Initialize).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -69,14 +68,11 @@ public:
     HRESULT STDMETHODCALLTYPE OnEraseEnd(LONG v) override { return Add("erase end " + Hex(v)); }
     HRESULT STDMETHODCALLTYPE OnTrackCountChange(LONG v) override { return Add("tracks " + std::to_string(v)); }
 
-    // The lines that start with prefix (all of them when empty), with the prefix removed;
-    // without status lines when noStatus.
-    Lines Get(const std::string& prefix = "", bool noStatus = false) const {
+    Lines Get(bool noStatus = false) const {
         std::lock_guard lock(mutex_);
         Lines out;
         for (const std::string& line : lines_)
-            if (line.rfind(prefix, 0) == 0 && !(noStatus && line.rfind("status", 0) == 0))
-                out.push_back(line.substr(prefix.size()));
+            if (!(noStatus && line.rfind("status", 0) == 0)) out.push_back(line);
         return out;
     }
     std::atomic<int> queries{0};
@@ -93,8 +89,7 @@ private:
     Lines lines_;
 };
 
-// Events advised on the connection point of an engine (or with IID_IRecordingDeviceEvents a
-// device) for the life of the listener.
+// Events advised on an engine's (or a device's) connection point for the listener's life.
 struct Listener {
     explicit Listener(IUnknown* source, REFIID events = IID_IRecordingEngineEvents) {
         EXPECT_EQ(connection.Connect(source, events, static_cast<IRecordingEngineEvents*>(sink.get())), S_OK);
@@ -105,7 +100,6 @@ struct Listener {
     EventConnection connection;
 };
 
-// What GetMediaInfo answers for a device.
 struct Media {
     explicit Media(IRecordingDevice* device) {
         flags.version = capacity.version = 1;
@@ -164,8 +158,7 @@ protected:
         WriteFile(name, wav.Bytes());
         return Path(name);
     }
-    // A drive section writing unpaced into images-<letter> below the test's folder (unless
-    // keys name other Images or pacing).
+    // A drive section writing unpaced into images-<letter> unless the keys say otherwise.
     std::string Drive(char letter, const std::string& keys = "") const {
         std::string section = std::string("[Drive ") + letter + "]\n";
         if (keys.find("Images=") == std::string::npos) section += "Images=" + Path(std::string("images-") + letter) + "\n";
@@ -173,8 +166,7 @@ protected:
         return section + keys;
     }
 
-    // Writes the drive file and names it for the engines created afterwards in this process
-    // and its children.
+    // Writes the drive file and names it for the engines this process creates afterwards.
     void UseConfig(const std::string& text) const {
         SetEnvironmentVariableA("FENNEL_RECORDER_CONFIG", temp_->Write("recorder.ini", text).c_str());
     }
@@ -199,7 +191,6 @@ protected:
         LONG index = -1;
         return e.disc->AddFile(text.get(), &index);
     }
-    // Prepare, record and close, each expected to succeed.
     static void Burn(const Engine& e, LONG closeOptions = RECORDING_CLOSE_FINALIZE) {
         ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
         ASSERT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), S_OK);

@@ -1,6 +1,5 @@
-// The image layout, cancelling and write failures are checked through the engine, pacing by
-// the paced recordings of the engine client and process tests; here audio that no longer
-// matches, and reading the image back.
+// Audio that no longer matches the plan, and reading the image back (the layout, cancelling
+// and write failures are checked through the engine).
 #include "recorder/ImageRecorder.h"
 
 #include <gtest/gtest.h>

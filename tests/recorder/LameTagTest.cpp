@@ -7,8 +7,7 @@
 
 namespace {
 
-// The head of an MP3 file: a first frame carrying an Info tag. A tag behind an ID3v2 tag, and
-// mono, are DecoderTest's (tone.mp3, mono32k.mp3).
+// The head of an MP3 file: a first frame carrying an Info tag (behind ID3v2: DecoderTest's).
 struct TagBuilder {
     std::vector<std::uint8_t> header = {0xFF, 0xFB, 0x90, 0x00}; // MPEG-1 layer III, 44.1 kHz, stereo
     std::uint32_t flags = 0x0F, frames = 116;

@@ -1,7 +1,7 @@
 #include "support/DebugTrace.h"
 #include "support/FormatApiError.h"
 
-#include "common/TestPaths.h"
+#include "common/HostKit.h"
 
 #include <windows.h>
 

@@ -1,6 +1,5 @@
 #include "Mutex_Win32Impl.h"
-#include "common/ChildProcess.h"
-#include "common/TestPaths.h"
+#include "common/HostKit.h"
 #include "support/UniqueHandle.h"
 
 #include <gtest/gtest.h>

@@ -34,9 +34,8 @@ TEST(PumpMessagesForTest, DispatchesUntilTheTimeOrAQuitMessage) {
     poster.join();
     EXPECT_EQ((std::vector<WPARAM>{1, 2}), received);
 
-    // Once a quit message has come, nothing more is dispatched, every later wait still
-    // lasts its time (a loop of short waits would spin otherwise) and the outer loop sees the
-    // quit message with its code.
+    // After a quit message nothing more is dispatched, every later wait still lasts its time
+    // and the outer loop sees the quit message.
     PostQuitMessage(7);
     PostMessageA(window.get(), WM_APP, 3, 0); // ahead of the quit message, as posted messages are
     for (int wait = 0; wait < 2; ++wait) {

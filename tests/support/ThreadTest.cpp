@@ -84,8 +84,7 @@ TEST(ThreadTest, StartAndWaitFollowTheThreadsState) {
     EXPECT_EQ("start run end", thread.Events());
 }
 
-// A thread that ends at once, started many times: id and handle are always cleared at its
-// end, so every Start really starts it, each time on a thread of its own.
+// Id and handle are cleared at each end, so every Start really starts a thread of its own.
 TEST(ThreadTest, AShortLivedThreadCanBeStartedAgainAndAgain) {
     RecordingThread thread(Body::Return);
     for (int i = 0; i < 200; ++i) {

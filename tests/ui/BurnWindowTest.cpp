@@ -2,7 +2,7 @@
 // controller posts them and answered by a scripted partner. Without the wedge the string
 // table's texts are the keys themselves, so every text the window shows reads as its key.
 #include "app/BurnMessages.h"
-#include "common/ProcessWindows.h"
+#include "common/HostKit.h"
 #include "res/resource.h"
 #include "support/UniqueHandle.h"
 #include "tests/ui/FakePartner.h"
@@ -99,9 +99,7 @@ protected:
     UniqueWindow owned_;
 };
 
-// The window opens translated from the template and starts preparing; then one recording
-// as the controller reports it, step by step, with what the window shows after each step
-// (unset: not checked).
+// One recording step by step, with what the window shows after each step (unset: not checked).
 TEST_F(BurnWindowTest, PreparesOnOpeningThenShowsARecordingsStagesTracksAndBars) {
     Open();
     EXPECT_EQ("{IDS_TEXT_BURN_WINDOW_TITLE}", WindowText(handle_));
@@ -224,47 +222,45 @@ TEST_F(BurnWindowTest, TheSessionEndAsksOnlyOnceRecordingHasStarted) {
     EXPECT_EQ(2, partner_.queries);
 }
 
-// The language's percent format when it fits (one that doesn't gives way to the built-in
-// one: the recording's steps above, with the string table's key as the text).
-TEST_F(BurnWindowTest, ALanguagesPercentFormatIsUsedWhenItFits) {
-    partner_.texts[IDS_FORMAT_PERCENT] = "%lu %%";
-    Open();
-    Deliver(kEraseProgress, 42);
-    EXPECT_EQ("42 %", ItemText(IDC_OVERALL_BAR));
-    EXPECT_EQ("42 %", ItemText(IDC_TRACK_STATUS));
-}
-
-// Every failure: the Failed status, one message, the taskbar's error state, Close.
-TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
+// Each failure, and the failure events of one failed recording, show one box with the most
+// specific text.
+TEST_F(BurnWindowTest, AFailureShowsItsStatusOneMessageAndTheTaskbarError) {
+    const HRESULT underrun = static_cast<HRESULT>(0x80041899);
     const struct {
-        UINT message;
-        LPARAM code; // the plain message's lParam, or the record's code
+        std::vector<std::pair<UINT, HRESULT>> events; // the plain message's lParam, or the record's code
         const char* status;
         const char* box;
     } rows[] = {
-        {kDeviceFailure, static_cast<LPARAM>(0x800410DB), "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_DISK_NOT_ERASABLE}"},
-        {kDeviceFailure, E_FAIL, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_ERASE_FAILED}"},
-        {kRecordingFailedShort, 0, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
-        {kStageError, E_FAIL, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
-        {kTrackError, static_cast<LPARAM>(0x80041899), "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_UNDERRUN}"},
-        {kRecordingFailed, static_cast<LPARAM>(0x80041899), "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_UNDERRUN}"},
+        {{{kDeviceFailure, static_cast<HRESULT>(0x800410DB)}}, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_DISK_NOT_ERASABLE}"},
+        {{{kDeviceFailure, E_FAIL}}, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_ERASE_FAILED}"},
+        {{{kRecordingFailedShort, 0}}, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
+        {{{kStageError, E_FAIL}}, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
+        {{{kTrackError, E_FAIL}, {kTrackError, underrun}, {kRecordingFailed, E_FAIL}}, "{IDS_OVERALLSTATUS_BURN_ERROR}",
+         "{IDS_ERROR_BURN_UNDERRUN}"},
+        {{{kRecordingFailed, underrun}}, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_UNDERRUN}"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.box);
+        SCOPED_TRACE(row.events.size() > 1 ? "several events" : row.box);
         Open();
         Deliver(kRecordingStarted);
         Deliver(kStageStarted, 5);
-        MessageBoxSeen seen;
-        std::thread user([&] { AnswerMessageBox(GetCurrentProcessId(), IDOK, 10000, &seen); });
-        const bool queued = row.message == kStageError || row.message == kTrackError || row.message == kRecordingFailed;
-        if (queued) {
-            partner_.PostRecord(row.message, {0, 5, 0, 0, static_cast<HRESULT>(row.code), partner_.tracks[0].path, "engine"});
-            Pump();
-        } else {
-            Deliver(row.message, 0, row.code);
+        std::vector<std::string> boxes;
+        std::thread user([&] {
+            for (MessageBoxSeen seen; AnswerMessageBox(GetCurrentProcessId(), IDOK, boxes.empty() ? 10000 : 1500, &seen);) {
+                boxes.push_back(seen.text);
+                if (row.events.size() == 1) break;
+            }
+        });
+        for (const auto& [message, code] : row.events) {
+            if (message == kDeviceFailure || message == kRecordingFailedShort) {
+                PostMessageA(handle_, message, 0, code);
+            } else {
+                partner_.PostRecord(message, {0, 5, 0, 0, code, partner_.tracks[0].path, "engine"});
+            }
         }
+        Pump();
         user.join();
-        EXPECT_EQ(row.box, seen.text);
+        EXPECT_EQ(std::vector<std::string>{row.box}, boxes);
         EXPECT_EQ(row.status, ItemText(IDC_OVERALL_STATUS));
         EXPECT_EQ(TaskbarProgress::State::Error, window_->Taskbar().LastState());
         EXPECT_EQ("{IDS_BUTTON_CLOSE}", ItemText(IDCANCEL));
@@ -272,9 +268,7 @@ TEST_F(BurnWindowTest, AFailureShowsItsStatusItsMessageAndTheTaskbarError) {
     }
 }
 
-// Media and drive events read the media again, but they change the status lines only while
-// the window is ready: the erase's texts stay. The run's description stays visible above the
-// track list.
+// The erase's texts stay; the run's description stays visible above the track list.
 TEST_F(BurnWindowTest, MediaEventsChangeTheStatusOnlyWhileTheWindowIsReady) {
     Open();
     Prepare();
@@ -299,29 +293,12 @@ TEST_F(BurnWindowTest, MediaEventsChangeTheStatusOnlyWhileTheWindowIsReady) {
     }
 }
 
-// The failure events of one failed recording show one box, with the most specific text.
-TEST_F(BurnWindowTest, OneFailedRecordingShowsOneBox) {
-    Open();
-    Deliver(kRecordingStarted);
-    std::vector<std::string> boxes;
-    std::thread user([&] {
-        for (MessageBoxSeen seen; AnswerMessageBox(GetCurrentProcessId(), IDOK, 1500, &seen);) boxes.push_back(seen.text);
-    });
-    const std::string path = partner_.tracks[0].path;
-    partner_.PostRecord(kTrackError, {0, 5, 0, 0, E_FAIL, path, ""});
-    partner_.PostRecord(kTrackError, {0, 5, 0, 0, static_cast<HRESULT>(0x80041899), path, "underrun"});
-    partner_.PostRecord(kRecordingFailed, {-1, 0, 0, 0, E_FAIL, "", ""});
-    Pump();
-    user.join();
-    EXPECT_EQ(std::vector<std::string>{"{IDS_ERROR_BURN_UNDERRUN}"}, boxes);
-    EXPECT_EQ("{IDS_OVERALLSTATUS_BURN_ERROR}", ItemText(IDC_OVERALL_STATUS));
-}
-
-// Cancel during an erase that can't be stopped: the window stays responsive, says that it
-// waits, keeps showing the erase and goes once the erase has ended.
+// An erase can't be stopped: the window stays responsive and goes once it has ended. The
+// language's percent format is used as it fits (one that doesn't: the recording's steps above).
 TEST_F(BurnWindowTest, CancelDuringAnEraseWaitsForItsEnd) {
     const UniqueKernelHandle erase(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     partner_.hold = erase.get();
+    partner_.texts[IDS_FORMAT_PERCENT] = "%lu %%";
     Open();
     Deliver(kEraseStarted);
     Click(IDCANCEL);
@@ -330,6 +307,7 @@ TEST_F(BurnWindowTest, CancelDuringAnEraseWaitsForItsEnd) {
     EXPECT_FALSE(Enabled(IDCANCEL));
     Deliver(kEraseProgress, 60);
     EXPECT_EQ(60, Bar(IDC_OVERALL_BAR));
+    EXPECT_EQ("60 % 60 %", ItemText(IDC_OVERALL_BAR) + " " + ItemText(IDC_TRACK_STATUS));
     SetEvent(erase.get());
     EXPECT_EQ(std::optional<int>(2), PumpUntilQuit());
     EXPECT_FALSE(IsWindow(handle_));

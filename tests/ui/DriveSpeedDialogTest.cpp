@@ -1,8 +1,6 @@
-// The drive and speed dialog on the engine of recorder/ with three virtual drives (two
-// writers, one reader): what its lists show, and what OK and Cancel leave in the engine
-// client and its next recording. A helper thread plays the user while the dialog runs
-// modally. The speed selection rule itself is SpeedSelectionTest's.
-#include "common/ProcessWindows.h"
+// The drive and speed dialog on the engine of recorder/ with two writers and a reader: its
+// lists, and what OK and Cancel leave for the next recording.
+#include "common/HostKit.h"
 #include "engine/EngineClient.h"
 #include "res/resource.h"
 #include "tests/recorder/EngineFixture.h"
@@ -71,7 +69,6 @@ TEST_F(DriveSpeedDialogTest, TheListsFollowTheDriveAndOnlyOkAppliesItToTheNextRe
     ASSERT_EQ(S_OK, client_->Initialize("dialog tests", 0));
     ASSERT_EQ(S_OK, client_->SetWriteSpeed(20));
     const std::string before = Current();
-    // The drive list with R, S or T selected.
     const std::string r = "[(R:) Recorder R] (S:) Recorder S (T:) Reader T";
     const std::string s = "(R:) Recorder R [(S:) Recorder S] (T:) Reader T";
     const std::string t = "(R:) Recorder R (S:) Recorder S [(T:) Reader T]";

@@ -1,7 +1,6 @@
 #pragma once
-// A scripted partner for the window tests: texts from the program's string table (the keys,
-// without the wedge) unless a test replaces them, a queue of event records like the
-// controller's channel, and answers and counters for the window's requests.
+// A scripted partner for the window tests: the string table's texts unless a test replaces
+// them, a queue of event records, and answers and counters for the window's requests.
 #include "ui/BurnWindowPartner.h"
 
 #include <map>

@@ -1,24 +1,20 @@
-// Every text the burn window's status lines and progress labels show fits its control, in
-// each shipped language at 100 % and 200 %: measured with the font the control gets (the
-// template's face and size in the language's character set, bold for the overall status)
-// against the control's width from the program's own template.
+// Every status and progress text of the burn window fits its control from the program's own
+// template, in each shipped language at 100 % and 200 %, in the font the control gets.
 #include "LangStrings/LangTestSupport.h"
 #include "inc/string_ext.h"
 #include "res/resource.h"
 #include "support/UniqueHandle.h"
+#include "ui/BurnWindow.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The font and the control widths (dialog units, by control id) of a dialog template of
-// this program.
+// The font and the control widths (dialog units, by control id) of a dialog template.
 struct DialogLayout {
     int pointSize = 0;
     BYTE charset = DEFAULT_CHARSET;
@@ -74,16 +70,6 @@ int Width(HDC dc, HFONT font, const std::wstring& text) {
     return size.cx;
 }
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-template <typename... Args>
-std::string Printed(const std::string& format, Args... args) {
-    char text[512];
-    const int n = std::snprintf(text, sizeof text, format.c_str(), args...);
-    return n < 0 ? std::string() : std::string(text, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
-}
-#pragma GCC diagnostic pop
-
 // The texts of the status group, by the control that shows them.
 std::vector<std::pair<int, std::string>> StatusKeys(const std::map<std::string, std::string>& texts) {
     std::vector<std::pair<int, std::string>> shown = {{IDC_OVERALL_STATUS, "IDS_TEXT_BURNING"},
@@ -114,10 +100,12 @@ TEST(StatusTextFitTest, EveryStatusTextFitsItsControlInEveryLanguage) {
         reader.ForEachRecord(*shared, [&](std::string_view key, std::string_view text) { texts.emplace(key, text); });
         const std::uint32_t codePage = filled.store->CodePage();
         const BYTE charset = codePage == 932 ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
-        const std::string drive = Printed(texts["IDS_FORMAT_DRIVE_NAME"], 'R', "Virtual CD-R Recorder");
+        const std::string drive =
+            BurnWindow::FormatText(texts["IDS_FORMAT_DRIVE_NAME"], BurnWindow::kDriveNameFormat, "cs", 'R', "Virtual CD-R Recorder");
         const std::map<std::string, std::string> filledIn = {
-            {"IDS_FORMAT_TRACKSTATUS_INITIAL", Printed(texts["IDS_FORMAT_TRACKSTATUS_INITIAL"], 99ul, drive.c_str())},
-            {"IDS_FORMAT_PERCENT", Printed(texts["IDS_FORMAT_PERCENT"], 100ul)}};
+            {"IDS_FORMAT_TRACKSTATUS_INITIAL", BurnWindow::FormatText(texts["IDS_FORMAT_TRACKSTATUS_INITIAL"],
+                                                                      BurnWindow::kTrackStatusInitialFormat, "us", 99ul, drive.c_str())},
+            {"IDS_FORMAT_PERCENT", BurnWindow::FormatText(texts["IDS_FORMAT_PERCENT"], BurnWindow::kPercentFormat, "u", 100ul)}};
         for (const int dpi : {96, 192}) {
             const UniqueFont dialogFont = MakeFont(layout, dpi, layout.charset, FW_NORMAL);
             const UniqueFont normal = MakeFont(layout, dpi, charset, FW_NORMAL);
