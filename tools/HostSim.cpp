@@ -20,7 +20,7 @@
 // The playlist path, when hostsim wrote one, is appended to the fennel arguments. While
 // fennel.exe runs, hostsim polls BurnResults as a host does and prints every change. At the
 // end it prints every result value with its meaning, and TrackResults as a table with each
-// track's file.
+// track's file; when the program found no engine, why the engine would not start.
 // Exit code: for a burn, 0 when it succeeded (BurnResults 0 or 1), 1 when it did not; for
 // the check-only runs (flags C, T or U) fennel.exe's exit code; 2 for a usage error or a
 // program that can't be started, 3 when fennel.exe had to be ended.
