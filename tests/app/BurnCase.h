@@ -45,9 +45,10 @@ protected:
 
     // The drive R with the disc lines (unpaced unless they say otherwise), images in the folder.
     void Drive(const std::string& discLines) {
-        const std::string ini = temp_.Write("recorder.ini", "[Drive R]\r\nName=Test Recorder\r\nImages=images\r\n"
-                                                            "ImageName=disc\r\n" + discLines +
-                                                            (discLines.find("Paced") == std::string::npos ? "Paced=0\r\n" : ""));
+        const auto unless = [&](const char* key, const char* line) { return discLines.find(key) == std::string::npos ? line : ""; };
+        const std::string ini = temp_.Write("recorder.ini", "[Drive R]\r\n" + std::string(unless("Name=", "Name=Test Recorder\r\n")) +
+                                                            "Images=images\r\nImageName=disc\r\n" + discLines +
+                                                            unless("Paced", "Paced=0\r\n"));
         ASSERT_TRUE(UseDriveFile(ini));
     }
     // The disc of the drive file again, as the last process did not leave it.

@@ -223,6 +223,20 @@ TEST_F(BurnWindowRun, ARefusedDiscLeavesTheWindowReady) {
     }
 }
 
+// The ready window describes the run above the track list; in Japanese too, the drive's name
+// appears as the system spells it, though the language's code page lacks its letters.
+TEST_F(BurnWindowRun, TheReadyWindowNamesTheDriveAsTheSystemSpellsIt) {
+    Install({}, "Name=Graveur \xC3\xA9\r\n");
+    UserLocale japanese("00000411");
+    ASSERT_TRUE(japanese.Set());
+    Start("");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(kRecord); }));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window_, 1001)));
+    EXPECT_NE(std::string::npos, Shown(1001).find("(R:) Graveur \xE9")) << Shown(1001); // in the system's code page
+    Press(IDCANCEL);
+    EXPECT_EQ("0", Ended());
+}
+
 TEST_F(BurnWindowRun, AnEraseThatFailsPartWayRecordsNothing) {
     Install({{kCloseWhenComplete, "1"}},
             "Media=CD-RW\r\nContent=audio\r\nClosed=1\r\nPaced=0\r\nFault.EraseFailAtPercent=50\r\n");
