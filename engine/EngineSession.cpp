@@ -150,13 +150,22 @@ HRESULT EngineSession::DeviceAt(LONG index, EngineDevice*& device) {
     if (FAILED(hr = engine_->GetDevice(index, object.put()))) return hr;
     if (!object) return E_POINTER;
     ComPtr<EngineDevice> made = EngineDevice::Create(*this, object);
-    std::lock_guard lock(devicesLock_);
-    auto* slot = static_cast<std::size_t>(index) < devices_.size() ? &devices_[static_cast<std::size_t>(index)] : nullptr;
-    if (!slot || *slot) made->Disconnect(); // torn down meanwhile, or another thread made it first
-    if (!slot) return RECORDING_E_NO_SUCH_DEVICE;
-    if (!*slot) *slot = std::move(made);
-    device = slot->get();
-    return S_OK;
+    bool kept = false;
+    {
+        std::lock_guard lock(devicesLock_);
+        if (static_cast<std::size_t>(index) < devices_.size()) {
+            ComPtr<EngineDevice>& slot = devices_[static_cast<std::size_t>(index)];
+            if (!slot) {
+                slot = made;
+                kept = true;
+            }
+            device = slot.get();
+        }
+    }
+    // Torn down meanwhile, or another thread made it first; disconnected outside the lock, as
+    // the engine's events take it too.
+    if (!kept) made->Disconnect();
+    return device ? S_OK : RECORDING_E_NO_SUCH_DEVICE;
 }
 
 HRESULT EngineSession::SelectByIndex(LONG index) {
