@@ -17,6 +17,7 @@
 //     --quiet-poll        don't print BurnResults while fennel.exe runs
 //     --image <cue>       at the end, print each track of this cue sheet with its CRC32 and
 //                         CD-Text, to compare with a later rip of the disc
+//     --drives            only list the drives the recording engine sees, with their discs
 // The playlist path, when hostsim wrote one, is appended to the fennel arguments. While
 // fennel.exe runs, hostsim polls BurnResults as a host does and prints every change. At the
 // end it prints every result value with its meaning, and TrackResults as a table with each
@@ -24,6 +25,7 @@
 // Exit code: for a burn, 0 when it succeeded (BurnResults 0 or 1), 1 when it did not; for
 // the check-only runs (flags C, T or U) fennel.exe's exit code; 2 for a usage error or a
 // program that can't be started, 3 when fennel.exe had to be ended.
+#include "engine/EngineClient.h"
 #include "engine/EngineRefusal.h"
 #include "tools/hostkit/ChildProcess.h"
 #include "tools/hostkit/ConfiguredArea.h"
@@ -61,6 +63,7 @@ struct Options {
     std::string locale;
     bool pollQuietly = false;
     std::string image;
+    bool drives = false;
     std::vector<std::string> fennelArguments;
 };
 
@@ -96,7 +99,8 @@ void PrintImageTracks(const std::string& cuePath) {
 int Usage(const char* problem) {
     std::fprintf(stderr, "hostsim: %s\nusage: hostsim [--fennel exe] [--area key] [--track path]... [--asx] "
                          "[--playlist file] [--answer ok|cancel|yes|no|retry] [--timeout s] [--keep] "
-                         "[--locale hex] [--quiet-poll] [--image cue] [-- fennel arguments]\n",
+                         "[--locale hex] [--quiet-poll] [--image cue] [-- fennel arguments]\n"
+                         "       hostsim --drives\n",
                  problem);
     return 2;
 }
@@ -117,6 +121,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             o.keep = true;
         } else if (a == "--quiet-poll") {
             o.pollQuietly = true;
+        } else if (a == "--drives") {
+            o.drives = true;
         } else if (a == "--fennel" || a == "--area" || a == "--track" || a == "--playlist" || a == "--answer" ||
                    a == "--timeout" || a == "--locale" || a == "--image") {
             const char* value = next();
@@ -144,7 +150,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             return std::nullopt;
         }
     }
-    if (o.area.empty()) {
+    if (o.area.empty() && !o.drives) {
         const std::size_t slash = o.fennel.find_last_of("\\/");
         const std::string configuration =
             (slash == std::string::npos ? std::string() : o.fennel.substr(0, slash + 1)) + "Fennel.qcf";
@@ -280,6 +286,59 @@ std::optional<std::int32_t> PrintResults(const std::string& area, const std::vec
     return burn;
 }
 
+const char* MediaName(LONG type) {
+    switch (type) {
+    case RECORDING_MEDIA_NONE: return "no disc";
+    case RECORDING_MEDIA_CD_ROM: return "CD-ROM";
+    case RECORDING_MEDIA_CD_R: return "CD-R";
+    case RECORDING_MEDIA_CD_RW: return "CD-RW";
+    default: return "unknown disc";
+    }
+}
+
+// The drives the engine sees, as the program would open it: letter, name, the disc with its
+// free time, readiness and write speeds; the current drive marked.
+int ListDrives() {
+    ScopedComInit com;
+    EngineClientPtr client = EngineClientPtr::Attach(new EngineClient);
+    if (FAILED(client->Initialize("hostsim", 0))) {
+        const std::string refusal = EngineRefusal();
+        std::printf("hostsim: %s\n", refusal.empty() ? "the recording engine has no usable drive" : refusal.c_str());
+        return 1;
+    }
+    LONG count = 0, current = -1;
+    client->GetDeviceCount(&count);
+    client->GetCurrentDeviceIndex(&current);
+    std::printf("hostsim: %ld drive(s) (* the current one)\n", static_cast<long>(count));
+    for (LONG i = 0; i < count; ++i) {
+        DeviceHandle* device = nullptr;
+        char letter = '?';
+        std::string name;
+        if (FAILED(client->GetDevice(i, &device)) || !device || FAILED(device->GetName(letter, name))) {
+            std::printf("  %c drive %ld: cannot be read\n", i == current ? '*' : ' ', static_cast<long>(i));
+            continue;
+        }
+        LONG type = RECORDING_MEDIA_NONE;
+        RecordingMediaDetails details{};
+        RecordingMediaFlags flags{};
+        RecordingMediaCapacity capacity{};
+        flags.version = capacity.version = 1;
+        bool present = false, ready = false;
+        device->IsMediaPresent(present);
+        const bool media = present && SUCCEEDED(device->GetMediaInfo(&type, &details, &flags, &capacity));
+        device->IsReady(ready);
+        std::vector<std::uint16_t> reads, writes;
+        device->GetSpeeds(RECORDING_MEDIA_CD_R, reads, writes);
+        std::string speeds;
+        for (const std::uint16_t speed : writes) speeds += " " + std::to_string(speed) + "x";
+        const unsigned long seconds = media ? capacity.freeFrames / 75 : 0;
+        std::printf("  %c %c: %-32s %s, %lu:%02lu free, %s, writes%s\n", i == current ? '*' : ' ', letter, name.c_str(),
+                    !present ? "no disc" : media ? MediaName(type) : "disc unreadable", seconds / 60, seconds % 60,
+                    ready ? "ready" : "not ready", speeds.empty() ? " nothing" : speeds.c_str());
+    }
+    return 0;
+}
+
 // Whether the fennel arguments ask only for a check (engine, media) or a parse, not a burn.
 bool CheckOnly(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
@@ -395,7 +454,7 @@ int main(int argc, char** argv) {
         std::string problem;
         const std::optional<Options> options = ParseOptions(argc, argv, problem);
         if (!options) return Usage(problem.c_str());
-        return RunHost(*options);
+        return options->drives ? ListDrives() : RunHost(*options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "hostsim: %s\n", e.what());
         return 2;

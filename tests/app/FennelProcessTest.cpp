@@ -112,6 +112,20 @@ TEST_F(FennelProcessTest, TheServerModeShowsNoWindowAndEndsWhenIdle) {
     EXPECT_EQ(-3, Value(kBurnResults));
 }
 
+// hostsim --drives lists what the engine sees: each drive with its disc, the current one marked.
+TEST_F(FennelProcessTest, HostsimListsTheEnginesDrives) {
+    ASSERT_TRUE(UseDriveFile(temp_.Write("drives.ini", "[Engine]\r\nPreferredDrive=R\r\n[Drive Q]\r\nName=Empty\r\n"
+                                                       "Media=none\r\nImages=q\r\n[Drive R]\r\nName=Test Recorder\r\n"
+                                                       "Media=CD-RW\r\nCapacity=74\r\nContent=audio\r\nImages=r\r\n"
+                                                       "WriteSpeeds=48,24\r\n")));
+    const Outcome outcome = RunFennel(SelfFolder() + "\\hostsim.exe", "--drives", temp_.Path());
+    EXPECT_EQ("0", outcome.exit);
+    for (const char* line : {"    Q: Empty", "no disc, 0:00 free, ready",
+                             "  * R: Test Recorder                    CD-RW, 61:28 free, ready, writes 48x 24x"}) {
+        EXPECT_NE(std::string::npos, outcome.output.find(line)) << line << "\n" << outcome.output;
+    }
+}
+
 using StartupProcessTest = BurnCase;
 
 TEST_F(StartupProcessTest, EveryStartupFailureShowsOneBoxAndEndsWithOne) {
