@@ -11,6 +11,20 @@
 namespace {
 
 constexpr ULONGLONG kReadyWaitMs = 5000; // asked every 100 ms
+
+// Asks again, every 100 ms and keeping messages flowing, while the engine answers that it is
+// still starting, for at most kReadyWaitMs by the clock (a busy machine's slow pumps don't
+// stretch the wait); answers the last answer.
+template <class Ask>
+HRESULT AskWhileStarting(Ask ask) {
+    const ULONGLONG start = GetTickCount64();
+    HRESULT hr = ask();
+    while (hr == RECORDING_E_STARTING && GetTickCount64() - start < kReadyWaitMs) {
+        PumpMessagesFor(100);
+        hr = ask();
+    }
+    return hr;
+}
 constexpr std::uint32_t kWriteMediaKind = RECORDING_MEDIA_CD_R;
 
 // The system's text for a code, without its line end; "" when it has none.
@@ -59,13 +73,7 @@ HRESULT EngineSession::Connect(IUnknown* engineObject, const std::string& client
 }
 
 HRESULT EngineSession::WaitUntilReady(LONG& count) {
-    // By the clock, not by a count of asks: a busy machine's slow pumps don't stretch the wait.
-    const ULONGLONG start = GetTickCount64();
-    HRESULT hr = engine_->GetDeviceCount(&count);
-    while (hr == RECORDING_E_STARTING && GetTickCount64() - start < kReadyWaitMs) {
-        PumpMessagesFor(100);
-        hr = engine_->GetDeviceCount(&count);
-    }
+    const HRESULT hr = AskWhileStarting([&] { return engine_->GetDeviceCount(&count); });
     if (FAILED(hr)) return hr;
     std::lock_guard lock(devicesLock_);
     deviceCount_ = count < 0 ? 0 : count;
@@ -219,27 +227,21 @@ wchar_t EngineSession::CurrentLetter() {
 HRESULT EngineSession::GetCDCreationParams() {
     if (params_.fetched) return S_OK;
     if (!disc_) return E_POINTER;
-    const ULONGLONG start = GetTickCount64();
-    for (bool first = true;; first = false) {
-        if (!first) {
-            if (GetTickCount64() - start >= kReadyWaitMs) return E_FAIL;
-            PumpMessagesFor(100);
-        }
-        Bstr id;
-        LONG options = 0, mask = 0, pause = 0, reserved = 0;
-        BYTE value = 0;
-        const HRESULT hr = disc_->GetCDCreationParams(id.put(), &options, &mask, &pause, &reserved, &value);
-        if (hr == RECORDING_E_STARTING) continue;
-        if (FAILED(hr)) return hr;
-        params_.deviceId = id.Wide();
-        params_.options = static_cast<std::uint32_t>(options);
-        params_.speedMask = static_cast<std::uint32_t>(mask);
-        params_.pauseFrames = pause;
-        params_.reserved = reserved;
-        params_.optionValue = value;
-        params_.fetched = true;
-        return S_OK;
-    }
+    Bstr id;
+    LONG options = 0, mask = 0, pause = 0, reserved = 0;
+    BYTE value = 0;
+    const HRESULT hr = AskWhileStarting(
+        [&] { return disc_->GetCDCreationParams(id.put(), &options, &mask, &pause, &reserved, &value); });
+    if (hr == RECORDING_E_STARTING) return E_FAIL;
+    if (FAILED(hr)) return hr;
+    params_.deviceId = id.Wide();
+    params_.options = static_cast<std::uint32_t>(options);
+    params_.speedMask = static_cast<std::uint32_t>(mask);
+    params_.pauseFrames = pause;
+    params_.reserved = reserved;
+    params_.optionValue = value;
+    params_.fetched = true;
+    return S_OK;
 }
 
 HRESULT EngineSession::SetCDCreationParams() {
