@@ -37,6 +37,7 @@ constexpr std::int32_t RECORDING_E_AUDIO_READ = RecordingCode(0x8004177D);      
 constexpr std::int32_t RECORDING_E_VERIFY_FAILED = RecordingCode(0x8004177E);      // the image read back differs from the audio
 constexpr std::int32_t RECORDING_E_ERASE_FAILED = RecordingCode(0x8004177F);       // the erase stopped part-way
 constexpr std::int32_t RECORDING_E_BUFFER_UNDERRUN = RecordingCode(0x80041899);    // the drive's buffer ran empty
+constexpr std::int32_t RECORDING_E_RECORDER_FAILED = RecordingCode(0x80041780);   // a real recorder failed a command
 
 // ---- Status word (GetProgress value 1, engine event OnStatusChange). ----
 // A client derives the stage from the first matching bit: 0x10 finalizing, 0x80 closing the

@@ -96,6 +96,7 @@ std::uint32_t DiscState::NextSessionStart() const {
 
 std::uint32_t DiscState::FreeFrames() const {
     if (!Present() || closed || media == RECORDING_MEDIA_CD_ROM) return 0;
+    if (reportedFree) return *reportedFree;
     std::uint32_t start = NextSessionStart();
     return start < CapacityFrames() ? CapacityFrames() - start : 0;
 }

@@ -52,6 +52,9 @@ public:
     std::string lastRecording;   // "", "complete", "cancelled", "failed 0x8xxxxxxx"
     std::string incompleteImage; // image file of an interrupted recording, beside the state
     CueText discText;            // the disc's CD-Text
+    // Free frames as a real recorder reports them, in place of the figure derived from the
+    // capacity and the sessions; never stored.
+    std::optional<std::uint32_t> reportedFree;
 
     // The disc as the drive's configuration describes it before anything was recorded.
     static DiscState FromConfig(const DiscConfig& config);

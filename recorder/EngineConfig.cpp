@@ -248,7 +248,12 @@ EngineConfig EngineConfig::FromIni(const IniFile& ini) {
         std::string name = Lower(section.name);
         if (name == "engine") {
             for (const IniFile::Entry& entry : section.entries) {
-                if (Lower(entry.key) != "preferreddrive") Invalid(entry, "unknown key in [Engine]");
+                std::string key = Lower(entry.key);
+                if (key == "realrecorders") {
+                    config.realRecorders = Boolean(entry);
+                    continue;
+                }
+                if (key != "preferreddrive") Invalid(entry, "unknown key in [Engine]");
                 if (entry.value.empty() || !std::isalpha(static_cast<unsigned char>(entry.value[0])))
                     Invalid(entry, "not a drive letter");
                 config.preferredDrive = static_cast<char>(std::toupper(static_cast<unsigned char>(entry.value[0])));
@@ -266,7 +271,8 @@ EngineConfig EngineConfig::FromIni(const IniFile& ini) {
                           "] (expected [Engine] or [Drive X])").c_str());
         }
     }
-    if (preferred && !config.Find(config.preferredDrive)) Invalid(*preferred, "no such drive");
+    // With real recorders the preferred letter may name one of them, found only when the engine starts.
+    if (preferred && !config.realRecorders && !config.Find(config.preferredDrive)) Invalid(*preferred, "no such drive");
     return config;
 }
 

@@ -44,6 +44,7 @@ std::string ErrorTexts::Describe(std::int32_t code) {
         {RECORDING_E_VERIFY_FAILED, "The track read back from the disc image differs from the audio written."},
         {RECORDING_E_ERASE_FAILED, "The erase stopped part-way; the disc must be erased again before it can be used."},
         {RECORDING_E_BUFFER_UNDERRUN, "The drive's buffer ran empty while writing (buffer underrun)."},
+        {RECORDING_E_RECORDER_FAILED, "The recorder failed a command."},
     };
     for (const Entry& entry : kTexts)
         if (entry.code == code) return entry.text;

@@ -10,11 +10,11 @@ struct RecordingDevice::EraseJob {
     HMODULE pin;
 };
 
-ComPtr<RecordingDevice> RecordingDevice::Create(std::shared_ptr<VirtualDrive> drive) {
+ComPtr<RecordingDevice> RecordingDevice::Create(std::shared_ptr<::Drive> drive) {
     return ComPtr<RecordingDevice>::Attach(new RecordingDevice(std::move(drive)));
 }
 
-RecordingDevice::RecordingDevice(std::shared_ptr<VirtualDrive> drive)
+RecordingDevice::RecordingDevice(std::shared_ptr<::Drive> drive)
     : drive_(std::move(drive)), events_(*static_cast<IRecordingDevice*>(this), *this), summary_(drive_->Summarize()) {
     RecorderModule::ObjectCreated();
 }
@@ -165,7 +165,7 @@ HRESULT RecordingDevice::CanEraseMedia(BYTE* erasable) {
 HRESULT RecordingDevice::IsReadyForErase(BYTE* ready) {
     return Guarded([&]() -> HRESULT {
         if (!ready) return E_POINTER;
-        *ready = drive_->Ready() && drive_->CurrentActivity() == VirtualDrive::Activity::None;
+        *ready = drive_->Ready() && drive_->CurrentActivity() == ::Drive::Activity::None;
         if (*ready && !drive_->HoldsLock()) {
             try { // free unless another program holds the drive
                 drive_->Acquire();
@@ -248,7 +248,7 @@ void RecordingDevice::OnEraseProgress(int percent) {
 HRESULT RecordingDevice::GetEraseProgress(BYTE* done, LONG* doneCount, LONG* totalCount) {
     return Guarded([&]() -> HRESULT {
         if (!done || !doneCount || !totalCount) return E_POINTER;
-        VirtualDrive::EraseProgress progress = drive_->Progress();
+        ::Drive::EraseProgress progress = drive_->Progress();
         // Done once the erase's end and status have been told, too.
         *done = progress.done && !erasing_;
         *doneCount = static_cast<LONG>(progress.doneFrames);
@@ -273,8 +273,8 @@ HRESULT RecordingDevice::FindConnectionPoint(REFIID iid, IConnectionPoint** poin
 
 bool RecordingDevice::CheckForChanges(bool fromMonitor) {
     if (fromMonitor && quiet_ > 0) return false;
-    VirtualDrive::Summary now = drive_->Summarize();
-    VirtualDrive::Summary before;
+    ::Drive::Summary now = drive_->Summarize();
+    ::Drive::Summary before;
     {
         std::lock_guard lock(mutex_);
         before = summary_;

@@ -11,14 +11,14 @@
 #include "engine/RecordingEngine.h"
 #include "recorder/ConnectionPoint.h"
 #include "recorder/EventWaiter.h"
-#include "recorder/VirtualDrive.h"
+#include "recorder/Drive.h"
 #include "support/UniqueHandle.h"
 
 class RecordingDevice final : public IRecordingDevice,
                               public IConnectionPointContainer,
-                              private VirtualDrive::EraseObserver {
+                              private ::Drive::EraseObserver {
 public:
-    static ComPtr<RecordingDevice> Create(std::shared_ptr<VirtualDrive> drive);
+    static ComPtr<RecordingDevice> Create(std::shared_ptr<::Drive> drive);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -43,7 +43,7 @@ public:
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
-    const std::shared_ptr<VirtualDrive>& Drive() const { return drive_; }
+    const std::shared_ptr<::Drive>& Drive() const { return drive_; }
     // Compares the drive with what the events last told and raises events for the
     // differences; answers whether the disc changed. The monitor's checks wait while an
     // erase runs, so that its events come in their order.
@@ -51,7 +51,7 @@ public:
     void FireWriteSpeedChange(LONG speedMask);
 
 private:
-    explicit RecordingDevice(std::shared_ptr<VirtualDrive> drive);
+    explicit RecordingDevice(std::shared_ptr<::Drive> drive);
     ~RecordingDevice();
 
     HRESULT RunErase(LONG options); // throws only when the events cannot be raised
@@ -64,11 +64,11 @@ private:
     void Fire(Call call);
 
     std::atomic<ULONG> refs_{1};
-    std::shared_ptr<VirtualDrive> drive_;
+    std::shared_ptr<::Drive> drive_;
     ConnectionPoint<IRecordingDeviceEvents> events_;
     std::mutex mutex_; // exclusive_, summary_, eraseThread_
     bool exclusive_ = false;
-    VirtualDrive::Summary summary_;
+    ::Drive::Summary summary_;
     UniqueKernelHandle eraseThread_;
     DWORD eraseThreadId_ = 0;
     std::atomic<bool> erasing_{false};

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 
 #include "recorder/AudioFiles.h"
 #include "recorder/ComGuard.h"
 #include "recorder/ErrorTexts.h"
+#include "recorder/RealRecorder.h"
 #include "recorder/RecorderModule.h"
+#include "recorder/VirtualDrive.h"
 #include "recorder/WinText.h"
 
 namespace {
@@ -87,15 +90,30 @@ HRESULT RecordingEngine::Start() {
         startupMs = std::max(startupMs, drive.faults.startupMs);
         devices_.push_back(RecordingDevice::Create(std::make_shared<VirtualDrive>(drive, configFile_.ImageFolder(drive), now)));
     }
-    startingUntil_ = now + std::chrono::milliseconds(startupMs);
-    recordingDevice_ = 0;
-    for (std::size_t i = 0; i < config.drives.size(); ++i) {
-        const DriveConfig& drive = config.drives[i];
-        if (config.preferredDrive ? drive.letter == config.preferredDrive : drive.writeFeatures != 0) {
-            recordingDevice_ = i;
-            break;
+    std::size_t virtualCount = devices_.size();
+    if (config.realRecorders)
+        for (std::shared_ptr<RealRecorder>& recorder : RealRecorder::FindAll(appName_)) {
+            if (config.Find(recorder->Letter())) { // the drive file's own drive keeps its letter
+                OutputDebugStringA((std::string("recorder: real recorder ") + recorder->Letter() + ": hidden by a virtual drive\n").c_str());
+                continue;
+            }
+            devices_.push_back(RecordingDevice::Create(std::move(recorder)));
         }
-    }
+    startingUntil_ = now + std::chrono::milliseconds(startupMs);
+    // The preferred drive when it exists, else the first real recorder, else the first virtual
+    // drive that writes: someone with a CD writer means to burn discs.
+    auto writes = [&](std::size_t i) { return devices_[i]->Drive()->Config().writeFeatures != 0; };
+    auto first = [&](std::size_t from, std::size_t to, auto accept) -> std::optional<std::size_t> {
+        for (std::size_t i = from; i < to; ++i)
+            if (accept(i)) return i;
+        return std::nullopt;
+    };
+    std::optional<std::size_t> chosen;
+    if (config.preferredDrive)
+        chosen = first(0, devices_.size(), [&](std::size_t i) { return devices_[i]->Drive()->Letter() == config.preferredDrive; });
+    if (!chosen) chosen = first(virtualCount, devices_.size(), writes);
+    if (!chosen) chosen = first(0, virtualCount, writes);
+    recordingDevice_ = chosen.value_or(0);
     running_ = true;
     monitor_.Start(kMonitorPeriod, [this] { CheckDevices(false); });
     return S_OK;
@@ -111,8 +129,9 @@ void RecordingEngine::CheckDevices(bool reload) {
             try { // the discs and faults of known drives; the drive list stays as started
                 EngineConfig config = configFile_.Reload();
                 for (const ComPtr<RecordingDevice>& device : devices_)
-                    if (const DriveConfig* drive = config.Find(device->Drive()->Letter()))
-                        device->Drive()->UpdateConfig(*drive, configFile_.ImageFolder(*drive));
+                    if (auto* drive = dynamic_cast<VirtualDrive*>(device->Drive().get()))
+                        if (const DriveConfig* changed = config.Find(drive->Letter()))
+                            drive->UpdateConfig(*changed, configFile_.ImageFolder(*changed));
             } catch (const ContextException& e) {
                 OutputDebugStringA(("recorder: drive file not reloaded: " + std::string(e.what()) + "\n").c_str());
             }
@@ -323,7 +342,7 @@ HRESULT RecordingEngine::GetStatus(LONG* statusWord) {
         std::uint32_t status = session_.GetProgress().status;
         std::lock_guard lock(mutex_);
         for (const ComPtr<RecordingDevice>& device : devices_)
-            if (device->Drive()->CurrentActivity() == VirtualDrive::Activity::Erasing) status |= RECORDING_STATUS_ERASING;
+            if (device->Drive()->CurrentActivity() == Drive::Activity::Erasing) status |= RECORDING_STATUS_ERASING;
         *statusWord = static_cast<LONG>(status);
         return S_OK;
     });
@@ -392,6 +411,10 @@ HRESULT RecordingEngine::RefreshDevices() {
 HRESULT RecordingEngine::Initialize(GUID applicationId, BSTR clientName, LONG /*flags*/) {
     return Guarded([&]() -> HRESULT {
         if (IsEqualGUID(applicationId, GUID_NULL)) return E_INVALIDARG;
+        {
+            std::lock_guard lock(mutex_); // real recorders are taken in the client's name
+            if (!running_) appName_ = BstrText(clientName);
+        }
         if (HRESULT hr = Start()) return hr;
         std::lock_guard lock(mutex_);
         appId_ = applicationId;

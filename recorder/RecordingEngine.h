@@ -110,7 +110,7 @@ private:
     void OnError(std::int32_t code, const std::string& text) override;
     bool QueryCancel() override;
     void OnNewRecording() override;
-    void OnDiscChanged(VirtualDrive& drive) override;
+    void OnDiscChanged(Drive& drive) override;
 
     HRESULT Start();
     void CheckDevices(bool reload);

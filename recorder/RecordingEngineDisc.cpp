@@ -260,7 +260,7 @@ bool RecordingEngine::QueryCancel() {
 
 void RecordingEngine::OnNewRecording() { ClearErrors(); }
 
-void RecordingEngine::OnDiscChanged(VirtualDrive& drive) {
+void RecordingEngine::OnDiscChanged(Drive& drive) {
     std::vector<ComPtr<RecordingDevice>> devices;
     ComPtr<RecordingDevice> recording = RecordingDeviceObject();
     {

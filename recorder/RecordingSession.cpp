@@ -8,6 +8,8 @@
 #include "recorder/CueSheet.h"
 #include "recorder/EngineFailure.h"
 #include "recorder/ErrorTexts.h"
+#include "recorder/RealRecorder.h"
+#include "recorder/VirtualDrive.h"
 #include "recorder/Win32File.h"
 #include "recorder/WinText.h"
 
@@ -77,7 +79,7 @@ void RecordingSession::SetParams(const Params& params) {
     params_ = params;
 }
 
-std::size_t RecordingSession::AddFile(const std::wstring& path, const VirtualDrive* drive) {
+std::size_t RecordingSession::AddFile(const std::wstring& path, const Drive* drive) {
     std::vector<std::uint64_t> bytes;
     Params params;
     {
@@ -213,7 +215,7 @@ unsigned RecordingSession::ChooseSpeed(const DriveConfig& config, std::int32_t m
     return speeds.back();
 }
 
-std::int32_t RecordingSession::Prepare(std::shared_ptr<VirtualDrive> drive) {
+std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
     bool again;
     {
         std::lock_guard lock(mutex_);
@@ -251,7 +253,31 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<VirtualDrive> drive) {
                            RedBook::FormatMsf(disc.FreeFrames()) + ".").c_str());
         if (config.faults.refusePrepare)
             RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()", "(simulated fault)");
-        if (!drive->BeginActivity(VirtualDrive::Activity::Recording))
+        const bool real = dynamic_cast<RealRecorder*>(drive.get()) != nullptr;
+        if (real && params.Method() == WriteMethod::TrackAtOnce && params.pauseFrames != RedBook::kPauseFrames)
+            RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()",
+                          "A real recorder writes track-at-once with two-second pauses only.");
+        if (real && params.Method() != WriteMethod::TrackAtOnce) {
+            std::uint32_t needed = params.Method() == WriteMethod::DiscAtOnce ? RECORDING_WRITES_DAO : RECORDING_WRITES_SAO;
+            if (!(config.writeFeatures & needed))
+                RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()",
+                              "The recorder cannot write disc-at-once or session-at-once.");
+            if (!disc.tracks.empty() || disc.sessions > 0)
+                RECORDER_FAIL(RECORDING_E_DISC_CLOSED, "RecordingSession::Prepare()",
+                              "A real recorder writes disc-at-once and session-at-once on a blank disc only.");
+            try {
+                CueText discText;
+                {
+                    std::lock_guard lock(mutex_);
+                    discText = discText_;
+                }
+                CdTextPacks::Build(DiscText(discText, layout), texts, plan.tracks.front().number);
+            } catch (const CdTextPacks::base_exception& e) {
+                RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()",
+                              (std::string("The CD-Text does not fit on the disc: ") + e.Context()).c_str());
+            }
+        }
+        if (!drive->BeginActivity(Drive::Activity::Recording))
             RECORDER_FAIL(RECORDING_E_DEVICE_BUSY, "RecordingSession::Prepare()", "The drive is erasing or recording.");
         try {
             drive->Acquire();
@@ -268,6 +294,7 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<VirtualDrive> drive) {
         plannedDiscText_ = DiscText(discText_, layout);
         binName_ = config.imageName + (disc.sessions == 0 ? "" : "-session" + std::to_string(disc.sessions + 1)) + ".bin";
         speed_ = config.paced ? ChooseSpeed(config, disc.media) : 0;
+        writeSpeed_ = config.writeSpeeds.empty() ? 0 : ChooseSpeed(config, disc.media);
         verify_ = config.verify;
         corruptAtPercent_ = config.faults.corruptAtPercent;
         failAtPercent_ = config.faults.failAtPercent;
@@ -318,7 +345,7 @@ bool RecordingSession::PaceStage(std::uint32_t frames, bool cancellable) {
 
 std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool write) {
     SessionPlan plan;
-    std::shared_ptr<VirtualDrive> drive;
+    std::shared_ptr<Drive> drive;
     std::string binName;
     {
         std::lock_guard lock(mutex_);
@@ -347,7 +374,9 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
     try {
         SetStatus(RECORDING_STATUS_STARTING);
         if (CancelCheck()) result = RECORDING_E_CANCELLED;
-        if (!result) {
+        auto* real = dynamic_cast<RealRecorder*>(drive.get());
+        if (!result && real) result = RecordOnRecorder(*real, plan, first, write);
+        if (!result && !real) {
             SetStatus(RECORDING_STATUS_PREPARING);
             SetStatus(RECORDING_STATUS_BUFFERING);
             {
@@ -357,13 +386,14 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
             SetStatus(RECORDING_STATUS_WRITING_LEADIN);
             if (!PaceStage(RedBook::kLeadInFrames, true)) result = RECORDING_E_CANCELLED;
         }
-        if (!result) {
+        if (!result && !real) {
+            auto& imageDrive = static_cast<VirtualDrive&>(*drive);
             SetStatus(RECORDING_STATUS_WRITING_TRACKS);
             std::unique_ptr<Win32File> image;
-            std::wstring path = drive->FilePath(binName + ".partial");
+            std::wstring path = imageDrive.FilePath(binName + ".partial");
             if (write) {
                 try {
-                    image = std::make_unique<Win32File>(Win32File::Create(path, drive->Config().faults.imageLimitBytes));
+                    image = std::make_unique<Win32File>(Win32File::Create(path, imageDrive.Config().faults.imageLimitBytes));
                 } catch (const Win32File::base_exception& e) {
                     RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Record()", e.Context());
                 }
@@ -407,11 +437,14 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
 
 void RecordingSession::OnTrackStart(std::size_t track) {
     int index = static_cast<int>(firstTrack_ + track);
+    bool leadIn;
     {
         std::lock_guard lock(mutex_);
         progress_.track = index;
         openTrack_ = index;
+        leadIn = progress_.status == RECORDING_STATUS_WRITING_LEADIN;
     }
+    if (leadIn) SetStatus(RECORDING_STATUS_WRITING_TRACKS); // a real recorder's first track
     events_.OnTrackStart(index);
 }
 
@@ -441,7 +474,7 @@ std::int32_t RecordingSession::OnChunk(const ImageRecorder::Progress& p) {
 }
 
 std::int32_t RecordingSession::Close(bool finalize) {
-    std::shared_ptr<VirtualDrive> drive;
+    std::shared_ptr<Drive> drive;
     {
         std::lock_guard lock(mutex_);
         if (state_ != State::Written) return RECORDING_E_NOT_PREPARED;
@@ -449,31 +482,38 @@ std::int32_t RecordingSession::Close(bool finalize) {
         drive = drive_;
     }
     try {
-        SetStatus(RECORDING_STATUS_CLOSING_SESSION);
-        DiscState disc = drive->LoadDisc();
-        // The lead-out is written whatever happens: an abort no longer stops the closing.
-        PaceStage(disc.sessions == 0 ? RedBook::kFirstLeadOutFrames : RedBook::kLaterLeadOutFrames, false);
-        if (finalize) SetStatus(RECORDING_STATUS_FINALIZING);
-        if (wrote_) {
-            DriveConfig config = drive->Config();
-            std::wstring partial = drive->FilePath(binName_ + ".partial");
-            std::wstring image = drive->FilePath(binName_);
-            if (!MoveFileExW(partial.c_str(), image.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()",
-                              (WinText::Utf8(image) + ": " + WinText::SystemMessage(GetLastError())).c_str());
-            disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_);
-            disc.lastRecording = "complete";
-            disc.incompleteImage.clear();
-            disc.closed = finalize;
-            std::wstring cue = drive->FilePath(config.imageName + ".cue");
-            try {
-                Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText));
-            } catch (const Win32File::base_exception& e) {
-                RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
+        if (auto* real = dynamic_cast<RealRecorder*>(drive.get())) {
+            SetStatus(RECORDING_STATUS_CLOSING_SESSION);
+            if (finalize) SetStatus(RECORDING_STATUS_FINALIZING);
+            real->Finish(finalize);
+        } else {
+            auto& imageDrive = static_cast<VirtualDrive&>(*drive);
+            SetStatus(RECORDING_STATUS_CLOSING_SESSION);
+            DiscState disc = drive->LoadDisc();
+            // The lead-out is written whatever happens: an abort no longer stops the closing.
+            PaceStage(disc.sessions == 0 ? RedBook::kFirstLeadOutFrames : RedBook::kLaterLeadOutFrames, false);
+            if (finalize) SetStatus(RECORDING_STATUS_FINALIZING);
+            if (wrote_) {
+                DriveConfig config = imageDrive.Config();
+                std::wstring partial = imageDrive.FilePath(binName_ + ".partial");
+                std::wstring image = imageDrive.FilePath(binName_);
+                if (!MoveFileExW(partial.c_str(), image.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                    RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()",
+                                  (WinText::Utf8(image) + ": " + WinText::SystemMessage(GetLastError())).c_str());
+                disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_);
+                disc.lastRecording = "complete";
+                disc.incompleteImage.clear();
+                disc.closed = finalize;
+                std::wstring cue = imageDrive.FilePath(config.imageName + ".cue");
+                try {
+                    Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText));
+                } catch (const Win32File::base_exception& e) {
+                    RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
+                }
+                imageDrive.SaveDisc(disc);
+                std::lock_guard lock(mutex_);
+                lastImage_ = cue;
             }
-            drive->SaveDisc(disc);
-            std::lock_guard lock(mutex_);
-            lastImage_ = cue;
         }
     } catch (...) {
         std::int32_t code = ReportCurrentException();
@@ -488,19 +528,23 @@ std::int32_t RecordingSession::Close(bool finalize) {
 
 void RecordingSession::Abort() {
     State state;
+    std::shared_ptr<Drive> drive;
     {
         std::lock_guard lock(mutex_);
         state = state_;
         if (state == State::Prepared || state == State::Recording) {
             abort_ = true;
             waiter_.Interrupt();
+            drive = drive_;
         }
     }
+    // A recorder may wait for its write to stop: never under the session's lock.
+    if (auto* real = dynamic_cast<RealRecorder*>(drive.get())) real->Cancel();
     if (state == State::Written) Discard("cancelled");
 }
 
 void RecordingSession::Discard(const std::string& outcome) {
-    std::shared_ptr<VirtualDrive> drive;
+    std::shared_ptr<Drive> drive;
     bool wrote;
     std::string partial;
     {
@@ -509,12 +553,14 @@ void RecordingSession::Discard(const std::string& outcome) {
         wrote = wrote_;
         partial = binName_ + ".partial";
     }
-    if (drive && wrote && !outcome.empty()) {
+    if (auto* real = dynamic_cast<RealRecorder*>(drive.get())) real->Abandon();
+    auto* imageDrive = dynamic_cast<VirtualDrive*>(drive.get());
+    if (imageDrive && wrote && !outcome.empty()) {
         try { // the image stays for inspection, but the disc state says it is incomplete
-            DiscState disc = drive->LoadDisc();
+            DiscState disc = imageDrive->LoadDisc();
             disc.lastRecording = outcome;
             disc.incompleteImage = partial;
-            drive->SaveDisc(disc);
+            imageDrive->SaveDisc(disc);
         } catch (const ContextException& e) {
             Report(RECORDING_E_IMAGE_WRITE, e.Context());
         }
@@ -533,4 +579,35 @@ void RecordingSession::ReleaseDrive() {
     drive_.reset();
     state_ = State::Idle;
     abort_ = false;
+}
+
+std::vector<CdTextPacks::Pack> RecordingSession::PlannedCdText() const {
+    std::lock_guard lock(mutex_);
+    try {
+        return CdTextPacks::Build(plannedDiscText_, texts_, plan_.tracks.empty() ? 1 : plan_.tracks.front().number);
+    } catch (const CdTextPacks::base_exception& e) {
+        RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::PlannedCdText()",
+                      (std::string("The CD-Text does not fit on the disc: ") + e.Context()).c_str());
+    }
+}
+
+std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first,
+                                                bool write) {
+    if (!write)
+        RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Record()", "A real recorder cannot simulate a recording.");
+    SetStatus(RECORDING_STATUS_PREPARING);
+    SetStatus(RECORDING_STATUS_BUFFERING);
+    {
+        std::lock_guard lock(mutex_);
+        progress_.bufferPercent = 100;
+        wrote_ = true;
+    }
+    SetStatus(RECORDING_STATUS_WRITING_LEADIN);
+    std::vector<Track> layout = Layout();
+    auto open = [layout, first](std::size_t i) { return AudioFiles::Open(layout.at(first + i).path); };
+    std::int32_t result = GetParams().Method() == WriteMethod::TrackAtOnce
+                              ? recorder.WriteTrackAtOnce(plan, open, *this, writeSpeed_)
+                              : recorder.WriteDiscAtOnce(plan, PlannedCdText(), open, *this, writeSpeed_);
+    if (result && result != RECORDING_E_CANCELLED) Report(result, "");
+    return result;
 }

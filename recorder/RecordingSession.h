@@ -1,9 +1,10 @@
 #pragma once
 // RecordingSession: the engine object's disc layout, its disc-creation parameters and one
-// recording at a time on a virtual drive: Prepare (checks, drive lock), Record (lead-in and
-// the tracks into a partial image, paced, asking whether to cancel after every chunk),
-// Close (lead-out, the image committed with its cue sheet and the disc state), Abort from
-// any thread. An interrupted or failed recording leaves the partial image and marks the disc
+// recording at a time: Prepare (checks, drive lock), Record (lead-in and the tracks, asking
+// whether to cancel after every chunk), Close (lead-out; on a virtual drive the image
+// committed with its cue sheet and the disc state), Abort from any thread. A virtual drive's
+// recording is paced into a partial image; a real recorder's goes to the disc through the
+// recorder, track-at-once or disc-at-once. An interrupted or failed recording leaves the partial image and marks the disc
 // state incomplete; only Close makes an image look finished. Record and Close run on the
 // caller's thread; the other members may be called from any thread meanwhile.
 #include <atomic>
@@ -17,7 +18,10 @@
 #include "recorder/EventWaiter.h"
 #include "recorder/ImageRecorder.h"
 #include "recorder/RedBook.h"
-#include "recorder/VirtualDrive.h"
+#include "recorder/CdTextPacks.h"
+#include "recorder/Drive.h"
+
+class RealRecorder;
 
 class RecordingSession : private ImageRecorder::Observer {
 public:
@@ -62,7 +66,7 @@ public:
         virtual void OnError(std::int32_t code, const std::string& text) = 0; // also collected
         virtual bool QueryCancel() = 0;
         virtual void OnNewRecording() = 0; // the error list starts empty
-        virtual void OnDiscChanged(VirtualDrive& drive) = 0;
+        virtual void OnDiscChanged(Drive& drive) = 0;
     };
 
     explicit RecordingSession(Events& events);
@@ -74,7 +78,7 @@ public:
 
     // The layout. Changes throw EngineFailure(RECORDING_E_ACTIVE) during a recording. drive
     // (may be null) is the recording drive whose disc kind limits what can ever fit.
-    std::size_t AddFile(const std::wstring& path, const VirtualDrive* drive);
+    std::size_t AddFile(const std::wstring& path, const Drive* drive);
     void ClearLayout();
     void RemoveTrack(std::size_t index);
     // Throw EngineFailure(E_INVALIDARG) for a track not in the layout, RECORDING_E_ACTIVE
@@ -85,7 +89,7 @@ public:
     std::uint32_t SpaceNeeded() const;
 
     // Each answers 0 or the failure's code; failures are reported through Events::OnError.
-    std::int32_t Prepare(std::shared_ptr<VirtualDrive> drive);
+    std::int32_t Prepare(std::shared_ptr<Drive> drive);
     std::int32_t Record(std::size_t first, std::size_t last, bool write);
     std::int32_t Close(bool finalize);
     void Abort();
@@ -112,19 +116,24 @@ private:
     void Discard(const std::string& outcome);
     void ReleaseDrive();
     unsigned ChooseSpeed(const DriveConfig& config, std::int32_t media) const;
+    // The recording itself on a real recorder; answers as Record.
+    std::int32_t RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first, bool write);
+    // The CD-Text a disc-at-once write carries; throws EngineFailure when it does not fit.
+    std::vector<CdTextPacks::Pack> PlannedCdText() const;
 
     Events& events_;
     mutable std::mutex mutex_; // everything below but the waiter and the abort flag
     Params params_;
     std::vector<Track> layout_;
     State state_ = State::Idle;
-    std::shared_ptr<VirtualDrive> drive_; // while prepared to the end of the recording
+    std::shared_ptr<Drive> drive_; // while prepared to the end of the recording
     SessionPlan plan_;
     CueText discText_;             // given by the client
     std::vector<CueText> texts_;   // of the planned tracks
     CueText plannedDiscText_;
     std::size_t firstTrack_ = 0;
     unsigned speed_ = 0; // pacing speed; 0 unpaced
+    unsigned writeSpeed_ = 0; // a real recorder's speed in x; 0 its fastest
     std::string binName_;
     bool wrote_ = false; // Record wrote an image (not a test write)
     int openTrack_ = -1;

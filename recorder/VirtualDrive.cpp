@@ -161,18 +161,6 @@ bool VirtualDrive::HoldsLock() const {
     return lockCount_ > 0;
 }
 
-bool VirtualDrive::BeginActivity(Activity activity) {
-    Activity none = Activity::None;
-    return activity_.compare_exchange_strong(none, activity);
-}
-
-void VirtualDrive::EndActivity() { activity_.store(Activity::None); }
-
-VirtualDrive::EraseProgress VirtualDrive::Progress() const {
-    std::lock_guard lock(mutex_);
-    return erase_;
-}
-
 void VirtualDrive::CheckErasable() const {
     DriveConfig config = Config();
     const std::uint32_t rewrite = RECORDING_CAN_WRITE_CD_RW | RECORDING_CAN_ERASE_CD_RW;
@@ -183,21 +171,9 @@ void VirtualDrive::CheckErasable() const {
         RECORDER_FAIL(RECORDING_E_MEDIA_NOT_REWRITABLE, "VirtualDrive::CheckErasable()", "the disc is not a CD-RW");
 }
 
-void VirtualDrive::StartEraseProgress() {
-    std::lock_guard lock(mutex_);
-    erase_ = {false, 0, 1};
-}
-
 std::int32_t VirtualDrive::Erase(bool full, Pacer::Waiter& waiter, EraseObserver& observer) {
     StartEraseProgress();
-    // The progress reads as done on every way out, so that a client polling it stops.
-    struct MarkDone {
-        VirtualDrive& drive;
-        ~MarkDone() {
-            std::lock_guard lock(drive.mutex_);
-            drive.erase_.done = true;
-        }
-    } markDone{*this};
+    EraseDoneMark markDone(*this);
 
     CheckErasable();
     if (!BeginActivity(Activity::Erasing))
@@ -210,10 +186,7 @@ std::int32_t VirtualDrive::Erase(bool full, Pacer::Waiter& waiter, EraseObserver
     DiscState disc = LoadDisc();
     std::uint32_t total = full ? disc.CapacityFrames() : kQuickEraseFrames;
     unsigned speed = config.paced && !config.rewriteSpeeds.empty() ? config.rewriteSpeeds.front() : 0;
-    {
-        std::lock_guard lock(mutex_);
-        erase_ = {false, 0, total};
-    }
+    SetEraseProgress({false, 0, total});
     Pacer pacer(speed, waiter);
     pacer.Start();
     std::uint32_t done = 0;
@@ -221,10 +194,7 @@ std::int32_t VirtualDrive::Erase(bool full, Pacer::Waiter& waiter, EraseObserver
     while (done < total) {
         std::uint32_t step = std::min(total - done, pacer.ChunkFrames());
         done += step;
-        {
-            std::lock_guard lock(mutex_);
-            erase_.doneFrames = done;
-        }
+        SetEraseDone(done);
         int now = static_cast<int>(std::uint64_t{done} * 100 / total);
         if (now != percent) observer.OnEraseProgress(percent = now);
         // The disc keeps what it held: a real one would be unusable until erased again.

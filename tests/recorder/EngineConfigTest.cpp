@@ -63,7 +63,7 @@ TEST(EngineConfigTest, RefusesMistakesWithTheirLine) {
         {"[Drive R]\nFault.FailCode=5\n", "negative"},
         {"[Drive R]\nReady=maybe\n", "not 1 or 0"},
         {"[Drive R]\n[drive r]\n", "appears twice"},
-        {"[Engine]\nPreferredDrive=Q\n[Drive R]\n", "no such drive"},
+        {"[Engine]\nRealRecorders=0\nPreferredDrive=Q\n[Drive R]\n", "no such drive"},
         {"Name=x\n", "key outside any section"},
         {"[Drive R\n", "without ']'"},
         {"[Drive R]\njust words\n", "line 2: neither a section nor key=value"},
