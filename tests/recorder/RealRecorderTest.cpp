@@ -1,0 +1,100 @@
+// The engine's real recorders through COM as a client sees them, with the recording API's
+// stand-in (tests/standin) playing the system's recorders: which drives the engine lists, the
+// disc events of a recorder, and a write stopped by Abort.
+#include <thread>
+
+#include "common/StandIn.h"
+#include "tests/recorder/EngineFixture.h"
+
+namespace {
+
+using testsupport::StandIn;
+
+class RealRecorderTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        ASSERT_TRUE(StandIn::Register()) << "GetLastError() = " << GetLastError();
+    }
+    static std::string Name(const Engine& e, LONG index) {
+        WCHAR letter = 0;
+        Bstr name;
+        EXPECT_EQ(e.Device(index)->GetName(&letter, name.put()), S_OK);
+        return std::string(1, static_cast<char>(letter)) + ": " + name.Narrow();
+    }
+};
+
+// Without the API (as under Wine), or hidden by the drive file, the engine's drives are the
+// file's alone; otherwise each recorder follows them and is the preferred drive.
+TEST_F(RealRecorderTest, RecordersAreDrivesBesideTheDriveFilesUnlessHidden) {
+    const struct {
+        bool api;
+        std::string engine; // [Engine] lines
+        std::vector<std::string> drives;
+        std::string preferred;
+    } rows[] = {
+        {false, "", {"R: Virtual"}, "R:"},
+        {true, "", {"R: Virtual", "E: FENNEL Test Writer"}, "E:"},
+        {true, "PreferredDrive=R\n", {"R: Virtual", "E: FENNEL Test Writer"}, "R:"},
+        {true, "RealRecorders=0\n", {"R: Virtual"}, "R:"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.engine + (row.api ? "with the API" : "without the API"));
+        std::optional<StandIn> recorder;
+        if (row.api) recorder.emplace(temp_->Path(), "Media=CD-R\r\n");
+        Engine e = Create("[Engine]\n" + row.engine + Drive('R', "Name=Virtual\n"));
+        LONG count = 0;
+        ASSERT_EQ(e.engine->GetDeviceCount(&count), S_OK);
+        std::vector<std::string> drives;
+        for (LONG i = 0; i < count; ++i) drives.push_back(Name(e, i));
+        EXPECT_EQ(drives, row.drives);
+        Bstr preferred;
+        ASSERT_EQ(e.engine->GetPreferredDevice(preferred.put()), S_OK);
+        EXPECT_EQ(preferred.Narrow(), row.preferred);
+    }
+}
+
+// A disc put into the recorder while the engine runs is told as the virtual drives tell it,
+// and the media query then answers from the recorder.
+TEST_F(RealRecorderTest, ADiscPutInLaterIsToldAsAMediaChange) {
+    StandIn recorder(temp_->Path(), "Media=none\r\n");
+    Engine e = Create("[Engine]\n");
+    ComPtr<IRecordingDevice> device = e.Device(0);
+    EXPECT_EQ(Media(device.get()).hr, RECORDING_E_NO_MEDIA);
+    Listener events(device.get(), IID_IRecordingDeviceEvents);
+    Listener engineEvents(e.engine.get());
+    StandIn inserted(temp_->Path(), "Media=CD-RW\r\nTracks=2\r\nUsedSectors=30000\r\n");
+    for (int i = 0; i < 300 && engineEvents->Get().empty(); ++i) Sleep(10);
+    EXPECT_EQ(events->Get(), (Lines{"media 1", "tracks 2"}));
+    EXPECT_EQ(engineEvents->Get(), (Lines{"media 1"}));
+    Media disc(device.get());
+    ASSERT_EQ(disc.hr, S_OK);
+    EXPECT_EQ(disc.type, RECORDING_MEDIA_CD_RW);
+    EXPECT_TRUE(disc.flags.rewritable && disc.flags.hasAudioTracks && !disc.flags.blank && !disc.flags.closed);
+    EXPECT_EQ(disc.capacity.freeFrames, 360000u - 30000u);
+}
+
+// Abort from another thread stops the recorder's write; the disc is left to the recorder.
+TEST_F(RealRecorderTest, AbortStopsTheRecordersWrite) {
+    StandIn recorder(temp_->Path(), "Media=CD-R\r\nSectorsPerSecond=1500\r\n"); // 20x: a 30 s track takes 1.5 s
+    Engine e = Create("[Engine]\n");
+    ASSERT_EQ(e.disc->SetCDCreationParams(Bstr("Recorder:StandIn:1").get(), RECORDING_OPTION_AUDIO_DISC,
+                                            RecordingSpeedMask(16), 150, 0, 1, 1),
+              S_OK);
+    ASSERT_EQ(Add(e, Wav("long.wav", 30)), S_OK);
+    Listener events(e.engine.get());
+    ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
+    std::thread abort([&] {
+        for (int i = 0; i < 500 && events->Get(true).empty(); ++i) Sleep(10);
+        Sleep(200);
+        e.disc->Abort();
+    });
+    EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);
+    abort.join();
+    EXPECT_EQ(events->Get(true), (Lines{"start 0", "end 0 0x80041771"}));
+    const Lines log = recorder.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "cancel"), log.end()) << testing::PrintToString(log);
+    EXPECT_EQ(std::find(log.begin(), log.end(), "finalize 1"), log.end()) << "the disc was closed";
+}
+
+} // namespace
