@@ -32,10 +32,12 @@ public:
     // Writes the script of one recorder ([Recorder 1], drive E: writing CD-R and CD-RW, raw
     // sectors and 48x/24x/16x) with the extra lines into folder and names it for this process.
     StandIn(const std::string& folder, const std::string& lines) : folder_(folder) {
+        // The first of two equal keys counts: the extra lines come first.
         std::ofstream(Path("standin.ini"), std::ios::binary)
-            << "[Recorder 1]\r\nLetter=E\r\nVendor=FENNEL\r\nProduct=Test Writer\r\nProfiles=CD-R, CD-RW\r\nRaw=1\r\n"
-               "WriteSpeeds=48, 24, 16\r\n"
-            << lines;
+            << "[Recorder 1]\r\n"
+            << lines
+            << "Letter=E\r\nVendor=FENNEL\r\nProduct=Test Writer\r\nProfiles=CD-R, CD-RW\r\nRaw=1\r\n"
+               "WriteSpeeds=48, 24, 16\r\n";
         SetEnvironmentVariableA(kVariable, Path("standin.ini").c_str());
     }
     ~StandIn() { SetEnvironmentVariableA(kVariable, nullptr); }

@@ -97,4 +97,47 @@ TEST_F(RealRecorderTest, AbortStopsTheRecordersWrite) {
     EXPECT_EQ(std::find(log.begin(), log.end(), "finalize 1"), log.end()) << "the disc was closed";
 }
 
+// Each refusal comes before anything is written, and each failure of the recorder reaches the
+// error list with the engine's code and the recorder's own.
+TEST_F(RealRecorderTest, RecorderFailuresBecomeEngineErrors) {
+    const LONG dao = RECORDING_OPTION_AUDIO_DISC | RECORDING_OPTION_DAO, tao = RECORDING_OPTION_AUDIO_DISC;
+    const struct {
+        std::string script;
+        LONG options;
+        LONG pause;
+        HRESULT prepare, record; // record: only when prepared
+        std::string error;       // the start of the last error's text
+    } rows[] = {
+        {"LockedBy=Other Burner\r\n", dao, 150, RECORDING_E_DEVICE_BUSY, S_OK, "0x80041773 The drive is busy. Other Burner is "
+                                                                           "using the recorder (recorder result 0xC0AA0210)"},
+        {"Closed=1\r\nTracks=1\r\nUsedSectors=9000\r\n", tao, 150, RECORDING_E_DISC_CLOSED, S_OK, "0x80041776"},
+        {"Tracks=1\r\nUsedSectors=9000\r\n", dao, 150, RECORDING_E_DISC_CLOSED, S_OK, "0x80041776"},
+        {"Raw=0\r\n", dao, 150, RECORDING_E_PREPARE_REFUSED, S_OK, "0x80041778"},
+        {"", tao, 300, RECORDING_E_PREPARE_REFUSED, S_OK, "0x80041778"},
+        {"Media=CD-ROM\r\n", tao, 150, RECORDING_E_DISC_CLOSED, S_OK, "0x80041776"},
+        {"FailAtPercent=50\r\n", tao, 150, S_OK, RECORDING_E_BUFFER_UNDERRUN, "0x80041899 The drive's buffer ran empty "
+                                                                          "while writing (buffer underrun). "},
+        {"FailAtPercent=90\r\nFailCode=0xC0AA02FF\r\n", dao, 150, S_OK, RECORDING_E_RECORDER_FAILED,
+         "0x80041780 The recorder failed a command."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        SetUp();
+        StandIn recorder(temp_->Path(), row.script);
+        Engine e = Create("[Engine]\n");
+        ASSERT_EQ(e.disc->SetCDCreationParams(nullptr, row.options, RecordingSpeedMask(16), row.pause, 0, 0, 1), S_OK);
+        ASSERT_EQ(Add(e, Wav("a.wav", 4)), S_OK);
+        EXPECT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), row.prepare);
+        if (row.prepare == S_OK) {
+            EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), row.record);
+        }
+        const Lines errors = e.Errors();
+        ASSERT_FALSE(errors.empty());
+        EXPECT_EQ(errors.back().rfind(row.error, 0), 0u) << errors.back();
+        if (row.prepare != S_OK) {
+            for (const std::string& line : recorder.Log()) EXPECT_NE(line.rfind("prepare", 0), 0u) << line;
+        }
+    }
+}
+
 } // namespace
