@@ -18,15 +18,16 @@ class StandIn {
 public:
     static constexpr char kVariable[] = "FENNEL_IMAPI_STANDIN";
 
-    // Registers the stand-in beside the test program; false when it cannot be.
-    static bool Register() {
+    // Registers the stand-in beside the test program (or removes it: as a system without the
+    // API); false when it cannot be.
+    static bool Register(bool registered = true) {
         HMODULE module = LoadLibraryA((hostkit::SelfFolder() + "\\imapi_standin.dll").c_str());
         if (!module) return false;
         using Entry = HRESULT(STDAPICALLTYPE*)();
-        auto entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
-        const bool registered = entry && SUCCEEDED(entry());
+        auto entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, registered ? "DllRegisterServer" : "DllUnregisterServer")));
+        const bool done = entry && SUCCEEDED(entry());
         FreeLibrary(module);
-        return registered;
+        return done;
     }
 
     // Writes the script of one recorder ([Recorder 1], drive E: writing CD-R and CD-RW, raw

@@ -24,8 +24,8 @@ protected:
     }
 };
 
-// Without the API (as under Wine), or hidden by the drive file, the engine's drives are the
-// file's alone; otherwise each recorder follows them and is the preferred drive.
+// Without the API (its classes not registered, as under Wine), or hidden by the drive file, the
+// engine's drives are the file's alone; otherwise each recorder follows them and is preferred.
 TEST_F(RealRecorderTest, RecordersAreDrivesBesideTheDriveFilesUnlessHidden) {
     const struct {
         bool api;
@@ -40,8 +40,8 @@ TEST_F(RealRecorderTest, RecordersAreDrivesBesideTheDriveFilesUnlessHidden) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.engine + (row.api ? "with the API" : "without the API"));
-        std::optional<StandIn> recorder;
-        if (row.api) recorder.emplace(temp_->Path(), "Media=CD-R\r\n");
+        ASSERT_TRUE(StandIn::Register(row.api));
+        StandIn recorder(temp_->Path(), "Media=CD-R\r\n");
         Engine e = Create("[Engine]\n" + row.engine + Drive('R', "Name=Virtual\n"));
         LONG count = 0;
         ASSERT_EQ(e.engine->GetDeviceCount(&count), S_OK);
@@ -52,6 +52,7 @@ TEST_F(RealRecorderTest, RecordersAreDrivesBesideTheDriveFilesUnlessHidden) {
         ASSERT_EQ(e.engine->GetPreferredDevice(preferred.put()), S_OK);
         EXPECT_EQ(preferred.Narrow(), row.preferred);
     }
+    EXPECT_TRUE(StandIn::Register());
 }
 
 // A disc put into the recorder while the engine runs is told as the virtual drives tell it,

@@ -1,8 +1,10 @@
 // fennel.exe with its burn window and the recording engine of recorder/, driven with clicks
 // and keys as a user would.
 #include "BurnCase.h"
+#include "common/StandIn.h"
 #include "support/UniqueHandle.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -259,6 +261,25 @@ TEST_F(BurnWindowRun, EveryTrackRefusedCompletesABurnOfNothing) {
     EXPECT_EQ("0", Ended()) << "the window did not close by itself";
     EXPECT_EQ(1, Value("BurnResults"));
     EXPECT_EQ((std::vector<std::int32_t>{-7, -7}), Tracks(2));
+    EXPECT_FALSE(ImageExists());
+}
+
+// A real recorder is preferred to the virtual drive; Esc and Yes stop its track-at-once write
+// through the recording API, and the disc is not closed.
+TEST_F(BurnWindowRun, EscStopsARealRecordersWrite) {
+    ASSERT_TRUE(StandIn::Register());
+    StandIn recorder(temp_.Path(), "Media=CD-R\r\nSectorsPerSecond=300\r\n"); // 4x: the tune takes 15 s
+    Install({{"Plugin_ConfirmCancelAfterBurnStarted", "1"}, {"Plugin_BurnMethod", "TAO"}});
+    Start("/B", 60);
+    ASSERT_TRUE(WaitFor([&] { return Tracks(1) == std::vector<std::int32_t>{-8}; }, 30000)) << "nothing recorded";
+    Type({VK_ESCAPE});
+    ASSERT_TRUE(AnswerMessageBox(fennel_->Id(), IDYES, 10000));
+    EXPECT_EQ("0", Ended());
+    EXPECT_EQ(-2, Value("BurnResults"));
+    EXPECT_EQ(std::vector<std::int32_t>{-2}, Tracks(1));
+    const std::vector<std::string> log = recorder.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "cancel"), log.end()) << testing::PrintToString(log);
+    EXPECT_EQ(std::find(log.begin(), log.end(), "finalize 1"), log.end()) << "the disc was closed";
     EXPECT_FALSE(ImageExists());
 }
 
