@@ -68,7 +68,7 @@ protected:
     void Launch(const std::string& flags, int seconds, const std::vector<std::string>& tunes, int show = -1) {
         const std::string command = Quoted(exe_) + " " + flags + " " + Quoted(Playlist(tunes, seconds));
         fennel_ = std::make_unique<ChildProcess>(command, temp_.Path(), std::string(), show);
-        ASSERT_TRUE(fennel_->Started());
+        ASSERT_TRUE(fennel_->Started()) << "GetLastError() = " << fennel_->Error() << " for " << command;
     }
     // Starts the burn of one tune and waits for its window.
     void Start(const std::string& flags, int seconds = 5, int show = -1) {
