@@ -1,5 +1,7 @@
 #include "recorder/CdTextPacks.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <string>
 
@@ -86,6 +88,65 @@ std::uint16_t CdTextPacks::Crc(const std::uint8_t* data, std::size_t size) {
     return static_cast<std::uint16_t>(~crc);
 }
 
+namespace {
+
+// Latin Extended-A, U+0100 to U+017F, as the plain letter a display without the accent shows.
+constexpr char kExtendedA[] = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi..JjKkkLlLlLlLlLlNnNnNnnNnOoOoOo..RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+
+// The Latin-1 letter an accent mark makes of the letter before it: mark, base letters, results.
+struct Composition {
+    std::uint32_t mark;
+    const char* bases;
+    const char* results; // ISO-8859-1
+};
+constexpr Composition kCompositions[] = {
+    {0x300, "AEIOUaeiou", "\xC0\xC8\xCC\xD2\xD9\xE0\xE8\xEC\xF2\xF9"},
+    {0x301, "AEIOUYaeiouy", "\xC1\xC9\xCD\xD3\xDA\xDD\xE1\xE9\xED\xF3\xFA\xFD"},
+    {0x302, "AEIOUaeiou", "\xC2\xCA\xCE\xD4\xDB\xE2\xEA\xEE\xF4\xFB"},
+    {0x303, "ANOano", "\xC3\xD1\xD5\xE3\xF1\xF5"},
+    {0x308, "AEIOUaeiouy", "\xC4\xCB\xCF\xD6\xDC\xE4\xEB\xEF\xF6\xFC\xFF"},
+    {0x30A, "Aa", "\xC5\xE5"},
+    {0x327, "Cc", "\xC7\xE7"},
+};
+
+} // namespace
+
+void CdTextPacks::Combine(std::string& out, std::uint32_t mark) {
+    // A mark without a letter it composes with is left off: the letter shows as it is.
+    if (out.empty()) return;
+    for (const Composition& composition : kCompositions) {
+        if (composition.mark != mark) continue;
+        const char* base = std::strchr(composition.bases, out.back());
+        if (base && out.back() != '\0') out.back() = composition.results[base - composition.bases];
+    }
+}
+
+std::string CdTextPacks::Fallback(std::uint32_t code) {
+    switch (code) {
+    case 0x132: return "IJ";
+    case 0x133: return "ij";
+    case 0x152: return "OE";
+    case 0x153: return "oe";
+    case 0x192: return "f";
+    case 0x218: return "S";
+    case 0x219: return "s";
+    case 0x21A: return "T";
+    case 0x21B: return "t";
+    case 0x2026: return "...";
+    case 0x20AC: return "EUR";
+    case 0x2122: return "TM";
+    case 0x2039: return "<";
+    case 0x203A: return ">";
+    default: break;
+    }
+    if (code >= 0x100 && code < 0x180) return std::string(1, kExtendedA[code - 0x100]);
+    if (code >= 0x2010 && code <= 0x2015) return "-"; // hyphens and dashes
+    if ((code >= 0x2018 && code <= 0x201B) || code == 0x2032) return "'";
+    if ((code >= 0x201C && code <= 0x201F) || code == 0x2033) return "\"";
+    if (code == 0x2022) return "\xB7";
+    return "?";
+}
+
 std::string CdTextPacks::ToLatin1(std::string_view utf8) {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
@@ -109,7 +170,14 @@ std::string CdTextPacks::ToLatin1(std::string_view utf8) {
             continue;
         }
         bool control = code < 0x20 || (code >= 0x7F && code < 0xA0);
-        out += control || code > 0xFF ? '?' : static_cast<char>(code);
+        if (control)
+            out += '?';
+        else if (code <= 0xFF)
+            out += static_cast<char>(code);
+        else if (code >= 0x300 && code < 0x370)
+            Combine(out, code);
+        else
+            out += Fallback(code);
         i += length;
     }
     return out;
@@ -138,4 +206,11 @@ std::vector<CdTextPacks::Pack> CdTextPacks::Build(const CueText& disc, const std
     for (std::size_t i = 0; i < kSizePacks; ++i)
         AddPack(packs, kSizeInformation, static_cast<std::uint8_t>(i), 0, info.data() + i * kTextBytes);
     return packs;
+}
+
+std::string CdTextPacks::FileBytes(const std::vector<Pack>& packs) {
+    const std::size_t length = packs.size() * kPackBytes + 2;
+    std::string bytes{static_cast<char>(length >> 8 & 0xFF), static_cast<char>(length & 0xFF), '\0', '\0'};
+    for (const Pack& pack : packs) bytes.append(reinterpret_cast<const char*>(pack.data()), pack.size());
+    return bytes;
 }

@@ -33,11 +33,23 @@ public:
     // throws cdtext_too_large when they need more than kMaxTextPacks packs.
     static std::vector<Pack> Build(const CueText& disc, const std::vector<CueText>& tracks, int firstTrack);
 
+    // The packs as a binary CD-Text file (as a drive answers for the lead-in's CD-Text): a
+    // 4-byte header (the length of what follows it plus 2, big-endian, then two zero bytes),
+    // then the packs in order.
+    static std::string FileBytes(const std::vector<Pack>& packs);
+
     // The CRC of subcode: polynomial 0x1021, initial value 0, inverted as it is stored
     // (big-endian) after the bytes it covers.
     static std::uint16_t Crc(const std::uint8_t* data, std::size_t size);
 
-    // UTF-8 as ISO-8859-1. A character ISO-8859-1 lacks, a control character and each byte
-    // of a malformed sequence become '?'.
+    // UTF-8 as ISO-8859-1, as a display of that character set best shows it: a letter with an
+    // accent the set lacks as the plain letter (Ł as L, Œ as OE), a letter followed by a
+    // combining accent as the accented letter where the set has it, typographic quotes, dashes
+    // and the ellipsis as their plain forms, € as EUR. Any other character, a control
+    // character and each byte of a malformed sequence become '?': nothing is dropped.
     static std::string ToLatin1(std::string_view utf8);
+
+private:
+    static void Combine(std::string& out, std::uint32_t mark);
+    static std::string Fallback(std::uint32_t code);
 };

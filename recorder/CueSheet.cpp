@@ -32,7 +32,7 @@ std::string CueSheet::QuotableText(const std::string& text) {
     return out;
 }
 
-std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& disc) {
+std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& disc, const std::string& cdTextFile) {
     const char* eol = "\r\n";
     bool sessions = false;
     for (const CueFile& file : files) sessions |= file.session != files.front().session;
@@ -40,6 +40,7 @@ std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& d
     auto text = [&](const char* indent, const char* key, const std::string& value) {
         if (!value.empty()) cue += std::string(indent) + key + " \"" + QuotableText(value) + "\"" + eol;
     };
+    text("", "CDTEXTFILE", cdTextFile);
     text("", "TITLE", disc.title);
     text("", "PERFORMER", disc.performer);
     for (const CueFile& file : files) {

@@ -33,7 +33,9 @@ struct CueFile {
 
 class CueSheet {
 public:
-    static std::string Render(const std::vector<CueFile>& files, const CueText& disc = {});
+    // cdTextFile: the binary CD-Text file beside the sheet (CDTEXTFILE); empty: none.
+    static std::string Render(const std::vector<CueFile>& files, const CueText& disc = {},
+                              const std::string& cdTextFile = {});
     // A text usable inside a quoted cue field: no double quotes, no control characters,
     // at most 80 bytes without splitting a UTF-8 sequence.
     static std::string QuotableText(const std::string& text);

@@ -265,13 +265,18 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
             if (!disc.tracks.empty() || disc.sessions > 0)
                 RECORDER_FAIL(RECORDING_E_DISC_CLOSED, "RecordingSession::Prepare()",
                               "A real recorder writes disc-at-once and session-at-once on a blank disc only.");
+        }
+        {
+            // The disc's CD-Text after this session must fit its packs: refused now, never cut.
+            CueText discText;
+            {
+                std::lock_guard lock(mutex_);
+                discText = discText_;
+            }
+            DiscState after = disc;
+            after.AddSession(plan, "", texts, {}, DiscText(discText, layout));
             try {
-                CueText discText;
-                {
-                    std::lock_guard lock(mutex_);
-                    discText = discText_;
-                }
-                CdTextPacks::Build(DiscText(discText, layout), texts, plan.tracks.front().number);
+                DiscCdText(after);
             } catch (const CdTextPacks::base_exception& e) {
                 RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()",
                               (std::string("The CD-Text does not fit on the disc: ") + e.Context()).c_str());
@@ -505,8 +510,18 @@ std::int32_t RecordingSession::Close(bool finalize) {
                 disc.incompleteImage.clear();
                 disc.closed = finalize;
                 std::wstring cue = imageDrive.FilePath(config.imageName + ".cue");
+                // The same texts as a binary CD-Text file beside the cue sheet.
+                std::string cdTextFile;
+                if (std::vector<CdTextPacks::Pack> packs = DiscCdText(disc); !packs.empty()) {
+                    cdTextFile = config.imageName + ".cdt";
+                    try {
+                        Win32File::ReplaceText(imageDrive.FilePath(cdTextFile), CdTextPacks::FileBytes(packs));
+                    } catch (const Win32File::base_exception& e) {
+                        RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
+                    }
+                }
                 try {
-                    Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText));
+                    Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText, cdTextFile));
                 } catch (const Win32File::base_exception& e) {
                     RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
                 }
@@ -582,9 +597,15 @@ void RecordingSession::ReleaseDrive() {
 }
 
 std::vector<CdTextPacks::Pack> RecordingSession::PlannedCdText() const {
-    std::lock_guard lock(mutex_);
+    // A real recorder writes disc-at-once on a blank disc only: this session is the disc, with
+    // its texts as the cue sheet of an image would carry them.
+    DiscState disc;
+    {
+        std::lock_guard lock(mutex_);
+        disc.AddSession(plan_, "", texts_, {}, plannedDiscText_);
+    }
     try {
-        return CdTextPacks::Build(plannedDiscText_, texts_, plan_.tracks.empty() ? 1 : plan_.tracks.front().number);
+        return DiscCdText(disc);
     } catch (const CdTextPacks::base_exception& e) {
         RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::PlannedCdText()",
                       (std::string("The CD-Text does not fit on the disc: ") + e.Context()).c_str());
@@ -610,4 +631,11 @@ std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const Se
                               : recorder.WriteDiscAtOnce(plan, PlannedCdText(), open, *this, writeSpeed_);
     if (result && result != RECORDING_E_CANCELLED) Report(result, "");
     return result;
+}
+
+std::vector<CdTextPacks::Pack> RecordingSession::DiscCdText(const DiscState& disc) {
+    if (disc.tracks.empty()) return {};
+    std::vector<CueText> texts;
+    for (const DiscTrack& track : disc.tracks) texts.push_back({track.title, track.performer});
+    return CdTextPacks::Build(disc.discText, texts, disc.tracks.front().number);
 }

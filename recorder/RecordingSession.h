@@ -19,6 +19,7 @@
 #include "recorder/ImageRecorder.h"
 #include "recorder/RedBook.h"
 #include "recorder/CdTextPacks.h"
+#include "recorder/DiscState.h"
 #include "recorder/Drive.h"
 
 class RealRecorder;
@@ -118,6 +119,8 @@ private:
     unsigned ChooseSpeed(const DriveConfig& config, std::int32_t media) const;
     // The recording itself on a real recorder; answers as Record.
     std::int32_t RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first, bool write);
+    // The CD-Text of a whole disc, all sessions' tracks; throws CdTextPacks::cdtext_too_large.
+    static std::vector<CdTextPacks::Pack> DiscCdText(const DiscState& disc);
     // The CD-Text a disc-at-once write carries; throws EngineFailure when it does not fit.
     std::vector<CdTextPacks::Pack> PlannedCdText() const;
 

@@ -206,6 +206,7 @@ std::int32_t VirtualDrive::Erase(bool full, Pacer::Waiter& waiter, EraseObserver
 
     std::vector<std::string> files = disc.ImageFiles();
     files.push_back(config.imageName + ".cue");
+    files.push_back(config.imageName + ".cdt");
     for (const std::string& name : files) {
         std::wstring path = FilePath(name);
         if (!DeleteFileW(path.c_str())) {

@@ -17,7 +17,7 @@ TEST(CdTextPacksTest, CrcMatchesThePublishedCheckValueInverted) {
 // Written out by hand; the CRCs come from a bitwise routine apart from this project.
 TEST(CdTextPacksTest, BuildsTheBlockByteForByte) {
     CueText disc{"Disc", ""};
-    std::vector<CueText> tracks{{"One", ""}, {"", "Zo\xC3\xAB\xE2\x82\xAC"}}; // "Zoë€": ë fits, € does not
+    std::vector<CueText> tracks{{"One", ""}, {"", "Zo\xC3\xAB\xE2\x98\x83"}}; // "Zoë☃": ë fits, ☃ does not
     const std::vector<Pack> expected{
         {0x80, 0x00, 0x00, 0x00, 'D', 'i', 's', 'c', 0, 'O', 'n', 'e', 0, 0, 0, 0, 0xBA, 0x68},
         {0x81, 0x00, 0x01, 0x00, 0, 0, 'Z', 'o', 0xEB, '?', 0, 0, 0, 0, 0, 0, 0x43, 0x05},
@@ -69,12 +69,15 @@ TEST(CdTextPacksTest, RefusesMoreTextThanOneBlockHoldsRatherThanCutIt) {
                  CdTextPacks::cdtext_too_large);
 }
 
-TEST(CdTextPacksTest, Latin1KeepsWhatFitsAndMarksTheRest) {
+TEST(CdTextPacksTest, Latin1KeepsWhatFitsShowsTheRestAsADisplayWouldAndMarksTheUnknown) {
     const struct {
         std::string utf8, latin1;
     } cases[] = {
         {"Caf\xC3\xA9 \xC3\xBF", "Caf\xE9 \xFF"},
-        {"\xE2\x82\xAC\xF0\x9F\x8E\xB5", "??"}, // one mark per character
+        {"\xE2\x98\x83\xF0\x9F\x8E\xB5", "??"}, // one mark per character
+        {"\xC5\x81\xC3\xB3" "d\xC5\xBA \xC5\x92uvre", "L\xF3" "dz OEuvre"}, // accents the set lacks: the letter
+        {"Caf" "e\xCC\x81 \xCC\x81x", "Caf\xE9 x"},               // combining accents
+        {"\xE2\x80\x9CHi\xE2\x80\x9D \xE2\x80\x93 \xE2\x82\xAC" "5\xE2\x80\xA6", "\"Hi\" - EUR5..."},
         {"a\xC0\x80z", "a??z"},                 // an overlong NUL is no NUL
         {"a\tb\xC2\x85", "a?b?"},               // controls
         {"\xC3", "?"},                          // cut short

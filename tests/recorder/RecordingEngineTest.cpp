@@ -4,6 +4,7 @@
 #include <functional>
 #include <sstream>
 
+#include "recorder/CdTextPacks.h"
 #include "recorder/Crc32.h"
 #include "recorder/CueSheet.h"
 #include "recorder/MemorySource.h"
@@ -216,6 +217,17 @@ TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteM
         }
         ExpectImage(cue, audio);
         EXPECT_EQ(ReadImage("disc.bin").size(), static_cast<std::size_t>(cue[2].index1 + 300) * 2352);
+        // The titles as a binary CD-Text file the cue sheet names: header, then packs with their CRC.
+        EXPECT_EQ(ReadImage("disc.cue").rfind("CDTEXTFILE \"disc.cdt\"\r\n", 0), 0u);
+        const std::string cdt = ReadImage("disc.cdt");
+        ASSERT_GE(cdt.size(), 4u + 18u);
+        EXPECT_EQ((cdt.size() - 4) % 18, 0u);
+        EXPECT_EQ(static_cast<std::size_t>(static_cast<unsigned char>(cdt[0]) << 8 | static_cast<unsigned char>(cdt[1])),
+                  cdt.size() - 2);
+        for (std::size_t at = 4; at + 18 <= cdt.size(); at += 18) {
+            const auto* pack = reinterpret_cast<const std::uint8_t*>(cdt.data() + at);
+            EXPECT_EQ(CdTextPacks::Crc(pack, 16), pack[16] << 8 | pack[17]) << at;
+        }
 
         EXPECT_EQ(events->Get(true), (Lines{"start 0", "end 0 0x00000000", "start 1", "end 1 0x00000000", "start 2",
                                                 "end 2 0x00000000", "media 1"}));
@@ -270,24 +282,34 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         bool atRecord; // else at Prepare
         HRESULT code;
         const char* text; // part of the error list's text
-        std::function<void()> before;
+        std::function<void(const Engine&)> before;
     } cases[] = {
         {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
         {"unreadable kind", "Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", false, RECORDING_E_MEDIA_UNREADABLE, "kind", {}},
         {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
         {"folder under a file", "Images=plain.txt\\sub\n", false, RECORDING_E_IMAGE_FOLDER,
-         "cannot be created", [this] { WriteFile("plain.txt", {'x'}); }},
+         "cannot be created", [this](const Engine&) { WriteFile("plain.txt", {'x'}); }},
         {"file gone", "", false, RECORDING_E_FILE_NOT_FOUND, "does not exist",
-         [this] { std::filesystem::remove(Path("audio.wav")); }},
+         [this](const Engine&) { std::filesystem::remove(Path("audio.wav")); }},
         {"file damaged", "", false, RECORDING_E_BAD_AUDIO_FILE, "damaged",
-         [this] { std::filesystem::resize_file(Path("audio.wav"), 200); }},
+         [this](const Engine&) { std::filesystem::resize_file(Path("audio.wav"), 200); }},
+        // 20 tracks with 80-byte titles and performers need more CD-Text packs than a disc holds.
+        {"CD-Text too long", "", false, RECORDING_E_PREPARE_REFUSED, "CD-Text does not fit",
+         [this](const Engine& e) {
+             for (int i = 0; i < 20; ++i) {
+                 if (i > 0) {
+                     ASSERT_EQ(Add(e, Wav("t" + std::to_string(i) + ".wav", 0.1)), S_OK);
+                 }
+                 ASSERT_EQ(e.disc->SetTrackText(i, Bstr(std::string(80, 't')).get(), Bstr(std::string(80, 'p')).get()), S_OK);
+             }
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
         Engine e = Create(Drive('R', c.keys));
         ASSERT_EQ(Add(e, Wav("audio.wav", 2)), S_OK);
-        if (c.before) c.before();
+        if (c.before) c.before(e);
         HRESULT hr = e.disc->Prepare(RECORDING_PREPARE_AUDIO);
         if (c.atRecord) {
             ASSERT_EQ(hr, S_OK) << Hex(hr);
