@@ -92,6 +92,23 @@ struct IRecordingDisc : public IUnknown {
     // a null or empty BSTR keeps the default. ClearLayout forgets them.
     /* 18 */ virtual HRESULT STDMETHODCALLTYPE SetTrackText(LONG trackIndex, BSTR title, BSTR performer) = 0;
     /* 19 */ virtual HRESULT STDMETHODCALLTYPE SetDiscText(BSTR title, BSTR performer) = 0;
+    // Albums (engine version 1.2): tracks of file ranges with gaps of their own, as a CUE sheet
+    // lays them out, written disc-at-once or session-at-once (track-at-once refuses them at
+    // Prepare). Positions and lengths in CD frames; RECORDING_FRAMES_TO_END runs to the end.
+    // A track of a range of a file.
+    /* 20 */ virtual HRESULT STDMETHODCALLTYPE AddFileRange(BSTR path, LONG startFrame, LONG frames,
+                                                           LONG* trackIndex) = 0;
+    // Appends a range of a file, or (null path) frames of silence, to a track's audio or to its
+    // own pregap (RECORDING_PART_AUDIO, RECORDING_PART_PREGAP; a pregap part of 0 frames gives
+    // the track a pregap of its own that is empty).
+    /* 21 */ virtual HRESULT STDMETHODCALLTYPE AddTrackPart(LONG trackIndex, LONG area, BSTR path, LONG startFrame,
+                                                           LONG frames) = 0;
+    // ISRC (12 characters, or empty) and RECORDING_TRACK_* flags.
+    /* 22 */ virtual HRESULT STDMETHODCALLTYPE SetTrackCodes(LONG trackIndex, BSTR isrc, LONG flags) = 0;
+    // The disc's media catalog number (13 digits, or empty).
+    /* 23 */ virtual HRESULT STDMETHODCALLTYPE SetDiscCatalog(BSTR catalog) = 0;
+    // A track's songwriter, or the disc's (trackIndex -1).
+    /* 24 */ virtual HRESULT STDMETHODCALLTYPE SetSongwriter(LONG trackIndex, BSTR songwriter) = 0;
 };
 
 // IRecordingDevice {45d921cc-8614-4b75-9223-81d835fe30af}: one recording drive.

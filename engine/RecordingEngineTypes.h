@@ -107,6 +107,14 @@ constexpr std::int32_t RECORDING_CLOSE_FINALIZE = 1;  // CloseDisc: close the di
 constexpr std::int32_t RECORDING_ERASE_FULL = 1;      // Erase: blank the whole disc (0: quick erase)
 constexpr std::int32_t RECORDING_ERASE_ASYNC = 2;     // Erase: return at once; follow GetEraseProgress
 
+// ---- Albums (IRecordingDisc::AddTrackPart, SetTrackCodes). ----
+constexpr std::int32_t RECORDING_PART_AUDIO = 0;  // the part goes to the track's audio (from index 1)
+constexpr std::int32_t RECORDING_PART_PREGAP = 1; // the part goes to the track's own pregap (index 0)
+constexpr std::int32_t RECORDING_FRAMES_TO_END = -1; // a range to the file's end
+constexpr std::uint32_t RECORDING_TRACK_PREEMPHASIS = 1;    // FLAGS PRE
+constexpr std::uint32_t RECORDING_TRACK_COPY_PERMITTED = 2; // FLAGS DCP
+constexpr std::uint32_t RECORDING_TRACK_FOUR_CHANNEL = 4;   // FLAGS 4CH
+
 // ---- Speed codes: bit 0 is 1x, bit 1 2x, bit 2 3x, bit k from 3 to 31 is (2k - 2)x. ----
 constexpr unsigned RecordingSpeedOfBit(unsigned bit) {
     return bit < 3 ? bit + 1 : (bit < 32 ? 2 * bit - 2 : 0);

@@ -32,7 +32,8 @@ std::string CueSheet::QuotableText(const std::string& text) {
     return out;
 }
 
-std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& disc, const std::string& cdTextFile) {
+std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& disc, const std::string& cdTextFile,
+                             const std::string& catalog, const std::string& songwriter) {
     const char* eol = "\r\n";
     bool sessions = false;
     for (const CueFile& file : files) sessions |= file.session != files.front().session;
@@ -40,9 +41,11 @@ std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& d
     auto text = [&](const char* indent, const char* key, const std::string& value) {
         if (!value.empty()) cue += std::string(indent) + key + " \"" + QuotableText(value) + "\"" + eol;
     };
+    if (!catalog.empty()) cue += "CATALOG " + catalog + eol;
     text("", "CDTEXTFILE", cdTextFile);
     text("", "TITLE", disc.title);
     text("", "PERFORMER", disc.performer);
+    text("", "SONGWRITER", songwriter);
     for (const CueFile& file : files) {
         if (sessions) cue += "REM SESSION " + TwoDigits(file.session) + eol;
         cue += "FILE \"" + QuotableText(file.name) + "\" BINARY" + eol;
@@ -50,6 +53,15 @@ std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& d
             cue += "  TRACK " + TwoDigits(track.number) + " AUDIO" + eol;
             text("    ", "TITLE", track.title);
             text("    ", "PERFORMER", track.performer);
+            text("    ", "SONGWRITER", track.songwriter);
+            if (track.flags) {
+                cue += "    FLAGS";
+                if (track.flags & 2) cue += " DCP";
+                if (track.flags & 4) cue += " 4CH";
+                if (track.flags & 1) cue += " PRE";
+                cue += eol;
+            }
+            if (!track.isrc.empty()) cue += "    ISRC " + track.isrc + eol;
             if (track.crc) cue += "    REM CRC32 " + CrcText(*track.crc) + eol;
             if (track.pregapFrames > 0) cue += "    INDEX 00 " + RedBook::FormatMsf(track.fileFrame) + eol;
             cue += "    INDEX 01 " + RedBook::FormatMsf(std::uint64_t{track.fileFrame} + track.pregapFrames) + eol;

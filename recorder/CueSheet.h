@@ -23,6 +23,9 @@ struct CueTrack {
     std::string title;              // empty: no TITLE line
     std::string performer;          // empty: no PERFORMER line
     std::optional<std::uint32_t> crc; // CRC-32 of the image bytes from INDEX 01 to the track's end
+    std::string isrc = {};            // empty: no ISRC line
+    std::uint32_t flags = 0;          // RECORDING_TRACK_* as a FLAGS line
+    std::string songwriter = {};      // empty: no SONGWRITER line
 };
 
 struct CueFile {
@@ -33,9 +36,11 @@ struct CueFile {
 
 class CueSheet {
 public:
-    // cdTextFile: the binary CD-Text file beside the sheet (CDTEXTFILE); empty: none.
+    // cdTextFile: the binary CD-Text file beside the sheet (CDTEXTFILE); empty: none. catalog
+    // and songwriter: the disc's (CATALOG, SONGWRITER); empty: none.
     static std::string Render(const std::vector<CueFile>& files, const CueText& disc = {},
-                              const std::string& cdTextFile = {});
+                              const std::string& cdTextFile = {}, const std::string& catalog = {},
+                              const std::string& songwriter = {});
     // A text usable inside a quoted cue field: no double quotes, no control characters,
     // at most 80 bytes without splitting a UTF-8 sequence.
     static std::string QuotableText(const std::string& text);

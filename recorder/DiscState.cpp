@@ -110,7 +110,8 @@ bool DiscState::HasData() const {
 }
 
 void DiscState::AddSession(const SessionPlan& plan, const std::string& file, const std::vector<CueText>& texts,
-                           const std::vector<std::uint32_t>& crcs, const CueText& disc) {
+                           const std::vector<std::uint32_t>& crcs, const CueText& disc,
+                           const std::vector<TrackCodes>& codes) {
     if (!disc.title.empty()) discText.title = StorableTitle(disc.title);
     if (!disc.performer.empty()) discText.performer = StorableTitle(disc.performer);
     ++sessions;
@@ -129,6 +130,7 @@ void DiscState::AddSession(const SessionPlan& plan, const std::string& file, con
             track.performer = StorableTitle(texts[i].performer);
         }
         if (i < crcs.size()) track.crc = crcs[i];
+        if (i < codes.size()) track.codes = codes[i];
         tracks.push_back(track);
     }
     usedFrames = plan.startFrame + plan.totalFrames;
@@ -186,7 +188,8 @@ std::vector<CueFile> DiscState::CueFiles() const {
         if (track.file.empty()) continue;
         if (files.empty() || files.back().name != track.file) files.push_back({track.file, track.session, {}});
         std::uint32_t fileFrame = static_cast<std::uint32_t>(track.fileOffset / RedBook::kFrameBytes);
-        files.back().tracks.push_back({track.number, track.pregapFrames, fileFrame, track.title, track.performer, track.crc});
+        files.back().tracks.push_back({track.number, track.pregapFrames, fileFrame, track.title, track.performer, track.crc,
+                                       track.codes.isrc, track.codes.flags, track.codes.songwriter});
     }
     return files;
 }
@@ -214,6 +217,8 @@ std::string DiscState::Serialize() const {
     text += "IncompleteImage=" + incompleteImage + "\r\n";
     text += "Title=" + discText.title + "\r\n";
     text += "Performer=" + discText.performer + "\r\n";
+    if (!catalog.empty()) text += "Catalog=" + catalog + "\r\n";
+    if (!songwriter.empty()) text += "Songwriter=" + songwriter + "\r\n";
     for (const DiscTrack& track : tracks) {
         text += "[Track " + std::to_string(track.number) + "]\r\n";
         text += "Session=" + std::to_string(track.session) + "\r\n";
@@ -226,6 +231,9 @@ std::string DiscState::Serialize() const {
         text += "Title=" + track.title + "\r\n";
         text += "Performer=" + track.performer + "\r\n";
         if (track.crc) text += "CRC32=" + CueSheet::CrcText(*track.crc) + "\r\n";
+        if (!track.codes.isrc.empty()) text += "ISRC=" + track.codes.isrc + "\r\n";
+        if (track.codes.flags) text += "Flags=" + std::to_string(track.codes.flags) + "\r\n";
+        if (!track.codes.songwriter.empty()) text += "Songwriter=" + track.codes.songwriter + "\r\n";
     }
     return text;
 }
@@ -250,6 +258,8 @@ DiscState DiscState::Parse(std::string_view text) {
     if (!state.incompleteImage.empty() && !PlainFileName(state.incompleteImage))
         Invalid("IncompleteImage is not a plain file name");
     state.discText = {Optional(*disc, "Title"), Optional(*disc, "Performer")};
+    state.catalog = Optional(*disc, "Catalog");
+    state.songwriter = Optional(*disc, "Songwriter");
     if (state.Present() && state.capacityMinutes == 0) Invalid("a disc without capacity");
 
     for (const IniFile::Section& section : ini.Sections()) {
@@ -271,6 +281,9 @@ DiscState DiscState::Parse(std::string_view text) {
         track.fileOffset = section.Get("FileOffset") ? Number(section, "FileOffset", UINT32_MAX * 2352ull) : 0;
         track.title = Optional(section, "Title");
         track.performer = Optional(section, "Performer");
+        track.codes.isrc = Optional(section, "ISRC");
+        track.codes.flags = section.Get("Flags") ? static_cast<std::uint32_t>(Number(section, "Flags", 7)) : 0;
+        track.codes.songwriter = Optional(section, "Songwriter");
         if (std::optional<std::string> crc = section.Get("CRC32")) {
             std::uint32_t value = 0;
             auto [end, ec] = std::from_chars(crc->data(), crc->data() + crc->size(), value, 16);

@@ -16,6 +16,14 @@
 #include "recorder/SessionPlan.h"
 #include "support/ContextException.h"
 
+// What an album gives a track beside its texts (missing in older states: none).
+struct TrackCodes {
+    std::string isrc;
+    std::uint32_t flags = 0; // RECORDING_TRACK_*
+    std::string songwriter;
+    bool operator==(const TrackCodes&) const = default;
+};
+
 struct DiscTrack {
     int number = 0;
     int session = 1;
@@ -28,6 +36,7 @@ struct DiscTrack {
     std::string title;
     std::string performer;
     std::optional<std::uint32_t> crc; // of the image bytes from index 1 on; unknown for old states
+    TrackCodes codes = {};            // an album track's ISRC, flags and songwriter
 };
 
 struct MediaDescription {
@@ -52,6 +61,8 @@ public:
     std::string lastRecording;   // "", "complete", "cancelled", "failed 0x8xxxxxxx"
     std::string incompleteImage; // image file of an interrupted recording, beside the state
     CueText discText;            // the disc's CD-Text
+    std::string catalog;         // the disc's media catalog number (missing in older states: none)
+    std::string songwriter;      // the disc's songwriter
     // Free frames as a real recorder reports them, in place of the figure derived from the
     // capacity and the sessions; never stored.
     std::optional<std::uint32_t> reportedFree;
@@ -73,7 +84,8 @@ public:
     // Records a written session: its tracks now stand in file, with their texts and CRCs by
     // track of the plan (either list may be short). Each disc text given replaces the old one.
     void AddSession(const SessionPlan& plan, const std::string& file, const std::vector<CueText>& texts,
-                    const std::vector<std::uint32_t>& crcs = {}, const CueText& disc = {});
+                    const std::vector<std::uint32_t>& crcs = {}, const CueText& disc = {},
+                    const std::vector<TrackCodes>& codes = {});
     // The blank disc of the same kind (a CD-RW after erasing).
     void Erase();
     MediaDescription Describe(const DriveConfig& drive) const;

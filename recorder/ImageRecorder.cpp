@@ -36,8 +36,14 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
             FENNEL_THROW(audio_failure, "ImageRecorder::Write()",
                          ("track " + std::to_string(i + 1) + ": the file changed since it was added").c_str());
 
-        std::uint64_t noAudio = 0;
-        if (std::int32_t code = WriteFrames(track.pregapFrames, nullptr, noAudio, sink)) return code;
+        std::unique_ptr<AudioSource> pregap;
+        try {
+            if (openPregap_) pregap = openPregap_(i);
+        } catch (const ContextException& e) {
+            FENNEL_THROW(audio_failure, "ImageRecorder::Write()", ("track " + std::to_string(i + 1) + ": " + e.Context()).c_str());
+        }
+        std::uint64_t pregapLeft = pregap ? pregap->OutputBytes() : 0;
+        if (std::int32_t code = WriteFrames(track.pregapFrames, pregap.get(), pregapLeft, sink)) return code;
         std::uint64_t audioLeft = track.audioBytes;
         std::uint64_t indexOne = imageBytes_;
         crc_ = {};

@@ -50,6 +50,10 @@ public:
     // Without openImage nothing is read back.
     ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer, OpenImage openImage = {});
 
+    // Where a track's pregap has audio of its own (an album's gaps): opens exactly the
+    // pregap's bytes; null for a track whose pregap is silence. Without it, every pregap is.
+    void SetPregapSource(OpenTrack openPregap) { openPregap_ = std::move(openPregap); }
+
     // Writes the image into sink, or nothing when sink is null (a test write). Answers 0 when
     // every frame has been written, the observer's code when it stopped the writing, and
     // RECORDING_E_CANCELLED when the pacer's wait was interrupted.
@@ -67,6 +71,7 @@ private:
 
     const SessionPlan& plan_;
     OpenTrack open_;
+    OpenTrack openPregap_;
     Observer& observer_;
     Pacer& pacer_;
     OpenImage openImage_;

@@ -18,6 +18,7 @@ void PlanAudioReader::NextTrack() {
     if (started_) ++track_;
     started_ = true;
     audio_.reset();
+    pregap_.reset();
     carryCount_ = 0;
     silenceBefore_ = audioLeft_ = paddingLeft_ = 0;
     if (track_ > last_ || track_ >= plan_.tracks.size()) return;
@@ -32,6 +33,11 @@ void PlanAudioReader::NextTrack() {
         FENNEL_THROW(ImageRecorder::audio_failure, "PlanAudioReader::NextTrack()",
                      (name + "the file changed since it was added").c_str());
     silenceBefore_ = withPregaps_ ? std::uint64_t{track.pregapFrames} * RedBook::kFrameBytes : 0;
+    try {
+        if (withPregaps_ && openPregap_) pregap_ = openPregap_(track_);
+    } catch (const ContextException& e) {
+        FENNEL_THROW(ImageRecorder::audio_failure, "PlanAudioReader::NextTrack()", (name + e.Context()).c_str());
+    }
     audioLeft_ = track.audioBytes;
     paddingLeft_ = std::uint64_t{track.audioFrames} * RedBook::kFrameBytes - track.audioBytes;
 }
@@ -44,6 +50,21 @@ void PlanAudioReader::Read(std::uint8_t* output, std::size_t size) {
                 return;
             }
             NextTrack();
+            continue;
+        }
+        if (silenceBefore_ > 0 && pregap_) { // the pregap's own audio, in whole frames
+            std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(size, silenceBefore_));
+            std::size_t got = 0;
+            try {
+                got = pregap_->Read(output, count);
+            } catch (const ContextException& e) {
+                FENNEL_THROW(ImageRecorder::audio_failure, "PlanAudioReader::Read()",
+                             ("track " + std::to_string(track_ + 1) + ": " + e.Context()).c_str());
+            }
+            if (got == 0) AudioEnded();
+            silenceBefore_ -= got;
+            output += got;
+            size -= got;
             continue;
         }
         std::uint64_t& silence = silenceBefore_ > 0 ? silenceBefore_ : paddingLeft_;

@@ -17,6 +17,9 @@ public:
     PlanAudioReader(const SessionPlan& plan, ImageRecorder::OpenTrack open, std::size_t first, std::size_t last,
                     bool withPregaps);
 
+    // As ImageRecorder::SetPregapSource; before the first Read.
+    void SetPregapSource(ImageRecorder::OpenTrack openPregap) { openPregap_ = std::move(openPregap); }
+
     std::uint64_t Size() const { return size_; }
     // Fills size bytes; throws ImageRecorder::audio_failure. Past the end: silence.
     void Read(std::uint8_t* output, std::size_t size);
@@ -28,6 +31,8 @@ private:
 
     const SessionPlan& plan_;
     ImageRecorder::OpenTrack open_;
+    ImageRecorder::OpenTrack openPregap_;
+    std::unique_ptr<AudioSource> pregap_; // the current track's pregap audio; null: silence
     const std::size_t last_;
     const bool withPregaps_;
     std::uint64_t size_ = 0;

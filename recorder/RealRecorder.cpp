@@ -521,7 +521,8 @@ std::int32_t RealRecorder::WriteTrackAtOnce(const SessionPlan& plan, const Image
 }
 
 std::int32_t RealRecorder::WriteDiscAtOnce(const SessionPlan& plan, std::vector<CdTextPacks::Pack> text,
-                                           const ImageRecorder::OpenTrack& open, ImageRecorder::Observer& observer,
+                                           const ImageRecorder::OpenTrack& open,
+                                           const ImageRecorder::OpenTrack& openPregap, ImageRecorder::Observer& observer,
                                            unsigned speed) {
     const char* where = "RealRecorder::WriteDiscAtOnce()";
     if (plan.startFrame != 0 || plan.tracks.empty())
@@ -533,7 +534,7 @@ std::int32_t RealRecorder::WriteDiscAtOnce(const SessionPlan& plan, std::vector<
                         "choosing sectors with subcode");
     if (speed) ImapiResults::Check(raw->SetWriteSpeed(static_cast<LONG>(speed) * IMAPI_SECTORS_PER_SECOND_1X, VARIANT_FALSE),
                                    where, "choosing the speed");
-    ComPtr<PlanStream> stream = PlanStream::RawDisc(plan, open, std::move(text));
+    ComPtr<PlanStream> stream = PlanStream::RawDisc(plan, open, openPregap, std::move(text));
     {
         std::lock_guard lock(mutex_);
         if (cancelled_) return RECORDING_E_CANCELLED;

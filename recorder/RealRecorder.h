@@ -62,8 +62,10 @@ public:
                                   ImageRecorder::Observer& observer, unsigned speed);
     // Writes the whole disc from the lead-in on: the plan (a blank disc's first session) with
     // its pregaps and the CD-Text packs in the lead-in. As WriteTrackAtOnce otherwise.
+    // openPregap: as ImageRecorder::SetPregapSource.
     std::int32_t WriteDiscAtOnce(const SessionPlan& plan, std::vector<CdTextPacks::Pack> text,
-                                 const ImageRecorder::OpenTrack& open, ImageRecorder::Observer& observer, unsigned speed);
+                                 const ImageRecorder::OpenTrack& open, const ImageRecorder::OpenTrack& openPregap,
+                                 ImageRecorder::Observer& observer, unsigned speed);
     // Ends a finished write: the disc closed for good, or (track-at-once) left open for more.
     void Finish(bool finalize);
     // Ends an interrupted or failed write, leaving the disc as the recorder can; never throws.

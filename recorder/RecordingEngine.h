@@ -24,7 +24,7 @@ class RecordingEngine final : public IRecordingEngine,
                               public IRunnableObject,
                               private RecordingSession::Events {
 public:
-    static constexpr LONG kVersion = 0x00010001; // 1.1: CD-Text methods
+    static constexpr LONG kVersion = 0x00010002; // 1.1: CD-Text methods; 1.2: albums
 
     static HRESULT Create(REFIID iid, void** out);
 
@@ -84,6 +84,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetImagePath(BSTR* cuePath) override;
     HRESULT STDMETHODCALLTYPE SetTrackText(LONG trackIndex, BSTR title, BSTR performer) override;
     HRESULT STDMETHODCALLTYPE SetDiscText(BSTR title, BSTR performer) override;
+    HRESULT STDMETHODCALLTYPE AddFileRange(BSTR path, LONG startFrame, LONG frames, LONG* trackIndex) override;
+    HRESULT STDMETHODCALLTYPE AddTrackPart(LONG trackIndex, LONG area, BSTR path, LONG startFrame, LONG frames) override;
+    HRESULT STDMETHODCALLTYPE SetTrackCodes(LONG trackIndex, BSTR isrc, LONG flags) override;
+    HRESULT STDMETHODCALLTYPE SetDiscCatalog(BSTR catalog) override;
+    HRESULT STDMETHODCALLTYPE SetSongwriter(LONG trackIndex, BSTR songwriter) override;
 
     // IConnectionPointContainer
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;

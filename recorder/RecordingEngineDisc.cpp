@@ -3,6 +3,7 @@
 #include "recorder/RecordingEngine.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "recorder/ComGuard.h"
 #include "recorder/WinText.h"
@@ -272,4 +273,67 @@ void RecordingEngine::OnDiscChanged(Drive& drive) {
             LONG present = drive.MediaPresent();
             Fire([&](IRecordingEngineEvents* sink) { sink->OnMediaChange(present); });
         }
+}
+
+namespace {
+
+std::optional<std::uint64_t> FramesArgument(LONG frames) {
+    return frames == RECORDING_FRAMES_TO_END ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(frames));
+}
+
+} // namespace
+
+HRESULT RecordingEngine::AddFileRange(BSTR path, LONG startFrame, LONG frames, LONG* trackIndex) {
+    return Guarded([&]() -> HRESULT {
+        if (!trackIndex) return E_POINTER;
+        *trackIndex = -1;
+        if (HRESULT hr = Ready(false)) return hr;
+        if (BstrText(path).empty() || startFrame < 0 || frames < RECORDING_FRAMES_TO_END) return E_INVALIDARG;
+        ComPtr<RecordingDevice> device = RecordingDeviceObject();
+        *trackIndex = static_cast<LONG>(session_.AddFileRange(BstrText(path), static_cast<std::uint64_t>(startFrame),
+                                                              FramesArgument(frames),
+                                                              device ? device->Drive().get() : nullptr));
+        return S_OK;
+    });
+}
+
+HRESULT RecordingEngine::AddTrackPart(LONG trackIndex, LONG area, BSTR path, LONG startFrame, LONG frames) {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (trackIndex < 0 || startFrame < 0 || frames < RECORDING_FRAMES_TO_END ||
+            (area != RECORDING_PART_AUDIO && area != RECORDING_PART_PREGAP) ||
+            (BstrText(path).empty() && frames == RECORDING_FRAMES_TO_END))
+            return E_INVALIDARG;
+        session_.AddTrackPart(static_cast<std::size_t>(trackIndex), area == RECORDING_PART_PREGAP, BstrText(path),
+                              static_cast<std::uint64_t>(startFrame), FramesArgument(frames));
+        return S_OK;
+    });
+}
+
+HRESULT RecordingEngine::SetTrackCodes(LONG trackIndex, BSTR isrc, LONG flags) {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (trackIndex < 0 || flags < 0) return E_INVALIDARG;
+        session_.SetTrackCodes(static_cast<std::size_t>(trackIndex), WinText::Utf8(BstrText(isrc)),
+                               static_cast<std::uint32_t>(flags));
+        return S_OK;
+    });
+}
+
+HRESULT RecordingEngine::SetDiscCatalog(BSTR catalog) {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        session_.SetCatalog(WinText::Utf8(BstrText(catalog)));
+        return S_OK;
+    });
+}
+
+HRESULT RecordingEngine::SetSongwriter(LONG trackIndex, BSTR songwriter) {
+    return Guarded([&]() -> HRESULT {
+        if (HRESULT hr = Ready(false)) return hr;
+        if (trackIndex < -1) return E_INVALIDARG;
+        session_.SetSongwriter(trackIndex < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(trackIndex)),
+                               WinText::Utf8(BstrText(songwriter)));
+        return S_OK;
+    });
 }

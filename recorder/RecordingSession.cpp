@@ -1,6 +1,7 @@
 #include "recorder/RecordingSession.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "recorder/AudioFiles.h"
@@ -80,6 +81,10 @@ void RecordingSession::SetParams(const Params& params) {
 }
 
 std::size_t RecordingSession::AddFile(const std::wstring& path, const Drive* drive) {
+    return AddFile(path, std::nullopt, drive);
+}
+
+std::size_t RecordingSession::AddFile(const std::wstring& path, const std::optional<TrackPart>& range, const Drive* drive) {
     std::vector<std::uint64_t> bytes;
     Params params;
     {
@@ -91,7 +96,15 @@ std::size_t RecordingSession::AddFile(const std::wstring& path, const Drive* dri
         params = params_;
     }
     std::unique_ptr<AudioSource> audio = AudioFiles::Open(path);
-    Track track{path, AudioFiles::Title(path), audio->OutputBytes(), audio->Tags(), {}};
+    Track track;
+    track.path = path;
+    track.title = AudioFiles::Title(path);
+    track.audioBytes = audio->OutputBytes();
+    track.tags = audio->Tags();
+    if (range) {
+        track.parts = {*range};
+        track.audioBytes = range->bytes;
+    }
     bytes.push_back(track.audioBytes);
     if (drive && drive->MediaPresent()) {
         // What can never fit on a disc of this kind is refused now; the free space of the
@@ -113,6 +126,8 @@ void RecordingSession::ClearLayout() {
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::ClearLayout()", "recording");
     layout_.clear();
     discText_ = {};
+    discSongwriter_.clear();
+    catalog_.clear();
 }
 
 void RecordingSession::SetTrackText(std::size_t index, const CueText& text) {
@@ -133,6 +148,121 @@ void RecordingSession::RemoveTrack(std::size_t index) {
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::RemoveTrack()", "recording");
     if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::RemoveTrack()", "no such track");
     layout_.erase(layout_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::uint64_t RecordingSession::Track::PregapBytes() const {
+    std::uint64_t bytes = 0;
+    for (const TrackPart& part : pregap) bytes += part.bytes;
+    return bytes;
+}
+
+TrackPart RecordingSession::PartOf(const std::wstring& path, std::uint64_t startFrame,
+                                   std::optional<std::uint64_t> frames) {
+    if (path.empty()) {
+        if (!frames) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::PartOf()", "silence without a length");
+        return {{}, 0, *frames * RedBook::kFrameBytes};
+    }
+    std::uint64_t fileBytes = AudioFiles::Open(path)->OutputBytes();
+    std::uint64_t start = startFrame * RedBook::kFrameBytes;
+    if (start > fileBytes || (frames && start + *frames * RedBook::kFrameBytes > fileBytes))
+        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::PartOf()",
+                      (WinText::Utf8(path) + ": the range lies past the audio's end (" +
+                       RedBook::FormatMsf(static_cast<std::uint32_t>(fileBytes / RedBook::kFrameBytes)) + ")")
+                          .c_str());
+    return {path, start, frames ? *frames * RedBook::kFrameBytes : fileBytes - start};
+}
+
+std::size_t RecordingSession::AddFileRange(const std::wstring& path, std::uint64_t startFrame,
+                                           std::optional<std::uint64_t> frames, const Drive* drive) {
+    if (path.empty()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::AddFileRange()", "no file");
+    return AddFile(path, PartOf(path, startFrame, frames), drive);
+}
+
+void RecordingSession::AddTrackPart(std::size_t index, bool pregap, const std::wstring& path, std::uint64_t startFrame,
+                                    std::optional<std::uint64_t> frames) {
+    TrackPart part = PartOf(path, startFrame, frames);
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::AddTrackPart()", "recording");
+    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::AddTrackPart()", "no such track");
+    Track& track = layout_[index];
+    if (pregap) {
+        if (part.bytes % RedBook::kFrameBytes)
+            RECORDER_FAIL(E_INVALIDARG, "RecordingSession::AddTrackPart()", "a pregap of whole frames only");
+        track.ownPregap = true;
+        if (part.bytes) track.pregap.push_back(part);
+        return;
+    }
+    if (track.parts.empty()) track.parts.push_back({track.path, 0, track.audioBytes}); // the whole file so far
+    if (part.bytes) track.parts.push_back(part);
+    track.audioBytes += part.bytes;
+}
+
+void RecordingSession::SetTrackCodes(std::size_t index, const std::string& isrc, std::uint32_t flags) {
+    const bool isrcValid = isrc.empty() || (isrc.size() == 12 && std::all_of(isrc.begin(), isrc.begin() + 5, [](char c) {
+                                               return std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c));
+                                           }) && std::all_of(isrc.begin() + 5, isrc.end(), [](char c) {
+                                               return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                                           }));
+    if (!isrcValid || flags > (RECORDING_TRACK_PREEMPHASIS | RECORDING_TRACK_COPY_PERMITTED | RECORDING_TRACK_FOUR_CHANNEL))
+        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetTrackCodes()", ("not an ISRC or flags: " + isrc).c_str());
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetTrackCodes()", "recording");
+    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetTrackCodes()", "no such track");
+    layout_[index].isrc = isrc;
+    layout_[index].flags = flags;
+}
+
+void RecordingSession::SetSongwriter(std::optional<std::size_t> index, const std::string& songwriter) {
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetSongwriter()", "recording");
+    if (!index) {
+        discSongwriter_ = songwriter;
+        return;
+    }
+    if (*index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetSongwriter()", "no such track");
+    layout_[*index].songwriter = songwriter;
+}
+
+void RecordingSession::SetCatalog(const std::string& catalog) {
+    if (!catalog.empty() && (catalog.size() != 13 || !std::all_of(catalog.begin(), catalog.end(), [](char c) {
+                                 return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                             })))
+        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetCatalog()", ("not a catalog number: " + catalog).c_str());
+    std::lock_guard lock(mutex_);
+    if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetCatalog()", "recording");
+    catalog_ = catalog;
+}
+
+SessionPlan RecordingSession::PlanOf(const std::vector<std::uint64_t>& bytes, std::size_t first, std::uint32_t startFrame,
+                                     int firstNumber) const {
+    std::vector<std::optional<std::uint32_t>> pregaps;
+    for (std::size_t i = first; i < first + bytes.size() && i < layout_.size(); ++i)
+        pregaps.push_back(layout_[i].ownPregap
+                              ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(layout_[i].PregapBytes() / RedBook::kFrameBytes))
+                              : std::nullopt);
+    return SessionPlan::Make(startFrame, firstNumber, bytes, params_.Method(), params_.pauseFrames, pregaps);
+}
+
+RecordingSession::TrackOpeners RecordingSession::OpenersFor(std::vector<Track> layout, std::size_t first,
+                                                            const SessionPlan& plan) {
+    auto tracks = std::make_shared<std::vector<Track>>(std::move(layout));
+    auto opener = std::make_shared<PartsOpener>([](const std::wstring& path) { return AudioFiles::Open(path); });
+    TrackOpeners openers;
+    openers.audio = [tracks, opener, first](std::size_t i) -> std::unique_ptr<AudioSource> {
+        const Track& track = tracks->at(first + i);
+        if (track.parts.empty()) return AudioFiles::Open(track.path);
+        return std::make_unique<PartsSource>(track.parts, *opener);
+    };
+    openers.pregap = [tracks, opener, first, plan](std::size_t i) -> std::unique_ptr<AudioSource> {
+        const Track& track = tracks->at(first + i);
+        if (!track.ownPregap || track.pregap.empty()) return nullptr;
+        // Silence first where the session's first track needs more pregap than the album gives.
+        std::vector<TrackPart> parts = track.pregap;
+        std::uint64_t planned = std::uint64_t{plan.tracks.at(i).pregapFrames} * RedBook::kFrameBytes;
+        if (planned > track.PregapBytes()) parts.insert(parts.begin(), TrackPart{{}, 0, planned - track.PregapBytes()});
+        return std::make_unique<PartsSource>(std::move(parts), *opener);
+    };
+    return openers;
 }
 
 std::vector<RecordingSession::Track> RecordingSession::Layout() const {
@@ -239,14 +369,23 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
                           (std::to_string(disc.tracks.size()) + " tracks already on the disc").c_str());
         std::vector<std::uint64_t> bytes;
         std::vector<CueText> texts;
+        bool ownGaps = false;
         for (Track& track : layout) {
-            track.audioBytes = AudioFiles::Open(track.path)->OutputBytes();
+            if (track.parts.empty()) track.audioBytes = AudioFiles::Open(track.path)->OutputBytes();
             bytes.push_back(track.audioBytes);
             texts.push_back(track.Recorded());
+            ownGaps |= track.ownPregap;
         }
         Params params = GetParams();
-        SessionPlan plan = SessionPlan::Make(disc.NextSessionStart(), disc.NextTrackNumber(), bytes, params.Method(),
-                                             params.pauseFrames);
+        if (ownGaps && params.Method() == WriteMethod::TrackAtOnce)
+            RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()",
+                          "Tracks with gaps of their own are written disc-at-once or session-at-once; track-at-once "
+                          "would change the gaps.");
+        SessionPlan plan;
+        {
+            std::lock_guard lock(mutex_);
+            plan = PlanOf(bytes, 0, disc.NextSessionStart(), disc.NextTrackNumber());
+        }
         if (plan.totalFrames > disc.FreeFrames())
             RECORDER_FAIL(RECORDING_E_DISC_FULL, "RecordingSession::Prepare()",
                           ("The tracks need " + RedBook::FormatMsf(plan.totalFrames) + ", the disc has " +
@@ -296,6 +435,8 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
         drive_ = std::move(drive);
         plan_ = std::move(plan);
         texts_ = std::move(texts);
+        codes_.clear();
+        for (const Track& track : layout) codes_.push_back({track.isrc, track.flags, track.songwriter});
         plannedDiscText_ = DiscText(discText_, layout);
         binName_ = config.imageName + (disc.sessions == 0 ? "" : "-session" + std::to_string(disc.sessions + 1)) + ".bin";
         speed_ = config.paced ? ChooseSpeed(config, disc.media) : 0;
@@ -362,9 +503,10 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
             for (std::size_t i = first; i <= last; ++i) bytes.push_back(plan_.tracks[i].audioBytes);
             std::vector<CueText> texts(texts_.begin() + static_cast<std::ptrdiff_t>(first),
                                        texts_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
-            plan_ = SessionPlan::Make(plan_.startFrame, plan_.tracks.front().number, bytes, params_.Method(),
-                                      params_.pauseFrames);
+            plan_ = PlanOf(bytes, first, plan_.startFrame, plan_.tracks.front().number);
             texts_ = std::move(texts);
+            codes_ = std::vector<TrackCodes>(codes_.begin() + static_cast<std::ptrdiff_t>(first),
+                                             codes_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
         }
         firstTrack_ = first;
         state_ = State::Recording;
@@ -405,16 +547,15 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
                 std::lock_guard lock(mutex_);
                 wrote_ = true;
             }
-            std::vector<Track> layout = Layout();
-            std::size_t firstTrack = first;
-            auto open = [&layout, firstTrack](std::size_t i) { return AudioFiles::Open(layout.at(firstTrack + i).path); };
+            TrackOpeners openers = OpenersFor(Layout(), first, plan);
             Pacer pacer(speed_, waiter_);
             ImageRecorder::OpenImage openImage;
             if (verify_) openImage = [path] { return std::make_unique<Win32File>(Win32File::OpenRead(path)); };
             std::optional<CorruptingSink> corrupting;
             ByteSink* sink = image.get();
             if (image && corruptAtPercent_ >= 0) sink = &corrupting.emplace(*image, CorruptOffset(plan, corruptAtPercent_));
-            ImageRecorder recorder(plan, open, *this, pacer, openImage);
+            ImageRecorder recorder(plan, openers.audio, *this, pacer, openImage);
+            recorder.SetPregapSource(openers.pregap);
             result = recorder.Write(sink);
             if (image) image->Close();
             {
@@ -505,7 +646,9 @@ std::int32_t RecordingSession::Close(bool finalize) {
                 if (!MoveFileExW(partial.c_str(), image.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                     RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()",
                                   (WinText::Utf8(image) + ": " + WinText::SystemMessage(GetLastError())).c_str());
-                disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_);
+                disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_, codes_);
+                if (!catalog_.empty()) disc.catalog = catalog_;
+                if (!discSongwriter_.empty()) disc.songwriter = discSongwriter_;
                 disc.lastRecording = "complete";
                 disc.incompleteImage.clear();
                 disc.closed = finalize;
@@ -521,7 +664,8 @@ std::int32_t RecordingSession::Close(bool finalize) {
                     }
                 }
                 try {
-                    Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText, cdTextFile));
+                    Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText, cdTextFile, disc.catalog,
+                                                                 disc.songwriter));
                 } catch (const Win32File::base_exception& e) {
                     RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
                 }
@@ -624,11 +768,11 @@ std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const Se
         wrote_ = true;
     }
     SetStatus(RECORDING_STATUS_WRITING_LEADIN);
-    std::vector<Track> layout = Layout();
-    auto open = [layout, first](std::size_t i) { return AudioFiles::Open(layout.at(first + i).path); };
+    TrackOpeners openers = OpenersFor(Layout(), first, plan);
     std::int32_t result = GetParams().Method() == WriteMethod::TrackAtOnce
-                              ? recorder.WriteTrackAtOnce(plan, open, *this, writeSpeed_)
-                              : recorder.WriteDiscAtOnce(plan, PlannedCdText(), open, *this, writeSpeed_);
+                              ? recorder.WriteTrackAtOnce(plan, openers.audio, *this, writeSpeed_)
+                              : recorder.WriteDiscAtOnce(plan, PlannedCdText(), openers.audio, openers.pregap, *this,
+                                                         writeSpeed_);
     if (result && result != RECORDING_E_CANCELLED) Report(result, "");
     return result;
 }

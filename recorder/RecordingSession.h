@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "recorder/CueSheet.h"
 #include "recorder/EventWaiter.h"
 #include "recorder/ImageRecorder.h"
+#include "recorder/PartsSource.h"
 #include "recorder/RedBook.h"
 #include "recorder/CdTextPacks.h"
 #include "recorder/DiscState.h"
@@ -38,11 +40,21 @@ public:
     };
 
     struct Track {
-        std::wstring path;
+        std::wstring path; // the (first) file of its audio
         std::string title; // the file name
         std::uint64_t audioBytes = 0;
         AudioTags tags;
         CueText text; // given by the client; an empty text takes the default
+        // An album's track: its audio as parts of files (empty: the whole file at path) and,
+        // when ownPregap, its pregap too (parts, possibly none: no pregap).
+        std::vector<TrackPart> parts;
+        std::vector<TrackPart> pregap;
+        bool ownPregap = false;
+        std::string isrc;        // 12 characters, or none
+        std::uint32_t flags = 0; // RECORDING_TRACK_*
+        std::string songwriter;
+
+        std::uint64_t PregapBytes() const;
 
         // The CD-Text recorded: the given texts, else the file's tags, else the file name.
         CueText Recorded() const;
@@ -82,6 +94,16 @@ public:
     std::size_t AddFile(const std::wstring& path, const Drive* drive);
     void ClearLayout();
     void RemoveTrack(std::size_t index);
+    // A track of a file's range (frames: to the file's end when absent), in CD frames.
+    std::size_t AddFileRange(const std::wstring& path, std::uint64_t startFrame, std::optional<std::uint64_t> frames,
+                             const Drive* drive);
+    // Appends to a track's audio (pregap false) or pregap a file's range or (no path) silence;
+    // a pregap given once is the track's own from then on, for disc-at-once writing.
+    void AddTrackPart(std::size_t index, bool pregap, const std::wstring& path, std::uint64_t startFrame,
+                      std::optional<std::uint64_t> frames);
+    void SetTrackCodes(std::size_t index, const std::string& isrc, std::uint32_t flags);
+    void SetSongwriter(std::optional<std::size_t> index, const std::string& songwriter); // none: the disc's
+    void SetCatalog(const std::string& catalog);
     // Throw EngineFailure(E_INVALIDARG) for a track not in the layout, RECORDING_E_ACTIVE
     // during a recording. ClearLayout forgets both kinds of text.
     void SetTrackText(std::size_t index, const CueText& text);
@@ -116,6 +138,18 @@ private:
     // Ends a recording that will not be closed: marks the disc incomplete, lets the drive go.
     void Discard(const std::string& outcome);
     void ReleaseDrive();
+    // A track of the whole file, or of the given range of it.
+    std::size_t AddFile(const std::wstring& path, const std::optional<TrackPart>& range, const Drive* drive);
+    // A part of path from startFrame, frames long or to its end; throws EngineFailure.
+    static TrackPart PartOf(const std::wstring& path, std::uint64_t startFrame, std::optional<std::uint64_t> frames);
+    // The plan's layout of the tracks first to last, with their own pregaps.
+    SessionPlan PlanOf(const std::vector<std::uint64_t>& bytes, std::size_t first, std::uint32_t startFrame,
+                       int firstNumber) const; // under mutex_
+    // How a write opens each track's audio and pregap, for the layout's tracks from first on.
+    struct TrackOpeners {
+        ImageRecorder::OpenTrack audio, pregap;
+    };
+    static TrackOpeners OpenersFor(std::vector<Track> layout, std::size_t first, const SessionPlan& plan);
     unsigned ChooseSpeed(const DriveConfig& config, std::int32_t media) const;
     // The recording itself on a real recorder; answers as Record.
     std::int32_t RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first, bool write);
@@ -132,7 +166,10 @@ private:
     std::shared_ptr<Drive> drive_; // while prepared to the end of the recording
     SessionPlan plan_;
     CueText discText_;             // given by the client
+    std::string discSongwriter_;
+    std::string catalog_;          // the disc's media catalog number, or none
     std::vector<CueText> texts_;   // of the planned tracks
+    std::vector<TrackCodes> codes_; // of the planned tracks
     CueText plannedDiscText_;
     std::size_t firstTrack_ = 0;
     unsigned speed_ = 0; // pacing speed; 0 unpaced

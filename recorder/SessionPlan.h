@@ -5,6 +5,7 @@
 // before each. Every track is padded to whole frames and to at least four seconds; pregaps,
 // pauses and padding are silence in the image. Plain data; any thread.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 enum class WriteMethod { DiscAtOnce, SessionAtOnce, TrackAtOnce };
@@ -29,7 +30,10 @@ struct SessionPlan {
     std::uint64_t ImageBytes() const;
 
     // audioBytes: each track's audio in 16-bit stereo bytes. pauseFrames: the pause before
-    // tracks after the first when written track-at-once.
+    // tracks after the first when written track-at-once. ownPregaps: tracks whose pregap the
+    // layout gives (an album's gaps: 0 for none), by track; the session's first track still
+    // gets at least the two seconds every session starts with.
     static SessionPlan Make(std::uint32_t startFrame, int firstTrackNumber, const std::vector<std::uint64_t>& audioBytes,
-                            WriteMethod method, std::uint32_t pauseFrames);
+                            WriteMethod method, std::uint32_t pauseFrames,
+                            const std::vector<std::optional<std::uint32_t>>& ownPregaps = {});
 };

@@ -236,6 +236,50 @@ TEST_F(RecordingSessionTest, WritesTheAudioWhereTheCueSheetSaysWithGapsPerWriteM
     }
 }
 
+// An album in one file as its CUE sheet lays it out: a hidden track in track 1's pregap, a gap
+// with audio before track 2, a silent pregap and a postgap on track 3. Written disc-at-once,
+// the image holds the file's audio where the cue sheet's indexes say, with the album's codes;
+// track-at-once would change the gaps and refuses it.
+TEST_F(RecordingSessionTest, AnAlbumKeepsItsOwnGapsAndCodes) {
+    Engine e = Create(Drive('R'));
+    auto method = [&](LONG options) {
+        return e.disc->SetCDCreationParams(nullptr, RECORDING_OPTION_AUDIO_DISC | options, RecordingSpeedMask(16), 150, 0,
+                                           0, 1);
+    };
+    ASSERT_EQ(method(RECORDING_OPTION_DAO), S_OK);
+    const Bstr album(Wav("album.wav", 20)); // 1500 frames
+    LONG t[3] = {-1, -1, -1};
+    ASSERT_EQ(e.disc->AddFileRange(album.get(), 300, 450, &t[0]), S_OK);
+    ASSERT_EQ(e.disc->AddTrackPart(t[0], RECORDING_PART_PREGAP, album.get(), 0, 300), S_OK);
+    ASSERT_EQ(e.disc->AddFileRange(album.get(), 825, 375, &t[1]), S_OK);
+    ASSERT_EQ(e.disc->AddTrackPart(t[1], RECORDING_PART_PREGAP, album.get(), 750, 75), S_OK);
+    ASSERT_EQ(e.disc->AddFileRange(album.get(), 1200, RECORDING_FRAMES_TO_END, &t[2]), S_OK);
+    ASSERT_EQ(e.disc->AddTrackPart(t[2], RECORDING_PART_PREGAP, nullptr, 0, 75), S_OK);
+    ASSERT_EQ(e.disc->AddTrackPart(t[2], RECORDING_PART_AUDIO, nullptr, 0, 150), S_OK);
+    EXPECT_EQ(e.disc->AddFileRange(album.get(), 1400, 200, &t[0]), E_INVALIDARG) << "a range past the file's end";
+    ASSERT_EQ(e.disc->SetTrackCodes(t[1], Bstr("GBAYE0000351").get(), RECORDING_TRACK_COPY_PERMITTED), S_OK);
+    EXPECT_EQ(e.disc->SetTrackCodes(t[1], Bstr("GB-AYE-00-00351").get(), 0), E_INVALIDARG);
+    ASSERT_EQ(e.disc->SetDiscCatalog(Bstr("0123456789012").get()), S_OK);
+    ASSERT_EQ(e.disc->SetSongwriter(-1, Bstr("Writer").get()), S_OK);
+
+    ASSERT_EQ(method(0), S_OK);
+    EXPECT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), RECORDING_E_PREPARE_REFUSED);
+    ASSERT_EQ(method(RECORDING_OPTION_DAO), S_OK);
+    Burn(e);
+
+    const std::string cueText = ReadImage("disc.cue");
+    std::vector<CueEntry> cue = ParseCue(cueText);
+    ASSERT_EQ(cue.size(), 3u);
+    const long indexes[3][2] = {{0, 300}, {750, 825}, {1200, 1275}};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ((std::vector<long>{cue[i].index0, cue[i].index1}), (std::vector<long>{indexes[i][0], indexes[i][1]})) << i;
+    const std::string pcm = ReadImage("../album.wav").substr(44);
+    const std::string frames75(75 * 2352, '\0'), frames150(150 * 2352, '\0');
+    EXPECT_TRUE(ReadImage("disc.bin") == pcm.substr(0, 1200 * 2352) + frames75 + pcm.substr(1200 * 2352) + frames150)
+        << "the image differs from the album where its indexes lie";
+    for (const char* line : {"CATALOG 0123456789012\r\n", "SONGWRITER \"Writer\"\r\n", "    FLAGS DCP\r\n    ISRC GBAYE0000351\r\n"})
+        EXPECT_NE(cueText.find(line), std::string::npos) << line << cueText;
+}
+
 TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndErasingRemovesAFinishedOne) {
     Engine e = Create(Drive('R', "Media=CD-RW\n"));
     ASSERT_EQ(Add(e, Wav("long.wav", 30)), S_OK);
