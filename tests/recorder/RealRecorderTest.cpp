@@ -98,6 +98,27 @@ TEST_F(RealRecorderTest, AbortStopsTheRecordersWrite) {
     EXPECT_EQ(std::find(log.begin(), log.end(), "finalize 1"), log.end()) << "the disc was closed";
 }
 
+// An album's own gaps reach the recorder's raw stream as they reach an image: a hidden track in
+// track 1's pregap and a gap with audio before track 2, the file's audio unbroken.
+TEST_F(RealRecorderTest, AnAlbumsGapsReachTheRawStream) {
+    StandIn recorder(temp_->Path(), "Media=CD-R\r\n");
+    Engine e = Create("[Engine]\n");
+    ASSERT_EQ(e.disc->SetCDCreationParams(nullptr, RECORDING_OPTION_AUDIO_DISC | RECORDING_OPTION_DAO,
+                                          RecordingSpeedMask(16), 150, 0, 0, 1),
+              S_OK);
+    const Bstr album(Wav("album.wav", 14)); // 1050 frames
+    LONG t1 = -1, t2 = -1;
+    ASSERT_EQ(e.disc->AddFileRange(album.get(), 300, 300, &t1), S_OK);
+    ASSERT_EQ(e.disc->AddTrackPart(t1, RECORDING_PART_PREGAP, album.get(), 0, 300), S_OK);
+    ASSERT_EQ(e.disc->AddFileRange(album.get(), 675, RECORDING_FRAMES_TO_END, &t2), S_OK);
+    ASSERT_EQ(e.disc->AddTrackPart(t2, RECORDING_PART_PREGAP, album.get(), 600, 75), S_OK);
+    Burn(e);
+    std::ifstream wav(Path("album.wav"), std::ios::binary);
+    const std::string pcm = std::string(std::istreambuf_iterator<char>(wav), {}).substr(44);
+    EXPECT_TRUE(recorder.Read("standin-1-raw.pcm") == pcm) << "the program area differs from the album";
+    EXPECT_EQ(recorder.Read("standin-1-raw.toc"), "0 01 00\n300 01 01\n600 02 00\n675 02 01\n1050 AA 01\n");
+}
+
 // Each refusal comes before anything is written, and each failure of the recorder reaches the
 // error list with the engine's code and the recorder's own.
 TEST_F(RealRecorderTest, RecorderFailuresBecomeEngineErrors) {
