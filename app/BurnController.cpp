@@ -188,6 +188,7 @@ void BurnController::PreferExistingPaths(std::vector<TrackEntry>& tracks) {
 
 void BurnController::Run(AppModule& module) {
     if (!request_.playlistPath.empty()) request_.ReadPlaylist(request_.playlistPath);
+    if (RefuseAlbum()) return;
     PreferExistingPaths(request_.tracks);
     ResetTrackNumbers();
     if (request_.silent) {
@@ -195,6 +196,26 @@ void BurnController::Run(AppModule& module) {
     } else {
         RunWindow(module);
     }
+}
+
+bool BurnController::RefuseAlbum() {
+    std::string text;
+    if (!request_.playlistRefusal.empty()) {
+        DebugTrace("BurnController: CUE sheet refused: %s\n", request_.playlistRefusal.c_str());
+        // The reader's reasons start with "line N:"; the user is told the line in their language.
+        const std::string& reason = request_.playlistRefusal;
+        const std::size_t digits = reason.find_first_of("0123456789");
+        const std::string line = digits == std::string::npos ? "?" : reason.substr(digits, reason.find_first_not_of("0123456789", digits) - digits);
+        text = LoadText(IDS_ERROR_CUE_SHEET_REFUSED);
+        if (const std::size_t mark = text.find('#'); mark != std::string::npos) text.replace(mark, 1, line);
+    } else if (request_.album && WriteMethod() == PluginSettings::kWriteMethodTao) {
+        text = LoadText(IDS_ERROR_ALBUM_NEEDS_DISC_AT_ONCE);
+    } else {
+        return false;
+    }
+    SetBurnResults(-1);
+    if (!request_.silent) MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
+    return true;
 }
 
 void BurnController::RunSilent() {
@@ -352,8 +373,11 @@ void BurnController::PrepareTracks(bool eraseFirst) {
 
 void BurnController::HandTracksToEngine() {
     client_->ClearTracks();
+    const UINT codePage = request_.discTextUtf8 ? CP_UTF8 : CP_ACP;
     if (!request_.discTitle.empty() || !request_.discPerformer.empty())
-        client_->SetDiscText(request_.discTitle, request_.discPerformer, request_.discTextUtf8 ? CP_UTF8 : CP_ACP);
+        client_->SetDiscText(request_.discTitle, request_.discPerformer, codePage);
+    if (!request_.discCatalog.empty() || !request_.discSongwriter.empty())
+        client_->SetAlbumCodes(request_.discCatalog, request_.discSongwriter, codePage);
     client_->PrepareTracks(request_.tracks);
 }
 

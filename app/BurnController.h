@@ -170,6 +170,10 @@ private:
     // How the host asked the program's window to be shown (it may start it minimised), as
     // the system does for SW_SHOWDEFAULT.
     static int HostShowCommand();
+    // A CUE sheet is recorded as written or not at all: one that cannot be read, or whose
+    // gaps track-at-once would change, ends the run before anything is recorded (a box
+    // unless silent); true then.
+    bool RefuseAlbum();
     void RunSilent();
     void RunWindow(AppModule& module);
     // Whether the engine holds a track to record (true when it can't say).

@@ -80,5 +80,9 @@ bool BurnRequest::ReadPlaylist(const std::string& path) {
     discTitle = std::move(playlist.title);
     discPerformer = std::move(playlist.performer);
     discTextUtf8 = playlist.utf8;
+    album = playlist.album;
+    discCatalog = std::move(playlist.catalog);
+    discSongwriter = std::move(playlist.songwriter);
+    playlistRefusal = std::move(playlist.refusal);
     return true;
 }

@@ -21,6 +21,10 @@ public:
     std::string discTitle;     // the playlist's own title and performer, for the disc's CD-Text
     std::string discPerformer;
     bool discTextUtf8 = false; // discTitle and discPerformer are UTF-8, else the system code page
+    bool album = false;        // the playlist is a CUE sheet: its tracks keep its gaps
+    std::string discCatalog;   // the album's, in the system code page or UTF-8 as the texts
+    std::string discSongwriter;
+    std::string playlistRefusal; // why the playlist cannot be burned ("line 12: ..."); empty: it can
 
     // Reads the command-line tail, runs the start checks, and answers true when the process
     // is to end now (every error and the query-only flags), false when the run follows.

@@ -1,5 +1,7 @@
 #include "app/PlaylistReader.h"
 
+#include "app/CueSheetReader.h"
+
 #include "app/MarkupScanner.h"
 #include "support/TrimChars.h"
 #include "support/Utf8.h"
@@ -389,6 +391,7 @@ void ReadXspf(std::string_view text, Builder& b) {
 
 PlaylistReader::Format PlaylistReader::Detect(const std::string& path, const std::string& content) {
     if (const std::optional<Format> format = FormatOfContent(content)) return *format;
+    if (CueSheetReader::LooksLikeCueSheet(content)) return Format::Cue;
     if (FindNoCase(path, ".asx") != npos) return Format::EntryList;
     const std::string_view name = std::string_view(path).substr(FolderOf(path).size());
     const std::size_t dot = name.rfind('.');
@@ -397,7 +400,8 @@ PlaylistReader::Format PlaylistReader::Detect(const std::string& path, const std
                                         {".m3u8", Format::M3u},
                                         {".pls", Format::Pls},
                                         {".wpl", Format::Wpl},
-                                        {".xspf", Format::Xspf}}) {
+                                        {".xspf", Format::Xspf},
+                                        {".cue", Format::Cue}}) {
         if (extension.size() == known.size() && StartsWithNoCase(extension, known)) return format;
     }
     return Format::PlainList;
@@ -411,6 +415,7 @@ PlaylistReader::Format PlaylistReader::Detect(const std::string& path, const std
 // entry lists) are read as the host has always written them.
 Playlist PlaylistReader::Read(const std::string& path, const std::string& content) {
     const Format format = Detect(path, content);
+    if (format == Format::Cue) return ReadCue(path, content);
     const bool hosts = format == Format::PlainList || format == Format::EntryList;
     const std::optional<std::string> wide = hosts ? std::nullopt : FromUtf16(content);
     std::string_view text = wide ? std::string_view(*wide) : std::string_view(content);
@@ -431,6 +436,44 @@ Playlist PlaylistReader::Read(const std::string& path, const std::string& conten
     case Format::Pls: ReadPls(text, b); break;
     case Format::Wpl: ReadWpl(text, b); break;
     case Format::Xspf: ReadXspf(text, b); break;
+    case Format::Cue: break; // read above
     }
     return std::move(b.list);
+}
+
+Playlist PlaylistReader::ReadCue(const std::string& path, const std::string& content) {
+    Playlist list;
+    list.album = true;
+    CueAlbum album;
+    try {
+        album = CueSheetReader::Read(path, content);
+    } catch (const CueSheetReader::base_exception& e) {
+        list.refusal = e.Context();
+        return list;
+    }
+    list.title = album.title;
+    list.performer = album.performer;
+    list.utf8 = album.utf8;
+    list.catalog = album.catalog;
+    list.songwriter = album.songwriter;
+    for (const CueAlbumTrack& track : album.tracks) {
+        TrackEntry entry;
+        for (const auto& [segments, pregap] : {std::pair{&track.pregap, true}, std::pair{&track.audio, false}})
+            for (const CueSegment& segment : *segments)
+                entry.segments.push_back({segment.file, segment.startFrame, segment.frames, pregap});
+        // The track's file is its index 1's (a gap may lie in another file).
+        for (const TrackSegment& segment : entry.segments)
+            if (!segment.path.empty() && (entry.path.empty() || !segment.pregap)) {
+                entry.path = segment.path;
+                if (!segment.pregap) break;
+            }
+        entry.title = track.title;
+        entry.performer = track.performer;
+        entry.songwriter = track.songwriter;
+        entry.isrc = track.isrc;
+        entry.flags = (track.preEmphasis ? 1u : 0u) | (track.digitalCopy ? 2u : 0u) | (track.fourChannel ? 4u : 0u);
+        entry.utf8 = album.utf8;
+        list.tracks.push_back(std::move(entry));
+    }
+    return list;
 }

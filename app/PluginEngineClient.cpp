@@ -73,7 +73,20 @@ HRESULT PluginEngineClient::AddEntry(const TrackEntry& entry, LONG* index) {
         const HRESULT policy = CheckExtension(entry.path, application_.AllowedExtensions());
         return FAILED(policy) ? policy : RECORDING_E_UNSUPPORTED_FILE;
     }
-    const HRESULT added = AddTrack(entry.path, index, codePage);
+    HRESULT added;
+    if (entry.segments.empty()) {
+        added = AddTrack(entry.path, index, codePage);
+    } else { // an album track: its parts, codes and songwriter
+        *index = -1;
+        added = CheckExtension(entry.path, application_.AllowedExtensions());
+        std::vector<AlbumPart> parts;
+        for (const TrackSegment& segment : entry.segments)
+            parts.push_back({segment.path, static_cast<LONG>(segment.startFrame),
+                             segment.frames ? static_cast<LONG>(*segment.frames) : -1, segment.pregap});
+        if (SUCCEEDED(added))
+            added = AddAlbumTrack(entry.path, parts, entry.isrc, static_cast<LONG>(entry.flags), entry.songwriter, index,
+                                  codePage);
+    }
     // CD-Text is a nicety: an engine that refuses it still records the track.
     if (SUCCEEDED(added) && (!entry.title.empty() || !entry.performer.empty()))
         SetTrackText(*index, entry.title, entry.performer, codePage);

@@ -1,5 +1,7 @@
 #include "engine/EngineClient.h"
 
+#include <algorithm>
+
 #include "engine/Bstr.h"
 #include "engine/ClientGuard.h"
 #include "engine/EngineRefusal.h"
@@ -293,6 +295,68 @@ HRESULT EngineClient::AddTrack(const std::string& path, LONG* index, UINT codePa
         tracks_.push_back(TrackRecord{path});
         *index = engineIndex;
         return S_OK;
+    });
+}
+
+HRESULT EngineClient::AddAlbumTrack(const std::string& path, const std::vector<AlbumPart>& parts, const std::string& isrc,
+                                    LONG flags, const std::string& songwriter, LONG* index, UINT codePage) {
+    if (!index) return E_POINTER;
+    *index = -1;
+    std::lock_guard lock(tracksLock_);
+    if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
+    mode_ = TrackMode::Tracks;
+    if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&]() -> HRESULT {
+        LONG version = 0;
+        if (FAILED(session_->Engine()->GetEngineVersion(&version)) || version < kAlbumEngineVersion) return E_NOTIMPL;
+        // The track starts with its first range of audio; its other parts follow in order.
+        auto first = std::find_if(parts.begin(), parts.end(), [](const AlbumPart& p) { return !p.pregap && !p.path.empty(); });
+        if (first == parts.end()) return E_INVALIDARG;
+        for (const AlbumPart& part : parts) {
+            if (part.path.empty()) continue;
+            const Bstr file(convert_wstring(part.path, codePage));
+            if (GetFileAttributesW(file.get()) == INVALID_FILE_ATTRIBUTES) return RECORDING_E_FILE_NOT_FOUND;
+            bool answer = false;
+            IsFileSupported(part.path, &answer, codePage);
+            if (!answer) return RECORDING_E_UNSUPPORTED_FILE;
+            IsFileTypeReadable(part.path, &answer, codePage);
+            if (!answer) return RECORDING_E_UNREADABLE_FILE_TYPE;
+        }
+        IRecordingDisc* disc = session_->Disc();
+        LONG engineIndex = -1;
+        HRESULT hr = disc->AddFileRange(Bstr(convert_wstring(first->path, codePage)).get(), first->startFrame, first->frames,
+                                        &engineIndex);
+        if (FAILED(hr)) return hr;
+        for (auto part = parts.begin(); part != parts.end() && SUCCEEDED(hr); ++part) {
+            if (part == first) continue;
+            const Bstr file(part->path.empty() ? std::wstring() : convert_wstring(part->path, codePage));
+            hr = disc->AddTrackPart(engineIndex, part->pregap ? RECORDING_PART_PREGAP : RECORDING_PART_AUDIO,
+                                    part->path.empty() ? nullptr : file.get(), part->startFrame, part->frames);
+        }
+        if (SUCCEEDED(hr) && (!isrc.empty() || flags))
+            hr = disc->SetTrackCodes(engineIndex, Bstr(convert_wstring(isrc, codePage)).get(), flags);
+        if (SUCCEEDED(hr) && !songwriter.empty())
+            hr = disc->SetSongwriter(engineIndex, Bstr(convert_wstring(songwriter, codePage)).get());
+        if (FAILED(hr)) { // half a track is no track
+            disc->RemoveTrack(engineIndex);
+            return hr;
+        }
+        tracks_.push_back(TrackRecord{path});
+        *index = engineIndex;
+        return S_OK;
+    });
+}
+
+HRESULT EngineClient::SetAlbumCodes(const std::string& catalog, const std::string& songwriter, UINT codePage) {
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&]() -> HRESULT {
+        LONG version = 0;
+        if (FAILED(session_->Engine()->GetEngineVersion(&version)) || version < kAlbumEngineVersion) return E_NOTIMPL;
+        HRESULT hr = catalog.empty() ? S_OK : session_->Disc()->SetDiscCatalog(Bstr(convert_wstring(catalog, codePage)).get());
+        if (SUCCEEDED(hr) && !songwriter.empty())
+            hr = session_->Disc()->SetSongwriter(-1, Bstr(convert_wstring(songwriter, codePage)).get());
+        return hr;
     });
 }
 

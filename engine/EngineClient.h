@@ -68,6 +68,20 @@ public:
     virtual HRESULT SetTrackText(LONG index, const std::string& title, const std::string& performer,
                                  UINT codePage = CP_ACP);
     virtual HRESULT SetDiscText(const std::string& title, const std::string& performer, UINT codePage = CP_ACP);
+    // A part of an album track: a range of a file in CD frames (frames -1: to its end), or
+    // (empty path) that many frames of silence; pregap: before the track's index 1.
+    struct AlbumPart {
+        std::string path;
+        LONG startFrame = 0;
+        LONG frames = -1;
+        bool pregap = false;
+    };
+    // Adds an album track (a CUE sheet's) made of parts, with its ISRC, RECORDING_TRACK_*
+    // flags and songwriter; path names the track as AddTrack's does. E_NOTIMPL from an engine
+    // older than kAlbumEngineVersion.
+    virtual HRESULT AddAlbumTrack(const std::string& path, const std::vector<AlbumPart>& parts, const std::string& isrc,
+                                  LONG flags, const std::string& songwriter, LONG* index, UINT codePage = CP_ACP);
+    virtual HRESULT SetAlbumCodes(const std::string& catalog, const std::string& songwriter, UINT codePage = CP_ACP);
     virtual HRESULT GetTrackCount(LONG* count);
     // The track list's second mode, which this client doesn't offer: fixes the mode when
     // unset and fails.
@@ -87,6 +101,8 @@ public:
 
     // The first engine version with the CD-Text methods of the disc interface.
     static constexpr LONG kTextEngineVersion = 0x00010001;
+    // The first with albums: file ranges, own gaps and codes.
+    static constexpr LONG kAlbumEngineVersion = 0x00010002;
 
     // The client's record of an added track by engine index; null when out of range. Stays
     // valid until the track list is cleared.

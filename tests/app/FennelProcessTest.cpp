@@ -224,4 +224,54 @@ TEST_F(PlaylistBurnProcessTest, PlaylistsBurnTheirTracksWithTheirTexts) {
     }
 }
 
+// A CUE sheet of an album in one file is burned disc-at-once with the sheet's own gaps (a
+// hidden track before track 1, a gap of audio before track 2): the image holds the album's
+// audio unbroken, with each INDEX where the sheet has it. Track-at-once would change the gaps
+// and a broken line cannot be burned as written: both record nothing.
+TEST_F(PlaylistBurnProcessTest, ACueSheetAlbumKeepsItsGapsOrIsRefused) {
+    const std::string album = Tune(14); // 1050 frames
+    temp_.Write("album.wav", album);
+    const std::string sheet = "PERFORMER \"The Band\"\r\nFILE \"album.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n"
+                              "    INDEX 00 00:00:00\r\n    INDEX 01 00:04:00\r\n  TRACK 02 AUDIO\r\n"
+                              "    ISRC GBAYE0000351\r\n    INDEX 00 00:08:00\r\n    INDEX 01 00:09:00\r\n";
+    Drive("Media=CD-R\r\n");
+    FreshDisc();
+    EXPECT_EQ("0", Fennel("/S \"" + temp_.Write("album.cue", sheet) + "\"").exit);
+    EXPECT_EQ(0, Value("BurnResults"));
+    EXPECT_EQ((std::vector<std::int32_t>{0, 0}), Tracks(2));
+    const auto read = [&](const char* name) {
+        std::ifstream file(temp_.File(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    const std::string cueText = read("images\\disc.cue");
+    for (const char* line : {"INDEX 00 00:00:00\r\n    INDEX 01 00:04:00\r\n", "    ISRC GBAYE0000351\r\n",
+                             "INDEX 00 00:08:00\r\n    INDEX 01 00:09:00\r\n"})
+        EXPECT_NE(std::string::npos, cueText.find(line)) << line << "\n" << cueText;
+    EXPECT_TRUE(read("images\\disc.bin") == album.substr(44)) << "the image is not the album";
+
+    const struct {
+        std::string sheet;
+        std::string method;
+        std::vector<ExpectedBox> boxes;
+    } refusals[] = {
+        {sheet, "TAO", {{"Fennel CD Burner", "This album keeps the gaps its CUE sheet gives only when"}}},
+        {sheet + "    INDEX 02 00:99:00\r\n", "",
+         {{"Fennel CD Burner", "The CUE sheet cannot be recorded as it is written: line 10 is not understood."}}},
+    };
+    for (const auto& row : refusals) {
+        SCOPED_TRACE(row.method);
+        ASSERT_TRUE(DeleteKeyTree(Area()));
+        FreshDisc();
+        DeleteFileA(temp_.File("images\\disc.bin").c_str());
+        const std::string exe = InstallFennel(temp_.Path(), "fennel.exe", {"FN1033.lng"});
+        temp_.Write("Fennel.qcf", SignedConfiguration({{"Plugin_BurnMethod", row.method.empty() ? "DAO" : row.method}}));
+        std::vector<int> answers{IDOK};
+        const Outcome outcome = RunFennel(exe, "\"" + temp_.Write("album.cue", row.sheet) + "\"", temp_.Path(), answers);
+        ASSERT_EQ(row.boxes.size(), outcome.boxes.size()) << outcome.output;
+        EXPECT_EQ(0u, outcome.boxes[0].text.rfind(row.boxes[0].text, 0)) << outcome.boxes[0].text;
+        EXPECT_EQ(-1, Value("BurnResults"));
+        EXPECT_FALSE(ImageExists());
+    }
+}
+
 } // namespace
