@@ -5,7 +5,8 @@
 # media player host), prints the result values and the image's cue sheet with each track's
 # CRC32 and CD-Text (the WAV tune's own tags), and checks that the BIN image holds the
 # tracks' samples (the MP3 track within its codec's noise). Then burns the same tunes from
-# an M3U8 playlist whose titles take precedence, and once more with the burn window.
+# an M3U8 playlist whose titles take precedence, as an album from a CUE sheet (one FLAC file,
+# a gap of its own, CD-Text printed as players show it), and once more with the burn window.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 install_deps
@@ -117,6 +118,51 @@ printf '#EXTM3U\n#EXTINF:18,Early Riser - Sunrise\n01 Morning.wav\n#EXTINF:18,Hi
 rm -f "$demo/images/"*
 host --image "$(winpath "$demo/images/disc.cue")" -- /S "$(winpath "$demo/music/day.m3u8")" || status=$?
 cat "$demo/images/disc.cue" | tr -d '\r'
+
+log "an album from a CUE sheet: the three tunes in one FLAC file with a second of silence before the second"
+python3 - "$demo" <<'PY'
+import sys, wave
+demo = sys.argv[1]
+pcm = b""
+for i, path in enumerate([f"{demo}/music/01 Morning.wav", f"{demo}/sources/02 Noon.wav", f"{demo}/sources/03 Evening.wav"]):
+    with wave.open(path, "rb") as w:
+        pcm += w.readframes(w.getnframes())
+    if i == 0:
+        pcm += bytes(75 * 2352)  # the gap before track 2, index 00 to index 01
+with wave.open(f"{demo}/album.wav", "wb") as w:
+    w.setnchannels(2); w.setsampwidth(2); w.setframerate(44100); w.writeframes(pcm)
+PY
+mkdir -p "$demo/album"
+ffmpeg -v error -nostdin -i "$demo/album.wav" -c:a flac "$demo/album/A Day.flac"
+printf 'PERFORMER "The Demo Band"\r\nTITLE "A Day, Live"\r\nCATALOG 0123456789012\r\nFILE "A Day.flac" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE "Morning"\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE "Noon \xe2\x80\x93 High"\r\n    ISRC XXDEM0000002\r\n    INDEX 00 00:05:45\r\n    INDEX 01 00:06:45\r\n  TRACK 03 AUDIO\r\n    TITLE "\xc3\x89vening in \xc5\x81\xc3\xb3d\xc5\xba"\r\n    INDEX 01 00:12:15\r\n' > "$demo/album/A Day.cue"
+rm -f "$demo/images/"*
+host -- /S "$(winpath "$demo/album/A Day.cue")" || status=$?
+cat "$demo/images/disc.cue" | tr -d '\r'
+log "the image's CD-Text (disc.cdt, as players show it) and its audio against the album at every INDEX 01"
+python3 - "$demo/images/disc.cdt" "$demo/images/disc.cue" "$demo/images/disc.bin" "$demo/album.wav" <<'PY'
+import re, sys, wave
+cdt, cue, image, album = sys.argv[1:5]
+data = open(cdt, "rb").read()[4:]
+texts = {0x80: b"", 0x81: b""}
+for at in range(0, len(data) - 17, 18):
+    if data[at] in texts:
+        texts[data[at]] += data[at + 4:at + 16]
+for kind, name in ((0x80, "titles"), (0x81, "performers")):
+    names = [t.decode("latin-1") for t in texts[kind].rstrip(b"\0").split(b"\0")]
+    print(f"  {name}: disc {names[0]!r}; tracks {names[1:]}")
+with wave.open(album, "rb") as w:
+    pcm = w.readframes(w.getnframes())
+image_data = open(image, "rb").read()
+ok = True
+starts = [((int(m[0]) * 60 + int(m[1])) * 75 + int(m[2])) for m in re.findall(r"INDEX 01 (\d+):(\d+):(\d+)", open(cue, encoding="latin-1").read())]
+first = starts[0]
+for i, start in enumerate(starts):
+    offset = (start - first) * 2352  # the album's position of this index
+    same = image_data[start * 2352:start * 2352 + 2352 * 300] == pcm[offset:offset + 2352 * 300]
+    ok &= same
+    print(f"  track {i + 1}: INDEX 01 at frame {start} holds the album's audio from frame {start - first}: {'ok' if same else 'DIFFERENT'}")
+sys.exit(0 if ok else 1)
+PY
 
 log "the same tunes with the burn window (flag B; this copy closes the window when done)"
 mkdir -p "$demo/window"
