@@ -91,6 +91,9 @@ constexpr std::uint32_t RECORDING_OPTION_TAO_RUNOUT = 1u << 13; // track-at-once
 constexpr std::uint32_t RECORDING_OPTION_TAO_PAUSE = 1u << 14;  // track-at-once with pauses
 constexpr std::uint32_t RECORDING_OPTION_SAO = 1u << 15;        // session-at-once: no gaps after track 1
 constexpr std::uint32_t RECORDING_OPTION_DAO = 1u << 16;        // disc-at-once: no gaps after track 1
+// Levels the tracks' loudness (ITU-R BS.1770-4) towards -18 LUFS, the true peak kept under
+// -1 dBTP: one gain per track, or one for the album when the tracks share one.
+constexpr std::uint32_t RECORDING_OPTION_LEVEL_LOUDNESS = 1u << 20;
 constexpr std::uint32_t RECORDING_OPTION_RESERVED_24 = 1u << 24; // kept, no effect
 constexpr std::uint32_t RECORDING_OPTION_RESERVED_26 = 1u << 26; // kept, no effect
 constexpr std::uint32_t RECORDING_OPTION_RESERVED_27 = 1u << 27; // kept, no effect

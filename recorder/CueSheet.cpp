@@ -33,7 +33,8 @@ std::string CueSheet::QuotableText(const std::string& text) {
 }
 
 std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& disc, const std::string& cdTextFile,
-                             const std::string& catalog, const std::string& songwriter) {
+                             const std::string& catalog, const std::string& songwriter,
+                             const std::vector<std::string>& remarks) {
     const char* eol = "\r\n";
     bool sessions = false;
     for (const CueFile& file : files) sessions |= file.session != files.front().session;
@@ -41,6 +42,7 @@ std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& d
     auto text = [&](const char* indent, const char* key, const std::string& value) {
         if (!value.empty()) cue += std::string(indent) + key + " \"" + QuotableText(value) + "\"" + eol;
     };
+    for (const std::string& remark : remarks) cue += "REM " + remark + eol;
     if (!catalog.empty()) cue += "CATALOG " + catalog + eol;
     text("", "CDTEXTFILE", cdTextFile);
     text("", "TITLE", disc.title);
@@ -62,6 +64,7 @@ std::string CueSheet::Render(const std::vector<CueFile>& files, const CueText& d
                 cue += eol;
             }
             if (!track.isrc.empty()) cue += "    ISRC " + track.isrc + eol;
+            for (const std::string& remark : track.remarks) cue += "    REM " + remark + eol;
             if (track.crc) cue += "    REM CRC32 " + CrcText(*track.crc) + eol;
             if (track.pregapFrames > 0) cue += "    INDEX 00 " + RedBook::FormatMsf(track.fileFrame) + eol;
             cue += "    INDEX 01 " + RedBook::FormatMsf(std::uint64_t{track.fileFrame} + track.pregapFrames) + eol;

@@ -26,6 +26,7 @@ struct CueTrack {
     std::string isrc = {};            // empty: no ISRC line
     std::uint32_t flags = 0;          // RECORDING_TRACK_* as a FLAGS line
     std::string songwriter = {};      // empty: no SONGWRITER line
+    std::vector<std::string> remarks = {}; // REM lines, each without "REM "
 };
 
 struct CueFile {
@@ -40,7 +41,7 @@ public:
     // and songwriter: the disc's (CATALOG, SONGWRITER); empty: none.
     static std::string Render(const std::vector<CueFile>& files, const CueText& disc = {},
                               const std::string& cdTextFile = {}, const std::string& catalog = {},
-                              const std::string& songwriter = {});
+                              const std::string& songwriter = {}, const std::vector<std::string>& remarks = {});
     // A text usable inside a quoted cue field: no double quotes, no control characters,
     // at most 80 bytes without splitting a UTF-8 sequence.
     static std::string QuotableText(const std::string& text);

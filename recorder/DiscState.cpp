@@ -8,6 +8,14 @@
 
 namespace {
 
+// Remark1=, Remark2=, ... in order, up to the first missing one.
+std::vector<std::string> Remarks(const IniFile::Section& section) {
+    std::vector<std::string> remarks;
+    while (std::optional<std::string> remark = section.Get("Remark" + std::to_string(remarks.size() + 1)))
+        remarks.push_back(*remark);
+    return remarks;
+}
+
 const char* MediaName(std::int32_t media) {
     switch (media) {
     case RECORDING_MEDIA_CD_ROM: return "CD-ROM";
@@ -189,7 +197,7 @@ std::vector<CueFile> DiscState::CueFiles() const {
         if (files.empty() || files.back().name != track.file) files.push_back({track.file, track.session, {}});
         std::uint32_t fileFrame = static_cast<std::uint32_t>(track.fileOffset / RedBook::kFrameBytes);
         files.back().tracks.push_back({track.number, track.pregapFrames, fileFrame, track.title, track.performer, track.crc,
-                                       track.codes.isrc, track.codes.flags, track.codes.songwriter});
+                                       track.codes.isrc, track.codes.flags, track.codes.songwriter, track.codes.remarks});
     }
     return files;
 }
@@ -219,6 +227,7 @@ std::string DiscState::Serialize() const {
     text += "Performer=" + discText.performer + "\r\n";
     if (!catalog.empty()) text += "Catalog=" + catalog + "\r\n";
     if (!songwriter.empty()) text += "Songwriter=" + songwriter + "\r\n";
+    for (std::size_t i = 0; i < remarks.size(); ++i) text += "Remark" + std::to_string(i + 1) + "=" + remarks[i] + "\r\n";
     for (const DiscTrack& track : tracks) {
         text += "[Track " + std::to_string(track.number) + "]\r\n";
         text += "Session=" + std::to_string(track.session) + "\r\n";
@@ -234,6 +243,8 @@ std::string DiscState::Serialize() const {
         if (!track.codes.isrc.empty()) text += "ISRC=" + track.codes.isrc + "\r\n";
         if (track.codes.flags) text += "Flags=" + std::to_string(track.codes.flags) + "\r\n";
         if (!track.codes.songwriter.empty()) text += "Songwriter=" + track.codes.songwriter + "\r\n";
+        for (std::size_t i = 0; i < track.codes.remarks.size(); ++i)
+            text += "Remark" + std::to_string(i + 1) + "=" + track.codes.remarks[i] + "\r\n";
     }
     return text;
 }
@@ -260,6 +271,7 @@ DiscState DiscState::Parse(std::string_view text) {
     state.discText = {Optional(*disc, "Title"), Optional(*disc, "Performer")};
     state.catalog = Optional(*disc, "Catalog");
     state.songwriter = Optional(*disc, "Songwriter");
+    state.remarks = Remarks(*disc);
     if (state.Present() && state.capacityMinutes == 0) Invalid("a disc without capacity");
 
     for (const IniFile::Section& section : ini.Sections()) {
@@ -284,6 +296,7 @@ DiscState DiscState::Parse(std::string_view text) {
         track.codes.isrc = Optional(section, "ISRC");
         track.codes.flags = section.Get("Flags") ? static_cast<std::uint32_t>(Number(section, "Flags", 7)) : 0;
         track.codes.songwriter = Optional(section, "Songwriter");
+        track.codes.remarks = Remarks(section);
         if (std::optional<std::string> crc = section.Get("CRC32")) {
             std::uint32_t value = 0;
             auto [end, ec] = std::from_chars(crc->data(), crc->data() + crc->size(), value, 16);

@@ -21,6 +21,7 @@ struct TrackCodes {
     std::string isrc;
     std::uint32_t flags = 0; // RECORDING_TRACK_*
     std::string songwriter;
+    std::vector<std::string> remarks; // REM lines of the cue sheet (the measured loudness)
     bool operator==(const TrackCodes&) const = default;
 };
 
@@ -63,6 +64,7 @@ public:
     CueText discText;            // the disc's CD-Text
     std::string catalog;         // the disc's media catalog number (missing in older states: none)
     std::string songwriter;      // the disc's songwriter
+    std::vector<std::string> remarks; // the disc's REM lines of the cue sheet (the album's loudness)
     // Free frames as a real recorder reports them, in place of the figure derived from the
     // capacity and the sessions; never stored.
     std::optional<std::uint32_t> reportedFree;

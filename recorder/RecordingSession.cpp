@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <limits>
 #include <optional>
 
 #include "recorder/AudioFiles.h"
@@ -9,6 +12,8 @@
 #include "recorder/CueSheet.h"
 #include "recorder/EngineFailure.h"
 #include "recorder/ErrorTexts.h"
+#include "recorder/LevelledSource.h"
+#include "recorder/LoudnessMeter.h"
 #include "recorder/RealRecorder.h"
 #include "recorder/VirtualDrive.h"
 #include "recorder/Win32File.h"
@@ -244,25 +249,86 @@ SessionPlan RecordingSession::PlanOf(const std::vector<std::uint64_t>& bytes, st
 }
 
 RecordingSession::TrackOpeners RecordingSession::OpenersFor(std::vector<Track> layout, std::size_t first,
-                                                            const SessionPlan& plan) {
+                                                            const SessionPlan& plan, std::vector<double> gains) {
     auto tracks = std::make_shared<std::vector<Track>>(std::move(layout));
     auto opener = std::make_shared<PartsOpener>([](const std::wstring& path) { return AudioFiles::Open(path); });
-    TrackOpeners openers;
-    openers.audio = [tracks, opener, first](std::size_t i) -> std::unique_ptr<AudioSource> {
-        const Track& track = tracks->at(first + i);
-        if (track.parts.empty()) return AudioFiles::Open(track.path);
-        return std::make_unique<PartsSource>(track.parts, *opener);
+    // A levelled track's audio and pregap get its gain, each with its own dither.
+    auto level = [gains = std::move(gains)](std::unique_ptr<AudioSource> source, std::size_t track,
+                                            std::uint64_t seed) -> std::unique_ptr<AudioSource> {
+        if (!source || track >= gains.size()) return source;
+        return std::make_unique<LevelledSource>(std::move(source), gains[track], seed);
     };
-    openers.pregap = [tracks, opener, first, plan](std::size_t i) -> std::unique_ptr<AudioSource> {
+    TrackOpeners openers;
+    openers.audio = [tracks, opener, first, level](std::size_t i) -> std::unique_ptr<AudioSource> {
+        const Track& track = tracks->at(first + i);
+        if (track.parts.empty()) return level(AudioFiles::Open(track.path), first + i, 2 * (first + i) + 1);
+        return level(std::make_unique<PartsSource>(track.parts, *opener), first + i, 2 * (first + i) + 1);
+    };
+    openers.pregap = [tracks, opener, first, plan, level](std::size_t i) -> std::unique_ptr<AudioSource> {
         const Track& track = tracks->at(first + i);
         if (!track.ownPregap || track.pregap.empty()) return nullptr;
         // Silence first where the session's first track needs more pregap than the album gives.
         std::vector<TrackPart> parts = track.pregap;
         std::uint64_t planned = std::uint64_t{plan.tracks.at(i).pregapFrames} * RedBook::kFrameBytes;
         if (planned > track.PregapBytes()) parts.insert(parts.begin(), TrackPart{{}, 0, planned - track.PregapBytes()});
-        return std::make_unique<PartsSource>(std::move(parts), *opener);
+        return level(std::make_unique<PartsSource>(std::move(parts), *opener), first + i, 2 * (first + i) + 2);
     };
     return openers;
+}
+
+namespace {
+
+// "<name> <value><unit>" with the value to the given decimals, signed when asked.
+std::string Formatted(const char* name, double value, int decimals, bool sign, const char* unit) {
+    char number[32];
+    std::snprintf(number, sizeof number, sign ? "%+.*f" : "%.*f", decimals, value);
+    return std::string(name) + " " + number + unit;
+}
+
+} // namespace
+
+void RecordingSession::MeasureLoudness(const std::vector<Track>& layout, const SessionPlan& plan) {
+    // The tracks are read once more here, before anything is written, so that an album's gain
+    // is known before its first track is.
+    TrackOpeners openers = OpenersFor(layout, 0, plan);
+    std::vector<LoudnessMeter> meters(layout.size());
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        std::unique_ptr<AudioSource> audio = openers.audio(i);
+        while (std::size_t got = audio->Read(buffer.data(), buffer.size())) meters[i].Add(buffer.data(), got);
+    }
+    // One album: every track from one album's tags, or every track an album's (a CUE sheet's).
+    const bool tagged = !layout.front().tags.album.empty() && std::all_of(layout.begin(), layout.end(), [&](const Track& t) {
+        return t.tags.album == layout.front().tags.album;
+    });
+    const bool sheet = std::all_of(layout.begin(), layout.end(), [](const Track& t) { return !t.parts.empty(); });
+    std::vector<const LoudnessMeter*> all;
+    double albumPeak = -std::numeric_limits<double>::infinity();
+    for (const LoudnessMeter& meter : meters) {
+        all.push_back(&meter);
+        albumPeak = std::max(albumPeak, meter.TruePeakDbtp());
+    }
+    const std::optional<double> albumLufs = LoudnessMeter::AlbumLufs(all);
+    std::vector<double> gains;
+    std::vector<std::vector<std::string>> remarks;
+    for (const LoudnessMeter& meter : meters) {
+        const std::optional<double> lufs = meter.IntegratedLufs();
+        gains.push_back((tagged || sheet) && layout.size() > 1 ? LoudnessGain::GainDb(albumLufs, albumPeak)
+                                                               : LoudnessGain::GainDb(lufs, meter.TruePeakDbtp()));
+        std::vector<std::string> lines;
+        if (lufs) lines.push_back(Formatted("REPLAYGAIN_TRACK_GAIN", LoudnessGain::kTargetLufs - *lufs, 2, true, " dB"));
+        lines.push_back(Formatted("REPLAYGAIN_TRACK_PEAK", std::pow(10.0, meter.TruePeakDbtp() / 20), 6, false, ""));
+        remarks.push_back(std::move(lines));
+    }
+    std::vector<std::string> disc;
+    if ((tagged || sheet) && layout.size() > 1 && albumLufs) {
+        disc.push_back(Formatted("REPLAYGAIN_ALBUM_GAIN", LoudnessGain::kTargetLufs - *albumLufs, 2, true, " dB"));
+        disc.push_back(Formatted("REPLAYGAIN_ALBUM_PEAK", std::pow(10.0, albumPeak / 20), 6, false, ""));
+    }
+    std::lock_guard lock(mutex_);
+    gains_ = std::move(gains);
+    for (std::size_t i = 0; i < codes_.size() && i < remarks.size(); ++i) codes_[i].remarks = std::move(remarks[i]);
+    discRemarks_ = std::move(disc);
 }
 
 std::vector<RecordingSession::Track> RecordingSession::Layout() const {
@@ -436,7 +502,9 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
         plan_ = std::move(plan);
         texts_ = std::move(texts);
         codes_.clear();
-        for (const Track& track : layout) codes_.push_back({track.isrc, track.flags, track.songwriter});
+        for (const Track& track : layout) codes_.push_back({track.isrc, track.flags, track.songwriter, {}});
+        gains_.clear();
+        discRemarks_.clear();
         plannedDiscText_ = DiscText(discText_, layout);
         binName_ = config.imageName + (disc.sessions == 0 ? "" : "-session" + std::to_string(disc.sessions + 1)) + ".bin";
         speed_ = config.paced ? ChooseSpeed(config, disc.media) : 0;
@@ -454,6 +522,20 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
         progress_.overallTotal = plan_.totalFrames;
     } catch (...) {
         return ReportCurrentException();
+    }
+    if (GetParams().options & RECORDING_OPTION_LEVEL_LOUDNESS) {
+        try {
+            SessionPlan plan;
+            {
+                std::lock_guard lock(mutex_);
+                plan = plan_;
+            }
+            MeasureLoudness(Layout(), plan);
+        } catch (...) {
+            std::int32_t code = ReportCurrentException();
+            Discard("");
+            return code;
+        }
     }
     events_.OnStatusChange(RECORDING_STATUS_PREPARED);
     return 0;
@@ -547,7 +629,7 @@ std::int32_t RecordingSession::Record(std::size_t first, std::size_t last, bool 
                 std::lock_guard lock(mutex_);
                 wrote_ = true;
             }
-            TrackOpeners openers = OpenersFor(Layout(), first, plan);
+            TrackOpeners openers = OpenersFor(Layout(), first, plan, Gains());
             Pacer pacer(speed_, waiter_);
             ImageRecorder::OpenImage openImage;
             if (verify_) openImage = [path] { return std::make_unique<Win32File>(Win32File::OpenRead(path)); };
@@ -649,6 +731,7 @@ std::int32_t RecordingSession::Close(bool finalize) {
                 disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_, codes_);
                 if (!catalog_.empty()) disc.catalog = catalog_;
                 if (!discSongwriter_.empty()) disc.songwriter = discSongwriter_;
+                if (!discRemarks_.empty()) disc.remarks = discRemarks_;
                 disc.lastRecording = "complete";
                 disc.incompleteImage.clear();
                 disc.closed = finalize;
@@ -665,7 +748,7 @@ std::int32_t RecordingSession::Close(bool finalize) {
                 }
                 try {
                     Win32File::ReplaceText(cue, CueSheet::Render(disc.CueFiles(), disc.discText, cdTextFile, disc.catalog,
-                                                                 disc.songwriter));
+                                                                 disc.songwriter, disc.remarks));
                 } catch (const Win32File::base_exception& e) {
                     RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()", e.Context());
                 }
@@ -768,7 +851,7 @@ std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const Se
         wrote_ = true;
     }
     SetStatus(RECORDING_STATUS_WRITING_LEADIN);
-    TrackOpeners openers = OpenersFor(Layout(), first, plan);
+    TrackOpeners openers = OpenersFor(Layout(), first, plan, Gains());
     std::int32_t result = GetParams().Method() == WriteMethod::TrackAtOnce
                               ? recorder.WriteTrackAtOnce(plan, openers.audio, *this, writeSpeed_)
                               : recorder.WriteDiscAtOnce(plan, PlannedCdText(), openers.audio, openers.pregap, *this,
@@ -782,4 +865,9 @@ std::vector<CdTextPacks::Pack> RecordingSession::DiscCdText(const DiscState& dis
     std::vector<CueText> texts;
     for (const DiscTrack& track : disc.tracks) texts.push_back({track.title, track.performer});
     return CdTextPacks::Build(disc.discText, texts, disc.tracks.front().number);
+}
+
+std::vector<double> RecordingSession::Gains() const {
+    std::lock_guard lock(mutex_);
+    return gains_;
 }

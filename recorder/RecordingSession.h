@@ -149,7 +149,13 @@ private:
     struct TrackOpeners {
         ImageRecorder::OpenTrack audio, pregap;
     };
-    static TrackOpeners OpenersFor(std::vector<Track> layout, std::size_t first, const SessionPlan& plan);
+    // gains: by layout track, in dB (none: as the files are).
+    static TrackOpeners OpenersFor(std::vector<Track> layout, std::size_t first, const SessionPlan& plan,
+                                   std::vector<double> gains = {});
+    // Measures the tracks' loudness, chooses their gains (one for the album when the tracks
+    // share one) and the cue sheet's REM lines of what was measured; throws as reading does.
+    void MeasureLoudness(const std::vector<Track>& layout, const SessionPlan& plan);
+    std::vector<double> Gains() const;
     unsigned ChooseSpeed(const DriveConfig& config, std::int32_t media) const;
     // The recording itself on a real recorder; answers as Record.
     std::int32_t RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first, bool write);
@@ -170,6 +176,8 @@ private:
     std::string catalog_;          // the disc's media catalog number, or none
     std::vector<CueText> texts_;   // of the planned tracks
     std::vector<TrackCodes> codes_; // of the planned tracks
+    std::vector<double> gains_;     // by layout track, in dB; empty: not levelled
+    std::vector<std::string> discRemarks_; // the album's measured loudness
     CueText plannedDiscText_;
     std::size_t firstTrack_ = 0;
     unsigned speed_ = 0; // pacing speed; 0 unpaced

@@ -1,6 +1,8 @@
 // The engine DLL through COM as a client uses it: start-up, AddFile, erasing, disc events and
 // recordings checked byte for byte against the cue sheet, cancelled or failing. What the
 // engine client's, the process tests and DiscStateTest check of the engine is left to them.
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <sstream>
 
@@ -278,6 +280,51 @@ TEST_F(RecordingSessionTest, AnAlbumKeepsItsOwnGapsAndCodes) {
         << "the image differs from the album where its indexes lie";
     for (const char* line : {"CATALOG 0123456789012\r\n", "SONGWRITER \"Writer\"\r\n", "    FLAGS DCP\r\n    ISRC GBAYE0000351\r\n"})
         EXPECT_NE(cueText.find(line), std::string::npos) << line << cueText;
+}
+
+// Levelled loudness: a -20 dBFS sine (997 Hz, as the standard measures) gains the 2 dB that bring it to -18 LUFS, sample for
+// sample within the dither; a quiet track with a full-scale click is held under the -1 dBTP
+// ceiling instead, nothing clipped. The cue sheet gives what was measured.
+TEST_F(RecordingSessionTest, LevelledLoudnessGainsWhatItShouldAndClipsNothing) {
+    const struct {
+        double level; // of the sine, dBFS
+        bool click;   // a full-scale sample in the middle
+        double gainDb;
+        const char* remark;
+    } rows[] = {{-20, false, 2.0, "REM REPLAYGAIN_TRACK_GAIN +2.00 dB"}, {-30, true, -1.0, "REM REPLAYGAIN_TRACK_PEAK 0.99"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.level);
+        SetUp();
+        Engine e = Create(Drive('R'));
+        ASSERT_EQ(e.disc->SetCDCreationParams(nullptr, RECORDING_OPTION_AUDIO_DISC | RECORDING_OPTION_DAO |
+                                                           RECORDING_OPTION_LEVEL_LOUDNESS,
+                                              RecordingSpeedMask(16), 150, 0, 0, 1),
+                  S_OK);
+        std::vector<std::int16_t> samples(2 * 44100 * 5);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<std::int16_t>(std::lround(32767 * std::pow(10, row.level / 20) *
+                                                               std::sin(2 * 3.14159265358979 * 997 * static_cast<double>(i / 2) / 44100)));
+        if (row.click) samples[samples.size() / 2] = 32767;
+        WavBuilder wav;
+        wav.samples.resize(samples.size() * 2);
+        std::memcpy(wav.samples.data(), samples.data(), wav.samples.size());
+        WriteFile("tone.wav", wav.Bytes());
+        ASSERT_EQ(Add(e, Path("tone.wav")), S_OK);
+        Burn(e);
+        const std::string image = ReadImage("disc.bin").substr(150 * 2352);
+        ASSERT_GE(image.size(), wav.samples.size());
+        const double factor = std::pow(10, row.gainDb / 20);
+        int worst = 0, loudest = 0;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            std::int16_t got;
+            std::memcpy(&got, image.data() + 2 * i, 2);
+            worst = std::max(worst, std::abs(got - static_cast<int>(std::lround(samples[i] * factor))));
+            loudest = std::max(loudest, std::abs(static_cast<int>(got)));
+        }
+        EXPECT_LE(worst, 2) << "not the gain of " << row.gainDb << " dB";
+        EXPECT_LE(loudest, static_cast<int>(32768 * std::pow(10, -1.0 / 20)) + 1) << "over the ceiling";
+        EXPECT_NE(ReadImage("disc.cue").find(row.remark), std::string::npos) << ReadImage("disc.cue");
+    }
 }
 
 TEST_F(RecordingSessionTest, CancelledRecordingsLeaveAnIncompleteImageAndErasingRemovesAFinishedOne) {
