@@ -40,7 +40,9 @@ HRESULT PluginEngineClient::Open(const std::string& clientName, LONG value) {
     options.trackAtOnce = 2;
     options.flags = kRecordingFlags;
     options.extra = 0;
-    return SetRecordingOptions(options);
+    result = SetRecordingOptions(options);
+    if (SUCCEEDED(result) && application_.LevelLoudness()) SetLevelLoudness(true);
+    return result;
 }
 
 std::string PluginEngineClient::Extension(const std::string& path) {

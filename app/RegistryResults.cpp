@@ -6,6 +6,8 @@ namespace {
 
 constexpr REGSAM kReadWrite = 0x2001F; // KEY_READ | KEY_WRITE
 const char kTrackResults[] = "TrackResults";
+const char kOptions[] = "Options";
+const char kLevelLoudness[] = "LevelLoudness";
 
 void WriteDword(HKEY key, const char* name, std::int32_t value) {
     const DWORD data = static_cast<DWORD>(value);
@@ -48,6 +50,25 @@ void RegistryResults::SetBurnResults(std::int32_t code) const { WriteValue("Burn
 void RegistryResults::SetEngineCheckResult(std::int32_t code) const { WriteValue("EngineCheckResult", code); }
 void RegistryResults::SetMediaTimeAvailable(std::int32_t seconds) const { WriteValue("MediaTimeAvailable", seconds); }
 void RegistryResults::SetMediaType(std::int32_t type) const { WriteValue("MediaType", type); }
+
+bool RegistryResults::LevelLoudness() const {
+    UniqueRegKey options;
+    DWORD value = 0, size = sizeof value, type = 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, (registryBase_ + "\\" + kOptions).c_str(), 0, KEY_READ, options.put()) != ERROR_SUCCESS)
+        return false;
+    return RegQueryValueExA(options.get(), kLevelLoudness, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && value != 0;
+}
+
+void RegistryResults::SetLevelLoudness(bool level) const {
+    UniqueRegKey area = OpenApplicationArea();
+    UniqueRegKey options;
+    if (RegCreateKeyExA(area.get(), kOptions, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, options.put(),
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    WriteDword(options.get(), kLevelLoudness, level ? 1 : 0);
+}
 
 void RegistryResults::SetTrackResult(std::uint32_t position, std::int32_t code) const {
     UniqueRegKey area = OpenApplicationArea();

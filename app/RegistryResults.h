@@ -30,6 +30,10 @@ public:
     void SetEngineCheckResult(std::int32_t code) const;
     void SetMediaTimeAvailable(std::int32_t seconds) const;
     void SetMediaType(std::int32_t type) const;
+    // The user's options below the area's Options key: levelled loudness (value LevelLoudness,
+    // a DWORD, on when not 0; off when missing or the area cannot be read).
+    bool LevelLoudness() const;
+    void SetLevelLoudness(bool level) const;
 
 private:
     void WriteValue(const char* name, std::int32_t value) const;

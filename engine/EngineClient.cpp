@@ -237,6 +237,17 @@ HRESULT EngineClient::SetRecordingOptions(const RecordingOptions& options) {
     });
 }
 
+HRESULT EngineClient::SetLevelLoudness(bool level) {
+    if (!session_) return ENGINE_E_NO_ENGINE;
+    return ClientGuarded([&] {
+        const HRESULT hr = session_->GetCDCreationParams();
+        if (FAILED(hr)) return hr;
+        std::uint32_t& options = session_->Params().options;
+        options = level ? options | RECORDING_OPTION_LEVEL_LOUDNESS : options & ~RECORDING_OPTION_LEVEL_LOUDNESS;
+        return session_->SetCDCreationParams();
+    });
+}
+
 HRESULT EngineClient::AskAboutFile(const std::string& path, UINT codePage, bool* answer,
                                    HRESULT (STDMETHODCALLTYPE IRecordingEngine::*query)(BSTR, BYTE*)) {
     if (!answer) return E_POINTER;

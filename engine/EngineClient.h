@@ -54,6 +54,8 @@ public:
     virtual HRESULT SetWriteSpeed(LONG speed);
     virtual HRESULT GetRecordingOptions(RecordingOptions* options);
     virtual HRESULT SetRecordingOptions(const RecordingOptions& options);
+    // Turns the engine's levelled loudness (RECORDING_OPTION_LEVEL_LOUDNESS) on or off.
+    virtual HRESULT SetLevelLoudness(bool level);
     // Paths and texts are in codePage: CP_ACP (the system's) or CP_UTF8.
     virtual HRESULT IsFileTypeReadable(const std::string& path, bool* readable, UINT codePage = CP_ACP);
     virtual HRESULT IsFileSupported(const std::string& path, bool* supported, UINT codePage = CP_ACP);

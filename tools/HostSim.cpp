@@ -17,6 +17,8 @@
 //     --quiet-poll        don't print BurnResults while fennel.exe runs
 //     --image <cue>       at the end, print each track of this cue sheet with its CRC32 and
 //                         CD-Text, to compare with a later rip of the disc
+//     --level             levelled loudness on for this run (the area's Options\LevelLoudness,
+//                         put back afterwards)
 //     --drives            only list the drives the recording engine sees, with their discs
 // The playlist path, when hostsim wrote one, is appended to the fennel arguments. While
 // fennel.exe runs, hostsim polls BurnResults as a host does and prints every change. At the
@@ -64,6 +66,7 @@ struct Options {
     bool pollQuietly = false;
     std::string image;
     bool drives = false;
+    bool level = false;
     std::vector<std::string> fennelArguments;
 };
 
@@ -99,7 +102,7 @@ void PrintImageTracks(const std::string& cuePath) {
 int Usage(const char* problem) {
     std::fprintf(stderr, "hostsim: %s\nusage: hostsim [--fennel exe] [--area key] [--track path]... [--asx] "
                          "[--playlist file] [--answer ok|cancel|yes|no|retry] [--timeout s] [--keep] "
-                         "[--locale hex] [--quiet-poll] [--image cue] [-- fennel arguments]\n"
+                         "[--locale hex] [--quiet-poll] [--image cue] [--level] [-- fennel arguments]\n"
                          "       hostsim --drives\n",
                  problem);
     return 2;
@@ -123,6 +126,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& problem)
             o.pollQuietly = true;
         } else if (a == "--drives") {
             o.drives = true;
+        } else if (a == "--level") {
+            o.level = true;
         } else if (a == "--fennel" || a == "--area" || a == "--track" || a == "--playlist" || a == "--answer" ||
                    a == "--timeout" || a == "--locale" || a == "--image") {
             const char* value = next();
@@ -387,6 +392,21 @@ int RunHost(const Options& o) {
     if (!o.keep) {
         for (const char* name : kResultValues) DeleteValue(o.area, name);
         DeleteKeyTree(o.area + "\\TrackResults");
+    }
+    // Levelled loudness for this run only: the user's own setting comes back afterwards.
+    struct LevelOption {
+        std::string key;
+        std::optional<DWORD> saved;
+        ~LevelOption() {
+            if (key.empty()) return;
+            if (saved) WriteDword(key, "LevelLoudness", *saved);
+            else DeleteValue(key, "LevelLoudness");
+        }
+    } level;
+    if (o.level) {
+        level.key = o.area + "\\Options";
+        level.saved = ReadDword(level.key, "LevelLoudness");
+        if (WriteDword(level.key, "LevelLoudness", 1)) std::printf("hostsim: levelled loudness on\n");
     }
     std::printf("hostsim: running %s\n", commandLine.c_str());
     std::fflush(stdout);

@@ -248,6 +248,15 @@ TEST_F(PlaylistBurnProcessTest, ACueSheetAlbumKeepsItsGapsOrIsRefused) {
                              "INDEX 00 00:08:00\r\n    INDEX 01 00:09:00\r\n"})
         EXPECT_NE(std::string::npos, cueText.find(line)) << line << "\n" << cueText;
     EXPECT_TRUE(read("images\\disc.bin") == album.substr(44)) << "the image is not the album";
+    // With the user's levelled loudness the album gets one gain, and its cue sheet what was measured.
+    ASSERT_TRUE(WriteDword(Area() + "\\Options", "LevelLoudness", 1));
+    FreshDisc();
+    EXPECT_EQ("0", Fennel("/S \"" + temp_.File("album.cue") + "\"").exit);
+    EXPECT_EQ(0, Value("BurnResults"));
+    const std::string levelled = read("images\\disc.cue");
+    for (const char* line : {"REM REPLAYGAIN_ALBUM_GAIN ", "    REM REPLAYGAIN_TRACK_PEAK "})
+        EXPECT_NE(std::string::npos, levelled.find(line)) << line << "\n" << levelled;
+    EXPECT_FALSE(read("images\\disc.bin") == album.substr(44)) << "the album was not levelled";
 
     const struct {
         std::string sheet;
