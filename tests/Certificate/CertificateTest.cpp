@@ -18,8 +18,7 @@ namespace {
 using namespace certificate_test;
 using List = std::vector<std::string>;
 
-template <typename Kind = Certificate>
-std::unique_ptr<Kind> Parsed(const std::string& text) {
+template <typename Kind = Certificate> std::unique_ptr<Kind> Parsed(const std::string& text) {
     auto certificate = std::make_unique<Kind>();
     certificate->Parse(text.data(), text.size());
     return certificate;
@@ -70,10 +69,7 @@ TEST(CertificateSyntaxTest, NumbersAreHeldTo32Bits) {
 }
 
 // The throwing form of the enumeration's text, which the class keeps to itself.
-struct CheckedEnumeration : Certificate {
-    using Certificate::Certificate;
-    using Certificate::GetFieldEnumAsValueText;
-};
+struct CheckedEnumeration : Certificate { using Certificate::GetFieldEnumAsValueText; };
 
 TEST(CertificateSyntaxTest, EnumerationsCountFromOne) {
     auto certificate = Parsed<CheckedEnumeration>("&DEFINE_FIELD& Mode = DAO, TAO, SAO\nMode = TAO\n&DEFINE_FIELD& Speed = 4, 8, 16\n"
@@ -181,8 +177,7 @@ TEST(CertificateQueryTest, TextIntoABufferIsCutAndTerminatedInsideIt) {
     }
 }
 
-class CertificateMakerTest : public ::testing::Test {
-protected:
+struct CertificateMakerTest : ::testing::Test {
     const std::string publicKey_ = TestKey(0).PublicKeyText();
     SeededRandom random_{5};
 };

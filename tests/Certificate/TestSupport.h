@@ -14,16 +14,11 @@
 
 namespace certificate_test {
 
-class SeededRandom : public RandomSource {
-public:
-    explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
-    void Fill(unsigned char* out, std::size_t count) override {
-        for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<unsigned char>(engine_());
-    }
-    std::size_t Below(std::size_t limit) { return static_cast<std::size_t>(engine_() % limit); }
-
-private:
-    std::mt19937_64 engine_;
+struct SeededRandom : RandomSource {
+    explicit SeededRandom(std::uint64_t seed) : engine(seed) {}
+    void Fill(unsigned char* out, std::size_t n) override { for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(engine()); }
+    std::size_t Below(std::size_t limit) { return static_cast<std::size_t>(engine() % limit); }
+    std::mt19937_64 engine;
 };
 
 // Key pairs made once per program (number 0 and 1); making one costs a prime search.
@@ -45,21 +40,15 @@ inline std::string Hex(const unsigned char* data, std::size_t count) {
     return text;
 }
 
-inline std::string HostPath(const std::string& unixPath) {
 #ifdef _WIN32
-    return "Z:" + unixPath;
+inline std::string HostPath(const std::string& unixPath) { return "Z:" + unixPath; }
 #else
-    return unixPath;
+inline std::string HostPath(const std::string& unixPath) { return unixPath; }
 #endif
-}
 
 // The ContextException that action throws; fails the test when none comes.
 inline ContextException Thrown(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ContextException& e) {
-        return e;
-    }
+    try { action(); } catch (const ContextException& e) { return e; }
     ADD_FAILURE() << "no ContextException thrown";
     return ContextException(nullptr, nullptr, nullptr, 0, nullptr);
 }

@@ -7,20 +7,9 @@
 #include <vector>
 
 TEST(MsgBoxButtonSet, ButtonsDefaultsAndCloseRulePerStyle) {
-    struct Case {
-        unsigned style;
-        std::vector<int> ids;
-        int defaults[3];
-        bool canClose;
-    };
-    const Case cases[] = {
-        {0, {2}, {2, -999, -999}, true},
-        {1, {1, 2}, {1, 2, -999}, true},
-        {2, {3, 4, 5}, {3, 4, 5}, false},
-        {3, {6, 7, 2}, {6, 7, 2}, true},
-        {4, {6, 7}, {6, 7, -999}, false},
-        {5, {4, 2}, {4, 2, -999}, true},
-    };
+    struct Case { unsigned style; std::vector<int> ids; int defaults[3]; bool canClose; };
+    const Case cases[] = {{0, {2}, {2, -999, -999}, true},   {1, {1, 2}, {1, 2, -999}, true},   {2, {3, 4, 5}, {3, 4, 5}, false},
+                          {3, {6, 7, 2}, {6, 7, 2}, true},   {4, {6, 7}, {6, 7, -999}, false},  {5, {4, 2}, {4, 2, -999}, true}};
     for (const Case& c : cases) {
         for (unsigned help : {0u, 0x4000u}) {
             for (int d = 0; d < 3; ++d) {
@@ -47,7 +36,5 @@ TEST(MsgBoxButtonSet, AnswersAndUnexpectedButtons) {
     for (const auto& [style, pressed] : bad) {
         EXPECT_THROW(MsgBoxButtonSet(style).Result(pressed), MsgBoxButtonSet::buttonid_unknown) << style;
     }
-    for (unsigned style : {6u, 15u, 0x4006u}) {
-        EXPECT_THROW(MsgBoxButtonSet{style}, MsgBoxButtonSet::styleid_unknown) << style;
-    }
+    for (unsigned style : {6u, 15u, 0x4006u}) EXPECT_THROW(MsgBoxButtonSet{style}, MsgBoxButtonSet::styleid_unknown) << style;
 }

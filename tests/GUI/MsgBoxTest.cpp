@@ -22,13 +22,11 @@ std::vector<std::pair<int, std::string>> Buttons(HWND box) {
     for (const auto& c : testsupport::ControlTexts(box)) {
         if (_stricmp(c.windowClass.c_str(), "Button") == 0) buttons.emplace_back(c.id, c.text);
     }
-    std::sort(buttons.begin(), buttons.end(),
-              [box](const auto& a, const auto& b) {
-                  RECT ra, rb;
-                  GetWindowRect(GetDlgItem(box, a.first), &ra);
-                  GetWindowRect(GetDlgItem(box, b.first), &rb);
-                  return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
-              });
+    std::sort(buttons.begin(), buttons.end(), [box](const auto& a, const auto& b) {
+        RECT ra, rb;
+        GetWindowRect(GetDlgItem(box, a.first), &ra), GetWindowRect(GetDlgItem(box, b.first), &rb);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
     return buttons;
 }
 
@@ -73,18 +71,8 @@ void ExpectSoundLayout(HWND box, bool scrolls) {
 
 TEST(MsgBoxWindow, ButtonsFocusDefaultAnswersAndTheCloseRules) {
     enum Kind { kPress, kEnter, kEscape, kPostClose, kSendClose, kSystemClose, kHelpKey };
-    struct Step {
-        Kind kind;
-        int id;
-    };
-    struct Case {
-        const char* name;
-        std::vector<string_and_id> buttons;
-        int defaultId;
-        std::vector<Step> steps;
-        int result;
-        bool closeEnabled;
-    };
+    struct Step { Kind kind; int id; };
+    struct Case { const char* name; std::vector<string_and_id> buttons; int defaultId; std::vector<Step> steps; int result; bool closable; };
     const int none = MsgBox::kNoDefault;
     const Case cases[] = {
         {"ok by system close", kOk, none, {{kSystemClose, 0}}, 2, true},
@@ -104,7 +92,7 @@ TEST(MsgBoxWindow, ButtonsFocusDefaultAnswersAndTheCloseRules) {
         for (const auto& b : c.buttons) expected.emplace_back(b.id, b.text);
         EXPECT_EQ(Buttons(box), expected);
         const UINT closeItem = GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND);
-        EXPECT_EQ((closeItem & (MF_GRAYED | MF_DISABLED)) == 0, c.closeEnabled);
+        EXPECT_EQ((closeItem & (MF_GRAYED | MF_DISABLED)) == 0, c.closable);
         const int focused = c.defaultId == none ? c.buttons.front().id : c.defaultId;
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
@@ -120,10 +108,7 @@ TEST(MsgBoxWindow, ButtonsFocusDefaultAnswersAndTheCloseRules) {
             case kPostClose: PostMessageW(box, WM_CLOSE, 0, 0); break;
             case kSendClose: SendMessageW(box, WM_CLOSE, 0, 0); break;
             case kSystemClose: SendMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); break;
-            case kHelpKey:
-                PostMessageW(box, WM_KEYDOWN, VK_F1, 0);
-                PostMessageW(box, WM_CHAR, 'p', 0);
-                break;
+            case kHelpKey: PostMessageW(box, WM_KEYDOWN, VK_F1, 0), PostMessageW(box, WM_CHAR, 'p', 0); break;
             }
         }
         EXPECT_EQ(thread.Wait(), c.result);
@@ -158,14 +143,7 @@ TEST(MsgBoxWindow, TextsAndLayout) {
     std::vector<string_and_id> manyWide;
     for (int i = 0; i < 7; ++i) manyWide.push_back({"A rather long button caption " + std::to_string(i), 100 + i});
 
-    struct Case {
-        const char* name;
-        std::string text;
-        std::vector<string_and_id> buttons;
-        bool icon;
-        std::string shown;
-        bool scrolls;
-    };
+    struct Case { const char* name; std::string text; std::vector<string_and_id> buttons; bool icon; std::string shown; bool scrolls; };
     const Case cases[] = {
         {"line feeds with and without carriage return", "L1\nL2\r\nL3", kOk, false, "L1\r\nL2\r\nL3", false},
         {"icon", "With an icon", kYesNo, true, "With an icon", false},

@@ -1,16 +1,12 @@
 #pragma once
 // Helpers of the localisation tests: a scanner that records events as text, language files
-// made from text, and stores filled from text.
+// made from text, and stores filled from text or from a shipped file.
 #include "lib/LangStrings/LangFile/LanguageFile.h"
 #include "lib/LangStrings/LangStrings.h"
 #include "lib/LangStrings/LanguageStore.h"
 
-#include <cstdint>
 #include <fstream>
-#include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace langtest {
 
@@ -30,11 +26,7 @@ inline LanguageFile FileFromText(const std::string& text, const std::string& nam
 }
 
 // A store filled from text, in bytes of exactly its size (the sanitizers see any access beyond).
-struct FilledStore {
-    std::unique_ptr<unsigned char[]> bytes;
-    std::size_t size = 0;
-    std::shared_ptr<LanguageStore> store;
-};
+struct FilledStore { std::unique_ptr<unsigned char[]> bytes; std::size_t size = 0; std::shared_ptr<LanguageStore> store; };
 
 inline FilledStore FillFromText(const std::string& text, std::uint16_t language = 0x0409, std::uint32_t codePage = 1252,
                                 const std::string& name = "FN1033.lng") {
@@ -45,6 +37,12 @@ inline FilledStore FillFromText(const std::string& text, std::uint16_t language 
     FillLanguageStore(filled.bytes.get(), filled.size, language, codePage, file);
     filled.store = std::make_shared<LanguageStore>(filled.bytes.get(), filled.size, name);
     return filled;
+}
+
+// A shipped file, filled with code page 1252 unless the file's tag names another.
+inline FilledStore Shipped(const std::string& name) {
+    std::ifstream in(FENNEL_SOURCE_DIR "/lang/" + name, std::ios::binary); // Wine: on the current drive, Z:
+    return FillFromText(std::string(std::istreambuf_iterator<char>(in), {}), LanguageFromFileName(name), 1252, name);
 }
 
 } // namespace langtest

@@ -96,13 +96,11 @@ TEST(LanguageTagTest, ParsesAcceleratorAndCodepageTags) {
         {"< ACCEL VIRTKEY ALT SHIFT CONTROL F1 >", 1, 0x1D, 0x70, ""},
         {"<ACCEL kana oem_clear>", 1, 0, 0xFE, ""},
         {"<ACCEL VK_F1>", 0, 0, 0, "Unknown identifier 'VK_F1' in accelerator definition."},
-        {"<codepage 932 ignored>", 2, 0, 932, ""},
-        {"<CODEPAGE 1252abc>", 2, 0, 1252, ""},
+        {"<codepage 932 ignored>", 2, 0, 932, ""}, {"<CODEPAGE 1252abc>", 2, 0, 1252, ""},
         {"<CODEPAGE 0>", 0, 0, 0, "First argument in codepage definition is expected to be an integer codepage number."},
         {"<CODEPAGE 99999999999999999999>", 2, 0, 2147483647, ""},
         {"<CODEPAGE -1>", 2, 0, 0xFFFFFFFF, ""}, // read as the C library reads it
-        {"<>", 0, 0, 0, "Tag type expected between '<' and '>'."},
-        {"<Menu x>", 0, 0, 0, "Tag type 'MENU' is unknown."},
+        {"<>", 0, 0, 0, "Tag type expected between '<' and '>'."}, {"<Menu x>", 0, 0, 0, "Tag type 'MENU' is unknown."},
         {"ACCEL N>", 0, 0, 0, ""},
     };
     for (const Case& c : cases) {
@@ -126,15 +124,13 @@ TEST(LanguageTagTest, ParsesAcceleratorAndCodepageTags) {
 
 TEST(LanguageTagTest, KeyWordsAndCanonicalKeys) {
     const std::pair<const char*, unsigned> keys[] = {
-        {"n", 0x4E}, {"7", 0x37}, {"+", 0}, {"\xE9", 0}, {"HANGUL", 0x15}, {"F24", 0x87}, {"f1", 0}, {"", 0}, {"LBUTTONX", 0},
-    };
+        {"n", 0x4E}, {"7", 0x37}, {"+", 0}, {"\xE9", 0}, {"HANGUL", 0x15}, {"F24", 0x87}, {"f1", 0}, {"", 0}, {"LBUTTONX", 0}};
     for (const auto& [word, code] : keys) EXPECT_EQ(code, VirtualKeyFromName(word)) << word;
 
     const std::tuple<unsigned, unsigned, const char*> names[] = {
         {0x1D, 0x70, "ACCEL_VIRTKEY_CONTROL_ALT_SHIFT_0x70"}, {0x82, 0x0A, "ACCEL_0x0A"}, {0x14, 0x1FF, "ACCEL_ALT_SHIFT_0xFF"}};
-    for (const auto& [flags, key, name] : names) {
+    for (const auto& [flags, key, name] : names)
         EXPECT_EQ(name, AcceleratorKeyName(static_cast<std::uint8_t>(flags), static_cast<std::uint16_t>(key)));
-    }
 }
 
 TEST(LanguageTagTest, CodepageTableIsSortedAndMatchesPairs) {

@@ -12,14 +12,13 @@
 
 namespace {
 
+using langtest::Shipped;
+
 // The conversions of a printf format ("lu", "c", "s"), without "%%" and flags.
 std::vector<std::string> Conversions(std::string_view format) {
     std::vector<std::string> found;
     for (std::size_t i = format.find('%'); i != format.npos; i = format.find('%', i)) {
-        if (format.substr(i, 2) == "%%") {
-            i += 2;
-            continue;
-        }
+        if (format.substr(i, 2) == "%%") { i += 2; continue; }
         const std::size_t start = std::min(format.find_first_not_of("-+ #0123456789.*", i + 1), format.size());
         i = std::min(std::min(format.find_first_not_of("hlLqjztI64", start), format.size()) + 1, format.size());
         found.emplace_back(format.substr(start, i - start));
@@ -32,13 +31,6 @@ char AccessKey(std::string_view text) {
     for (std::size_t i = text.find('&'); i != text.npos && i + 1 < text.size(); i = text.find('&', i + 2))
         if (text[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
     return 0;
-}
-
-// A shipped file in a store, filled with code page 1252 unless the file's tag names another.
-langtest::FilledStore Shipped(const std::string& name) {
-    std::ifstream in(FENNEL_SOURCE_DIR "/lang/" + name, std::ios::binary); // Wine: on the current drive, Z:
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return langtest::FillFromText(bytes, LanguageFromFileName(name), 1252, name);
 }
 
 TEST(LanguageFilesTest, EveryLanguageHasEveryEnglishKey) {

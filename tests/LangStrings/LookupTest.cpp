@@ -19,13 +19,8 @@ const char kFile[] = "[Main]\nIDS_A = Main A\nIDS_DUP = first\nIDS_DUP = second\
                      "IDS_FMT = %lu%%\\t\nIDS_ITEM = Article\n<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\n"
                      "<ACCEL VIRTKEY F5> = <ACCEL SHIFT F6>\nACCEL_VIRTKEY_0x70 = <CODEPAGE 1252>\n";
 
-class LookupTest : public ::testing::Test {
-protected:
-    LookupTest() : filled_(langtest::FillFromText(kFile)), set_(filled_.store) {
-        set_.AddSection("Main");
-        set_.AddSection("shared");
-    }
-
+struct LookupTest : ::testing::Test {
+    LookupTest() : filled_(langtest::FillFromText(kFile)), set_(filled_.store) { set_.AddSection("Main"), set_.AddSection("shared"); }
     langtest::FilledStore filled_;
     LangSectionSet set_;
 };
@@ -98,10 +93,7 @@ TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
         auto store = std::make_shared<LanguageStore>(bytes.get(), size);
         LangSectionSet set(store);
         for (const char* name : {"Main", "Shared"}) {
-            try {
-                set.AddSection(name);
-            } catch (const LangStrings::section_not_found&) { // not yet in this prefix
-            }
+            try { set.AddSection(name); } catch (const LangStrings::section_not_found&) {} // not yet in this prefix
         }
         const auto text = set.Lookup("IDS_B");
         EXPECT_EQ(size > zeroAt, text.has_value()) << size;
@@ -125,10 +117,8 @@ TEST(StoreReaderTest, DamagedStoresYieldMissingKeys) {
         std::vector<unsigned char> bytes(filled.bytes.get(), filled.bytes.get() + filled.size);
         if (width == 4) store::Write32(bytes.data() + offset, value);
         if (width == 2) store::Write16(bytes.data() + offset, static_cast<std::uint16_t>(value));
-        try {
-            EXPECT_LE(LangSection(std::make_shared<LanguageStore>(bytes.data(), bytes.size()), "Main").Size(), most) << offset;
-        } catch (const LangStrings::section_not_found&) {
-        }
+        try { EXPECT_LE(LangSection(std::make_shared<LanguageStore>(bytes.data(), bytes.size()), "Main").Size(), most) << offset; }
+        catch (const LangStrings::section_not_found&) {}
     }
 }
 
@@ -136,12 +126,9 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes Accel(std::initializer_list<std::array<unsigned, 3>> entries) {
     Bytes bytes;
-    for (const auto& [flags, key, command] : entries) {
-        for (unsigned v : {flags, key, command, 0u}) {
-            bytes.push_back(static_cast<unsigned char>(v));
-            bytes.push_back(static_cast<unsigned char>(v >> 8));
-        }
-    }
+    for (const auto& [flags, key, command] : entries)
+        for (unsigned v : {flags, key, command, 0u})
+            for (int shift : {0, 8}) bytes.push_back(static_cast<unsigned char>(v >> shift));
     return bytes;
 }
 
@@ -169,13 +156,10 @@ TEST_F(LookupTest, AcceleratorEntriesTakeTheLanguagesKeys) {
 }
 
 TEST_F(LookupTest, DialogInitDataTextsAreTranslated) {
-    auto entry = [](unsigned id, unsigned message, const std::string& data) {
-        Bytes b = {static_cast<unsigned char>(id), static_cast<unsigned char>(id >> 8),
-                   static_cast<unsigned char>(message), static_cast<unsigned char>(message >> 8)};
-        const auto n = static_cast<std::uint32_t>(data.size());
-        for (int s = 0; s < 32; s += 8) b.push_back(static_cast<unsigned char>(n >> s));
-        b.insert(b.end(), data.begin(), data.end());
-        return b;
+    auto entry = [](unsigned id, unsigned message, const std::string& data) { // length 32 bits, data
+        Bytes b = {static_cast<unsigned char>(id), static_cast<unsigned char>(id >> 8), static_cast<unsigned char>(message),
+                   static_cast<unsigned char>(message >> 8), static_cast<unsigned char>(data.size()), 0, 0, 0};
+        return b.insert(b.end(), data.begin(), data.end()), b;
     };
     auto join = [](std::initializer_list<Bytes> parts) {
         Bytes all;

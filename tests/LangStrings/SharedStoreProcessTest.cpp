@@ -26,19 +26,14 @@ int RunChild(int argc, char** argv) {
         auto store = LoadLanguageFile(static_cast<std::uint16_t>(std::atoi(argv[3])));
         const auto text = LangSection(store, "Shared").Lookup("IDS_HELLO");
         return (store->Memory()->Existed() ? 1 : 0) + (text && *text == argv[4] ? 2 : 0);
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
-        return 101;
-    }
+    } catch (const std::exception& e) { return std::cerr << e.what() << "\n", 101; }
 }
 
 ChildProcess OpenChild(const TempFolder& folder, const std::string& text) {
     return ChildProcess(Quoted(SelfPath()) + " --child open " + Quoted(folder.Path()) + " 1036 " + text);
 }
 
-DWORD ExitCodeOf(ChildProcess child) {
-    return child.Started() && child.WaitForExit(30000) ? child.ExitCode() : 999;
-}
+DWORD ExitCodeOf(ChildProcess child) { return child.Started() && child.WaitForExit(30000) ? child.ExitCode() : 999; }
 
 // The reader waits for the filler's lock; while the filled store lives, a second process
 // reads that fill (not the file changed since); once it goes, the next process fills anew.

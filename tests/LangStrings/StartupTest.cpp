@@ -12,16 +12,9 @@ namespace {
 using langplatform::testing::CurrentSettings;
 using langplatform::testing::Settings;
 
-class StartupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved_ = CurrentSettings();
-        SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << text; });
-    }
-    void TearDown() override {
-        CurrentSettings() = saved_;
-        SetLoadFailureReporter(nullptr);
-    }
+struct StartupTest : ::testing::Test {
+    void SetUp() override { saved_ = CurrentSettings(), SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << text; }); }
+    void TearDown() override { CurrentSettings() = saved_, SetLoadFailureReporter(nullptr); }
     static void SetUpTestSuite() {
         folder_.Write("FN1033.lng", "[Shared]\nIDS_OK = OK\nNO_OS_LANGUAGE_SUPPORT = unused\n[Main]\nIDS_OK = Main OK\n");
         folder_.Write("FN1036.lng", "[Shared]\nIDS_OK = D'accord\n[Main]\n");
@@ -39,8 +32,7 @@ TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
     const std::tuple<const char*, const char*, std::uint16_t, std::uint16_t> languages[] = {
         {"", "0000040c", 0, 0x040C}, {"zz", "00000000", 0, 0}, {"00010407", "0407", 0x0407, 0x0407}};
     for (const auto& [current, defaultUser, expected0, expected1] : languages) {
-        CurrentSettings().userLocale[0] = current;
-        CurrentSettings().userLocale[1] = defaultUser;
+        CurrentSettings().userLocale[0] = current, CurrentSettings().userLocale[1] = defaultUser;
         EXPECT_EQ(expected0, GetUserUILanguage(kCurrentUser)) << current;
         EXPECT_EQ(expected1, GetUserUILanguage(kDefaultUser)) << defaultUser;
     }
@@ -53,10 +45,9 @@ TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
         {0, 1, 2, 0, 932, 932}, // no real answer: the ANSI code page of the user's language
     };
     for (const auto& [userAnsi, userOem, systemAnsi, systemOem, expected0, expected1] : pages) {
-        CurrentSettings().userAnsiCodePage = userAnsi;
-        CurrentSettings().userOemCodePage = userOem;
-        CurrentSettings().systemAnsiCodePage = systemAnsi;
-        CurrentSettings().systemOemCodePage = systemOem;
+        Settings& settings = CurrentSettings();
+        settings.userAnsiCodePage = userAnsi, settings.userOemCodePage = userOem;
+        settings.systemAnsiCodePage = systemAnsi, settings.systemOemCodePage = systemOem;
         EXPECT_EQ(expected0, GetOSCodepage(kCurrentUser)) << userAnsi;
         EXPECT_EQ(expected1, GetOSCodepage(kDefaultUser)) << userAnsi;
     }

@@ -29,17 +29,14 @@ TEST(StoreFillTest, ValueEscapesRespectDoubleByteCharacters) {
         {"\x82\xA0\\n", 932, "\x82\xA0\n"},
         {"\x81", 932, "\x81"},                   // a lead byte at the end stays
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.stored, ApplyValueEscapes(c.written, c.codePage)) << c.written << " " << c.codePage;
-    }
+    for (const Case& c : cases) EXPECT_EQ(c.stored, ApplyValueEscapes(c.written, c.codePage)) << c.written << " " << c.codePage;
 }
 
 // A store in a buffer with guard bytes after its end.
 struct GuardedStore {
     explicit GuardedStore(std::size_t storeSize) : size(storeSize), bytes(storeSize + 64, 0xA5) { std::fill_n(bytes.begin(), size, 0); }
     bool GuardIntact() const { return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(size), bytes.end(), [](unsigned char c) { return c == 0xA5; }); }
-    std::size_t size;
-    Bytes bytes;
+    std::size_t size; Bytes bytes;
 };
 
 TEST(StoreFillTest, OverflowsStopBeforeTheEndOfTheStore) {
@@ -62,9 +59,7 @@ TEST(StoreFillTest, OverflowsStopBeforeTheEndOfTheStore) {
         try {
             FillLanguageStore(store.bytes.data(), store.size, 0x0409, 1252, file);
             EXPECT_EQ(nullptr, c.expected) << c.name;
-        } catch (const ContextException& e) {
-            EXPECT_STREQ(c.expected ? c.expected : "(none)", e.Context()) << c.name;
-        }
+        } catch (const ContextException& e) { EXPECT_STREQ(c.expected ? c.expected : "(none)", e.Context()) << c.name; }
         EXPECT_TRUE(store.GuardIntact()) << c.name;
     }
 }

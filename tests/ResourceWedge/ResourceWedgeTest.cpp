@@ -19,11 +19,7 @@ namespace {
 
 HINSTANCE Self() { return GetModuleHandleW(nullptr); }
 
-std::wstring WideText(HWND window) {
-    wchar_t text[128] = {};
-    GetWindowTextW(window, text, 128);
-    return text;
-}
+std::wstring WideText(HWND window) { wchar_t text[128] = {}; GetWindowTextW(window, text, 128); return text; }
 
 // The system's own LoadResource, for comparing with what the wedge hands out.
 const void* SystemResource(HRSRC resource) {
@@ -35,8 +31,7 @@ const void* SystemResource(HRSRC resource) {
 
 constexpr char kChildSwitch[] = "--wedge-life-child";
 constexpr DWORD kChildDone = 7;
-HANDLE g_wedgeGone = nullptr;
-HANDLE g_callsDone = nullptr;
+HANDLE g_wedgeGone = nullptr, g_callsDone = nullptr;
 int g_boxAnswer = 0;
 
 DWORD WINAPI LateCaller(void*) {
@@ -75,6 +70,25 @@ int RunChild() {
     return 0;
 }
 
+INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+std::wstring FaceOf(HGDIOBJ font) { LOGFONTW logFont{}; GetObjectW(font, sizeof logFont, &logFont); return logFont.lfFaceName; }
+std::wstring g_modalSeen;
+
+INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    g_modalSeen = WideText(dialog) + L"|" + WideText(GetDlgItem(dialog, IDOK)) + L"|" + FaceOf(font);
+    EndDialog(dialog, 42);
+    return TRUE;
+}
+
+LPARAM g_pageParam = 0;
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) g_pageParam = reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam;
+    return message == WM_INITDIALOG;
+}
+
 } // namespace
 
 // A thread that still calls the wedge after the process-exit code has destroyed its state sees
@@ -95,28 +109,17 @@ TEST(WedgeStartUp, PassesThroughBeforeTheStartUpAndFailsAfterTheExit) {
 
 TEST(WedgeStrings, LoadStringInBothForms) {
     ASSERT_TRUE(StartFrench());
-    struct Case {
-        UINT id;
-        int room;
-        const char* narrow;
-        const wchar_t* wide;
-        int length;
-    };
-    const Case cases[] = {
-        {IDS_TITLE, 64, "Gravure", L"Gravure", 7},
-        // Longer than the buffer: cut and terminated, as the system's function does.
-        {IDS_TITLE, 5, "Grav", L"Grav", 4},
-        {IDS_TITLE, 1, "", L"", 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.id) + " in " + std::to_string(c.room));
+    // Longer than the buffer: cut and terminated, as the system's function does.
+    struct Case { int room; const char* narrow; const wchar_t* wide; int length; };
+    for (const Case& c : {Case{64, "Gravure", L"Gravure", 7}, Case{5, "Grav", L"Grav", 4}, Case{1, "", L"", 0}}) {
+        SCOPED_TRACE("room " + std::to_string(c.room));
         char narrow[64];
         std::memset(narrow, 'x', sizeof narrow);
-        EXPECT_EQ(LoadStringA(Self(), c.id, narrow, c.room), c.length);
+        EXPECT_EQ(LoadStringA(Self(), IDS_TITLE, narrow, c.room), c.length);
         EXPECT_STREQ(narrow, c.narrow);
         wchar_t wide[64];
         std::fill(std::begin(wide), std::end(wide), L'x');
-        EXPECT_EQ(LoadStringW(Self(), c.id, wide, c.room), c.length);
+        EXPECT_EQ(LoadStringW(Self(), IDS_TITLE, wide, c.room), c.length);
         EXPECT_STREQ(wide, c.wide);
     }
     // An id without a string writes nothing.
@@ -129,28 +132,6 @@ TEST(WedgeStrings, LoadStringInBothForms) {
     ASSERT_NE(pointer, nullptr);
     EXPECT_EQ(std::wstring(pointer, 7), L"Gravure");
 }
-
-namespace {
-
-INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-std::wstring FaceOf(HGDIOBJ font) {
-    LOGFONTW logFont{};
-    GetObjectW(font, sizeof logFont, &logFont);
-    return logFont.lfFaceName;
-}
-std::wstring FaceOf(HWND window) { return FaceOf(reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0))); }
-
-std::wstring g_modalSeen;
-
-INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    if (message != WM_INITDIALOG) return FALSE;
-    g_modalSeen = WideText(dialog) + L"|" + WideText(GetDlgItem(dialog, IDOK)) + L"|" + FaceOf(dialog);
-    EndDialog(dialog, 42);
-    return TRUE;
-}
-
-} // namespace
 
 TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
     ASSERT_TRUE(StartFrench());
@@ -167,12 +148,7 @@ TEST(WedgeDialogs, TemplatesComeUpTranslatedWithTheDefaultGuiFont) {
 
 TEST(WedgeDialogs, EachResourceIsTranslatedOnceAndOnlyTheTranslatedKinds) {
     ASSERT_TRUE(StartFrench());
-    struct Case {
-        const char* name;
-        LPCSTR type;
-        LPCSTR id;
-        bool copied;
-    };
+    struct Case { const char* name; LPCSTR type; LPCSTR id; bool copied; };
     const Case cases[] = {
         {"dialog with keys", RT_DIALOG, MAKEINTRESOURCEA(IDD_EXTENDED), true},
         {"menu with keys", RT_MENU, MAKEINTRESOURCEA(IDM_MAIN), true},
@@ -218,42 +194,20 @@ TEST(WedgeAccelerators, TranslatedAndOnlyOneTableAlive) {
     HACCEL second = LoadAcceleratorsW(Self(), MAKEINTRESOURCEW(IDA_MAIN));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(g_WedgeImpl.AcceleratorTable(), second);
-    if (second != first) {
-        EXPECT_EQ(CopyAcceleratorTableA(first, nullptr, 0), 0) << "the first table was destroyed";
-    }
+    if (second != first) { EXPECT_EQ(CopyAcceleratorTableA(first, nullptr, 0), 0) << "the first table was destroyed"; }
     EXPECT_EQ(LoadAcceleratorsA(Self(), MAKEINTRESOURCEA(999)), nullptr);
 }
-
-namespace {
-
-LPARAM g_pageParam = 0;
-
-INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) g_pageParam = reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam;
-    return message == WM_INITDIALOG;
-}
-
-} // namespace
 
 TEST(WedgePropertySheets, PagesAndSheetInTheLanguage) {
     ASSERT_TRUE(StartFrench());
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     PROPSHEETPAGEA page{};
-    page.dwSize = sizeof page;
-    page.dwFlags = PSP_USETITLE;
-    page.hInstance = Self();
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_PAGE);
-    page.pszTitle = MAKEINTRESOURCEA(IDS_PAGE_TITLE);
-    page.pfnDlgProc = PageProc;
-    page.lParam = 1234;
+    page.dwSize = sizeof page, page.dwFlags = PSP_USETITLE, page.hInstance = Self(), page.lParam = 1234;
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_PAGE), page.pszTitle = MAKEINTRESOURCEA(IDS_PAGE_TITLE), page.pfnDlgProc = PageProc;
     PROPSHEETHEADERA header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS;
-    header.hInstance = Self();
-    header.pszCaption = MAKEINTRESOURCEA(IDS_TITLE);
-    header.nPages = 1;
-    header.ppsp = &page;
+    header.dwSize = sizeof header, header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS, header.hInstance = Self();
+    header.pszCaption = MAKEINTRESOURCEA(IDS_TITLE), header.nPages = 1, header.ppsp = &page;
 
     const UniqueWindow sheetWindow(reinterpret_cast<HWND>(PropertySheetA(&header)));
     ASSERT_TRUE(sheetWindow);
@@ -265,9 +219,7 @@ TEST(WedgePropertySheets, PagesAndSheetInTheLanguage) {
     EXPECT_EQ(WideText(GetDlgItem(sheet, IDCANCEL)), L"&Annuler");
     wchar_t tab[32] = {};
     TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = tab;
-    item.cchTextMax = 32;
+    item.mask = TCIF_TEXT, item.pszText = tab, item.cchTextMax = 32;
     SendMessageW(reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMW, 0,
                  reinterpret_cast<LPARAM>(&item));
     EXPECT_STREQ(tab, L"Options");

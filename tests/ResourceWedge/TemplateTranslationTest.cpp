@@ -3,14 +3,126 @@
 // read outside the given size.
 #include "lib/ResourceWedge/DialogTranslator.h"
 #include "lib/ResourceWedge/TemplateTranslation.h"
-#include "tests/ResourceWedge/TemplateBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
+
+// Templates built from a description in their binary layouts: dialogs, menus and
+// string-table blocks, so that a test writes an input and the translation it expects.
+namespace templates {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A name-or-ordinal field: an ordinal when ordinal >= 0, else the text (empty: the zero word).
+struct Field { std::u16string text; int ordinal = -1; };
+
+// data: the creation data after the size word.
+struct Item { Field cls, title; Bytes data; std::uint32_t style = 0x50000000; std::uint16_t id = 0; };
+
+struct Dialog {
+    bool extended = false;
+    std::uint32_t style = 0x80000000 | 0x40; // WS_POPUP | DS_SETFONT
+    Field menu, cls, title;
+    std::uint16_t pointSize = 8;
+    std::u16string face = u"Tahoma";
+    std::vector<Item> items;
+};
+
+struct MenuItem {
+    std::u16string text;
+    std::uint32_t id = 0;
+    std::vector<MenuItem> children = {}; // a popup when not empty
+    std::uint32_t helpId = 0;
+};
+
+// version 0 or 1 (extended); another version is written with a normal menu's items.
+struct Menu { std::uint16_t version = 0; std::vector<MenuItem> items; };
+
+class Writer {
+public:
+    Bytes bytes;
+    void Word(std::uint32_t w) { bytes.insert(bytes.end(), {static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8)}); }
+    void Dword(std::uint32_t d) { Word(d & 0xFFFF); Word(d >> 16); }
+    void Text(const std::u16string& t) { for (char16_t c : t) Word(c); Word(0); }
+    void Name(const Field& f) {
+        if (f.ordinal >= 0) { Word(0xFFFF); Word(static_cast<std::uint32_t>(f.ordinal)); }
+        else if (f.text.empty()) Word(0);
+        else Text(f.text);
+    }
+    void Align4() { while (bytes.size() % 4) bytes.push_back(0); }
+};
+
+// Extended templates carry weight 400, not italic, character set 1.
+inline Bytes Build(const Dialog& d) {
+    Writer w;
+    if (d.extended) { w.Word(1); w.Word(0xFFFF); w.Dword(0); w.Dword(0); w.Dword(d.style); }
+    else { w.Dword(d.style); w.Dword(0); }
+    w.Word(static_cast<std::uint32_t>(d.items.size()));
+    w.Word(0); w.Word(0); w.Word(200); w.Word(100);
+    w.Name(d.menu); w.Name(d.cls); w.Name(d.title);
+    if (d.style & 0x40) {
+        w.Word(d.pointSize);
+        if (d.extended) { w.Word(400); w.Word(0x0100); }
+        w.Text(d.face);
+    }
+    for (const Item& item : d.items) {
+        w.Align4();
+        if (d.extended) { w.Dword(0); w.Dword(0); w.Dword(item.style); }
+        else { w.Dword(item.style); w.Dword(0); }
+        w.Word(5); w.Word(5); w.Word(50); w.Word(14);
+        if (d.extended) w.Dword(item.id); else w.Word(item.id);
+        w.Name(item.cls); w.Name(item.title);
+        w.Word(static_cast<std::uint32_t>(item.data.size()));
+        w.bytes.insert(w.bytes.end(), item.data.begin(), item.data.end());
+    }
+    return w.bytes;
+}
+
+inline void BuildItems(Writer& w, const std::vector<MenuItem>& items, bool extended) {
+    for (const MenuItem& item : items) {
+        const bool last = &item == &items.back(), popup = !item.children.empty();
+        if (extended) {
+            w.Dword(0); w.Dword(0); w.Dword(item.id); // type, state, id
+            w.Word((last ? 0x80 : 0) | (popup ? 0x01 : 0));
+            w.Text(item.text);
+            w.Align4();
+            if (popup) w.Dword(item.helpId);
+        } else {
+            w.Word((last ? 0x80 : 0) | (popup ? 0x10 : 0));
+            if (!popup) w.Word(item.id);
+            w.Text(item.text);
+        }
+        if (popup) BuildItems(w, item.children, extended);
+    }
+}
+
+inline Bytes Build(const Menu& m) {
+    Writer w;
+    w.Word(m.version);
+    if (m.version == 1) { w.Word(4); w.Dword(0); } else w.Word(0);
+    BuildItems(w, m.items, m.version == 1);
+    return w.bytes;
+}
+
+// A string-table block of 16 entries; missing entries are empty.
+inline Bytes BuildBlock(const std::vector<std::u16string>& entries) {
+    Writer w;
+    for (std::size_t i = 0; i < 16; ++i) {
+        const std::u16string t = i < entries.size() ? entries[i] : std::u16string();
+        w.Word(static_cast<std::uint32_t>(t.size()));
+        for (char16_t c : t) w.Word(c);
+    }
+    return w.bytes;
+}
+
+} // namespace templates
 
 using namespace templates;
 
@@ -39,10 +151,7 @@ public:
 
 const DialogFont kGuiFont{u"Tahoma", 9};
 
-struct Outcome {
-    TranslateAnswer answer = TranslateAnswer::failure;
-    Bytes copy;
-};
+struct Outcome { TranslateAnswer answer = TranslateAnswer::failure; Bytes copy; };
 
 // Runs a translator over a copy of the template in a block of exactly its size, so that
 // the sanitizer sees any read past its end.
@@ -68,13 +177,20 @@ Outcome Block_(const Bytes& in, TableTranslator& texts) {
 templates::Dialog SampleDialog(bool extended, const std::u16string& title, const std::u16string& ok,
                                const std::u16string& face = u"Tahoma") {
     templates::Dialog d;
-    d.extended = extended;
-    d.title.text = title;
-    d.face = face;
+    d.extended = extended, d.title.text = title, d.face = face;
     d.items = {Item{Field{u"BUTTON"}, Field{ok}, {}, 0x50010000, 1},
                Item{Field{u"", 0x82}, Field{u"", 0x65}, {}, 0x50000003, 2},
                Item{Field{u"STATIC"}, Field{u"plain {UNKNOWN}"}, {}, 0x50000000, 3}};
     return d;
+}
+
+templates::Menu SampleMenu(bool extended, bool translated) {
+    auto t = [&](const char16_t* key, const char16_t* text) { return std::u16string(translated ? text : key); };
+    // File > (Open, Recent > (One, <separator>), Exit), Help > (About): the inner list of
+    // Recent ends before Exit, and Recent's own END bit is clear.
+    const MenuItem recent{t(u"{RECENT}", u"R\u00e9cents"), 0, {{t(u"{ONE}", u"Un"), 11}, {u"", 0}}, 5};
+    const MenuItem file{t(u"{FILE}", u"&Fichier"), 0, {{t(u"{OPEN}", u"&Ouvrir"), 10}, recent, {t(u"{EXIT}", u"&Quitter"), 12}}};
+    return {static_cast<std::uint16_t>(extended), {file, {t(u"{HELP}", u"&Aide"), 0, {{u"About {UNKNOWN}", 20}}}}};
 }
 
 } // namespace
@@ -82,12 +198,7 @@ templates::Dialog SampleDialog(bool extended, const std::u16string& title, const
 // Input templates against the exact copies they give, in both layouts; items aligned after
 // titles of both parities, and language texts cut where they would shift later fields.
 TEST(DialogTranslation, CopiesAreExact) {
-    struct Case {
-        const char* name;
-        templates::Dialog in, out; // out unused unless translated
-        TranslateAnswer answer;
-        DialogFont gui = kGuiFont;
-    };
+    struct Case { const char* name; templates::Dialog in, out; TranslateAnswer answer; DialogFont gui = kGuiFont; }; // out: translated
     for (bool extended : {false, true}) {
         // An empty face: no font.
         const auto dialog = [extended](const std::u16string& title, const std::u16string& ok,
@@ -174,45 +285,23 @@ TEST(DialogTranslation, MissingArgumentsShortTemplatesAndTranslatorFailuresAnswe
     EXPECT_EQ(Dialog_(in, texts).answer, TranslateAnswer::failure);
 }
 
-namespace {
-
-templates::Menu SampleMenu(bool extended, bool translated) {
-    auto t = [&](const char16_t* key, const char16_t* text) { return std::u16string(translated ? text : key); };
-    // File > (Open, Recent > (One, <separator>), Exit), Help > (About): the inner list of
-    // Recent ends before Exit, and Recent's own END bit is clear.
-    const MenuItem recent{t(u"{RECENT}", u"R\u00e9cents"), 0, {{t(u"{ONE}", u"Un"), 11}, {u"", 0}}, 5};
-    const MenuItem file{t(u"{FILE}", u"&Fichier"), 0, {{t(u"{OPEN}", u"&Ouvrir"), 10}, recent, {t(u"{EXIT}", u"&Quitter"), 12}}};
-    return {static_cast<std::uint16_t>(extended), {file, {t(u"{HELP}", u"&Aide"), 0, {{u"About {UNKNOWN}", 20}}}}};
-}
-
-} // namespace
-
 TEST(MenuTranslation, CopiesAndRefusals) {
-    const auto cut = [](Bytes bytes, std::size_t bytesLess) {
-        bytes.resize(bytes.size() - bytesLess);
-        return bytes;
-    };
+    const auto cut = [](Bytes bytes, std::size_t bytesLess) { return bytes.resize(bytes.size() - bytesLess), bytes; };
     // A normal header whose offset word skips four bytes before the first item.
     const auto offsetMenu = [](const std::u16string& text) {
         Writer w;
-        w.Word(0); w.Word(4); w.Dword(0xDEADBEEF);
-        w.Word(0x80); w.Word(1); w.Text(text);
+        w.Word(0), w.Word(4), w.Dword(0xDEADBEEF), w.Word(0x80), w.Word(1), w.Text(text);
         return w.bytes;
     };
     // 10000 popups inside each other, within the 64 KiB bound: no recursion.
     const auto deepMenu = [](const std::u16string& text) {
         Writer w;
-        w.Word(0); w.Word(0);
-        for (int i = 0; i < 10000; ++i) { w.Word(0x90); w.Word(0); }
-        w.Word(0x80); w.Word(1); w.Text(text);
+        w.Word(0), w.Word(0);
+        for (int i = 0; i < 10000; ++i) w.Word(0x90), w.Word(0);
+        w.Word(0x80), w.Word(1), w.Text(text);
         return w.bytes;
     };
-    struct Case {
-        const char* name;
-        Bytes in;
-        TranslateAnswer answer;
-        Bytes copy;
-    };
+    struct Case { const char* name; Bytes in; TranslateAnswer answer; Bytes copy; };
     const Case cases[] = {
         {"nested popups", Build(SampleMenu(false, false)), TranslateAnswer::translated, Build(SampleMenu(false, true))},
         {"nested extended popups", Build(SampleMenu(true, false)), TranslateAnswer::translated,

@@ -13,31 +13,15 @@
 namespace wedgetest {
 
 // The keys the English and Japanese boxes need.
-inline constexpr char kEnglish[] =
-    "[Shared]\r\n"
-    "IDS_TITLE = Recording\r\n"
-    "IDS_QUESTION = Do you want to record the disc now? The tracks of the playlist are written in "
-    "the order shown.\r\n";
+inline constexpr char kEnglish[] = "[Shared]\r\nIDS_TITLE = Recording\r\nIDS_QUESTION = Do you want to record the disc now? "
+                                   "The tracks of the playlist are written in the order shown.\r\n";
 
 inline constexpr char kFrench[] =
-    "[Shared]\r\n"
-    "IDS_TITLE = Gravure\r\n"
-    "IDS_BUTTON_RECORD = &Graver\r\n"
-    "IDS_STATUS = pr\xEAt\r\n"
-    "IDS_OK = D'accord\r\n"
-    "IDS_PAGE = Options\r\n"
-    "IDS_QUESTION = Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
-    "\xE9" "crites dans l'ordre affich\xE9.\r\n"
-    "IDS_MENU_FILE = &Fichier\r\n"
-    "IDS_MENU_EXIT = &Quitter\r\n"
-    "MSGBOX_OK = &D'accord\r\n"
-    "MSGBOX_CANCEL = &Annuler\r\n"
-    "MSGBOX_ABORT = A&bandonner\r\n"
-    "MSGBOX_RETRY = &R\xE9" "essayer\r\n"
-    "MSGBOX_IGNORE = &Ignorer\r\n"
-    "MSGBOX_YES = &Oui\r\n"
-    "MSGBOX_NO = &Non\r\n"
-    "MSGBOX_HELP = &Aide\r\n"
+    "[Shared]\r\nIDS_TITLE = Gravure\r\nIDS_BUTTON_RECORD = &Graver\r\nIDS_STATUS = pr\xEAt\r\nIDS_OK = D'accord\r\n"
+    "IDS_PAGE = Options\r\nIDS_QUESTION = Voulez-vous graver le disque maintenant ? Les pistes de la liste sont "
+    "\xE9" "crites dans l'ordre affich\xE9.\r\nIDS_MENU_FILE = &Fichier\r\nIDS_MENU_EXIT = &Quitter\r\n"
+    "MSGBOX_OK = &D'accord\r\nMSGBOX_CANCEL = &Annuler\r\nMSGBOX_ABORT = A&bandonner\r\nMSGBOX_RETRY = &R\xE9" "essayer\r\n"
+    "MSGBOX_IGNORE = &Ignorer\r\nMSGBOX_YES = &Oui\r\nMSGBOX_NO = &Non\r\nMSGBOX_HELP = &Aide\r\n"
     "<ACCEL VIRTKEY CONTROL N> = <ACCEL VIRTKEY CONTROL O>\r\n";
 
 // The Japanese file, in code page 932 (the texts WedgeMessageBoxTest expects).

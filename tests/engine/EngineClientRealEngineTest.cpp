@@ -1,12 +1,92 @@
 // EngineClient against the engine DLL of recorder/ and its virtual drives. The engine's own
 // faults are its tests'.
+#include "engine/BurnEventSink.h"
 #include "engine/EngineClient.h"
 #include "engine/EngineRefusal.h"
-#include "tests/engine/RecordingSink.h"
+#include "tests/recorder/EngineFixture.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
+
+// RecordingSink: a BurnEventSink that writes every call as one line of text, its slot number
+// and arguments ("19", "12 t=0 a.wav p=40", "17 0x80004005 text"). Thread-safe. An optional
+// hook sees each line after it was logged.
+class RecordingSink final : public BurnEventSink {
+public:
+    Lines Get() const { std::lock_guard lock(mutex_); return lines_; }
+    void Clear() { std::lock_guard lock(mutex_); lines_.clear(); }
+    // The lines whose slot (first word) keep accepts.
+    Lines Get(const std::function<bool(int slot, const std::string& line)>& keep) const {
+        Lines out;
+        for (const std::string& line : Get())
+            if (keep(std::stoi(line), line)) out.push_back(line);
+        return out;
+    }
+    std::function<void(const std::string&)> hook;
+
+    HRESULT MediaChanged(bool present) override { return Add(0, present); }
+    HRESULT DeviceStateChanged(bool ready) override { return Add(1, ready); }
+    HRESULT EraseStarted() override { return Add(2); }
+    HRESULT EraseProgress(std::int32_t percent) override { return Add(3, percent); }
+    HRESULT DeviceFailure(HRESULT code) override { return Add(4, Hex(code)); }
+    HRESULT EraseCompleted() override { return Add(5); }
+    HRESULT RecordingStarted() override { return Add(6); }
+    HRESULT RecordingFailedShort(std::int32_t value) override { return Add(7, value); }
+    HRESULT StageStarted(std::int32_t stage) override { return Add(8, stage); }
+    HRESULT StageProgress(std::int32_t stage, std::int32_t p1, std::int32_t p2) override { return Add(9, stage, p1, p2); }
+    HRESULT StageEnded(std::int32_t stage) override { return Add(10, stage); }
+    HRESULT StageError(std::int32_t stage, HRESULT code, const std::string& text) override {
+        return Add(11, stage, Hex(code), OneLine(text));
+    }
+    HRESULT TrackStarted(std::int32_t t, const TrackRecord* r, std::int32_t p) override { return Add(12, Track(t, r), Percent(p)); }
+    HRESULT TrackProgress(std::int32_t t, const TrackRecord* r, std::int32_t p1, std::int32_t p2) override {
+        return Add(13, Track(t, r), p1, p2);
+    }
+    HRESULT TrackEnded(std::int32_t t, const TrackRecord* r, std::int32_t p) override { return Add(14, Track(t, r), Percent(p)); }
+    HRESULT TrackInterrupted(std::int32_t t, const TrackRecord* r) override { return Add(15, Track(t, r)); }
+    HRESULT TrackError(std::int32_t t, const TrackRecord* r, HRESULT code, const std::string& text) override {
+        return Add(16, Track(t, r), Hex(code), OneLine(text));
+    }
+    HRESULT RecordingFailed(HRESULT code, const std::string& text) override { return Add(17, Hex(code), OneLine(text)); }
+    HRESULT RecordingCancelled(bool byUser) override { return Add(18, byUser); }
+    HRESULT RecordingFinished() override { return Add(19); }
+    // The controller's slots, which the client never uses.
+    HRESULT RunEnded(bool, bool) override { return Add(20); }
+    HRESULT TrackPreparationStarted() override { return Add(21); }
+    HRESULT CancelRequested(bool*) override { return Add(22); }
+    HRESULT TrackPreparationProgress(std::int32_t, const std::string&, std::int32_t) override { return Add(23); }
+    HRESULT TrackAccepted(std::int32_t, const std::string&, std::int32_t) override { return Add(24); }
+    HRESULT TrackRefused(std::int32_t, const std::string&, HRESULT) override { return Add(25); }
+    HRESULT TrackPreparationFinished() override { return Add(26); }
+
+private:
+    static std::string Word(const std::string& text) { return text; }
+    static std::string Word(std::int32_t value) { return std::to_string(value); }
+    static std::string Word(bool value) { return value ? "1" : "0"; }
+    static std::string Percent(std::int32_t percent) { return "p=" + std::to_string(percent); }
+    // "t=<index> <file name of the record>", "-" for a missing record.
+    static std::string Track(std::int32_t track, const TrackRecord* record) {
+        return "t=" + std::to_string(track) + " " + (record ? record->path.substr(record->path.find_last_of("\\/") + 1) : "-");
+    }
+    static std::string OneLine(std::string text) {
+        std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, '|');
+        return text;
+    }
+    template <class... Words>
+    HRESULT Add(int slot, const Words&... words) {
+        const std::string line = (std::to_string(slot) + ... + (" " + Word(words)));
+        std::unique_lock lock(mutex_);
+        lines_.push_back(line);
+        lock.unlock();
+        if (hook) hook(line);
+        return S_OK;
+    }
+
+    mutable std::mutex mutex_;
+    Lines lines_;
+};
 
 class RealEngineTest : public EngineFixture {
 protected:
@@ -94,10 +174,7 @@ TEST_F(RealEngineTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
     ASSERT_EQ(Connect(Drive('R')), S_OK);
     EXPECT_EQ(client->Record(), S_FALSE);
     const std::string file = Wav("a.wav", 4);
-    const struct {
-        std::string path;
-        HRESULT expected;
-    } cases[] = {
+    const struct { std::string path; HRESULT expected; } cases[] = {
         {Path("no-such-folder\\a.wav"), RECORDING_E_FILE_NOT_FOUND},
         {file + ".missing", RECORDING_E_FILE_NOT_FOUND},
         {"http://host/a.wav", RECORDING_E_UNSUPPORTED_FILE}, // not looked up
@@ -133,9 +210,7 @@ TEST_F(RealEngineTest, AddTrackChecksInOrderAndStopsAt99Tracks) {
 TEST_F(RealEngineTest, TheEngineAsksWhetherToCancel) {
     ASSERT_EQ(Connect(Drive('R')), S_OK);
     AddTracks({{"a.wav", 4}});
-    sink.hook = [&](const std::string& line) {
-        if (line == "6") client->Cancel();
-    };
+    sink.hook = [&](const std::string& line) { if (line == "6") client->Cancel(); };
     EXPECT_EQ(client->Record(), S_OK);
     sink.hook = nullptr;
     client.reset();
@@ -145,11 +220,7 @@ TEST_F(RealEngineTest, TheEngineAsksWhetherToCancel) {
 }
 
 TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
-    const struct {
-        const char* keys;
-        bool cancel; // when the second track starts
-        Lines expected;
-    } cases[] = {
+    const struct { const char* keys; bool cancel; Lines expected; } cases[] = { // cancel: when the second track starts
         {"Paced=1\nWriteSpeeds=48\n", true,
          {"6", "6", "8 4", "8 5", "12 t=0 a.wav", "14 t=0 a.wav p=100", "12 t=1 b.wav", "18 1", "15 t=1 b.wav"}},
         {"Paced=1\nWriteSpeeds=48\nFault.FailAtPercent=75\n", false,
@@ -163,11 +234,7 @@ TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
         sink.Clear();
         ASSERT_EQ(Connect(Drive('R', c.keys)), S_OK);
         AddTracks({{"a.wav", 12}, {"b.wav", 12}});
-        sink.hook = [&](const std::string& line) {
-            if (c.cancel && line.rfind("12 t=1", 0) == 0) {
-                EXPECT_EQ(client->Cancel(), S_OK);
-            }
-        };
+        sink.hook = [&](const std::string& line) { if (c.cancel && line.rfind("12 t=1", 0) == 0) { EXPECT_EQ(client->Cancel(), S_OK); } };
         EXPECT_EQ(client->Record(), S_OK);
         client.reset();
         sink.hook = nullptr;
@@ -178,11 +245,7 @@ TEST_F(RealEngineTest, ACancelledFailedOrRefusedRecordingReportsItsEnd) {
 
 // A failed erase is reported once, and never as completed.
 TEST_F(RealEngineTest, AnEraseIsReportedAsTheDeviceEndedIt) {
-    const struct {
-        const char* disc;
-        HRESULT result;
-        Lines slots; // 2 started, 4 failure, 5 completed
-    } rows[] = {
+    const struct { const char* disc; HRESULT result; Lines slots; } rows[] = { // slots: 2 started, 4 failure, 5 completed
         {"Media=CD-RW\nContent=audio\n", S_OK, {"2", "5"}},
         {"Media=CD-R\n", RECORDING_E_MEDIA_NOT_REWRITABLE, {"4 0x800410DB"}},
         {"Media=CD-RW\nContent=audio\nFault.EraseFailAtPercent=50\n", RECORDING_E_ERASE_FAILED, {"2", "4 0x8004177F"}},

@@ -1,7 +1,7 @@
 // EngineClient against a fake engine for what the engine of recorder/ never does: an older
 // engine version without the text methods, and a device whose capability query fails.
 #include "engine/EngineClient.h"
-#include "tests/engine/RecordingSink.h"
+#include "tests/recorder/EngineFixture.h"
 
 namespace {
 
@@ -39,31 +39,28 @@ public:
     FAKE_STUB(GetEngineName, BSTR*) FAKE_STUB(GetConfigurationPath, BSTR*) FAKE_STUB(SetConfigurationPath, BSTR)
     FAKE_STUB(FindDevice, BSTR, LONG*) FAKE_STUB(IsFileSupported, BSTR, BYTE*) FAKE_STUB(IsFileTypeReadable, BSTR, BYTE*)
     FAKE_STUB(GetAudioFileFrames, BSTR, LONG*) FAKE_STUB(GetSupportedFileTypes, BSTR*) FAKE_STUB(GetErrorCount, LONG*)
-    FAKE_STUB(GetError, LONG, HRESULT*, BSTR*) FAKE_STUB(ClearErrors) FAKE_STUB(GetErrorText, HRESULT, BSTR*)
-    FAKE_STUB(GetStatus, LONG*) FAKE_STUB(IsStarted, BYTE*) FAKE_STUB(GetPreferredDevice, BSTR*)
+    FAKE_STUB(GetError, LONG, HRESULT*, BSTR*) FAKE_STUB(ClearErrors) FAKE_STUB(GetErrorText, HRESULT, BSTR*) FAKE_STUB(Abort)
+    FAKE_STUB(GetStatus, LONG*) FAKE_STUB(IsStarted, BYTE*) FAKE_STUB(GetPreferredDevice, BSTR*) FAKE_STUB(Erase, LONG)
     FAKE_STUB(SetPreferredDevice, BSTR) FAKE_STUB(GetApplicationName, BSTR*) FAKE_STUB(GetApplicationId, GUID*)
     FAKE_STUB(RefreshDevices) FAKE_STUB(Reserved26) FAKE_STUB(Reserved27) FAKE_STUB(Reserved28) FAKE_STUB(Uninitialize)
-    FAKE_STUB(GetCDCreationParams, BSTR*, LONG*, LONG*, LONG*, LONG*, BYTE*)
-    FAKE_STUB(SetCDCreationParams, BSTR, LONG, LONG, LONG, LONG, LONG, BYTE) FAKE_STUB(ClearLayout)
-    FAKE_STUB(AddFile, BSTR, LONG*) FAKE_STUB(GetTrackCount, LONG*) FAKE_STUB(GetTrackFile, LONG, BSTR*)
-    FAKE_STUB(GetTrackFrames, LONG, LONG*) FAKE_STUB(RemoveTrack, LONG) FAKE_STUB(GetSpaceNeeded, LONG*)
-    FAKE_STUB(Prepare, LONG) FAKE_STUB(RecordTracks, ULONG, ULONG, LONG) FAKE_STUB(CloseDisc, LONG) FAKE_STUB(Abort)
-    FAKE_STUB(GetProgress, LONG*, LONG*, LONG*, LONG*, LONG*, LONG*, LONG*) FAKE_STUB(GetImagePath, BSTR*)
-    FAKE_STUB(GetIdentity, BSTR*) FAKE_STUB(IsMediaPresent, BYTE*) FAKE_STUB(IsReady, BYTE*)
-    FAKE_STUB(GetMediaInfo, LONG*, RecordingMediaDetails*, RecordingMediaFlags*, RecordingMediaCapacity*)
-    FAKE_STUB(BeginExclusiveUse) FAKE_STUB(EndExclusiveUse) FAKE_STUB(CanEraseMedia, BYTE*)
-    FAKE_STUB(IsReadyForErase, BYTE*) FAKE_STUB(Erase, LONG) FAKE_STUB(GetEraseProgress, BYTE*, LONG*, LONG*)
-    FAKE_STUB(GetImageFolder, BSTR*)
+    FAKE_STUB(GetCDCreationParams, BSTR*, LONG*, LONG*, LONG*, LONG*, BYTE*) FAKE_STUB(ClearLayout) FAKE_STUB(Prepare, LONG)
+    FAKE_STUB(SetCDCreationParams, BSTR, LONG, LONG, LONG, LONG, LONG, BYTE) FAKE_STUB(AddFile, BSTR, LONG*)
+    FAKE_STUB(GetTrackCount, LONG*) FAKE_STUB(GetTrackFile, LONG, BSTR*) FAKE_STUB(GetTrackFrames, LONG, LONG*)
+    FAKE_STUB(RemoveTrack, LONG) FAKE_STUB(GetSpaceNeeded, LONG*) FAKE_STUB(RecordTracks, ULONG, ULONG, LONG) FAKE_STUB(CloseDisc, LONG)
+    FAKE_STUB(GetProgress, LONG*, LONG*, LONG*, LONG*, LONG*, LONG*, LONG*) FAKE_STUB(GetImagePath, BSTR*) FAKE_STUB(IsReady, BYTE*)
+    FAKE_STUB(GetIdentity, BSTR*) FAKE_STUB(IsMediaPresent, BYTE*) FAKE_STUB(BeginExclusiveUse) FAKE_STUB(EndExclusiveUse)
+    FAKE_STUB(GetMediaInfo, LONG*, RecordingMediaDetails*, RecordingMediaFlags*, RecordingMediaCapacity*) FAKE_STUB(GetImageFolder, BSTR*)
+    FAKE_STUB(CanEraseMedia, BYTE*) FAKE_STUB(IsReadyForErase, BYTE*) FAKE_STUB(GetEraseProgress, BYTE*, LONG*, LONG*)
+    FAKE_STUB(AddFileRange, BSTR, LONG, LONG, LONG*) FAKE_STUB(AddTrackPart, LONG, LONG, BSTR, LONG, LONG)
+    FAKE_STUB(SetTrackCodes, LONG, BSTR, LONG) FAKE_STUB(SetDiscCatalog, BSTR) FAKE_STUB(SetSongwriter, LONG, BSTR)
 };
 
 class FakeClient : public EngineClient {
 public:
     explicit FakeClient(FakeEngine& engine) : engine_(engine) {}
 
-protected:
-    HRESULT CreateEngine(ComPtr<IUnknown>& engine) override { return engine = static_cast<IRecordingEngine*>(&engine_), S_OK; }
-
 private:
+    HRESULT CreateEngine(ComPtr<IUnknown>& engine) override { return engine = static_cast<IRecordingEngine*>(&engine_), S_OK; }
     FakeEngine& engine_;
 };
 

@@ -31,9 +31,7 @@ TEST(ContextExceptionTest, LongTextsStayWholeAndSurviveCopies) {
 }
 
 struct Owner {
-    struct base_exception : ContextException {
-        using ContextException::ContextException;
-    };
+    struct base_exception : ContextException { using ContextException::ContextException; };
     FENNEL_EXCEPTION(named_failure, base_exception);
 };
 

@@ -5,13 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-
 #include <string>
 #include <thread>
 
 namespace {
-
-std::string UniqueName(const char* what) { return std::string("fennel-test-") + what + "-" + std::to_string(GetCurrentProcessId()); }
 
 // Tries the system mutex from another thread, which never owns it through the Mutex object.
 DWORD WaitFromOtherThread(HANDLE handle) {
@@ -59,7 +56,7 @@ TEST(MutexTest, FailedCallsThrow) {
 }
 
 TEST(MutexTest, ARefusedMutexEndsTheProcessWithCodeThree) {
-    const std::string name = UniqueName("refused");
+    const std::string name = "fennel-test-refused-" + std::to_string(GetCurrentProcessId());
     // An event already carries the mutex's system name, so CreateMutexA fails.
     UniqueKernelHandle blocker(CreateEventA(nullptr, TRUE, FALSE, (name + "_mutex").c_str()));
     ASSERT_TRUE(blocker);
@@ -70,10 +67,7 @@ TEST(MutexTest, ARefusedMutexEndsTheProcessWithCodeThree) {
 
 // "--mutex <name>": the second process of the refused-mutex test only constructs the mutex.
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--mutex") == 0) {
-        Mutex mutex(argv[2]);
-        return 0;
-    }
+    if (argc == 3 && std::strcmp(argv[1], "--mutex") == 0) return Mutex(argv[2]), 0;
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -17,10 +17,7 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // Messages posted before and during the wait are dispatched.
 TEST(PumpMessagesForTest, DispatchesUntilTheTimeOrAQuitMessage) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = RecordingProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "FennelPumpTestWindow";
+    const WNDCLASSA wc{0, RecordingProc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "FennelPumpTestWindow"};
     RegisterClassA(&wc);
     const UniqueWindow window(
         CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
@@ -46,9 +43,8 @@ TEST(PumpMessagesForTest, DispatchesUntilTheTimeOrAQuitMessage) {
     EXPECT_EQ((std::vector<WPARAM>{1, 2, 3}), received);
     MSG msg;
     WPARAM quitCode = 0;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         if (msg.message == WM_QUIT) quitCode = msg.wParam;
-    }
     EXPECT_EQ(7u, quitCode) << "an outer loop still sees the quit message with its code";
 }
 

@@ -15,10 +15,7 @@ enum class Body { WaitForStop, ThrowStd, ThrowOther, Return, StopBeforeRun, Thro
 class RecordingThread : public Thread {
 public:
     explicit RecordingThread(Body body) : body_(body) {}
-    std::string Events() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return events_;
-    }
+    std::string Events() { return std::lock_guard<std::mutex>(mutex_), events_; }
     bool WaitUntilRunning() { return WaitForSingleObject(running_.get(), 10000) == WAIT_OBJECT_0; }
     DWORD runThreadId = 0, idSeenInRun = 0;
 
@@ -40,10 +37,7 @@ protected:
     void OnThreadEnd() override { Add(" end"); }
 
 private:
-    void Add(const char* event) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        events_ += event;
-    }
+    void Add(const char* event) { std::lock_guard<std::mutex> lock(mutex_); events_ += event; }
     Body body_;
     UniqueKernelHandle running_{CreateEventA(nullptr, FALSE, FALSE, nullptr)}; // auto-reset: one per Run
     std::mutex mutex_;

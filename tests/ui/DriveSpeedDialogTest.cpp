@@ -72,13 +72,9 @@ TEST_F(DriveSpeedDialogTest, TheListsFollowTheDriveAndOnlyOkAppliesItToTheNextRe
     const std::string r = "[(R:) Recorder R] (S:) Recorder S (T:) Reader T";
     const std::string s = "(R:) Recorder R [(S:) Recorder S] (T:) Reader T";
     const std::string t = "(R:) Recorder R (S:) Recorder S [(T:) Reader T]";
-    const struct {
-        int button;
-        int device, speed;  // list entries chosen (-1: none)
-        std::string opened; // the lists as the dialog opens, and once the drive is chosen
-        std::string chosen;
-        const char* after; // "": unchanged
-    } rows[] = {
+    // device, speed: the list entries chosen (-1: none); opened, chosen: the lists as the dialog
+    // opens and once the drive is chosen; after: the drive and speed left ("": unchanged).
+    const struct { int button, device, speed; std::string opened, chosen; const char* after; } rows[] = {
         // 16x is the fastest not above 20; all of S's speeds are below it: its fastest.
         {IDCANCEL, 1, 1, r + " | 48x 24x [16x]", s + " | [8x] 4x", ""},
         {IDOK, 1, 1, r + " | 48x 24x [16x]", s + " | [8x] 4x", "S 4"},

@@ -27,11 +27,8 @@ public:
     std::size_t Queued() const { return queue_.size(); }
 
     std::unique_ptr<BurnEventRecord> TakeRecord(LPARAM address) override {
-        const auto found = queue_.find(address);
-        if (found == queue_.end()) return nullptr;
-        auto record = std::move(found->second);
-        queue_.erase(found);
-        return record;
+        auto node = queue_.extract(address);
+        return node ? std::move(node.mapped()) : nullptr;
     }
     std::string LoadText(UINT id) const override {
         if (const auto found = texts.find(id); found != texts.end()) return found->second;

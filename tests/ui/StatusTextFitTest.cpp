@@ -15,12 +15,7 @@
 namespace {
 
 // The font and the control widths (dialog units, by control id) of a dialog template.
-struct DialogLayout {
-    int pointSize = 0;
-    BYTE charset = DEFAULT_CHARSET;
-    std::wstring face;
-    std::map<int, int> widths;
-};
+struct DialogLayout { int pointSize = 0; BYTE charset = DEFAULT_CHARSET; std::wstring face; std::map<int, int> widths; };
 
 DialogLayout ReadTemplate(int id) {
     DialogLayout layout;
@@ -31,15 +26,10 @@ DialogLayout ReadTemplate(int id) {
     const DWORD style = MAKELONG(p[6], p[7]);
     const WORD count = p[8];
     p += 13;
-    const auto skip = [&p] { // a name or an ordinal
-        if (*p == 0xFFFF) p += 2;
-        else while (*p++) {}
-    };
+    const auto skip = [&p] { if (*p == 0xFFFF) p += 2; else while (*p++) {} }; // a name or an ordinal
     skip(), skip(), skip(); // menu, class, caption
     if (style & DS_SETFONT) {
-        layout.pointSize = p[0];
-        layout.charset = HIBYTE(p[2]);
-        p += 3;
+        layout.pointSize = p[0], layout.charset = HIBYTE(p[2]), p += 3;
         layout.face = reinterpret_cast<const wchar_t*>(p);
         skip();
     }
@@ -55,9 +45,7 @@ DialogLayout ReadTemplate(int id) {
 
 UniqueFont MakeFont(const DialogLayout& layout, int dpi, BYTE charset, LONG weight) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(layout.pointSize, dpi, 72);
-    font.lfWeight = weight;
-    font.lfCharSet = charset;
+    font.lfHeight = -MulDiv(layout.pointSize, dpi, 72), font.lfWeight = weight, font.lfCharSet = charset;
     wcsncpy(font.lfFaceName, layout.face.c_str(), LF_FACESIZE - 1);
     return UniqueFont(CreateFontIndirectW(&font));
 }
@@ -90,9 +78,7 @@ TEST(StatusTextFitTest, EveryStatusTextFitsItsControlInEveryLanguage) {
         ASSERT_TRUE(layout.widths.contains(id)) << "control " << id << " is not in the template";
     UniqueDC dc(nullptr);
     for (const char* name : {"FN1031.lng", "FN1033.lng", "FN1034.lng", "FN1036.lng", "FN1041.lng"}) {
-        std::ifstream in(FENNEL_SOURCE_DIR "/lang/" + std::string(name), std::ios::binary); // Wine: on the current drive, Z:
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const langtest::FilledStore filled = langtest::FillFromText(bytes, LanguageFromFileName(name), 1252, name);
+        const langtest::FilledStore filled = langtest::Shipped(name);
         const StoreReader reader = filled.store->Reader();
         const auto shared = reader.FindSection("Shared");
         ASSERT_TRUE(shared) << name;
@@ -107,9 +93,8 @@ TEST(StatusTextFitTest, EveryStatusTextFitsItsControlInEveryLanguage) {
                                                                       BurnWindow::kTrackStatusInitialFormat, "us", 99ul, drive.c_str())},
             {"IDS_FORMAT_PERCENT", BurnWindow::FormatText(texts["IDS_FORMAT_PERCENT"], BurnWindow::kPercentFormat, "u", 100ul)}};
         for (const int dpi : {96, 192}) {
-            const UniqueFont dialogFont = MakeFont(layout, dpi, layout.charset, FW_NORMAL);
-            const UniqueFont normal = MakeFont(layout, dpi, charset, FW_NORMAL);
-            const UniqueFont bold = MakeFont(layout, dpi, charset, FW_BOLD);
+            const UniqueFont dialogFont = MakeFont(layout, dpi, layout.charset, FW_NORMAL),
+                             normal = MakeFont(layout, dpi, charset, FW_NORMAL), bold = MakeFont(layout, dpi, charset, FW_BOLD);
             // The dialog manager's horizontal base unit: the average width of the letters.
             const int baseX = (Width(dc.get(), dialogFont.get(), L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
             std::vector<std::string> cut;
