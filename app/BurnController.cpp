@@ -198,6 +198,17 @@ void BurnController::Run(AppModule& module) {
     }
 }
 
+bool BurnController::LevelLoudness() const { return RegistryResults::LevelLoudness(); }
+
+void BurnController::SetLevelLoudness(bool level) {
+    try {
+        RegistryResults::SetLevelLoudness(level);
+    } catch (const std::runtime_error& e) {
+        DebugTrace("BurnController: option not stored: %s\n", e.what());
+    }
+    if (client_) client_->SetLevelLoudness(level); // for this run's recording too
+}
+
 bool BurnController::RefuseAlbum() {
     std::string text;
     if (!request_.playlistRefusal.empty()) {

@@ -174,6 +174,8 @@ private:
     // gaps track-at-once would change, ends the run before anything is recorded (a box
     // unless silent); true then.
     bool RefuseAlbum();
+    bool LevelLoudness() const override;
+    void SetLevelLoudness(bool level) override;
     void RunSilent();
     void RunWindow(AppModule& module);
     // Whether the engine holds a track to record (true when it can't say).

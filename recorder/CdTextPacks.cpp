@@ -190,7 +190,7 @@ std::vector<CdTextPacks::Pack> CdTextPacks::Build(const CueText& disc, const std
     const struct {
         std::uint8_t type;
         std::string CueText::*field;
-    } types[] = {{kTitle, &CueText::title}, {kPerformer, &CueText::performer}};
+    } types[] = {{kTitle, &CueText::title}, {kPerformer, &CueText::performer}, {kSongwriter, &CueText::songwriter}};
     for (const auto& t : types) {
         std::vector<std::string> strings{ToLatin1(disc.*t.field)};
         for (const CueText& track : tracks) strings.push_back(ToLatin1(track.*t.field));

@@ -1,6 +1,6 @@
 #pragma once
 // CdTextPacks: the CD-Text of an audio disc as the 18-byte packs the lead-in's R-W subcode
-// carries. One block (block 0, ISO-8859-1, English): the titles, then the performers, of the
+// carries. One block (block 0, ISO-8859-1, English): the titles, performers and songwriters of the
 // disc and each track, ended by the three size-information packs. Stateless; any thread.
 #include <array>
 #include <cstddef>
@@ -25,6 +25,7 @@ public:
     // Pack types (ID1).
     static constexpr std::uint8_t kTitle = 0x80;
     static constexpr std::uint8_t kPerformer = 0x81;
+    static constexpr std::uint8_t kSongwriter = 0x82;
     static constexpr std::uint8_t kSizeInformation = 0x8F;
 
     // tracks: the texts of the tracks numbered firstTrack, firstTrack + 1, ..., all within 1

@@ -14,6 +14,7 @@
 struct CueText {
     std::string title;
     std::string performer;
+    std::string songwriter = {}; // CD-Text only: the cue sheet has its own SONGWRITER lines
 };
 
 struct CueTrack {

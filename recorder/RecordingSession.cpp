@@ -474,12 +474,17 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
         {
             // The disc's CD-Text after this session must fit its packs: refused now, never cut.
             CueText discText;
+            std::string songwriter;
             {
                 std::lock_guard lock(mutex_);
                 discText = discText_;
+                songwriter = discSongwriter_;
             }
+            std::vector<TrackCodes> codes;
+            for (const Track& track : layout) codes.push_back({track.isrc, track.flags, track.songwriter, {}});
             DiscState after = disc;
-            after.AddSession(plan, "", texts, {}, DiscText(discText, layout));
+            after.AddSession(plan, "", texts, {}, DiscText(discText, layout), codes);
+            if (!songwriter.empty()) after.songwriter = songwriter;
             try {
                 DiscCdText(after);
             } catch (const CdTextPacks::base_exception& e) {
@@ -829,7 +834,8 @@ std::vector<CdTextPacks::Pack> RecordingSession::PlannedCdText() const {
     DiscState disc;
     {
         std::lock_guard lock(mutex_);
-        disc.AddSession(plan_, "", texts_, {}, plannedDiscText_);
+        disc.AddSession(plan_, "", texts_, {}, plannedDiscText_, codes_);
+        disc.songwriter = discSongwriter_;
     }
     try {
         return DiscCdText(disc);
@@ -863,8 +869,9 @@ std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const Se
 std::vector<CdTextPacks::Pack> RecordingSession::DiscCdText(const DiscState& disc) {
     if (disc.tracks.empty()) return {};
     std::vector<CueText> texts;
-    for (const DiscTrack& track : disc.tracks) texts.push_back({track.title, track.performer});
-    return CdTextPacks::Build(disc.discText, texts, disc.tracks.front().number);
+    for (const DiscTrack& track : disc.tracks) texts.push_back({track.title, track.performer, track.codes.songwriter});
+    return CdTextPacks::Build({disc.discText.title, disc.discText.performer, disc.songwriter}, texts,
+                              disc.tracks.front().number);
 }
 
 std::vector<double> RecordingSession::Gains() const {

@@ -53,4 +53,7 @@ public:
     // The session may end: true to allow it.
     virtual bool QueryEndSession(HWND window) = 0;
     virtual Completion CompleteBurn() = 0;
+    // The user's levelled-loudness option, as the drive and speed dialog shows and sets it.
+    virtual bool LevelLoudness() const = 0;
+    virtual void SetLevelLoudness(bool level) = 0;
 };

@@ -38,6 +38,7 @@ bool DriveSpeedDialog::OnInitDialog() {
     LONG current = -1;
     if (SUCCEEDED(client_.GetWriteSpeed(&current)) && current > 0) speed_ = static_cast<std::int32_t>(current);
     FillDevices();
+    CheckDlgButton(Handle(), IDC_LEVEL_LOUDNESS, partner_.LevelLoudness() ? BST_CHECKED : BST_UNCHECKED);
     return true;
 }
 
@@ -126,6 +127,7 @@ bool DriveSpeedDialog::OnCommand(int id, int code, HWND) {
     case IDOK:
         if (letter_) client_.SelectDeviceByLetter(letter_);
         if (speed_ != -1) client_.SetWriteSpeed(speed_);
+        partner_.SetLevelLoudness(IsDlgButtonChecked(Handle(), IDC_LEVEL_LOUDNESS) == BST_CHECKED);
         EndDialog(Handle(), IDOK);
         return true;
     case IDCANCEL:

@@ -1,7 +1,7 @@
 #pragma once
 // DriveSpeedDialog: the modal drive and speed dialog (template 103). Lists the engine's
 // devices and the chosen device's write speeds; OK selects the device by its drive letter
-// and sets the chosen speed, Cancel changes nothing. Runs on the burn window's thread; the
+// and sets the chosen speed and the levelled-loudness option, Cancel changes nothing. Runs on the burn window's thread; the
 // engine client and the partner (for the texts) must outlive it.
 #include "ui/BurnWindowPartner.h"
 #include "ui/DialogBase.h"

@@ -248,6 +248,17 @@ TEST_F(PlaylistBurnProcessTest, ACueSheetAlbumKeepsItsGapsOrIsRefused) {
                              "INDEX 00 00:08:00\r\n    INDEX 01 00:09:00\r\n"})
         EXPECT_NE(std::string::npos, cueText.find(line)) << line << "\n" << cueText;
     EXPECT_TRUE(read("images\\disc.bin") == album.substr(44)) << "the image is not the album";
+    // A FLAC album decodes bit for bit: a hidden second before track 1's INDEX 01 stays audio,
+    // after the silence that makes up the two seconds every disc starts with.
+    const std::string tones = std::string("Z:") + FENNEL_BINARY_DIR + "\\tones\\";
+    FreshDisc();
+    EXPECT_EQ("0", Fennel("/S \"" + temp_.Write("flac.cue", "FILE \"" + tones + "tone.flac\" WAVE\r\n  TRACK 01 AUDIO\r\n"
+                                                             "    INDEX 00 00:00:00\r\n    INDEX 01 00:01:00\r\n") + "\"").exit);
+    std::ifstream wav(tones + "tone.wav", std::ios::binary);
+    const std::string tone = std::string(std::istreambuf_iterator<char>(wav), {});
+    EXPECT_TRUE(read("images\\disc.bin") == std::string(75 * 2352, '\0') + tone.substr(tone.size() - 375 * 2352))
+        << "the image is not the FLAC album";
+    EXPECT_NE(std::string::npos, read("images\\disc.cue").find("INDEX 00 00:00:00\r\n    INDEX 01 00:02:00"));
     // With the user's levelled loudness the album gets one gain, and its cue sheet what was measured.
     ASSERT_TRUE(WriteDword(Area() + "\\Options", "LevelLoudness", 1));
     FreshDisc();

@@ -84,7 +84,12 @@ TEST_F(DriveSpeedDialogTest, TheListsFollowTheDriveAndOnlyOkAppliesItToTheNextRe
     for (const auto& row : rows) {
         SCOPED_TRACE(row.after);
         std::string opened, chosen;
+        // The levelled-loudness box shows the option; OK keeps what it shows, Cancel the option.
+        const bool level = partner_.level;
+        UINT shown = BST_INDETERMINATE;
         const INT_PTR result = Run([&](HWND dialog) {
+            shown = IsDlgButtonChecked(dialog, IDC_LEVEL_LOUDNESS);
+            CheckDlgButton(dialog, IDC_LEVEL_LOUDNESS, shown == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
             opened = Read(dialog);
             Choose(dialog, IDC_DEVICE_LIST, row.device);
             chosen = Read(dialog);
@@ -95,6 +100,8 @@ TEST_F(DriveSpeedDialogTest, TheListsFollowTheDriveAndOnlyOkAppliesItToTheNextRe
         EXPECT_EQ(row.opened, opened);
         EXPECT_EQ(row.chosen, chosen);
         EXPECT_EQ(*row.after ? std::string(row.after) : before, Current());
+        EXPECT_EQ(level ? BST_CHECKED : BST_UNCHECKED, shown);
+        EXPECT_EQ(row.button == IDOK ? !level : level, partner_.level);
     }
     LONG index = -1;
     ASSERT_EQ(S_OK, client_->AddTrack(Wav("tune.wav", 4.5), &index));

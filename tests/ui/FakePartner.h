@@ -37,6 +37,9 @@ public:
         return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
     }
     EngineClient* EngineAccess() override { return nullptr; }
+    bool LevelLoudness() const override { return level; }
+    void SetLevelLoudness(bool value) override { level = value; }
+    bool level = false;
     const std::vector<TrackEntry>& Tracks() override { return tracks; }
     Modes RunModes() override { return {}; }
     UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
