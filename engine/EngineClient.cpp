@@ -279,29 +279,39 @@ HRESULT EngineClient::ClearTracks() {
     return session_->Disc()->ClearLayout();
 }
 
+HRESULT EngineClient::TrackAllowed() {
+    if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
+    mode_ = TrackMode::Tracks;
+    if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
+    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    return S_OK;
+}
+
+HRESULT EngineClient::CheckFile(const std::string& path, UINT codePage) {
+    const Bstr text(convert_wstring(path, codePage));
+    // A missing folder means a missing file too; web addresses are refused as unsupported below.
+    if (!IsWebAddress(path) && GetFileAttributesW(text.get()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return RECORDING_E_FILE_NOT_FOUND;
+    }
+    bool answer = false;
+    IsFileSupported(path, &answer, codePage);
+    if (!answer) return RECORDING_E_UNSUPPORTED_FILE;
+    IsFileTypeReadable(path, &answer, codePage);
+    if (!answer) return RECORDING_E_UNREADABLE_FILE_TYPE;
+    return S_OK;
+}
+
 HRESULT EngineClient::AddTrack(const std::string& path, LONG* index, UINT codePage) {
     if (!index) return E_POINTER;
     *index = -1;
     // Held through the engine's answer, so the engine's indices and the records agree.
     std::lock_guard lock(tracksLock_);
-    if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
-    mode_ = TrackMode::Tracks;
-    if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
-    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    if (HRESULT hr = TrackAllowed(); FAILED(hr)) return hr;
     return ClientGuarded([&]() -> HRESULT {
-        const Bstr text(convert_wstring(path, codePage));
-        // A missing folder means a missing file too; web addresses are refused as unsupported below.
-        if (!IsWebAddress(path) && GetFileAttributesW(text.get()) == INVALID_FILE_ATTRIBUTES) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return RECORDING_E_FILE_NOT_FOUND;
-        }
-        bool answer = false;
-        IsFileSupported(path, &answer, codePage);
-        if (!answer) return RECORDING_E_UNSUPPORTED_FILE;
-        IsFileTypeReadable(path, &answer, codePage);
-        if (!answer) return RECORDING_E_UNREADABLE_FILE_TYPE;
+        if (HRESULT hr = CheckFile(path, codePage); FAILED(hr)) return hr;
         LONG engineIndex = -1;
-        const HRESULT hr = session_->Disc()->AddFile(text.get(), &engineIndex);
+        const HRESULT hr = session_->Disc()->AddFile(Bstr(convert_wstring(path, codePage)).get(), &engineIndex);
         if (FAILED(hr)) return hr;
         tracks_.push_back(TrackRecord{path});
         *index = engineIndex;
@@ -314,26 +324,15 @@ HRESULT EngineClient::AddAlbumTrack(const std::string& path, const std::vector<A
     if (!index) return E_POINTER;
     *index = -1;
     std::lock_guard lock(tracksLock_);
-    if (mode_ == TrackMode::Second) return ENGINE_E_WRONG_TRACK_MODE;
-    mode_ = TrackMode::Tracks;
-    if (tracks_.size() >= kMaxTracks) return RECORDING_E_TOO_MANY_TRACKS;
-    if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
+    if (HRESULT hr = TrackAllowed(); FAILED(hr)) return hr;
     return ClientGuarded([&]() -> HRESULT {
         LONG version = 0;
         if (FAILED(session_->Engine()->GetEngineVersion(&version)) || version < kAlbumEngineVersion) return E_NOTIMPL;
         // The track starts with its first range of audio; its other parts follow in order.
         auto first = std::find_if(parts.begin(), parts.end(), [](const AlbumPart& p) { return !p.pregap && !p.path.empty(); });
         if (first == parts.end()) return E_INVALIDARG;
-        for (const AlbumPart& part : parts) {
-            if (part.path.empty()) continue;
-            const Bstr file(convert_wstring(part.path, codePage));
-            if (GetFileAttributesW(file.get()) == INVALID_FILE_ATTRIBUTES) return RECORDING_E_FILE_NOT_FOUND;
-            bool answer = false;
-            IsFileSupported(part.path, &answer, codePage);
-            if (!answer) return RECORDING_E_UNSUPPORTED_FILE;
-            IsFileTypeReadable(part.path, &answer, codePage);
-            if (!answer) return RECORDING_E_UNREADABLE_FILE_TYPE;
-        }
+        for (const AlbumPart& part : parts)
+            if (HRESULT hr = part.path.empty() ? S_OK : CheckFile(part.path, codePage); FAILED(hr)) return hr;
         IRecordingDisc* disc = session_->Disc();
         LONG engineIndex = -1;
         HRESULT hr = disc->AddFileRange(Bstr(convert_wstring(first->path, codePage)).get(), first->startFrame, first->frames,

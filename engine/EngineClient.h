@@ -111,6 +111,11 @@ public:
     const TrackRecord* Track(LONG index) const;
 
 protected:
+    // Under tracksLock_: whether another track may be added now (fixes the track mode).
+    HRESULT TrackAllowed();
+    // The checks a track's file passes before the engine takes it: there, known, decodable.
+    HRESULT CheckFile(const std::string& path, UINT codePage);
+
     virtual ~EngineClient();
 
     // Creates the engine object with context 0x17 and runs it. Tests put a fake engine here.

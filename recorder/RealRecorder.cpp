@@ -462,24 +462,30 @@ std::int32_t RealRecorder::EndOfWrite(HRESULT result, PullStream& stream, const 
     return 0;
 }
 
+template <class Format>
+bool RealRecorder::PrepareWriter(const ComPtr<Format>& format, ComPtr<Format>& running, unsigned speed,
+                                 const char* where) {
+    ImapiResults::Check(format->put_ClientName(Bstr(clientName_).get()), where, "naming the client");
+    ImapiResults::Check(format->put_BufferUnderrunFreeDisabled(VARIANT_FALSE), where, "asking for underrun protection");
+    if (speed)
+        ImapiResults::Check(format->SetWriteSpeed(static_cast<LONG>(speed) * IMAPI_SECTORS_PER_SECOND_1X, VARIANT_FALSE),
+                            where, "choosing the speed");
+    {
+        std::lock_guard lock(mutex_);
+        if (cancelled_) return false;
+        stopCode_ = 0;
+    }
+    ImapiResults::Check(format->PrepareMedia(), where, "preparing the disc");
+    std::lock_guard lock(mutex_);
+    running = format;
+    return true;
+}
+
 std::int32_t RealRecorder::WriteTrackAtOnce(const SessionPlan& plan, const ImageRecorder::OpenTrack& open,
                                             ImageRecorder::Observer& observer, unsigned speed) {
     const char* where = "RealRecorder::WriteTrackAtOnce()";
     auto tao = MakeFormat<IDiscFormat2TrackAtOnce>(CLSID_MsftDiscFormat2TrackAtOnce, HeldRecorder().get(), where);
-    ImapiResults::Check(tao->put_ClientName(Bstr(clientName_).get()), where, "naming the client");
-    ImapiResults::Check(tao->put_BufferUnderrunFreeDisabled(VARIANT_FALSE), where, "asking for underrun protection");
-    if (speed) ImapiResults::Check(tao->SetWriteSpeed(static_cast<LONG>(speed) * IMAPI_SECTORS_PER_SECOND_1X, VARIANT_FALSE),
-                                   where, "choosing the speed");
-    {
-        std::lock_guard lock(mutex_);
-        if (cancelled_) return RECORDING_E_CANCELLED;
-        stopCode_ = 0;
-    }
-    ImapiResults::Check(tao->PrepareMedia(), where, "preparing the disc");
-    {
-        std::lock_guard lock(mutex_);
-        tao_ = tao;
-    }
+    if (!PrepareWriter(tao, tao_, speed, where)) return RECORDING_E_CANCELLED;
     std::size_t current = 0;
     auto sink = imapi_sinks::WriteProgressSink<DDiscFormat2TrackAtOnceEvents>::Create([&](IDispatch* progress) {
         ComPtr<IDiscFormat2TrackAtOnceEventArgs> args;
@@ -528,23 +534,10 @@ std::int32_t RealRecorder::WriteDiscAtOnce(const SessionPlan& plan, std::vector<
     if (plan.startFrame != 0 || plan.tracks.empty())
         RECORDER_FAIL(RECORDING_E_DISC_CLOSED, where, "Disc-at-once needs a blank disc.");
     auto raw = MakeFormat<IDiscFormat2RawCD>(CLSID_MsftDiscFormat2RawCD, HeldRecorder().get(), where);
-    ImapiResults::Check(raw->put_ClientName(Bstr(clientName_).get()), where, "naming the client");
-    ImapiResults::Check(raw->put_BufferUnderrunFreeDisabled(VARIANT_FALSE), where, "asking for underrun protection");
     ImapiResults::Check(raw->put_RequestedSectorType(IMAPI_FORMAT2_RAW_CD_SUBCODE_IS_COOKED), where,
                         "choosing sectors with subcode");
-    if (speed) ImapiResults::Check(raw->SetWriteSpeed(static_cast<LONG>(speed) * IMAPI_SECTORS_PER_SECOND_1X, VARIANT_FALSE),
-                                   where, "choosing the speed");
     ComPtr<PlanStream> stream = PlanStream::RawDisc(plan, open, openPregap, std::move(text));
-    {
-        std::lock_guard lock(mutex_);
-        if (cancelled_) return RECORDING_E_CANCELLED;
-        stopCode_ = 0;
-    }
-    ImapiResults::Check(raw->PrepareMedia(), where, "preparing the disc");
-    {
-        std::lock_guard lock(mutex_);
-        raw_ = raw;
-    }
+    if (!PrepareWriter(raw, raw_, speed, where)) return RECORDING_E_CANCELLED;
     // Track starts and ends follow the written position; those the events skip come in order.
     std::size_t started = 0;
     bool trackOpen = false;
@@ -589,18 +582,18 @@ std::int32_t RealRecorder::WriteDiscAtOnce(const SessionPlan& plan, std::vector<
     return 0;
 }
 
+std::pair<ComPtr<IDiscFormat2TrackAtOnce>, ComPtr<IDiscFormat2RawCD>> RealRecorder::TakeWriters() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = false;
+    std::pair writers{std::move(tao_), std::move(raw_)};
+    tao_.reset();
+    raw_.reset();
+    return writers;
+}
+
 void RealRecorder::Finish(bool finalize) {
     const char* where = "RealRecorder::Finish()";
-    ComPtr<IDiscFormat2TrackAtOnce> tao;
-    ComPtr<IDiscFormat2RawCD> raw;
-    {
-        std::lock_guard lock(mutex_);
-        tao = std::move(tao_);
-        raw = std::move(raw_);
-        tao_.reset();
-        raw_.reset();
-        cancelled_ = false;
-    }
+    auto [tao, raw] = TakeWriters();
     if (tao) {
         ImapiResults::Check(tao->put_DoNotFinalizeMedia(finalize ? VARIANT_FALSE : VARIANT_TRUE), where,
                             "choosing whether to close the disc");
@@ -610,16 +603,7 @@ void RealRecorder::Finish(bool finalize) {
 }
 
 void RealRecorder::Abandon() noexcept {
-    ComPtr<IDiscFormat2TrackAtOnce> tao;
-    ComPtr<IDiscFormat2RawCD> raw;
-    {
-        std::lock_guard lock(mutex_);
-        tao = std::move(tao_);
-        raw = std::move(raw_);
-        tao_.reset();
-        raw_.reset();
-        cancelled_ = false;
-    }
+    auto [tao, raw] = TakeWriters();
     if (tao) {
         tao->put_DoNotFinalizeMedia(VARIANT_TRUE);
         tao->ReleaseMedia();

@@ -91,6 +91,12 @@ private:
     void ThrowFailure(const Probe& probe) const;
     template <class Format>
     ComPtr<Format> MakeFormat(REFCLSID clsid, IDiscRecorder2* recorder, const char* where) const;
+    // Names the client, asks for underrun protection and the speed, prepares the disc and
+    // keeps the writer as the running one; false when cancelled before.
+    template <class Format>
+    bool PrepareWriter(const ComPtr<Format>& format, ComPtr<Format>& running, unsigned speed, const char* where);
+    // The running writers, for Finish and Abandon; the cancel request ends with them.
+    std::pair<ComPtr<IDiscFormat2TrackAtOnce>, ComPtr<IDiscFormat2RawCD>> TakeWriters();
     // Runs one blocking write call with its progress sink connected; answers the stop code.
     std::int32_t EndOfWrite(HRESULT result, PullStream& stream, const char* where, const char* what);
 

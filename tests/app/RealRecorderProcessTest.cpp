@@ -65,7 +65,7 @@ TEST_F(RealRecorderRun, DiscAtOnceSendsTheWholeDiscWithItsGapsTocAndCdText) {
     Burn("/S", {"a.wav", "b.wav"});
     EXPECT_EQ(0, Value("BurnResults")); // at the configuration's 16x
     EXPECT_EQ((std::vector<std::int32_t>{0, 0}), Tracks(2));
-    EXPECT_TRUE(InOrder(recorder.Log(), {"acquire Fennel", "client Fennel", "underrun-free 1", "sectortype 2",
+    EXPECT_TRUE(InOrder(recorder.Log(), {"acquire Fennel", "sectortype 2", "client Fennel", "underrun-free 1",
                                          "speed 1200", "prepare raw", "leadin 22500", "raw 30000", "release-media",
                                          "release"}))
         << testing::PrintToString(recorder.Log());
