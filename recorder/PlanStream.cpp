@@ -17,10 +17,12 @@ ComPtr<PlanStream> PlanStream::Track(const SessionPlan& plan, ImageRecorder::Ope
 }
 
 ComPtr<PlanStream> PlanStream::RawDisc(const SessionPlan& plan, ImageRecorder::OpenTrack open,
-                                       ImageRecorder::OpenTrack openPregap, std::vector<CdTextPacks::Pack> text) {
+                                       ImageRecorder::OpenTrack openPregap, std::vector<CdTextPacks::Pack> text,
+                                       RawDiscImage::Codes codes) {
     auto audio = std::make_unique<PlanAudioReader>(plan, std::move(open), 0, plan.tracks.size() - 1, true);
     audio->SetPregapSource(std::move(openPregap));
     auto raw = std::make_unique<RawDiscImage>(plan, std::move(text));
+    raw->SetCodes(std::move(codes));
     std::uint64_t size = raw->SectorCount() * kRawSectorBytes;
     return ComPtr<PlanStream>::Attach(new PlanStream(size, std::move(audio), std::move(raw)));
 }

@@ -16,7 +16,8 @@ class PlanStream final : public PullStream {
 public:
     static ComPtr<PlanStream> Track(const SessionPlan& plan, ImageRecorder::OpenTrack open, std::size_t track);
     static ComPtr<PlanStream> RawDisc(const SessionPlan& plan, ImageRecorder::OpenTrack open,
-                                      ImageRecorder::OpenTrack openPregap, std::vector<CdTextPacks::Pack> text);
+                                      ImageRecorder::OpenTrack openPregap, std::vector<CdTextPacks::Pack> text,
+                                      RawDiscImage::Codes codes = {});
 
 private:
     PlanStream(std::uint64_t size, std::unique_ptr<PlanAudioReader> audio, std::unique_ptr<RawDiscImage> raw);

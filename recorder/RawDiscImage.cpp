@@ -144,12 +144,54 @@ void RawDiscImage::PutCdText(std::uint32_t sector, std::uint8_t* symbols) const 
     }
 }
 
+void RawDiscImage::AlbumQ(std::uint32_t frame, Q& q) const {
+    const PlannedTrack& track = TrackAt(frame);
+    const std::size_t index = static_cast<std::size_t>(&track - tracks_.data());
+    const std::uint8_t control = index < codes_.controls.size() ? codes_.controls[index] & 0x0F : control_;
+    q[0] = static_cast<std::uint8_t>(control << 4 | kAdrPosition);
+    auto digits = [](const std::string& text, std::size_t from, std::size_t count) {
+        return text.size() >= from + count &&
+               std::all_of(text.begin() + static_cast<std::ptrdiff_t>(from),
+                           text.begin() + static_cast<std::ptrdiff_t>(from + count), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::uint8_t aframe = Bcd(frame % RedBook::kFramesPerSecond);
+    if (frame % 100 == 10 && codes_.catalog.size() == 13 && digits(codes_.catalog, 0, 13)) {
+        // Mode 2: thirteen digits, twelve zero bits, the absolute frame.
+        q.fill(0);
+        q[0] = static_cast<std::uint8_t>(control << 4 | 2);
+        for (std::size_t i = 0; i < 13; ++i)
+            q[1 + i / 2] |= static_cast<std::uint8_t>((codes_.catalog[i] - '0') << (i % 2 ? 0 : 4));
+        q[9] = aframe;
+        return;
+    }
+    const std::string isrc = index < codes_.isrcs.size() ? codes_.isrcs[index] : std::string();
+    if (frame % 100 == 60 && frame >= track.IndexOneFrame() && isrc.size() == 12 && digits(isrc, 5, 7)) {
+        // Mode 3: five characters of six bits (digits 0-9, letters from 17), two zero bits,
+        // seven digits, four zero bits, the absolute frame.
+        std::uint64_t bits = 0;
+        for (std::size_t i = 0; i < 5; ++i) {
+            const char c = isrc[i];
+            const bool letter = c >= 'A' && c <= 'Z';
+            if (!letter && !(c >= '0' && c <= '9')) return;
+            bits = bits << 6 | static_cast<std::uint64_t>(letter ? c - 'A' + 17 : c - '0');
+        }
+        bits <<= 2;
+        for (std::size_t i = 5; i < 12; ++i) bits = bits << 4 | static_cast<std::uint64_t>(isrc[i] - '0');
+        bits <<= 4; // 64 bits: q[1] to q[8]
+        q.fill(0);
+        q[0] = static_cast<std::uint8_t>(control << 4 | 3);
+        for (std::size_t i = 0; i < 8; ++i) q[1 + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+        q[9] = aframe;
+    }
+}
+
 void RawDiscImage::Subcode(std::uint64_t sector, std::uint8_t out[kSubcodeBytes]) const {
     Area area = AreaOf(sector);
     Q q = area == Area::LeadIn    ? LeadInQ(static_cast<std::uint32_t>(sector))
           : area == Area::Program ? ProgramQ(static_cast<std::uint32_t>(sector - kLeadInSectors))
                                   : LeadOutQ(static_cast<std::uint32_t>(sector - LeadOutStart()));
     q[0] = static_cast<std::uint8_t>(control_ << 4 | kAdrPosition);
+    if (area == Area::Program) AlbumQ(static_cast<std::uint32_t>(sector - kLeadInSectors), q);
     std::uint16_t crc = CdTextPacks::Crc(q.data(), 10);
     q[10] = static_cast<std::uint8_t>(crc >> 8);
     q[11] = static_cast<std::uint8_t>(crc);

@@ -33,6 +33,7 @@
 // when there is no CD-Text.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "recorder/CdTextPacks.h"
@@ -63,6 +64,17 @@ public:
     // CONTROL of every track, in its low four bits.
     RawDiscImage(const SessionPlan& plan, std::vector<CdTextPacks::Pack> cdText, std::uint8_t control = 0);
 
+    // An album's codes in the program area's Q: the catalog number (13 digits, as mode 2 in
+    // every sector whose frame is 10 modulo 100), each track's ISRC (12 characters, as mode 3
+    // from its index 1 on, in every sector whose frame is 60 modulo 100) and each track's
+    // CONTROL (by plan track; missing: the disc's). Codes that are not well formed are left out.
+    struct Codes {
+        std::string catalog;
+        std::vector<std::string> isrcs;
+        std::vector<std::uint8_t> controls;
+    };
+    void SetCodes(Codes codes) { codes_ = std::move(codes); }
+
     std::uint64_t SectorCount() const { return kLeadInSectors + std::uint64_t{programFrames_} + kLeadOutSectors; }
     std::uint64_t LeadOutStart() const { return kLeadInSectors + std::uint64_t{programFrames_}; } // a stream sector
 
@@ -82,6 +94,9 @@ private:
     const PlannedTrack& TrackAt(std::uint32_t frame) const;
     Q LeadInQ(std::uint32_t sector) const;
     Q ProgramQ(std::uint32_t frame) const;
+    // The album's codes in a program frame's Q: its track's CONTROL, or the catalog number or
+    // ISRC in place of the position where their turn has come.
+    void AlbumQ(std::uint32_t frame, Q& q) const;
     Q LeadOutQ(std::uint32_t sector) const; // counted from the lead-out's start
     bool P(std::uint64_t sector, Area area) const;
     // The lead-in sector's 96 R-W symbols.
@@ -91,4 +106,5 @@ private:
     std::uint32_t programFrames_ = 0;
     std::vector<CdTextPacks::Pack> cdText_;
     std::uint8_t control_ = 0;
+    Codes codes_;
 };

@@ -527,7 +527,7 @@ std::int32_t RealRecorder::WriteTrackAtOnce(const SessionPlan& plan, const Image
 }
 
 std::int32_t RealRecorder::WriteDiscAtOnce(const SessionPlan& plan, std::vector<CdTextPacks::Pack> text,
-                                           const ImageRecorder::OpenTrack& open,
+                                           RawDiscImage::Codes codes, const ImageRecorder::OpenTrack& open,
                                            const ImageRecorder::OpenTrack& openPregap, ImageRecorder::Observer& observer,
                                            unsigned speed) {
     const char* where = "RealRecorder::WriteDiscAtOnce()";
@@ -536,7 +536,7 @@ std::int32_t RealRecorder::WriteDiscAtOnce(const SessionPlan& plan, std::vector<
     auto raw = MakeFormat<IDiscFormat2RawCD>(CLSID_MsftDiscFormat2RawCD, HeldRecorder().get(), where);
     ImapiResults::Check(raw->put_RequestedSectorType(IMAPI_FORMAT2_RAW_CD_SUBCODE_IS_COOKED), where,
                         "choosing sectors with subcode");
-    ComPtr<PlanStream> stream = PlanStream::RawDisc(plan, open, openPregap, std::move(text));
+    ComPtr<PlanStream> stream = PlanStream::RawDisc(plan, open, openPregap, std::move(text), std::move(codes));
     if (!PrepareWriter(raw, raw_, speed, where)) return RECORDING_E_CANCELLED;
     // Track starts and ends follow the written position; those the events skip come in order.
     std::size_t started = 0;

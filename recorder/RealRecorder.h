@@ -17,6 +17,7 @@
 #include "recorder/ImageRecorder.h"
 #include "recorder/Imapi2.h"
 #include "recorder/PullStream.h"
+#include "recorder/RawDiscImage.h"
 #include "support/ComPtr.h"
 
 class RealRecorder final : public Drive {
@@ -63,7 +64,7 @@ public:
     // Writes the whole disc from the lead-in on: the plan (a blank disc's first session) with
     // its pregaps and the CD-Text packs in the lead-in. As WriteTrackAtOnce otherwise.
     // openPregap: as ImageRecorder::SetPregapSource.
-    std::int32_t WriteDiscAtOnce(const SessionPlan& plan, std::vector<CdTextPacks::Pack> text,
+    std::int32_t WriteDiscAtOnce(const SessionPlan& plan, std::vector<CdTextPacks::Pack> text, RawDiscImage::Codes codes,
                                  const ImageRecorder::OpenTrack& open, const ImageRecorder::OpenTrack& openPregap,
                                  ImageRecorder::Observer& observer, unsigned speed);
     // Ends a finished write: the disc closed for good, or (track-at-once) left open for more.

@@ -860,8 +860,8 @@ std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const Se
     TrackOpeners openers = OpenersFor(Layout(), first, plan, Gains());
     std::int32_t result = GetParams().Method() == WriteMethod::TrackAtOnce
                               ? recorder.WriteTrackAtOnce(plan, openers.audio, *this, writeSpeed_)
-                              : recorder.WriteDiscAtOnce(plan, PlannedCdText(), openers.audio, openers.pregap, *this,
-                                                         writeSpeed_);
+                              : recorder.WriteDiscAtOnce(plan, PlannedCdText(), PlannedCodes(), openers.audio,
+                                                         openers.pregap, *this, writeSpeed_);
     if (result && result != RECORDING_E_CANCELLED) Report(result, "");
     return result;
 }
@@ -877,4 +877,18 @@ std::vector<CdTextPacks::Pack> RecordingSession::DiscCdText(const DiscState& dis
 std::vector<double> RecordingSession::Gains() const {
     std::lock_guard lock(mutex_);
     return gains_;
+}
+
+RawDiscImage::Codes RecordingSession::PlannedCodes() const {
+    // CONTROL: pre-emphasis, digital copy permitted, four channels (RECORDING_TRACK_* order)
+    // are bits 0, 1 and 3 of Q's CONTROL.
+    std::lock_guard lock(mutex_);
+    RawDiscImage::Codes codes{catalog_, {}, {}};
+    for (const TrackCodes& track : codes_) {
+        codes.isrcs.push_back(track.isrc);
+        codes.controls.push_back(static_cast<std::uint8_t>((track.flags & RECORDING_TRACK_PREEMPHASIS ? 0x1 : 0) |
+                                                           (track.flags & RECORDING_TRACK_COPY_PERMITTED ? 0x2 : 0) |
+                                                           (track.flags & RECORDING_TRACK_FOUR_CHANNEL ? 0x8 : 0)));
+    }
+    return codes;
 }

@@ -19,6 +19,7 @@
 #include "recorder/EventWaiter.h"
 #include "recorder/ImageRecorder.h"
 #include "recorder/PartsSource.h"
+#include "recorder/RawDiscImage.h"
 #include "recorder/RedBook.h"
 #include "recorder/CdTextPacks.h"
 #include "recorder/DiscState.h"
@@ -163,6 +164,8 @@ private:
     static std::vector<CdTextPacks::Pack> DiscCdText(const DiscState& disc);
     // The CD-Text a disc-at-once write carries; throws EngineFailure when it does not fit.
     std::vector<CdTextPacks::Pack> PlannedCdText() const;
+    // The album's codes a disc-at-once write carries in its subcode.
+    RawDiscImage::Codes PlannedCodes() const;
 
     Events& events_;
     mutable std::mutex mutex_; // everything below but the waiter and the abort flag

@@ -88,6 +88,23 @@ TEST(RawDiscImageTest, QCarriesTheTocInTheLeadInAndPositionsAfterIt) {
         EXPECT_EQ(testsupport::DecodeQ(SubcodeOf(marked, sector).data())[0], 0x31) << sector;
 }
 
+// An album's codes: the catalog number as mode 2 at frames 10 modulo 100, a track's ISRC as
+// mode 3 at frames 60 modulo 100 from its index 1, its CONTROL everywhere in its frames.
+// Bytes worked out by hand: G B A Y E are 23 18 17 41 21 in six bits.
+TEST(RawDiscImageTest, QCarriesTheAlbumsCatalogIsrcAndControl) {
+    RawDiscImage image(SessionPlan::Make(0, 1, {300 * 2352}, WriteMethod::DiscAtOnce, 150), {});
+    image.SetCodes({"0123456789012", {"GBAYE0000351"}, {0x2}});
+    const auto q = [&](std::uint32_t frame) {
+        auto bytes = testsupport::DecodeQ(SubcodeOf(image, RawDiscImage::kLeadInSectors + frame).data());
+        EXPECT_EQ(CdTextPacks::Crc(bytes.data(), 10), bytes[10] << 8 | bytes[11]) << frame;
+        return std::vector<int>(bytes.begin(), bytes.begin() + 10);
+    };
+    EXPECT_EQ(q(110), (std::vector<int>{0x22, 0x01, 0x23, 0x45, 0x67, 0x89, 0x01, 0x20, 0x00, 0x35}));
+    EXPECT_EQ(q(160), (std::vector<int>{0x23, 0x5D, 0x24, 0x69, 0x54, 0x00, 0x00, 0x35, 0x10, 0x10}));
+    EXPECT_EQ(q(60)[0], 0x21) << "no ISRC before index 1";
+    EXPECT_EQ(q(161)[0], 0x21);
+}
+
 TEST(RawDiscImageTest, PFlagsPausesAndFlashesThroughTheLeadOut) {
     RawDiscImage image(ThreeTracks(), FivePacks());
     const std::pair<std::uint64_t, int> cases[] = {
