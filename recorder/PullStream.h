@@ -37,7 +37,6 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 
     std::optional<Failure> TakeFailure();
-    std::uint64_t Position() const { return position_; }
 
 protected:
     explicit PullStream(std::uint64_t size) : size_(size) {}
