@@ -40,6 +40,14 @@ ctest_run() { # <label> <tree> [ctest args...]
 log "dependencies"
 install_deps || { echo "dependency installation failed"; exit 1; }
 record "dependencies" 0
+
+log "folder layers"
+mkdir -p "$FENNEL_BUILD"
+"$FENNEL_ROOT/scripts/layers.sh" >"$FENNEL_BUILD/layers.log" 2>&1
+status=$?
+tail -n 1 "$FENNEL_BUILD/layers.log"
+[ $status -eq 0 ] || cat "$FENNEL_BUILD/layers.log"
+record "folder layers" $status
 read -r hits_before misses_before <<<"$(ccache_counts)"
 
 log "native tree (sanitizers)"
