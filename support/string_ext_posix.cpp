@@ -7,9 +7,10 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+// Failures name this file and the line of their throw.
+constexpr char kSourceFile[] = "support/string_ext_posix.cpp";
 
-constexpr int kConvertStringLine = 479; // the line that failure texts of convert_string name
+namespace {
 
 std::string Failure(const char* api, int error) {
     return std::string("Call to '") + api + "' returned error " + std::to_string(error) + ": " +
@@ -49,7 +50,7 @@ std::wstring convert_wstring(std::string_view text, std::uint32_t codePage) {
     std::string bytes;
     if (!Convert("WCHAR_T", CodePageName(codePage).c_str(), text.data(), text.size(), bytes)) {
         throw convert_wstring_failed("convert_wstring", Failure("iconv()", errno).c_str(),
-                                     "inc/string_ext", __LINE__);
+                                     kSourceFile, __LINE__);
     }
     std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
     std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(wchar_t));
@@ -63,7 +64,7 @@ std::string convert_string(std::wstring_view text, std::uint32_t codePage) {
     if (!Convert(to.c_str(), "WCHAR_T", reinterpret_cast<const char*>(text.data()),
                  text.size() * sizeof(wchar_t), bytes)) {
         throw convert_string_failed("convert_string", Failure("iconv()", errno).c_str(),
-                                    "inc/string_ext", kConvertStringLine);
+                                    kSourceFile, __LINE__);
     }
     return bytes;
 }

@@ -7,11 +7,9 @@
 
 #include <climits>
 
-namespace {
+// Failures name this file and the line of their throw.
+constexpr char kSourceFile[] = "support/string_ext_win32.cpp";
 
-constexpr int kConvertStringLine = 479; // the line that failure texts of convert_string name
-
-} // namespace
 
 std::wstring convert_wstring(std::string_view text, std::uint32_t codePage) {
     if (text.empty()) return {};
@@ -19,7 +17,7 @@ std::wstring convert_wstring(std::string_view text, std::uint32_t codePage) {
         throw convert_wstring_failed(
             "convert_wstring",
             FormatApiError("MultiByteToWideChar()", ERROR_INVALID_PARAMETER).c_str(),
-            "inc/string_ext", __LINE__);
+            kSourceFile, __LINE__);
     }
     std::wstring wide(text.size() + 1, L'\0');
     const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
@@ -27,7 +25,7 @@ std::wstring convert_wstring(std::string_view text, std::uint32_t codePage) {
     if (length <= 0) {
         throw convert_wstring_failed("convert_wstring",
                                      FormatApiError("MultiByteToWideChar()", GetLastError()).c_str(),
-                                     "inc/string_ext", __LINE__);
+                                     kSourceFile, __LINE__);
     }
     wide.resize(static_cast<std::size_t>(length));
     return wide;
@@ -51,7 +49,7 @@ std::string convert_string(std::wstring_view text, std::uint32_t codePage) {
     if (length <= 0) {
         throw convert_string_failed("convert_string",
                                     FormatApiError("WideCharToMultiByte()", GetLastError()).c_str(),
-                                    "inc/string_ext", kConvertStringLine);
+                                    kSourceFile, __LINE__);
     }
     bytes.resize(static_cast<std::size_t>(length));
     return bytes;

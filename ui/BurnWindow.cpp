@@ -1,25 +1,24 @@
 #include "ui/BurnWindow.h"
 
-#include "app/BurnMessages.h"
 #include "engine/EngineClient.h"
+#include "engine/RecordingEngineTypes.h"
 #include "res/resource.h"
-#include "support/ComPtr.h"
 #include "support/DebugTrace.h"
-#include "support/PumpMessagesFor.h"
+#include "ui/BurnMessages.h"
+#include "ui/DiscWaitThread.h"
 #include "ui/DriveSpeedDialog.h"
 #include "ui/FormatCheck.h"
+#include "ui/ProgressBarPainter.h"
+#include "ui/TextFormat.h"
+#include "ui/TrackPreparationThread.h"
 #include "ui/UiText.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <objbase.h>
 #include <vector>
 
 namespace {
 
-constexpr HRESULT kDiscNotErasable = static_cast<HRESULT>(0x800410DB);
-constexpr HRESULT kUnderrun = static_cast<HRESULT>(0x80041899);
+using textformat::kPercentFormat;
 
 // The keys of the texts shown for the results of adding tracks.
 constexpr UINT kTrackMessages[] = {IDS_TEXT_FILE_PREP_SUCCEEDED,  IDS_ERROR_FILETYPE_NOT_SUPPORTED,
@@ -31,178 +30,13 @@ constexpr UINT kTrackMessages[] = {IDS_TEXT_FILE_PREP_SUCCEEDED,  IDS_ERROR_FILE
 
 constexpr int kTrackIcons[] = {IDI_TRACK_WAITING, IDI_TRACK_RECORDING, IDI_TRACK_DONE, IDI_TRACK_FAILED,
                                IDI_TRACK_INTERRUPTED};
-constexpr int kFrameSize = 64; // pixels at 96 dots per inch
-constexpr int kFrames[] = {IDB_BURN_DISC, IDB_BURN_DISC_FRAME1, IDB_BURN_DISC_FRAME2, IDB_BURN_DISC_FRAME3};
 
-bool IsQueued(UINT message) {
-    using namespace BurnMessages;
-    switch (message) {
-    case kPreparationProgress:
-    case kTrackAccepted:
-    case kTrackRefused:
-    case kStageProgress:
-    case kStageError:
-    case kTrackStarted:
-    case kTrackProgress:
-    case kTrackError:
-    case kTrackEnded:
-    case kRecordingFailed:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A picture drawn for 96 dots per inch, scaled to the screen's resolution, with its
-// background grey (192, 192, 192) turned into the dialog's face colour.
-UniqueBitmap LoadFrame(HINSTANCE instance, int id) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    const int size = dpi > 96 ? MulDiv(kFrameSize, dpi, 96) : 0;
-    UniqueBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION)));
-    DIBSECTION section{};
-    if (!bitmap || GetObjectA(bitmap.get(), sizeof section, &section) != sizeof section ||
-        section.dsBm.bmBitsPixel != 24 || !section.dsBm.bmBits) {
-        return bitmap;
-    }
-    const COLORREF face = GetSysColor(COLOR_3DFACE);
-    auto* bits = static_cast<std::uint8_t*>(section.dsBm.bmBits);
-    for (int y = 0; y < section.dsBm.bmHeight; ++y) {
-        std::uint8_t* pixel = bits + static_cast<std::size_t>(y) * section.dsBm.bmWidthBytes;
-        for (int x = 0; x < section.dsBm.bmWidth; ++x, pixel += 3) {
-            if (pixel[0] == 192 && pixel[1] == 192 && pixel[2] == 192) {
-                pixel[0] = GetBValue(face);
-                pixel[1] = GetGValue(face);
-                pixel[2] = GetRValue(face);
-            }
-        }
-    }
-    return bitmap;
-}
-
-// The progress bars show their percentage (their window text) centred on themselves.
-LRESULT CALLBACK PercentOnBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(bar, PercentOnBar, 0);
-    if (message != WM_PAINT) return DefSubclassProc(bar, message, wParam, lParam);
-    const LRESULT painted = DefSubclassProc(bar, message, wParam, lParam);
-    wchar_t text[32] = {};
-    if (GetWindowTextW(bar, text, 32) > 0) {
-        HDC dc = GetDC(bar);
-        RECT area{};
-        GetClientRect(bar, &area);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(bar), WM_GETFONT, 0, 0)));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        DrawTextW(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(dc, old);
-        ReleaseDC(bar, dc);
-    }
-    return painted;
-}
-
-// Waits up to the time in short slices, dispatching the thread's messages when pump is set;
-// false when the thread was asked to stop.
-bool WaitUnlessStopped(Thread& thread, DWORD milliseconds, bool pump = false) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-        if (thread.StopRequested()) return false;
-        if (pump) {
-            PumpMessagesFor(50);
-        } else {
-            Sleep(50);
-        }
-    }
-    return !thread.StopRequested();
+// The box of a failed recording: an underrun has its own text.
+UINT FailureMessage(HRESULT code) {
+    return code == RECORDING_E_BUFFER_UNDERRUN ? IDS_ERROR_BURN_UNDERRUN : IDS_ERROR_BURN_FAILED;
 }
 
 } // namespace
-
-// Erases first when asked, then has the partner hand every track to the engine; the
-// results arrive as posted messages.
-class BurnWindow::PreparationThread : public Thread {
-public:
-    PreparationThread(BurnWindowPartner& partner, HWND window, bool eraseFirst)
-        : partner_(partner), window_(window), eraseFirst_(eraseFirst) {}
-
-protected:
-    void Run() override {
-        {
-            ScopedComInit com;
-            partner_.PrepareTracks(eraseFirst_);
-        }
-        PostMessageA(window_, kPreparationEnded, 0, 0);
-    }
-
-private:
-    BurnWindowPartner& partner_;
-    HWND window_;
-    bool eraseFirst_;
-};
-
-// Erases the disc of the device the window handed over (when its option is set), then reads
-// the media state until the device reports the disc ready; posts the outcome to the window
-// (or that it was stopped). Works in the multithreaded apartment, like the engine's own worker.
-class BurnWindow::DiscWaitThread : public Thread {
-public:
-    DiscWaitThread(HWND window, DeviceHandle* device, bool erase) : window_(window), device_(device), erase_(erase) {}
-
-protected:
-    void OnThreadStart() override { comJoined_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
-    void OnThreadEnd() override {
-        if (comJoined_) CoUninitialize();
-        comJoined_ = false;
-    }
-    void Run() override {
-        using DiscWait = BurnWindowPartner::DiscWait;
-        DiscWait outcome = DiscWait::Ready;
-        if (erase_) {
-            if (!device_) {
-                outcome = DiscWait::NotReady;
-            } else if (FAILED(device_->EraseDiscWithProgress())) {
-                outcome = DiscWait::EraseFailed; // reported through the engine client's events
-            } else {
-                outcome = WaitUntilReady();
-            }
-        }
-        PostMessageA(window_, kDiscWaitEnded, StopRequested() ? kStopped : static_cast<WPARAM>(outcome), 0);
-    }
-
-private:
-    // Each read comes after an interval, so the drive settles after the erase (and the
-    // window shows the erase completed meanwhile).
-    BurnWindowPartner::DiscWait WaitUntilReady() {
-        for (int poll = 0; poll < kDiscPolls; ++poll) {
-            if (!WaitUnlessStopped(*this, kDiscPollIntervalMs, true)) break;
-            LONG type = RECORDING_MEDIA_NONE;
-            bool ready = false;
-            if (SUCCEEDED(device_->GetMediaInfo(&type, nullptr, nullptr, nullptr)) &&
-                SUCCEEDED(device_->IsReady(ready)) && ready) {
-                return BurnWindowPartner::DiscWait::Ready;
-            }
-        }
-        return BurnWindowPartner::DiscWait::NotReady;
-    }
-
-    HWND window_;
-    DeviceHandle* device_; // the engine client's; the client outlives the window
-    bool erase_;
-    bool comJoined_ = false;
-};
-
-// Asks the window to show the next picture frame at a fixed interval until stopped.
-class BurnWindow::PictureThread : public Thread {
-public:
-    explicit PictureThread(HWND window) : window_(window) {}
-
-protected:
-    void Run() override {
-        while (WaitUnlessStopped(*this, kFrameIntervalMs)) PostMessageA(window_, kNextFrame, 0, 0);
-    }
-
-private:
-    HWND window_;
-};
 
 BurnWindow::BurnWindow(BurnWindowPartner& partner, HINSTANCE instance) : partner_(partner), instance_(instance) {}
 
@@ -217,21 +51,6 @@ bool BurnWindow::PreTranslateMessage(MSG* msg) {
 }
 
 HWND BurnWindow::Create() { return CreateModeless(instance_, IDD_BURN_WINDOW, nullptr); }
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-std::string BurnWindow::FormatText(const std::string& languageText, const char* builtIn, const char* arguments, ...) {
-    // Only a text whose conversions agree with the arguments is ever passed to the printer.
-    const std::string format = FormatCheck::Choose(languageText, builtIn, arguments);
-    char text[1024];
-    va_list list;
-    va_start(list, arguments);
-    const int n = std::vsnprintf(text, sizeof text, format.c_str(), list);
-    va_end(list);
-    if (n < 0) return std::string();
-    return std::string(text, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
-}
-#pragma GCC diagnostic pop
 
 std::string BurnWindow::FileName(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -262,8 +81,10 @@ bool BurnWindow::OnInitDialog() {
         if (boldFont_) SendMessageW(Item(IDC_OVERALL_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
     }
 
-    for (std::size_t i = 0; i < frames_.size(); ++i) frames_[i] = LoadFrame(instance_, kFrames[i]);
-    if (frames_[0]) SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(frames_[0].get()));
+    frames_.Load(instance_, {IDB_BURN_DISC, IDB_BURN_DISC_FRAME1, IDB_BURN_DISC_FRAME2, IDB_BURN_DISC_FRAME3});
+    if (HBITMAP first = frames_.First()) {
+        SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(first));
+    }
 
     // Track states as small icons of the list; the list owns the image list.
     HWND list = Item(IDC_TRACK_LIST);
@@ -280,7 +101,7 @@ bool BurnWindow::OnInitDialog() {
     SetText(IDC_VERSION, Text(IDS_TEXT_VERSION));
     for (UINT key : kTrackMessages) messages_[key] = Text(key);
 
-    for (int bar : {IDC_OVERALL_BAR, IDC_SECOND_BAR}) SetWindowSubclass(Item(bar), PercentOnBar, 0, 0);
+    for (int bar : {IDC_OVERALL_BAR, IDC_SECOND_BAR}) ProgressBarPainter::Attach(Item(bar));
     taskbar_.Attach(window);
     ShowInitialDescription();
     HideRows();
@@ -301,9 +122,9 @@ void BurnWindow::ShowInitialDescription() {
         }
     }
     const auto count = static_cast<unsigned long>(partner_.Tracks().size());
-    SetTrackStatus(uitext::WithName(
-        FormatText(Text(IDS_FORMAT_TRACKSTATUS_INITIAL), kTrackStatusInitialFormat, "us", count, uitext::kNameMark),
-        drive));
+    SetTrackStatus(uitext::WithName(textformat::Format(Text(IDS_FORMAT_TRACKSTATUS_INITIAL),
+                                                       textformat::kTrackStatusInitialFormat, "us", count, uitext::kNameMark),
+                                    drive));
     SetOverallStatus(IDS_OVERALLSTATUS_INITIAL);
 }
 
@@ -335,7 +156,7 @@ void BurnWindow::SetBar(int label, int bar, std::int32_t percent) {
     ShowWindow(Item(label), SW_SHOW);
     ShowWindow(Item(bar), SW_SHOW);
     SendMessageA(Item(bar), PBM_SETPOS, static_cast<WPARAM>(shown), 0);
-    SetText(bar, FormatText(percentFormat_, kPercentFormat, "u", static_cast<unsigned long>(shown)));
+    SetText(bar, textformat::Format(percentFormat_, kPercentFormat, "u", static_cast<unsigned long>(shown)));
     InvalidateRect(Item(bar), nullptr, FALSE);
 }
 
@@ -447,19 +268,15 @@ void BurnWindow::StartWork() {
     // Record and Options wait until the tracks are prepared (the engine's track list is
     // being filled meanwhile).
     try {
-        preparation_ = std::make_unique<PreparationThread>(partner_, Handle(), partner_.RunModes().eraseFirst);
+        preparation_ = std::make_unique<TrackPreparationThread>(partner_, Handle(), partner_.RunModes().eraseFirst,
+                                                                kPreparationEnded);
         preparing_ = true;
         preparation_->Start();
     } catch (const Thread::base_exception& e) {
         preparing_ = false;
         DebugTrace("BurnWindow: %s\n", e.what());
     }
-    try {
-        picture_ = std::make_unique<PictureThread>(Handle());
-        picture_->Start();
-    } catch (const Thread::base_exception& e) {
-        DebugTrace("BurnWindow: %s\n", e.what());
-    }
+    SetTimer(Handle(), kFrameTimer, kFrameIntervalMs, nullptr);
 }
 
 bool BurnWindow::OnCommand(int id, int code, HWND) {
@@ -515,7 +332,7 @@ void BurnWindow::StartDiscWait() {
     // A thread of an earlier attempt has already posted its outcome and is ending.
     if (discWait_) discWait_->WaitForThread();
     // Only a request with tracks is worth erasing for.
-    discWait_ = std::make_unique<DiscWaitThread>(Handle(), device, !partner_.Tracks().empty());
+    discWait_ = std::make_unique<DiscWaitThread>(Handle(), device, !partner_.Tracks().empty(), kDiscWaitEnded);
     try {
         discWaiting_ = true;
         discWait_->Start();
@@ -587,8 +404,8 @@ void BurnWindow::OnDestroy() {
 }
 
 void BurnWindow::StopThreads(bool wait) {
-    for (Thread* thread : {static_cast<Thread*>(preparation_.get()), static_cast<Thread*>(discWait_.get()),
-                           static_cast<Thread*>(picture_.get())}) {
+    if (Handle()) KillTimer(Handle(), kFrameTimer);
+    for (Thread* thread : {static_cast<Thread*>(preparation_.get()), static_cast<Thread*>(discWait_.get())}) {
         if (!thread) continue;
         if (wait) {
             thread->WaitForThread();
@@ -596,6 +413,15 @@ void BurnWindow::StopThreads(bool wait) {
             thread->RequestStop();
         }
     }
+}
+
+bool BurnWindow::OnTimer(UINT_PTR id) {
+    if (id != kFrameTimer) return false;
+    if (Closing()) return true;
+    if (HBITMAP next = frames_.Next()) {
+        SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(next));
+    }
+    return true;
 }
 
 bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -614,7 +440,7 @@ bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == kDiscWaitEnded) {
         discWaiting_ = false;
-        if (!Closing() && !waitingToClose_ && wParam != kStopped) {
+        if (!Closing() && !waitingToClose_ && wParam != DiscWaitThread::kStopped) {
             partner_.DiscWaitEnded(static_cast<BurnWindowPartner::DiscWait>(wParam));
         }
         CloseWhenIdle();
@@ -629,20 +455,10 @@ bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return true;
     }
-    if (message == kNextFrame) {
-        if (!Closing() && frames_[0]) {
-            frame_ = (frame_ + 1) % frames_.size();
-            if (frames_[frame_]) {
-                SendMessageA(Item(IDC_PICTURE), STM_SETIMAGE, IMAGE_BITMAP,
-                             reinterpret_cast<LPARAM>(frames_[frame_].get()));
-            }
-        }
-        return true;
-    }
-    if (message < BurnMessages::kRunEnded || message > BurnMessages::kRecordingFinished) return false;
+    if (!BurnMessages::IsEvent(message)) return false;
     // A queued record is taken out even while closing, so none is left behind.
     std::unique_ptr<BurnEventRecord> record;
-    if (IsQueued(message)) {
+    if (BurnMessages::CarriesRecord(message)) {
         record = partner_.TakeRecord(lParam);
         if (!record) return true;
     }
@@ -651,7 +467,127 @@ bool BurnWindow::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-void BurnWindow::StageStarted(std::int32_t stage) {
+// ---- The partner's events.
+
+void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record) {
+    using namespace BurnMessages;
+    // The events that carry a record have one here (see OnUserMessage).
+    switch (message) {
+    case kRunEnded: return OnRunEnded(wParam != 0);
+    case kPreparationStarted: return OnPreparationStarted();
+    case kPreparationProgress: return OnPreparationProgress(*record);
+    case kTrackAccepted: return OnTrackAccepted(*record);
+    case kTrackRefused: return OnTrackRefused(*record);
+    case kPreparationFinished: return OnPreparationFinished();
+    case kMediaChanged:
+    case kDeviceStateChanged: return OnMediaChanged();
+    case kEraseStarted: return OnEraseStarted();
+    case kEraseProgress: return OnEraseProgress(static_cast<std::int32_t>(wParam));
+    case kDeviceFailure: return OnDeviceFailure(static_cast<HRESULT>(lParam));
+    case kEraseCompleted: return OnEraseCompleted();
+    case kRecordingStarted: return OnRecordingStarted();
+    case kRecordingFailedShort: return OnRecordingFailedShort();
+    case kStageStarted: return OnStageStarted(static_cast<std::int32_t>(wParam));
+    case kStageProgress: return OnStageProgress(*record);
+    case kStageError:
+    case kRecordingFailed: return OnRecordingError(*record);
+    case kTrackStarted: return OnTrackStarted(*record);
+    case kTrackProgress: return OnTrackProgress(*record);
+    case kTrackError: return OnTrackError(*record);
+    case kTrackEnded: return OnTrackEnded(*record);
+    case kRecordingCancelled: return OnRecordingCancelled();
+    case kRecordingFinished: return OnRecordingFinished();
+    default: return; // kStageEnded changes nothing
+    }
+}
+
+std::wstring BurnWindow::TrackText(const BurnEventRecord& record) {
+    const std::vector<TrackEntry>& tracks = partner_.Tracks();
+    const bool utf8 = record.position >= 0 && static_cast<std::size_t>(record.position) < tracks.size() &&
+                      tracks[static_cast<std::size_t>(record.position)].utf8;
+    return uitext::WithName(textformat::Format(Text(IDS_FORMAT_TRACKSTATUS_RECORDING),
+                                               textformat::kTrackStatusRecordingFormat, "uus",
+                                               static_cast<unsigned long>(record.position + 1),
+                                               static_cast<unsigned long>(tracks.size()), uitext::kNameMark),
+                            uitext::NameWide(FileName(record.path), utf8));
+}
+
+void BurnWindow::OnRunEnded(bool ended) { SetLayout(ended ? Layout::Busy : Layout::Ready); }
+
+void BurnWindow::OnPreparationStarted() {
+    accepted_ = 0;
+    FillTrackList();
+    SetOverallStatus(IDS_OVERALLSTATUS_PREPARING);
+}
+
+void BurnWindow::OnPreparationProgress(const BurnEventRecord& record) {
+    SendMessageA(Item(IDC_TRACK_LIST), LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::max(0, record.position)), FALSE);
+}
+
+void BurnWindow::OnTrackAccepted(const BurnEventRecord& record) {
+    ++accepted_;
+    SetRow(record.position, kWaiting, messages_[IDS_TEXT_FILE_PREP_SUCCEEDED]);
+}
+
+void BurnWindow::OnTrackRefused(const BurnEventRecord& record) {
+    SetRow(record.position, kFailed, messages_[partner_.RefusalMessage(record.code)]);
+}
+
+void BurnWindow::OnPreparationFinished() {
+    const bool atOnce = partner_.RunModes().burnAtOnce;
+    SetOverallStatus(atOnce ? IDS_OVERALLSTATUS_PREPARE_COMPLETE : IDS_OVERALLSTATUS_INITIAL);
+    // At once: recording starts as if Record had been pressed, also with no track
+    // accepted (the partner then completes a burn of nothing).
+    const bool recordNow = atOnce && !partner_.Tracks().empty();
+    SetLayout(recordNow ? Layout::Busy : Layout::Ready);
+    if (recordNow) PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_RECORD, BN_CLICKED), 0);
+}
+
+void BurnWindow::OnMediaChanged() {
+    // The media is read again; the lines change only while nothing else is on show.
+    if (layout_ == Layout::Ready && !waitingToClose_) ShowInitialDescription();
+}
+
+void BurnWindow::OnEraseStarted() {
+    erasing_ = true;
+    SetLayout(Layout::Busy);
+    SetOverallStatus(IDS_OVERALLSTATUS_ERASING_DISK);
+    SetOverallBar(0);
+}
+
+void BurnWindow::OnEraseProgress(std::int32_t percent) {
+    SetOverallBar(percent);
+    SetTrackStatus(textformat::Format(percentFormat_, kPercentFormat, "u",
+                                      static_cast<unsigned long>(std::clamp<std::int32_t>(percent, 0, 100))));
+}
+
+void BurnWindow::OnDeviceFailure(HRESULT code) {
+    erasing_ = false;
+    ShowFailure(IDS_OVERALLSTATUS_ERASE_FAILED,
+                code == RECORDING_E_MEDIA_NOT_REWRITABLE ? IDS_ERROR_DISK_NOT_ERASABLE : IDS_ERROR_ERASE_FAILED);
+}
+
+void BurnWindow::OnEraseCompleted() {
+    erasing_ = false;
+    SetOverallStatus(IDS_OVERALLSTATUS_ERASE_COMPLETED);
+    SetOverallBar(100);
+    if (partner_.RunModes().eraseOnly) SetLayout(Layout::Completed); // the run's whole job
+}
+
+void BurnWindow::OnRecordingStarted() {
+    recordingStarted_ = true;
+    failureShown_ = false;
+    SetLayout(Layout::Busy);
+    SetOverallStatus(IDS_TEXT_BURNING);
+    SetTrackStatus(std::string());
+    SetOverallBar(0);
+    SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
+    SetSecondBar(0);
+}
+
+void BurnWindow::OnRecordingFailedShort() { ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, IDS_ERROR_BURN_FAILED); }
+
+void BurnWindow::OnStageStarted(std::int32_t stage) {
     static const std::map<std::int32_t, UINT> kStatus = {{2, IDS_OVERALLSTATUS_PREPARING},
                                                          {3, IDS_OVERALLSTATUS_BUFFERING},
                                                          {4, IDS_OVERALLSTATUS_WRITINGTOC},
@@ -667,144 +603,58 @@ void BurnWindow::StageStarted(std::int32_t stage) {
     SetSecondBar(0);
 }
 
-void BurnWindow::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record) {
-    using namespace BurnMessages;
-    const auto trackText = [&](const BurnEventRecord& r) {
-        const std::vector<TrackEntry>& tracks = partner_.Tracks();
-        const bool utf8 = r.position >= 0 && static_cast<std::size_t>(r.position) < tracks.size() &&
-                          tracks[static_cast<std::size_t>(r.position)].utf8;
-        return uitext::WithName(FormatText(Text(IDS_FORMAT_TRACKSTATUS_RECORDING), kTrackStatusRecordingFormat, "uus",
-                                           static_cast<unsigned long>(r.position + 1),
-                                           static_cast<unsigned long>(tracks.size()), uitext::kNameMark),
-                                uitext::NameWide(FileName(r.path), utf8));
-    };
-    const auto failureMessage = [](HRESULT code) { return code == kUnderrun ? IDS_ERROR_BURN_UNDERRUN : IDS_ERROR_BURN_FAILED; };
-    switch (message) {
-    case kRunEnded: // wParam: ended
-        SetLayout(wParam ? Layout::Busy : Layout::Ready);
+void BurnWindow::OnStageProgress(const BurnEventRecord& record) {
+    SetSecondBar(record.percent1);
+    SetOverallBar(record.percent2);
+}
+
+void BurnWindow::OnRecordingError(const BurnEventRecord& record) {
+    ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, FailureMessage(record.code));
+}
+
+void BurnWindow::OnTrackStarted(const BurnEventRecord& record) {
+    SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
+    SetOverallStatus(IDS_TEXT_BURNING);
+    SetTrackStatus(TrackText(record));
+    SetRow(record.position, kRecording, messages_[IDS_TEXT_BURNING]);
+}
+
+void BurnWindow::OnTrackProgress(const BurnEventRecord& record) {
+    SetTrackStatus(TrackText(record));
+    SetSecondBar(record.percent1);
+    SetOverallBar(record.percent2);
+}
+
+void BurnWindow::OnTrackError(const BurnEventRecord& record) {
+    SetRow(record.position, kFailed, messages_[IDS_TEXT_TRACK_FAILED]);
+    ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, FailureMessage(record.code));
+}
+
+void BurnWindow::OnTrackEnded(const BurnEventRecord& record) {
+    SetSecondBar(100);
+    SetRow(record.position, kDone, messages_[IDS_TEXT_TRACK_RECORDED]);
+}
+
+void BurnWindow::OnRecordingCancelled() {
+    SetOverallStatus(IDS_OVERALLSTATUS_ABORTED);
+    taskbar_.Paused();
+    SetLayout(Layout::Completed);
+}
+
+void BurnWindow::OnRecordingFinished() {
+    recordingFinished_ = true;
+    switch (partner_.CompleteBurn()) {
+    case BurnWindowPartner::Completion::Nothing:
         break;
-    case kPreparationStarted:
-        accepted_ = 0;
-        FillTrackList();
-        SetOverallStatus(IDS_OVERALLSTATUS_PREPARING);
-        break;
-    case kPreparationProgress:
-        SendMessageA(Item(IDC_TRACK_LIST), LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::max(0, record->position)), FALSE);
-        break;
-    case kTrackAccepted:
-        ++accepted_;
-        SetRow(record->position, kWaiting, messages_[IDS_TEXT_FILE_PREP_SUCCEEDED]);
-        break;
-    case kTrackRefused:
-        SetRow(record->position, kFailed, messages_[partner_.RefusalMessage(record->code)]);
-        break;
-    case kPreparationFinished: {
-        const bool atOnce = partner_.RunModes().burnAtOnce;
-        SetOverallStatus(atOnce ? IDS_OVERALLSTATUS_PREPARE_COMPLETE : IDS_OVERALLSTATUS_INITIAL);
-        // At once: recording starts as if Record had been pressed, also with no track
-        // accepted (the partner then completes a burn of nothing).
-        const bool recordNow = atOnce && !partner_.Tracks().empty();
-        SetLayout(recordNow ? Layout::Busy : Layout::Ready);
-        if (recordNow) PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_RECORD, BN_CLICKED), 0);
-        break;
-    }
-    case kMediaChanged:
-    case kDeviceStateChanged:
-        // The media is read again; the lines change only while nothing else is on show.
-        if (layout_ == Layout::Ready && !waitingToClose_) ShowInitialDescription();
-        break;
-    case kEraseStarted:
-        erasing_ = true;
-        SetLayout(Layout::Busy);
-        SetOverallStatus(IDS_OVERALLSTATUS_ERASING_DISK);
-        SetOverallBar(0);
-        break;
-    case kEraseProgress:
-        SetOverallBar(static_cast<std::int32_t>(wParam));
-        SetTrackStatus(FormatText(percentFormat_, kPercentFormat, "u",
-                                  static_cast<unsigned long>(std::clamp<std::int32_t>(static_cast<std::int32_t>(wParam), 0, 100))));
-        break;
-    case kDeviceFailure:
-        erasing_ = false;
-        ShowFailure(IDS_OVERALLSTATUS_ERASE_FAILED,
-                    static_cast<HRESULT>(lParam) == kDiscNotErasable ? IDS_ERROR_DISK_NOT_ERASABLE : IDS_ERROR_ERASE_FAILED);
-        break;
-    case kEraseCompleted:
-        erasing_ = false;
-        SetOverallStatus(IDS_OVERALLSTATUS_ERASE_COMPLETED);
+    case BurnWindowPartner::Completion::CloseWindow:
+        SetOverallStatus(IDS_OVERALLSTATUS_COMPLETE);
         SetOverallBar(100);
-        if (partner_.RunModes().eraseOnly) SetLayout(Layout::Completed); // the run's whole job
+        PostMessageA(Handle(), WM_CLOSE, 0, 0);
         break;
-    case kRecordingStarted:
-        recordingStarted_ = true;
-        failureShown_ = false;
-        SetLayout(Layout::Busy);
-        SetOverallStatus(IDS_TEXT_BURNING);
-        SetTrackStatus(std::string());
-        SetOverallBar(0);
-        SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
-        SetSecondBar(0);
-        break;
-    case kRecordingFailedShort:
-        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, IDS_ERROR_BURN_FAILED);
-        break;
-    case kStageStarted:
-        StageStarted(static_cast<std::int32_t>(wParam));
-        break;
-    case kStageProgress:
-        SetSecondBar(record->percent1);
-        SetOverallBar(record->percent2);
-        break;
-    case kStageEnded:
-        break;
-    case kStageError:
-        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, failureMessage(record->code));
-        break;
-    case kTrackStarted:
-        SetSecondLabel(IDS_TEXT_TRACK_PROGRESS);
-        SetOverallStatus(IDS_TEXT_BURNING);
-        SetTrackStatus(trackText(*record));
-        SetRow(record->position, kRecording, messages_[IDS_TEXT_BURNING]);
-        break;
-    case kTrackProgress:
-        SetTrackStatus(trackText(*record));
-        SetSecondBar(record->percent1);
-        SetOverallBar(record->percent2);
-        break;
-    case kTrackError:
-        SetRow(record->position, kFailed, messages_[IDS_TEXT_TRACK_FAILED]);
-        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, failureMessage(record->code));
-        break;
-    case kTrackEnded:
-        SetSecondBar(100);
-        SetRow(record->position, kDone, messages_[IDS_TEXT_TRACK_RECORDED]);
-        break;
-    case kRecordingFailed:
-        ShowFailure(IDS_OVERALLSTATUS_BURN_ERROR, failureMessage(record->code));
-        break;
-    case kRecordingCancelled:
-        SetOverallStatus(IDS_OVERALLSTATUS_ABORTED);
-        taskbar_.Paused();
+    case BurnWindowPartner::Completion::ShowCloseButton:
+        SetOverallStatus(IDS_OVERALLSTATUS_COMPLETE);
+        SetOverallBar(100);
         SetLayout(Layout::Completed);
-        break;
-    case kRecordingFinished:
-        recordingFinished_ = true;
-        switch (partner_.CompleteBurn()) {
-        case BurnWindowPartner::Completion::Nothing:
-            break;
-        case BurnWindowPartner::Completion::CloseWindow:
-            SetOverallStatus(IDS_OVERALLSTATUS_COMPLETE);
-            SetOverallBar(100);
-            PostMessageA(Handle(), WM_CLOSE, 0, 0);
-            break;
-        case BurnWindowPartner::Completion::ShowCloseButton:
-            SetOverallStatus(IDS_OVERALLSTATUS_COMPLETE);
-            SetOverallBar(100);
-            SetLayout(Layout::Completed);
-            break;
-        }
-        break;
-    default:
         break;
     }
 }

@@ -5,34 +5,35 @@
 // Lives on the thread that created it, whose message filters give it its keyboard (Enter,
 // Esc, Tab, access keys) while it exists; other threads reach it only through posted
 // messages (the partner's events, the window's own worker threads). Owned by the partner;
-// the object outlives its window. Owns its fonts, icons, pictures and its worker threads (track
-// preparation, disc wait, picture frames). A window closed while a worker is still busy (an
-// erase can't be stopped part-way) says so and goes once the worker has ended.
+// the object outlives its window. Owns its fonts, icons, picture frames (stepped on a window
+// timer) and its worker threads (track preparation, disc wait). A window closed while a worker is still busy (an erase
+// can't be stopped part-way) says so and goes once the worker has ended.
+#include "support/MessageFilter.h"
+#include "support/UniqueHandle.h"
 #include "ui/BurnWindowPartner.h"
 #include "ui/DialogBase.h"
+#include "ui/PictureFrames.h"
 #include "ui/TaskbarProgress.h"
-#include "support/MessageFilter.h"
-#include "support/Thread.h"
-#include "support/UniqueHandle.h"
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 
+class DiscWaitThread;
+class TrackPreparationThread;
+
 class BurnWindow : public DialogBase, public MessageFilter {
 public:
+    // The picture shows its next frame at this interval, on the window's timer.
+    static constexpr UINT_PTR kFrameTimer = 1;
+    static constexpr UINT kFrameIntervalMs = 15000;
     // The window's own messages, after the partner's events (BurnMessages).
-    // The picture thread posts this message to show the next picture frame.
-    static constexpr UINT kNextFrame = WM_APP + 0x101;
-    static constexpr DWORD kFrameIntervalMs = 15000;
     // The window posts itself this message to go once the session end has been allowed.
     static constexpr UINT kDestroyNow = WM_APP + 0x102;
     // The disc-wait thread posts this message as it ends; wParam: BurnWindowPartner::DiscWait,
-    // or kStopped when it was asked to stop.
+    // or DiscWaitThread::kStopped when it was asked to stop.
     static constexpr UINT kDiscWaitEnded = WM_APP + 0x103;
-    static constexpr WPARAM kStopped = 0xFF;
     // Posted at initialisation: the work starts once the window is up, shown or not.
     static constexpr UINT kStartWork = WM_APP + 0x104;
     // The preparation thread posts this message as it ends.
@@ -40,9 +41,6 @@ public:
     // A failure posts this message to show its box once the failure events queued with it
     // have been seen, so that one failure shows one box, the most specific.
     static constexpr UINT kShowFailureBox = WM_APP + 0x106;
-    // The disc-wait thread reads the media state at this interval, at most this many times.
-    static constexpr DWORD kDiscPollIntervalMs = 2000;
-    static constexpr int kDiscPolls = 240;
 
     BurnWindow(BurnWindowPartner& partner, HINSTANCE instance);
     ~BurnWindow() override;
@@ -57,16 +55,6 @@ public:
     bool PreTranslateMessage(MSG* msg) override;
     const TaskbarProgress& Taskbar() const { return taskbar_; }
 
-    // The built-in formats, used when a language text does not fit the arguments.
-    static constexpr char kPercentFormat[] = "%lu%%";
-    static constexpr char kTrackStatusInitialFormat[] = "Tracks to record: %lu   Drive: %s";
-    static constexpr char kTrackStatusRecordingFormat[] = "Track %lu of %lu: %s";
-    static constexpr char kDriveNameFormat[] = "(%c:) %s";
-    static constexpr char kSpeedFormat[] = "%lux";
-
-    // The language text of the key as a format for these arguments (see FormatCheck),
-    // filled in.
-    static std::string FormatText(const std::string& languageText, const char* builtIn, const char* arguments, ...);
     // The part of a path after its last slash or backslash.
     static std::string FileName(const std::string& path);
 
@@ -77,13 +65,10 @@ protected:
     bool OnClose() override;
     void OnDestroy() override;
     bool OnQueryEndSession(bool& allow) override;
+    bool OnTimer(UINT_PTR id) override;
     bool OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    class PreparationThread;
-    class DiscWaitThread;
-    class PictureThread;
-
     enum class Layout { Ready, Busy, Completed };
     enum TrackIcon { kWaiting, kRecording, kDone, kFailed, kInterrupted };
 
@@ -112,15 +97,43 @@ private:
     void CloseWhenIdle();
     void ShowInitialDescription();
 
+    // The partner's events: each decoded once (its record taken out before) and handed to its
+    // handler.
     void HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, const BurnEventRecord* record);
-    void StageStarted(std::int32_t stage);
+    void OnRunEnded(bool ended);
+    void OnPreparationStarted();
+    void OnPreparationProgress(const BurnEventRecord& record);
+    void OnTrackAccepted(const BurnEventRecord& record);
+    void OnTrackRefused(const BurnEventRecord& record);
+    void OnPreparationFinished();
+    // The media or the device's state has changed.
+    void OnMediaChanged();
+    void OnEraseStarted();
+    void OnEraseProgress(std::int32_t percent);
+    void OnDeviceFailure(HRESULT code);
+    void OnEraseCompleted();
+    void OnRecordingStarted();
+    void OnRecordingFailedShort();
+    void OnStageStarted(std::int32_t stage);
+    void OnStageProgress(const BurnEventRecord& record);
+    // A stage's error, or the recording's failure.
+    void OnRecordingError(const BurnEventRecord& record);
+    void OnTrackStarted(const BurnEventRecord& record);
+    void OnTrackProgress(const BurnEventRecord& record);
+    void OnTrackError(const BurnEventRecord& record);
+    void OnTrackEnded(const BurnEventRecord& record);
+    void OnRecordingCancelled();
+    void OnRecordingFinished();
+    // The track status of the record's track while it is recorded.
+    std::wstring TrackText(const BurnEventRecord& record);
+
     void FillTrackList();
     void StartRecording();
     // Erases the current device's disc and waits for it on the disc-wait thread.
     void StartDiscWait();
     void ShowOptions();
     void CancelPressed();
-    // Asks the threads to stop; waits for them when wait is set.
+    // Asks the threads to stop (and the picture to stay); waits for them when wait is set.
     void StopThreads(bool wait);
     std::string Text(UINT id) const { return partner_.LoadText(id); }
 
@@ -130,8 +143,7 @@ private:
     std::map<UINT, std::string> messages_; // the texts of the track results, by key
     UniqueFont boldFont_;
     UniqueIcon bigIcon_, smallIcon_;
-    std::array<UniqueBitmap, 4> frames_;
-    std::size_t frame_ = 0;
+    PictureFrames frames_;
     TaskbarProgress taskbar_;
     Layout layout_ = Layout::Busy;
     std::size_t accepted_ = 0; // tracks the engine accepted in this preparation
@@ -142,7 +154,6 @@ private:
     bool closing_ = false;
     bool recordingStarted_ = false;
     bool recordingFinished_ = false;
-    std::unique_ptr<PreparationThread> preparation_;
+    std::unique_ptr<TrackPreparationThread> preparation_;
     std::unique_ptr<DiscWaitThread> discWait_;
-    std::unique_ptr<PictureThread> picture_;
 };

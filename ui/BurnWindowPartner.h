@@ -2,8 +2,8 @@
 // BurnWindowPartner: what the burn window asks of the application that runs the burn. The
 // window calls it on its own thread, except PrepareTracks, which its preparation thread
 // calls. The application owns the decisions; the window only shows and forwards.
-#include "app/BurnEventRecord.h"
-#include "app/TrackEntry.h"
+#include "ui/BurnEventRecord.h"
+#include "inc/TrackEntry.h"
 
 #include <windows.h>
 

@@ -99,6 +99,8 @@ INT_PTR DialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         SetMessageResult(0);
         return TRUE;
+    case WM_TIMER:
+        return OnTimer(static_cast<UINT_PTR>(wParam));
     default:
         if (message >= WM_USER && message < WM_APP + 0x4000) return OnUserMessage(message, wParam, lParam);
         return OnOtherMessage(message, wParam, lParam);

@@ -39,6 +39,8 @@ protected:
     virtual void OnDestroy() {}
     // allow: whether the user's session may end.
     virtual bool OnQueryEndSession(bool& /*allow*/) { return false; }
+    // A timer of the dialog's (SetTimer on its window without a procedure).
+    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
     virtual bool OnUserMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }
     // Any other message; the default is not handled.
     virtual bool OnOtherMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }

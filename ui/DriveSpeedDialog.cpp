@@ -2,9 +2,8 @@
 
 #include "engine/EngineClient.h"
 #include "res/resource.h"
-#include "ui/BurnWindow.h"
-#include "ui/FormatCheck.h"
 #include "ui/SpeedSelection.h"
+#include "ui/TextFormat.h"
 #include "ui/UiText.h"
 
 #include <algorithm>
@@ -26,7 +25,7 @@ LPARAM SelectedData(HWND list) {
 } // namespace
 
 std::wstring DriveSpeedDialog::DriveName(const BurnWindowPartner& partner, char letter, const std::string& name) {
-    return uitext::WithName(BurnWindow::FormatText(partner.LoadText(IDS_FORMAT_DRIVE_NAME), BurnWindow::kDriveNameFormat,
+    return uitext::WithName(textformat::Format(partner.LoadText(IDS_FORMAT_DRIVE_NAME), textformat::kDriveNameFormat,
                                                    "cs", static_cast<int>(static_cast<unsigned char>(letter)),
                                                    uitext::kNameMark),
                             uitext::NameWide(name));
@@ -95,7 +94,7 @@ void DriveSpeedDialog::FillSpeeds(LONG deviceIndex) {
     }
     for (std::uint16_t speed : writes) {
         AddEntry(list,
-                 uitext::Wide(BurnWindow::FormatText(partner_.LoadText(IDS_FORMAT_SPEED), BurnWindow::kSpeedFormat,
+                 uitext::Wide(textformat::Format(partner_.LoadText(IDS_FORMAT_SPEED), textformat::kSpeedFormat,
                                                      "u", static_cast<unsigned long>(speed))),
                  static_cast<LPARAM>(speed));
     }

@@ -2,14 +2,11 @@
 
 bool TaskbarProgress::Attach(HWND window) {
     window_ = window;
-    ITaskbarList3* taskbar = nullptr;
     if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                reinterpret_cast<void**>(&taskbar))) ||
-        !taskbar) {
-        return false;
+                                taskbar_.put_void())) ||
+        !taskbar_ || FAILED(taskbar_->HrInit())) {
+        taskbar_.reset();
     }
-    taskbar_ = ComPtr<ITaskbarList3>::Attach(taskbar);
-    if (FAILED(taskbar_->HrInit())) taskbar_.reset();
     return static_cast<bool>(taskbar_);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // TaskbarProgress: the window's taskbar button shows the burn's overall progress, and an
 // error state when the burn failed, where the system offers the taskbar interface (nothing
-// happens where it doesn't). Used on the window's thread; holds one COM reference.
+// happens where it doesn't). Used on the window's thread; owns its one COM reference (the
+// window is its owner's).
 #include "support/ComPtr.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "ui/UiText.h"
 
-#include "lib/ResourceWedge/WedgeImpl.h"
+#include "lib/LangStrings/ActiveLanguage.h"
 #include "string_ext.h"
 
 namespace uitext {
@@ -17,7 +17,7 @@ std::wstring Widened(const std::string& text, std::uint32_t codePage) {
 
 } // namespace
 
-UINT LanguageCodePage() { return g_WedgeImpl.Initialized() ? g_WedgeImpl.ConversionCodePage() : 0; }
+UINT LanguageCodePage() { return ActiveLanguage::ShownCodePage(); }
 
 std::wstring Wide(const std::string& text) {
     const std::uint32_t codePage = LanguageCodePage();

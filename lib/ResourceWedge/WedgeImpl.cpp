@@ -1,5 +1,6 @@
 #include "lib/ResourceWedge/WedgeImpl.h"
 
+#include "lib/LangStrings/ActiveLanguage.h"
 #include "lib/LangStrings/LangPlatform.h"
 #include "lib/LangStrings/LangStrings.h"
 
@@ -19,10 +20,8 @@ WedgeImpl::~WedgeImpl() {
 }
 
 WedgeImpl::AllLocks::AllLocks(WedgeImpl& wedge) {
-    held_ = {&wedge.initialized_.Mutex(),      &wedge.languageId_.Mutex(),
-             &wedge.userLanguage_.Mutex(),     &wedge.languageCodePage_.Mutex(),
-             &wedge.fallbackCodePage_.Mutex(), &wedge.lookupContext_.Mutex(),
-             &wedge.acceleratorTable_.Mutex()};
+    held_ = {&wedge.initialized_.Mutex(), &wedge.languageId_.Mutex(), &wedge.userLanguage_.Mutex(),
+             &wedge.lookupContext_.Mutex(), &wedge.acceleratorTable_.Mutex()};
     for (std::recursive_mutex* lock : held_) lock->lock();
 }
 
@@ -49,18 +48,9 @@ bool WedgeImpl::Initialized() const {
 
 std::uint16_t WedgeImpl::LanguageId() const { return Destroyed() ? 0 : languageId_.Get(); }
 std::uint16_t WedgeImpl::UserLanguage() const { return Destroyed() ? 0 : userLanguage_.Get(); }
-std::uint32_t WedgeImpl::LanguageCodePage() const {
-    return Destroyed() ? 0 : languageCodePage_.Get();
-}
-std::uint32_t WedgeImpl::FallbackCodePage() const {
-    return Destroyed() ? 0 : fallbackCodePage_.Get();
-}
-
-std::uint32_t WedgeImpl::ConversionCodePage() const {
-    if (Destroyed()) return 0;
-    const std::uint32_t language = languageCodePage_.Get();
-    return langplatform::IsUsableCodePage(language) ? language : fallbackCodePage_.Get();
-}
+std::uint32_t WedgeImpl::LanguageCodePage() const { return Destroyed() ? 0 : ActiveLanguage::LanguageCodePage(); }
+std::uint32_t WedgeImpl::FallbackCodePage() const { return Destroyed() ? 0 : ActiveLanguage::FallbackCodePage(); }
+std::uint32_t WedgeImpl::ConversionCodePage() const { return Destroyed() ? 0 : ActiveLanguage::ConversionCodePage(); }
 
 std::shared_ptr<LangSectionSet> WedgeImpl::LookupContext() const {
     return Destroyed() ? nullptr : lookupContext_.Get();
@@ -81,10 +71,10 @@ void WedgeImpl::SetUserLanguage(std::uint16_t language) {
     if (!Destroyed()) userLanguage_.Set(language);
 }
 void WedgeImpl::SetLanguageCodePage(std::uint32_t codePage) {
-    if (!Destroyed()) languageCodePage_.Set(codePage);
+    if (!Destroyed()) ActiveLanguage::SetLanguageCodePage(codePage);
 }
 void WedgeImpl::SetFallbackCodePage(std::uint32_t codePage) {
-    if (!Destroyed()) fallbackCodePage_.Set(codePage);
+    if (!Destroyed()) ActiveLanguage::SetFallbackCodePage(codePage);
 }
 void WedgeImpl::SetLookupContext(std::shared_ptr<LangSectionSet> context) {
     if (!Destroyed()) lookupContext_.Set(std::move(context));
@@ -135,8 +125,7 @@ void WedgeImpl::Reset() {
     initialized_.Set(false);
     languageId_.Set(0);
     userLanguage_.Set(0);
-    languageCodePage_.Set(0);
-    fallbackCodePage_.Set(0);
+    ActiveLanguage::Clear();
     lookupContext_.Set(nullptr);
     SetAcceleratorTable(nullptr);
 }

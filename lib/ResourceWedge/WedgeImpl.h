@@ -2,8 +2,9 @@
 // WedgeImpl: the process-wide state of the resource wedge, g_WedgeImpl. The language
 // start-up fills it (language, code pages, lookup context) and marks it initialised; the
 // wedge's replacements read it from any thread. Each value sits in a cell with its own
-// lock. After the destructor has run (process exit) every operation answers its empty
-// value, and the first such call shows one fatal message.
+// lock, except the code pages, which the language library keeps (ActiveLanguage) and this
+// state answers from there. After the destructor has run (process exit) every operation
+// answers its empty value, and the first such call shows one fatal message.
 #include "lib/LangStrings/LangFile/ResourceTranslation.h"
 #include "lib/LangStrings/LangSectionSet.h"
 
@@ -109,8 +110,6 @@ private:
     GuardedCell<bool> initialized_{false};
     GuardedCell<std::uint16_t> languageId_{0};
     GuardedCell<std::uint16_t> userLanguage_{0};
-    GuardedCell<std::uint32_t> languageCodePage_{0};
-    GuardedCell<std::uint32_t> fallbackCodePage_{0};
     GuardedCell<std::shared_ptr<LangSectionSet>> lookupContext_;
     GuardedCell<void*> acceleratorTable_{nullptr};
 };

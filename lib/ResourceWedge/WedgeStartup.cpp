@@ -1,18 +1,19 @@
 #include "lib/ResourceWedge/WedgeStartup.h"
 
+#include "lib/LangStrings/ActiveLanguage.h"
 #include "lib/LangStrings/LangStartup.h"
 #include "lib/ResourceWedge/WedgeImpl.h"
 
 namespace {
 
-// Runs under the caller's WedgeImpl::AllLocks.
+// Runs under the caller's WedgeImpl::AllLocks. The code pages go to the language library,
+// whose record the wedge reads them from.
 void HandOver(const LanguageSetup& setup) {
+    ActiveLanguage::Record(setup);
     g_WedgeImpl.SetUserLanguage(setup.userLanguage);
-    g_WedgeImpl.SetFallbackCodePage(setup.fallbackCodePage);
     if (!setup.context) return;
     g_WedgeImpl.SetLookupContext(setup.context);
     g_WedgeImpl.SetLanguageId(setup.context->Language());
-    g_WedgeImpl.SetLanguageCodePage(setup.context->CodePage());
     g_WedgeImpl.SetInitialized(setup.ready);
 }
 

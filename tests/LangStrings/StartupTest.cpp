@@ -1,6 +1,7 @@
 // The language start-up against the native stand-in of the system: registry locale, code
 // pages, the operating-system support check, and the setup it reports.
 #include "LangTestSupport.h"
+#include "lib/LangStrings/ActiveLanguage.h"
 #include "lib/LangStrings/LangPlatformDouble.h"
 #include "lib/LangStrings/LangStartup.h"
 #include "tests/common/TempFolder.h"
@@ -14,7 +15,7 @@ using langplatform::testing::Settings;
 
 struct StartupTest : ::testing::Test {
     void SetUp() override { saved_ = CurrentSettings(), SetLoadFailureReporter([](const std::string& text) { ADD_FAILURE() << text; }); }
-    void TearDown() override { CurrentSettings() = saved_, SetLoadFailureReporter(nullptr); }
+    void TearDown() override { CurrentSettings() = saved_, SetLoadFailureReporter(nullptr), ActiveLanguage::Clear(); }
     static void SetUpTestSuite() {
         folder_.Write("FN1033.lng", "[Shared]\nIDS_OK = OK\nNO_OS_LANGUAGE_SUPPORT = unused\n[Main]\nIDS_OK = Main OK\n");
         folder_.Write("FN1036.lng", "[Shared]\nIDS_OK = D'accord\n[Main]\n");
@@ -54,24 +55,27 @@ TEST_F(StartupTest, UserLanguageAndSystemCodePages) {
 }
 
 // The extra section comes before [Shared]; errors are matched in part (some name the file).
+// The code page recorded for the windows is the shown language's, none while none is shown.
 TEST_F(StartupTest, StartLanguageChecksThatTheSystemShowsTheLanguageAndAddsTheSections) {
     struct Case { // language: of the lookup context, 0 without one; ok: IDS_OK when ready
         const char* name; const char* user; std::uint32_t systemCodePage; std::uint16_t requested; const char* prefix;
-        const char* extra; std::uint16_t language; const char* ok; std::string error;
+        const char* extra; std::uint16_t language; const char* ok; std::string error; std::uint32_t shownCodePage;
     };
     const Case cases[] = {
-        {"the user's language", "0000040C", 1252, 0, "FN", "", 0x040C, "D'accord", ""},
+        {"the user's language", "0000040C", 1252, 0, "FN", "", 0x040C, "D'accord", "", 1252},
         {"a language of the system's code page, without [Shared]", "00000409", 1252, 0x0C07, "FN", "", 0x0407, nullptr,
-         "has no section [Shared]"},
-        {"English is always shown", "00000411", 932, 0x0409, "FN", "", 0x0409, "OK", ""},
-        {"the extra section comes first", "00000409", 1252, 0x0409, "FN", "Main", 0x0409, "Main OK", ""},
-        {"a missing extra section", "00000409", 1252, 0x0409, "FN", "Missing", 0x0409, nullptr, "has no section [Missing]"},
+         "has no section [Shared]", 0},
+        {"English is always shown", "00000411", 932, 0x0409, "FN", "", 0x0409, "OK", "", 1252},
+        {"the extra section comes first", "00000409", 1252, 0x0409, "FN", "Main", 0x0409, "Main OK", "", 1252},
+        {"a missing extra section", "00000409", 1252, 0x0409, "FN", "Missing", 0x0409, nullptr, "has no section [Missing]",
+         0},
         {"double-byte language on a single-byte system", "00000409", 1252, 0x0411, "FN", "", 0x0411, nullptr,
-         "\x93\xFA\x96\x7B\x8C\xEA"},
-        {"double-byte language on its own system", "00000409", 932, 0x0411, "FN", "", 0x0411, "\x82\xA8\x82\xAB", ""},
+         "\x93\xFA\x96\x7B\x8C\xEA", 0},
+        {"double-byte language on its own system", "00000409", 932, 0x0411, "FN", "", 0x0411, "\x82\xA8\x82\xAB", "", 932},
         {"no text for the failure", "00000409", 1252, 0x0419, "FN", "", 0x0419, nullptr,
-         "Unable to run this program: this system cannot show the texts of language 1049."},
-        {"no files", "00000409", 1252, 0, "ZZ", "", 0, nullptr, "Unable to run this program: no language files were found."},
+         "Unable to run this program: this system cannot show the texts of language 1049.", 0},
+        {"no files", "00000409", 1252, 0, "ZZ", "", 0, nullptr, "Unable to run this program: no language files were found.",
+         0},
     };
     for (const Case& c : cases) {
         CurrentSettings() = Settings{};
@@ -85,7 +89,12 @@ TEST_F(StartupTest, StartLanguageChecksThatTheSystemShowsTheLanguageAndAddsTheSe
         EXPECT_EQ(c.language, setup.context ? setup.context->Language() : 0) << c.name;
         EXPECT_EQ(c.systemCodePage, setup.fallbackCodePage) << c.name;
         if (c.ok && setup.ready) { EXPECT_EQ(c.ok, setup.context->Lookup("IDS_OK").value_or("(none)")) << c.name; }
+        ActiveLanguage::Record(setup);
+        EXPECT_EQ(c.shownCodePage, ActiveLanguage::ShownCodePage()) << c.name;
     }
+    // A language code page the system can't use gives way to the system's.
+    ActiveLanguage::SetLanguageCodePage(12345);
+    EXPECT_EQ(1252u, ActiveLanguage::ConversionCodePage());
 }
 
 } // namespace

@@ -13,7 +13,7 @@ namespace {
 using namespace testsupport;
 using namespace fenneltest;
 
-constexpr int kStatus = 1000, kOverallBar = 1005, kRecord = 1006;
+constexpr int kStatus = 1000, kSecondBar = 1004, kOverallBar = 1005, kRecord = 1006;
 constexpr char kCloseWhenComplete[] = "Plugin_CloseAppWhenBurnComplete";
 
 // Static texts, buttons and frame titles wider than their control, measured with the
@@ -129,10 +129,13 @@ TEST_P(BurnWindowLanguages, BurnsAtOnceTranslatedAndClosesByItself) {
     ASSERT_TRUE(user.Set());
     Start("/B", 5, minimised ? SW_SHOWMINNOACTIVE : -1);
     EXPECT_EQ(minimised, IsIconic(window_) != FALSE) << "the host's show command was not followed";
-    // The progress bars are shown once recording has started.
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(window_) || IsWindowVisible(GetDlgItem(window_, kOverallBar)); }));
+    // The progress bars are shown once recording has started; the second bar's percentage is
+    // the last text the start of recording sets.
+    ASSERT_TRUE(WaitFor([&] {
+        return !IsWindow(window_) ||
+               (IsWindowVisible(GetDlgItem(window_, kOverallBar)) && !Shown(kSecondBar).empty());
+    }));
     ASSERT_TRUE(IsWindow(window_)) << "the window went before recording was seen";
-    Sleep(400);
     const std::string title = WindowText(window_);
     const std::vector<ControlText> controls = ControlTexts(window_);
     EXPECT_NE("", title) << "untitled window";

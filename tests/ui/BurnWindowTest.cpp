@@ -1,11 +1,12 @@
 // The burn window from the program's own template, driven by event messages as the
 // controller posts them and answered by a scripted partner. Without the wedge the string
 // table's texts are the keys themselves, so every text the window shows reads as its key.
-#include "app/BurnMessages.h"
 #include "common/HostKit.h"
+#include "engine/RecordingEngineTypes.h"
 #include "res/resource.h"
 #include "support/UniqueHandle.h"
 #include "tests/ui/FakePartner.h"
+#include "ui/BurnMessages.h"
 #include "ui/BurnWindow.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,7 @@ TEST_F(BurnWindowTest, PreparesOnOpeningThenShowsARecordingsStagesTracksAndBars)
     EXPECT_EQ("Tracks to record: 3   Drive: ", ItemText(IDC_TRACK_STATUS));
     EXPECT_TRUE(Enabled(IDCANCEL));
     EXPECT_FALSE(Enabled(IDC_RECORD)); // until the tracks are prepared
-    for (int i = 0; i < 50 && partner_.preparations == 0; ++i) Sleep(20);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(partner_.prepared.get(), 5000)) << "no preparation started";
     EXPECT_EQ(1, partner_.preparations);
 
     Prepare();
@@ -133,7 +134,7 @@ TEST_F(BurnWindowTest, PreparesOnOpeningThenShowsARecordingsStagesTracksAndBars)
     const auto check = [](const auto& expected, const auto& shown) { if (expected) { EXPECT_EQ(*expected, shown); } };
     int n = 0;
     for (const Step& step : steps) {
-        SCOPED_TRACE("step " + std::to_string(n++));
+        SCOPED_TRACE("step " + std::to_string(n++) + ": " + std::string(Name(step.message)));
         if (step.record) partner_.PostRecord(step.message, *step.record), Pump();
         else Deliver(step.message, step.wParam);
         check(step.status, ItemText(IDC_OVERALL_STATUS));
@@ -193,10 +194,10 @@ TEST_F(BurnWindowTest, TheSessionEndAsksOnlyOnceRecordingHasStarted) {
 // Each failure, and the failure events of one failed recording, show one box with the most
 // specific text.
 TEST_F(BurnWindowTest, AFailureShowsItsStatusOneMessageAndTheTaskbarError) {
-    const HRESULT underrun = static_cast<HRESULT>(0x80041899);
+    const HRESULT underrun = RECORDING_E_BUFFER_UNDERRUN;
     // events: the plain message's lParam, or the record's code
     const struct { std::vector<std::pair<UINT, HRESULT>> events; const char* status; const char* box; } rows[] = {
-        {{{kDeviceFailure, static_cast<HRESULT>(0x800410DB)}}, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_DISK_NOT_ERASABLE}"},
+        {{{kDeviceFailure, RECORDING_E_MEDIA_NOT_REWRITABLE}}, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_DISK_NOT_ERASABLE}"},
         {{{kDeviceFailure, E_FAIL}}, "{IDS_OVERALLSTATUS_ERASE_FAILED}", "{IDS_ERROR_ERASE_FAILED}"},
         {{{kRecordingFailedShort, 0}}, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
         {{{kStageError, E_FAIL}}, "{IDS_OVERALLSTATUS_BURN_ERROR}", "{IDS_ERROR_BURN_FAILED}"},
@@ -246,7 +247,7 @@ TEST_F(BurnWindowTest, MediaEventsChangeTheStatusOnlyWhileTheWindowIsReady) {
     };
     for (const auto& step : steps) {
         Deliver(step.message, step.wParam, step.lParam);
-        EXPECT_EQ(step.status, ItemText(IDC_OVERALL_STATUS)) << "after message 0x" << std::hex << step.message;
+        EXPECT_EQ(step.status, ItemText(IDC_OVERALL_STATUS)) << "after " << Name(step.message);
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // A scripted partner for the window tests: the string table's texts unless a test replaces
 // them, a queue of event records, and answers and counters for the window's requests.
+#include "support/UniqueHandle.h"
 #include "ui/BurnWindowPartner.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,7 +15,9 @@ public:
     std::map<UINT, std::string> texts; // replaces the string table's text
     std::vector<TrackEntry> tracks{{"C:\\Music\\a.wav"}, {"C:\\Music\\b.mp3"}, {"D:/c.wav"}};
     bool cancelAccepted = true, endAllowed = true;
-    int records = 0, cancels = 0, queries = 0, preparations = 0;
+    int records = 0, cancels = 0, queries = 0;
+    std::atomic<int> preparations{0}; // counted on the window's preparation thread
+    const UniqueKernelHandle prepared{CreateEventA(nullptr, TRUE, FALSE, nullptr)}; // set by the first preparation
     HWND window = nullptr;
     HANDLE hold = nullptr; // when set, preparation lasts until it is signalled (a long erase)
 
@@ -45,6 +49,7 @@ public:
     UINT RefusalMessage(HRESULT) const override { return IDS_ERROR_ADDTRACK_DISALLOWED; }
     void PrepareTracks(bool) override {
         ++preparations;
+        SetEvent(prepared.get());
         if (hold) WaitForSingleObject(hold, 30000);
     }
     RecordStart Record(HWND) override { return ++records, RecordStart::Recorded; }

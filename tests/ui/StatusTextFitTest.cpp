@@ -4,7 +4,7 @@
 #include "inc/string_ext.h"
 #include "res/resource.h"
 #include "support/UniqueHandle.h"
-#include "ui/BurnWindow.h"
+#include "ui/TextFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -87,11 +87,11 @@ TEST(StatusTextFitTest, EveryStatusTextFitsItsControlInEveryLanguage) {
         const std::uint32_t codePage = filled.store->CodePage();
         const BYTE charset = codePage == 932 ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
         const std::string drive =
-            BurnWindow::FormatText(texts["IDS_FORMAT_DRIVE_NAME"], BurnWindow::kDriveNameFormat, "cs", 'R', "Virtual CD-R Recorder");
+            textformat::Format(texts["IDS_FORMAT_DRIVE_NAME"], textformat::kDriveNameFormat, "cs", 'R', "Virtual CD-R Recorder");
         const std::map<std::string, std::string> filledIn = {
-            {"IDS_FORMAT_TRACKSTATUS_INITIAL", BurnWindow::FormatText(texts["IDS_FORMAT_TRACKSTATUS_INITIAL"],
-                                                                      BurnWindow::kTrackStatusInitialFormat, "us", 99ul, drive.c_str())},
-            {"IDS_FORMAT_PERCENT", BurnWindow::FormatText(texts["IDS_FORMAT_PERCENT"], BurnWindow::kPercentFormat, "u", 100ul)}};
+            {"IDS_FORMAT_TRACKSTATUS_INITIAL", textformat::Format(texts["IDS_FORMAT_TRACKSTATUS_INITIAL"],
+                                                                  textformat::kTrackStatusInitialFormat, "us", 99ul, drive.c_str())},
+            {"IDS_FORMAT_PERCENT", textformat::Format(texts["IDS_FORMAT_PERCENT"], textformat::kPercentFormat, "u", 100ul)}};
         for (const int dpi : {96, 192}) {
             const UniqueFont dialogFont = MakeFont(layout, dpi, layout.charset, FW_NORMAL),
                              normal = MakeFont(layout, dpi, charset, FW_NORMAL), bold = MakeFont(layout, dpi, charset, FW_BOLD);
