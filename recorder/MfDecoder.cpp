@@ -144,7 +144,7 @@ bool MfDecoder::PullResampled() {
         out.pSample = sample.get();
         DWORD status = 0;
         hr = resampler_->ProcessOutput(0, 1, &out, &status);
-        if (out.pEvents) out.pEvents->Release();
+        const ComPtr<IMFCollection> events = ComPtr<IMFCollection>::Attach(out.pEvents); // not read
         if (hr == MF_E_TRANSFORM_NEED_MORE_INPUT) return pending_.size() > pendingAt_;
         if (FAILED(hr)) FENNEL_THROW(decode_failure, "MfDecoder::PullResampled()", Failed("resampling", hr).c_str());
         Append(sample.get(), false);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "recorder/SampleConverter.h"
+#include "support/Utf8.h"
 
 namespace {
 
@@ -24,45 +25,13 @@ std::uint32_t Le32(const std::uint8_t* p) {
 constexpr std::uint64_t kMaxListBytes = 64 * 1024; // texts past this are not read
 constexpr int kMaxTailChunks = 64;                  // chunks looked at for tags after the audio
 
-// Length of the valid UTF-8 sequence at text[i], 0 when there is none (overlong forms,
-// surrogates and values past U+10FFFF are not valid).
-std::size_t Utf8Sequence(const std::string& text, std::size_t i) {
-    auto at = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
-    unsigned c = at(i);
-    if (c < 0x80) return 1;
-    std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    unsigned low = 0x80, high = 0xBF; // range of the second byte
-    if (c < 0xC2 || c > 0xF4) return 0;
-    if (c == 0xE0) low = 0xA0;
-    if (c == 0xED) high = 0x9F;
-    if (c == 0xF0) low = 0x90;
-    if (c == 0xF4) high = 0x8F;
-    if (at(i + 1) < low || at(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if ((at(i + k) & 0xC0) != 0x80) return 0;
-    return length;
-}
-
 // A tag's bytes up to the first NUL as UTF-8: unchanged when valid UTF-8, else read as Latin-1.
 std::string TagText(const std::uint8_t* bytes, std::size_t size) {
     std::string text(reinterpret_cast<const char*>(bytes), std::find(bytes, bytes + size, 0) - bytes);
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = Utf8Sequence(text, i);
-        if (length == 0) {
-            std::string latin;
-            for (unsigned char c : text) {
-                if (c < 0x80) {
-                    latin += static_cast<char>(c);
-                } else {
-                    latin += static_cast<char>(0xC0 | (c >> 6));
-                    latin += static_cast<char>(0x80 | (c & 0x3F));
-                }
-            }
-            return latin;
-        }
-        i += length;
-    }
-    return text;
+    if (utf8::IsValid(text)) return text;
+    std::string latin;
+    for (unsigned char c : text) utf8::Append(latin, c);
+    return latin;
 }
 
 std::string ChunkName(const char* id) {

@@ -3,17 +3,18 @@
 #include <cwctype>
 
 #include "string_ext.h"
+#include "support/UniqueHandle.h"
 
 std::wstring WinText::Wide(const std::string& utf8) { return convert_wstring(utf8, CP_UTF8); }
 
 std::string WinText::Utf8(const std::wstring& wide) { return convert_string(wide, CP_UTF8); }
 
 std::string WinText::SystemMessage(DWORD error) {
-    wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) LocalFree(buffer);
+    UniqueLocalMemory buffer;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
+    std::wstring text = length && buffer ? std::wstring(static_cast<const wchar_t*>(buffer.get()), length) : std::wstring();
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     std::string result;
     if (try_convert_string(text, CP_UTF8, result) && !result.empty()) result += " "; // else the number alone

@@ -1,5 +1,7 @@
 #include "support/DebugTrace.h"
 
+#include "support/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -14,21 +16,18 @@ namespace {
 class SerialPortSink {
 public:
     explicit SerialPortSink(const char* name) : name_(name) { InitializeCriticalSection(&lock_); }
-    ~SerialPortSink() {
-        if (port_ != INVALID_HANDLE_VALUE) CloseHandle(port_);
-        DeleteCriticalSection(&lock_);
-    }
+    ~SerialPortSink() { DeleteCriticalSection(&lock_); }
     SerialPortSink(const SerialPortSink&) = delete;
     SerialPortSink& operator=(const SerialPortSink&) = delete;
 
     void Write(const char* text) {
         EnterCriticalSection(&lock_);
-        if (port_ == INVALID_HANDLE_VALUE) Open();
-        if (port_ != INVALID_HANDLE_VALUE) {
+        if (!port_) Open();
+        if (port_) {
             DWORD written = 0;
             for (const char* p = text; *p; ++p) {
-                if (*p == '\n') WriteFile(port_, "\r", 1, &written, nullptr);
-                WriteFile(port_, p, 1, &written, nullptr);
+                if (*p == '\n') WriteFile(port_.get(), "\r", 1, &written, nullptr);
+                WriteFile(port_.get(), p, 1, &written, nullptr);
             }
         }
         LeaveCriticalSection(&lock_);
@@ -36,26 +35,23 @@ public:
 
 private:
     void Open() {
-        port_ = CreateFileA(name_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (port_ == INVALID_HANDLE_VALUE) return;
+        port_.reset(CreateFileA(name_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!port_) return;
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
-        bool ok = GetCommState(port_, &dcb) != FALSE;
+        bool ok = GetCommState(port_.get(), &dcb) != FALSE;
         if (ok) {
             dcb.BaudRate = CBR_19200;
             dcb.ByteSize = 8;
             dcb.Parity = NOPARITY;
             dcb.StopBits = ONESTOPBIT;
-            ok = SetCommState(port_, &dcb) != FALSE;
+            ok = SetCommState(port_.get(), &dcb) != FALSE;
         }
-        if (!ok) {
-            CloseHandle(port_);
-            port_ = INVALID_HANDLE_VALUE;
-        }
+        if (!ok) port_.reset();
     }
 
     const char* name_;
-    HANDLE port_ = INVALID_HANDLE_VALUE;
+    UniqueFile port_;
     CRITICAL_SECTION lock_;
 };
 

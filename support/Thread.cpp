@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -49,12 +50,12 @@ bool Thread::StopRequested() { return stop_.load(); }
 
 void Thread::Suspend() {
     Guard state(&stateLock_);
-    if (handle_) SuspendThread(handle_);
+    if (handle_) SuspendThread(handle_.get());
 }
 
 void Thread::Continue() {
     Guard state(&stateLock_);
-    if (handle_) ResumeThread(handle_);
+    if (handle_) ResumeThread(handle_.get());
 }
 
 DWORD Thread::ThreadId() {
@@ -66,23 +67,23 @@ void Thread::Start() {
     Guard start(ProcessStartLock());
     {
         Guard state(&stateLock_);
-        if (threadId_ != 0 || handle_ != nullptr) return;
+        if (threadId_ != 0 || handle_) return;
     }
     stop_ = false;
     // Created suspended so that id and handle are stored before the body can run (and end).
     unsigned id = 0;
-    const uintptr_t h = _beginthreadex(nullptr, 0, &Thread::ThreadProc, this, CREATE_SUSPENDED, &id);
-    if (h == 0) {
+    UniqueKernelHandle thread(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Thread::ThreadProc, this, CREATE_SUSPENDED, &id)));
+    if (!thread) {
         const std::string context =
             "_beginthreadex() filed; GetLastError() returned " + std::to_string(GetLastError());
         throw start_failure("Thread::Start()", context.c_str(), "", 0);
     }
-    {
-        Guard state(&stateLock_);
-        threadId_ = id;
-        handle_ = reinterpret_cast<HANDLE>(h);
-    }
-    ResumeThread(reinterpret_cast<HANDLE>(h));
+    Guard state(&stateLock_);
+    threadId_ = id;
+    handle_ = std::move(thread);
+    // The body waits for this lock before it can end and close the handle.
+    ResumeThread(handle_.get());
 }
 
 void Thread::RequestStop() {
@@ -116,8 +117,7 @@ void Thread::RunBody() noexcept {
     }
     // The last touch of this object: the owner may destroy it once id and handle are clear.
     Guard state(&stateLock_);
-    CloseHandle(handle_);
-    handle_ = nullptr;
+    handle_.reset();
     threadId_ = 0;
 }
 
@@ -125,25 +125,24 @@ void Thread::WaitForThread() noexcept {
     try {
         RequestStop();
         // Waits on a duplicate of the handle: the thread procedure closes the original as it ends.
-        HANDLE own = nullptr;
+        UniqueKernelHandle own;
         {
             Guard state(&stateLock_);
-            if (!handle_ || handle_ == INVALID_HANDLE_VALUE || threadId_ == 0) return;
+            if (!handle_ || handle_.get() == INVALID_HANDLE_VALUE || threadId_ == 0) return;
             if (threadId_ == GetCurrentThreadId()) return; // a thread can't wait for its own end
-            if (!DuplicateHandle(GetCurrentProcess(), handle_, GetCurrentProcess(), &own, 0, FALSE,
+            if (!DuplicateHandle(GetCurrentProcess(), handle_.get(), GetCurrentProcess(), own.put(), 0, FALSE,
                                  DUPLICATE_SAME_ACCESS)) {
                 return;
             }
         }
         DWORD code = 0;
-        const bool ended = GetExitCodeThread(own, &code) ? code != STILL_ACTIVE
+        const bool ended = GetExitCodeThread(own.get(), &code) ? code != STILL_ACTIVE
                                                          : GetLastError() == ERROR_INVALID_HANDLE;
         if (!ended) {
             // Short slices instead of a 0 ms spin; ends once the thread has ended.
-            while (WaitForSingleObject(own, 20) == WAIT_TIMEOUT) {
+            while (WaitForSingleObject(own.get(), 20) == WAIT_TIMEOUT) {
             }
         }
-        CloseHandle(own);
     } catch (...) {
     }
 }

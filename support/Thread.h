@@ -4,6 +4,7 @@
 // WaitForThread may be called from any thread; the object is owned by its creator, who must
 // call WaitForThread before destroying it (the destructor neither stops nor waits).
 #include "support/ContextException.h"
+#include "support/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -47,7 +48,7 @@ private:
     void RunBody() noexcept;
 
     DWORD threadId_ = 0;
-    HANDLE handle_ = nullptr; // owned; closed by the thread procedure as it ends
+    UniqueKernelHandle handle_; // closed by the thread procedure as it ends
     CRITICAL_SECTION stateLock_; // guards threadId_ and handle_
     std::atomic<bool> stop_{false};
 };

@@ -11,8 +11,7 @@
 
 namespace {
 
-// The failures carry fixed source places so that their texts stay the same whatever
-// becomes of this file's layout.
+// A failure's text names this file and the line of the Fail call.
 constexpr const char kSourceFile[] = "lib/Certificate/Certificate.cpp";
 
 constexpr const char kDefineField[] = "&DEFINE_FIELD&";
@@ -65,8 +64,8 @@ Certificate::Certificate(bool exportDefinitions) : exportDefinitions_(exportDefi
 
 Certificate::~Certificate() = default;
 
-void Certificate::Fail(const char* where, int line, const std::string& context) const {
-    throw ContextException(where, context.c_str(), kSourceFile, line, "ContextException");
+void Certificate::Fail(const char* where, const std::string& context, std::source_location place) const {
+    throw ContextException(where, context.c_str(), kSourceFile, static_cast<int>(place.line()), "ContextException");
 }
 
 // ---- export
@@ -89,7 +88,7 @@ void Certificate::Export(std::string& out) {
 
 int Certificate::Export(char* buffer, int size) {
     Validate();
-    if (buffer == nullptr) Fail("Certificate::Export", 1181, kNullParameter);
+    if (buffer == nullptr) Fail("Certificate::Export", kNullParameter);
     const std::string text = ExportText();
     const int count = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(size, 0)), text.size()));
     std::memcpy(buffer, text.data(), static_cast<std::size_t>(count));
@@ -113,7 +112,7 @@ std::string Certificate::GetFieldAsText(const std::string& name) {
 void Certificate::GetFieldAsText(const char* name, char* buffer, int size) {
     try {
         Validate();
-        if (name == nullptr || buffer == nullptr) Fail("Certificate::GetFieldAsText", 132, kNullParameter);
+        if (name == nullptr || buffer == nullptr) Fail("Certificate::GetFieldAsText", kNullParameter);
         const std::string text = GetFieldAsText(std::string(name));
         if (size <= 0) return;
         const std::size_t room = static_cast<std::size_t>(size);
@@ -128,7 +127,7 @@ void Certificate::GetFieldAsText(const char* name, char* buffer, int size) {
 std::int32_t Certificate::GetFieldAsNumber(const char* name) {
     try {
         Validate();
-        if (name == nullptr) Fail("Certificate::GetFieldAsNumber", 225, kNullParameter);
+        if (name == nullptr) Fail("Certificate::GetFieldAsNumber", kNullParameter);
         return ToNumber(GetFieldAsText(std::string(name)));
     } catch (...) {
         return 0;
@@ -139,7 +138,7 @@ void Certificate::GetFieldAsList(const std::string& name, TextList& out) {
     Validate();
     const auto it = values_.find(name);
     if (it == values_.end()) {
-        Fail("Certificate::GetFieldAsList", 269, "Field\n" + name + "\nnot found in certificate\n" + certificateName_);
+        Fail("Certificate::GetFieldAsList", "Field\n" + name + "\nnot found in certificate\n" + certificateName_);
     }
     out = it->second;
 }
@@ -147,10 +146,10 @@ void Certificate::GetFieldAsList(const std::string& name, TextList& out) {
 int Certificate::GetFieldMaxEnum(const char* name) {
     try {
         Validate();
-        if (name == nullptr) Fail("Certificate::GetFieldMaxEnum", 1280, kNullParameter);
+        if (name == nullptr) Fail("Certificate::GetFieldMaxEnum", kNullParameter);
         const auto it = definitions_.find(name);
         if (it == definitions_.end()) {
-            Fail("Certificate::GetFieldMaxEnum", 1293,
+            Fail("Certificate::GetFieldMaxEnum",
                  std::string("No ") + kDefineField + " was found for field name\n" + name +
                      "\nCannot provide enumeration values." + kErrorIn + certificateName_);
         }
@@ -171,7 +170,7 @@ int Certificate::GetFieldValueAsEnum(const std::string& name, const std::string&
 
 int Certificate::GetFieldValueAsEnum(const char* name, const char* value) {
     Validate();
-    if (name == nullptr || value == nullptr) Fail("Certificate::GetFieldValueAsEnum", 1325, kNullParameter);
+    if (name == nullptr || value == nullptr) Fail("Certificate::GetFieldValueAsEnum", kNullParameter);
     return std::as_const(*this).GetFieldValueAsEnum(std::string(name), std::string(value));
 }
 
@@ -189,7 +188,7 @@ std::string Certificate::GetFieldEnumAsValueText(const std::string& name, int n)
 std::int32_t Certificate::GetFieldEnumAsValueNumber(const char* name, int n) {
     try {
         Validate();
-        if (name == nullptr) Fail("Certificate::GetFieldEnumAsValueNumber", 1489, kNullParameter);
+        if (name == nullptr) Fail("Certificate::GetFieldEnumAsValueNumber", kNullParameter);
         return ToNumber(GetFieldEnumAsValueText(std::string(name), n));
     } catch (...) {
         return 0;
@@ -205,7 +204,7 @@ void Certificate::GetFieldVocabAsText(const char* name, std::string& out) {
         }
         const auto it = definitions_.find(name);
         if (it == definitions_.end()) {
-            Fail("Certificate::GetFieldVocabAsText", 1539,
+            Fail("Certificate::GetFieldVocabAsText",
                  std::string("No ") + kDefineField + " was found for field name\n" + name +
                      "\nCannot provide a vocabulary of possible values." + kErrorIn + certificateName_);
         }
@@ -217,7 +216,7 @@ void Certificate::GetFieldVocabAsText(const char* name, std::string& out) {
 
 void Certificate::Validate() const {
     if (!read_) {
-        Fail("Certificate::Validate", 92,
+        Fail("Certificate::Validate",
              "Cannot service Get functions because the certificate\n" + certificateName_ + "\nhas not been read correctly.");
     }
 }
@@ -225,7 +224,7 @@ void Certificate::Validate() const {
 void Certificate::GetFieldAsText(const std::string& name, std::string& out) const {
     const auto it = values_.find(name);
     if (it == values_.end()) {
-        Fail("Certificate::GetFieldAsText", 184, "Field\n" + name + "\nnot found in certificate\n" + certificateName_);
+        Fail("Certificate::GetFieldAsText", "Field\n" + name + "\nnot found in certificate\n" + certificateName_);
     }
     out = Join(it->second);
 }
@@ -234,19 +233,19 @@ int Certificate::GetFieldValueAsEnum(const std::string& name, const std::string&
     const char* const where = "Certificate::GetFieldValueAsEnum";
     const auto it = definitions_.find(name);
     if (it == definitions_.end()) {
-        Fail(where, 1358,
+        Fail(where,
              std::string("No ") + kDefineField + " was found for field name\n" + name +
                  "\nCannot provide an enumeration value." + kErrorIn + certificateName_);
     }
     const std::vector<std::string>& vocabulary = it->second;
     if (vocabulary.empty()) {
-        Fail(where, 1368,
+        Fail(where,
              "The field name\n" + name + "\nis defined, but was not given a vocabulary of possible values." +
                  "\nCannot provide an enumeration value." + kErrorIn + certificateName_);
     }
     const auto word = std::find(vocabulary.begin(), vocabulary.end(), value);
     if (word == vocabulary.end()) {
-        Fail(where, 1393,
+        Fail(where,
              "For field name\n" + name + "\nthe field value\n" + value +
                  "\nwas not found among the vocabulary of possible values." + "\nCannot provide an enumeration value." +
                  kErrorIn + certificateName_);
@@ -258,13 +257,13 @@ void Certificate::GetFieldEnumAsValueText(const std::string& name, int n, std::s
     const char* const where = "Certificate::GetFieldEnumAsValueText";
     const auto it = definitions_.find(name);
     if (it == definitions_.end()) {
-        Fail(where, 1443,
+        Fail(where,
              std::string("No ") + kDefineField + " was found for field name\n" + name +
                  "\nCannot convert the enumeration value." + kErrorIn + certificateName_);
     }
     const std::vector<std::string>& vocabulary = it->second;
     if (n < 1 || static_cast<std::size_t>(n) > vocabulary.size()) {
-        Fail(where, 1456,
+        Fail(where,
              "For field name\n" + name + "\nthe enumeration value\n" + std::to_string(n) +
                  "\nis outside the range of possible enumeration values for the field." +
                  "\nCannot convert the enumeration value." + kErrorIn + certificateName_);
@@ -275,7 +274,7 @@ void Certificate::GetFieldEnumAsValueText(const std::string& name, int n, std::s
 void Certificate::GetFieldAsText(const char* name, std::string& out) {
     try {
         Validate();
-        if (name == nullptr) Fail("Certificate::GetFieldAsText", 132, kNullParameter);
+        if (name == nullptr) Fail("Certificate::GetFieldAsText", kNullParameter);
         std::as_const(*this).GetFieldAsText(std::string(name), out);
     } catch (...) {
         out.clear();
@@ -330,7 +329,7 @@ void Certificate::ValueAsList(const std::string& value, TextList& out) const {
             }
             const std::string op = value.substr(start, end - start + 1); // through the character after the item
             if (op != kEnum) {
-                Fail("Certificate::ValueAsList", 343,
+                Fail("Certificate::ValueAsList",
                      "Unrecognized special &operator& around\n" + op + "\nin certificate\n" + certificateName_);
             }
             enumMark = true;
@@ -350,7 +349,7 @@ void Certificate::ValueAsList(const std::string& value, TextList& out) const {
             continue;
         }
         if (open) {
-            Fail("Certificate::ValueAsList", 409,
+            Fail("Certificate::ValueAsList",
                  "Tab or non-printing character encountered within name or value around\n" + value.substr(start) +
                      kErrorIn + certificateName_);
         }
@@ -369,7 +368,7 @@ void Certificate::ValueAsVector(const std::string& value, std::vector<std::strin
 bool Certificate::Read(const char* path, const char* key) {
     try {
         read_ = false;
-        if (path == nullptr) Fail("Certificate::Read", 1039, kNullParameter);
+        if (path == nullptr) Fail("Certificate::Read", kNullParameter);
         certificateName_ = path;
         std::unique_ptr<char[]> buffer;
         std::size_t length = 0;
@@ -385,7 +384,7 @@ bool Certificate::Read(const char* path, const char* key) {
 void Certificate::ReadFile(std::unique_ptr<char[]>& buffer, std::size_t& length, const char* path) {
     const std::string name = path ? path : "";
     std::unique_ptr<std::FILE, FileCloser> file(path ? std::fopen(path, "rb") : nullptr);
-    if (!file) Fail("Certificate::ReadFile", 931, "Unable to open file\n" + name);
+    if (!file) Fail("Certificate::ReadFile", "Unable to open file\n" + name);
 
     long size = -1;
     if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
@@ -399,14 +398,14 @@ void Certificate::ReadFile(std::unique_ptr<char[]>& buffer, std::size_t& length,
         }
     }
     buffer.reset();
-    Fail("Certificate::ReadFile", 951, "Error reading file\n" + name + "\nafter " + std::to_string(got) + " bytes.");
+    Fail("Certificate::ReadFile", "Error reading file\n" + name + "\nafter " + std::to_string(got) + " bytes.");
 }
 
 void Certificate::ApplyLine(int mode, const std::string& name, const std::string& value, bool picky) {
     const char* const where = "Certificate::Parse";
     if (mode == kFieldDefinition) {
         if (definitions_.count(name)) {
-            Fail(where, 770,
+            Fail(where,
                  "Field name\n" + name + "\nis defined more than once via " + kDefineField + kErrorIn + certificateName_);
         }
         std::vector<std::string> vocabulary;
@@ -417,12 +416,12 @@ void Certificate::ApplyLine(int mode, const std::string& name, const std::string
     if (mode == kVocabularyDefinition) {
         const auto it = definitions_.find(name);
         if (it == definitions_.end()) {
-            Fail(where, 802,
+            Fail(where,
                  std::string(kDefineVocab) + " field\n" + name + "\nwas not found among the " + kDefineField +
                      " Definitions." + kErrorIn + certificateName_);
         }
         if (!it->second.empty()) {
-            Fail(where, 817,
+            Fail(where,
                  std::string("Vocabulary definition\n") + kDefineVocab + " " + name + " = " + value +
                      "\nis trying to override " + kDefineField + " vocabulary." + kErrorIn + certificateName_);
         }
@@ -431,14 +430,14 @@ void Certificate::ApplyLine(int mode, const std::string& name, const std::string
     }
 
     if (values_.count(name)) {
-        Fail(where, 671, "Duplicate definition for field\n" + name + kErrorIn + certificateName_);
+        Fail(where, "Duplicate definition for field\n" + name + kErrorIn + certificateName_);
     }
     TextList list;
     ValueAsList(value, list);
     const auto definition = definitions_.find(name);
     if (definition == definitions_.end()) {
         if (picky) {
-            Fail(where, 695,
+            Fail(where,
                  "Field name\n" + name + "\nwas given a value without being defined via " + kDefineField + kErrorIn +
                      certificateName_);
         }
@@ -453,7 +452,7 @@ void Certificate::ApplyLine(int mode, const std::string& name, const std::string
                 context += "\nDid you remember to set the build number to match the one under which the PreBuild "
                            "was performed?";
             }
-            Fail(where, 738, context);
+            Fail(where, context);
         }
     }
     values_[name] = std::move(list);
@@ -519,7 +518,7 @@ void Certificate::Parse(const char* buffer, std::size_t length) {
                 } else if (op == kPicky) {
                     picky = true;
                 } else {
-                    Fail("Certificate::Parse", 555,
+                    Fail("Certificate::Parse",
                          "Unrecognized special &operator& around\n" + op + "\nin certificate\n" + certificateName_);
                 }
                 tokenOpen = false;
@@ -529,11 +528,11 @@ void Certificate::Parse(const char* buffer, std::size_t length) {
         }
         if (c == '=') {
             if (!tokenOpen) {
-                Fail("Certificate::Parse", 588,
+                Fail("Certificate::Parse",
                      std::string("Equal sign encountered without field name") + " in certificate\n" + certificateName_);
             }
             if (!name.empty()) {
-                Fail("Certificate::Parse", 579,
+                Fail("Certificate::Parse",
                      "Too many equal signs on same line around\n" + name + "\nin certificate\n" + certificateName_);
             }
             name.assign(buffer + tokenStart, tokenEnd - tokenStart);
@@ -553,7 +552,7 @@ void Certificate::Parse(const char* buffer, std::size_t length) {
     if (picky) {
         for (const auto& [field, vocabulary] : definitions_) {
             if (values_.count(field) == 0) {
-                Fail("Certificate::Parse", 885,
+                Fail("Certificate::Parse",
                      "Field\n" + field + "\nwas defined, but not given a value." + kErrorIn + certificateName_);
             }
         }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,9 @@ public:
     void Parse(const char* buffer, std::size_t length);
 
 private:
-    [[noreturn]] void Fail(const char* where, int line, const std::string& context) const;
+    // Throws a ContextException naming this source file and the line of the call.
+    [[noreturn]] void Fail(const char* where, const std::string& context,
+                           std::source_location place = std::source_location::current()) const;
     void ApplyLine(int mode, const std::string& name, const std::string& value, bool picky);
     std::string ExportText() const;
 

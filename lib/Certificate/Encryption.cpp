@@ -5,16 +5,16 @@
 #include "support/ContextException.h"
 
 #include <cstring>
+#include <source_location>
 #include <string_view>
 
 namespace {
 
-// The failures carry fixed source places so that their texts stay the same whatever
-// becomes of this file's layout.
-constexpr const char kSourceFile[] = "lib/Certificate/Encryption.cpp";
-
-[[noreturn]] void Fail(const char* where, int line, const char* context) {
-    throw ContextException(where, context, kSourceFile, line, "ContextException");
+// A failure's text names this file and the line of the Fail call.
+[[noreturn]] void Fail(const char* where, const char* context,
+                       std::source_location place = std::source_location::current()) {
+    throw ContextException(where, context, "lib/Certificate/Encryption.cpp", static_cast<int>(place.line()),
+                           "ContextException");
 }
 
 } // namespace
@@ -27,7 +27,7 @@ void Encryption::HashStart(unsigned char start[kHashBytes]) {
 
 void Encryption::CalcHash(const unsigned char* data, std::size_t length, unsigned char hash[kHashBytes]) {
     if (length % Rijndael::kBlockBytes != 0) {
-        Fail("Encryption::CalcHash", 58, "Input buffer is not a multiple of 16 bytes in length.");
+        Fail("Encryption::CalcHash", "Input buffer is not a multiple of 16 bytes in length.");
     }
     unsigned char h[kHashBytes];
     HashStart(h);
@@ -36,7 +36,7 @@ void Encryption::CalcHash(const unsigned char* data, std::size_t length, unsigne
     for (std::size_t k = 0; k < length; k += 2 * Rijndael::kBlockBytes) {
         unsigned char d[kHashBytes];
         if (!cipher.Init(128, 128, data + k) || !cipher.Decrypt(h, kHashBytes, d, Rijndael::kEcb)) {
-            Fail("Encryption::CalcHash", 82, "Decryption fails.");
+            Fail("Encryption::CalcHash", "Decryption fails.");
         }
         for (std::size_t i = 0; i < kHashBytes; ++i) h[i] ^= d[i];
     }
@@ -59,33 +59,33 @@ bool Encryption::RsaPublic(BigNumber& number, const char* key) {
 
 void Encryption::Decrypt(char* buffer, std::size_t& length, const char* key) {
     if (buffer == nullptr) {
-        Fail("Encryption::Decrypt", 125, "NULL buffer pointer supplied.  Decryption fails.");
+        Fail("Encryption::Decrypt", "NULL buffer pointer supplied.  Decryption fails.");
     }
     if (length < kHeaderBytes || length % Rijndael::kBlockBytes != 1) {
-        Fail("Encryption::Decrypt", 130, "Unexpected Certificate file length.  Decryption fails.");
+        Fail("Encryption::Decrypt", "Unexpected Certificate file length.  Decryption fails.");
     }
     auto* bytes = reinterpret_cast<unsigned char*>(buffer);
 
     BigNumber number = BigNumber::FromBytes(bytes, kHeaderBytes);
     if (!RsaPublic(number, key)) {
-        Fail("Encryption::Decrypt", 151, "RSA encryption fails.  Check Public Key.");
+        Fail("Encryption::Decrypt", "RSA encryption fails.  Check Public Key.");
     }
     number.ToBytes(bytes, kHeaderBytes);
     if (bytes[0] != 0) {
-        Fail("Encryption::Decrypt", 160, "Expected opening certificate byte of zero.  Decryption fails.");
+        Fail("Encryption::Decrypt", "Expected opening certificate byte of zero.  Decryption fails.");
     }
 
     constexpr std::size_t kCipherStart = 1 + Rijndael::kBlockBytes; // after the zero byte and the key
     Rijndael cipher;
     if (!cipher.Init(128, 128, bytes + 1) ||
         !cipher.Decrypt(bytes + kCipherStart, length - kCipherStart, bytes + kCipherStart, Rijndael::kCbc)) {
-        Fail("Encryption::Decrypt", 171, "Rijndael decryption fails.");
+        Fail("Encryption::Decrypt", "Rijndael decryption fails.");
     }
 
     unsigned char hash[kHashBytes];
     CalcHash(bytes + kHeaderBytes, length - kHeaderBytes, hash);
     if (std::memcmp(hash, bytes + kCipherStart, kHashBytes) != 0) {
-        Fail("Encryption::Decrypt", 183, "Bad hash comparison.  Decryption fails.");
+        Fail("Encryption::Decrypt", "Bad hash comparison.  Decryption fails.");
     }
 
     while (length > kHeaderBytes && bytes[length - 1] == 0) --length;

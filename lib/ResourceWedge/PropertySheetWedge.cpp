@@ -389,12 +389,12 @@ INT_PTR OpenSheet(const typename Sheet<Wide>::Header* header) {
 } // namespace
 
 HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA page) {
-    return Guarded([&] { return CreatePage<false>(page); },
+    return FallBackOnThrow([&] { return CreatePage<false>(page); },
                    [&] { return CallReal(Real::CreatePropertySheetPageA, HPROPSHEETPAGE{}, page); });
 }
 
 HPROPSHEETPAGE WINAPI CreatePropertySheetPageW(LPCPROPSHEETPAGEW page) {
-    return Guarded([&] { return CreatePage<true>(page); },
+    return FallBackOnThrow([&] { return CreatePage<true>(page); },
                    [&] { return CallReal(Real::CreatePropertySheetPageW, HPROPSHEETPAGE{}, page); });
 }
 
@@ -402,7 +402,7 @@ BOOL WINAPI DestroyPropertySheetPage(HPROPSHEETPAGE page) {
     const BOOL result = CallReal(Real::DestroyPropertySheetPage, FALSE, page);
     // The release callback frees the page's record; a page whose system never sent it
     // loses its handle entry here.
-    Guarded(
+    FallBackOnThrow(
         [&] {
             std::lock_guard<std::mutex> guard(Registry().pagesLock);
             Registry().pageHandles.erase(page);
@@ -412,12 +412,12 @@ BOOL WINAPI DestroyPropertySheetPage(HPROPSHEETPAGE page) {
 }
 
 INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header) {
-    return Guarded([&] { return OpenSheet<false>(header); },
+    return FallBackOnThrow([&] { return OpenSheet<false>(header); },
                    [&] { return CallReal(Real::PropertySheetA, INT_PTR{-1}, header); });
 }
 
 INT_PTR WINAPI PropertySheetW(LPCPROPSHEETHEADERW header) {
-    return Guarded([&] { return OpenSheet<true>(header); },
+    return FallBackOnThrow([&] { return OpenSheet<true>(header); },
                    [&] { return CallReal(Real::PropertySheetW, INT_PTR{-1}, header); });
 }
 

@@ -109,7 +109,7 @@ std::recursive_mutex& BoxLock() {
 // outside the guard.
 template <class Char>
 std::optional<FoundResource> WedgeDialog(HINSTANCE instance, const Char* name) noexcept {
-    return Guarded(
+    return FallBackOnThrow(
         [&]() -> std::optional<FoundResource> {
             if (!WedgeGate::Open()) return std::nullopt;
             if constexpr (sizeof(Char) == 1) return FindAndLoad(instance, MAKEINTRESOURCEA(kDialog), name);
@@ -173,7 +173,7 @@ int WedgeMessageBox(HWND owner, const char* text, const char* caption, UINT styl
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
     const auto real = [&] { return CallReal(Real::LoadStringA, 0, instance, id, buffer, bufferMax); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             const std::optional<std::string> text = LoadStringTextA(instance, id);
@@ -185,7 +185,7 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
 
 int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
     const auto real = [&] { return CallReal(Real::LoadStringW, 0, instance, id, buffer, bufferMax); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             const std::optional<StringEntry> entry = FindEntry(StringBlock<wchar_t>(instance, id), id & 15);
@@ -205,7 +205,7 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax
 
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
     const auto real = [&] { return CallReal(Real::LoadAcceleratorsA, HACCEL{}, instance, name); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEA(kAccelerators), name), false);
@@ -215,7 +215,7 @@ HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
 
 HACCEL WINAPI LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
     const auto real = [&] { return CallReal(Real::LoadAcceleratorsW, HACCEL{}, instance, name); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             return MakeAcceleratorTable(FindAndLoad(instance, MAKEINTRESOURCEW(kAccelerators), name), true);
@@ -225,7 +225,7 @@ HACCEL WINAPI LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
 
 HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
     const auto real = [&] { return CallReal(Real::LoadMenuA, HMENU{}, instance, name); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEA(kMenu), name);
@@ -236,7 +236,7 @@ HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
 
 HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) {
     const auto real = [&] { return CallReal(Real::LoadMenuW, HMENU{}, instance, name); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             const FoundResource menu = FindAndLoad(instance, MAKEINTRESOURCEW(kMenu), name);
@@ -275,7 +275,7 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DL
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
     const auto real = [&] { return CallReal(Real::MessageBoxA, 0, owner, text, caption, style); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             return ResourceWedge::MessageBoxExA(owner, text, caption, style, g_WedgeImpl.LanguageId());
@@ -285,7 +285,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
 
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     const auto real = [&] { return CallReal(Real::MessageBoxW, 0, owner, text, caption, style); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             return ResourceWedge::MessageBoxExW(owner, text, caption, style, g_WedgeImpl.LanguageId());
@@ -295,7 +295,7 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
 
 int WINAPI MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT style, WORD language) {
     const auto real = [&] { return CallReal(Real::MessageBoxExA, 0, owner, text, caption, style, language); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) return real();
             return WedgeMessageBox(owner, text, caption, style);
@@ -305,7 +305,7 @@ int WINAPI MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT style, WO
 
 int WINAPI MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style, WORD language) {
     const auto real = [&] { return CallReal(Real::MessageBoxExW, 0, owner, text, caption, style, language); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open() || language != g_WedgeImpl.LanguageId()) return real();
             // Texts the language's code page can't take are shown by the system's box.
@@ -322,7 +322,7 @@ int WINAPI MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style, 
 
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
     const auto real = [&] { return CallReal(Real::FindResourceA, HRSRC{}, module, name, type); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             return ResourceWedge::FindResourceExA(module, type, name, g_WedgeImpl.LanguageId());
@@ -332,7 +332,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
 
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     const auto real = [&] { return CallReal(Real::FindResourceW, HRSRC{}, module, name, type); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!WedgeGate::Open()) return real();
             return ResourceWedge::FindResourceExW(module, type, name, g_WedgeImpl.LanguageId());
@@ -342,19 +342,19 @@ HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
 
 HRSRC WINAPI FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
     HRSRC found = CallReal(Real::FindResourceExA, HRSRC{}, module, type, name, language);
-    if (found) Guarded([&] { Examine(module, found, type); }, [] {});
+    if (found) FallBackOnThrow([&] { Examine(module, found, type); }, [] {});
     return found;
 }
 
 HRSRC WINAPI FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
     HRSRC found = CallReal(Real::FindResourceExW, HRSRC{}, module, type, name, language);
-    if (found) Guarded([&] { Examine(module, found, type); }, [] {});
+    if (found) FallBackOnThrow([&] { Examine(module, found, type); }, [] {});
     return found;
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
     const auto real = [&] { return CallReal(Real::LoadResource, HGLOBAL{}, module, resource); };
-    return Guarded(
+    return FallBackOnThrow(
         [&] {
             if (!resource || !WedgeGate::Open()) return real();
             const auto entry = ResourceCache::Instance().Find(resource);

@@ -2,8 +2,12 @@
 
 #include "lib/ResourceWedge/WedgeImpl.h"
 #include "string_ext.h"
+#include "support/UniqueHandle.h"
 
 #include <windows.h>
+
+#include <cstring>
+#include <string_view>
 
 bool WedgeTextTranslator::Translate(const std::u16string& text, std::u16string& result) {
     const std::uint32_t codePage = g_WedgeImpl.LanguageCodePage();
@@ -25,15 +29,14 @@ DialogFont WedgeTextTranslator::DefaultGuiFont() {
     LOGFONTA logFont{};
     HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
     if (!stock || !GetObjectA(stock, sizeof logFont, &logFont)) return font;
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const UniqueDC screen(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     const int points = -MulDiv(logFont.lfHeight, 72, dpi);
     if (points <= 0 || points > 0xFFFF) return font;
-    wchar_t face[LF_FACESIZE] = {};
-    const int length = MultiByteToWideChar(CP_ACP, 0, logFont.lfFaceName, -1, face, LF_FACESIZE);
-    if (length <= 1) return font;
-    font.face.assign(face, face + length - 1);
+    const std::string_view face(logFont.lfFaceName, strnlen(logFont.lfFaceName, LF_FACESIZE));
+    std::wstring wide;
+    if (face.empty() || !try_convert_wstring(face, CP_ACP, wide)) return font;
+    font.face.assign(wide.begin(), wide.end());
     font.pointSize = static_cast<std::uint16_t>(points);
     return font;
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <utility>
 
@@ -18,11 +19,18 @@ namespace {
 
 using namespace testsupport;
 
+// The event a reader sets as it goes to open the store of the language files in folder.
+std::string ReaderEventName(const std::string& folder) {
+    return "fennel-store-reader-" + std::to_string(std::hash<std::string>{}(folder));
+}
+
 int RunChild(int argc, char** argv) {
     if (argc != 5 || std::strcmp(argv[1], "open") != 0) return 100;
     SetLoadFailureReporter([](const std::string& text) { std::cerr << text << "\n"; });
     ConfigureLanguageFiles(argv[2], "PT", "lng");
     try {
+        const UniqueKernelHandle opening(OpenEventA(EVENT_MODIFY_STATE, FALSE, ReaderEventName(argv[2]).c_str()));
+        if (opening) SetEvent(opening.get());
         auto store = LoadLanguageFile(static_cast<std::uint16_t>(std::atoi(argv[3])));
         const auto text = LangSection(store, "Shared").Lookup("IDS_HELLO");
         return (store->Memory()->Existed() ? 1 : 0) + (text && *text == argv[4] ? 2 : 0);
@@ -47,9 +55,11 @@ TEST(SharedStoreProcessTest, ASecondProcessWaitsForTheFillAndOpensItWithoutParsi
         memory.Lock();
         memory.Init(SharedMemory::kAllAccess, &SharedMemory::ZeroFill);
         ASSERT_FALSE(memory.Existed());
+        const UniqueKernelHandle opening(CreateEventA(nullptr, FALSE, FALSE, ReaderEventName(folder.Path()).c_str()));
         ChildProcess child = OpenChild(folder, "Rempli");
         ASSERT_TRUE(child.Started()) << child.Error();
-        Sleep(300); // lets the reader reach the store while it is still empty
+        // The reader goes to the store while it is still empty and locked.
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(opening.get(), 30000)) << GetLastError();
         LoadLangFile(1036, memory, size, path);
         memory.Unlock();
         EXPECT_EQ(3u, ExitCodeOf(std::move(child)));

@@ -34,7 +34,7 @@ ChildProcess::ChildProcess(const std::string& commandLine, const std::string& wo
         error_ = GetLastError();
         return;
     }
-    CloseHandle(info.hThread);
+    const UniqueKernelHandle primaryThread(info.hThread); // not used
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;
 }

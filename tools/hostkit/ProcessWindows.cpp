@@ -1,5 +1,7 @@
 #include "tools/hostkit/ProcessWindows.h"
 
+#include "inc/string_ext.h"
+
 #include <algorithm>
 
 namespace hostkit {
@@ -133,11 +135,8 @@ bool PressButton(HWND window, const std::string& caption) {
 }
 
 std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    std::string out;
+    try_convert_string(text, CP_UTF8, out);
     return out;
 }
 
