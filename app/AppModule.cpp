@@ -1,5 +1,7 @@
 #include "app/AppModule.h"
 
+#include "support/ComPtr.h"
+
 AppModule::~AppModule() { StopMonitor(); }
 
 void AppModule::Init(const ClassEntry* classTable, HINSTANCE instance) {
@@ -102,13 +104,11 @@ void AppModule::MonitorShutdown() {
 
 HRESULT AppModule::RegisterClassObjects(DWORD context, DWORD flags) {
     for (DWORD i = 0; classTable_ && classTable_[i].clsid; ++i) {
-        IUnknown* factory = nullptr;
-        HRESULT hr = classTable_[i].getClassObject(*classTable_[i].clsid, IID_IUnknown,
-                                                   reinterpret_cast<void**>(&factory));
+        ComPtr<IUnknown> factory;
+        HRESULT hr = classTable_[i].getClassObject(*classTable_[i].clsid, IID_IUnknown, factory.put_void());
         if (FAILED(hr)) return hr;
         DWORD cookie = 0;
-        hr = CoRegisterClassObject(*classTable_[i].clsid, factory, context, flags, &cookie);
-        factory->Release();
+        hr = CoRegisterClassObject(*classTable_[i].clsid, factory.get(), context, flags, &cookie);
         if (FAILED(hr)) return hr;
         registrations_[i] = cookie;
     }

@@ -1,17 +1,17 @@
 #pragma once
 // BurnController: the application object. Parses the burn command line, runs the start
-// checks (engine check, media query) and the run, and turns every event of the engine
-// client into a result value in the registry and, when a burn window is attached, a posted
-// window message. One static instance. The run, the checks and cancelling happen on the
-// main thread; the BurnEventSink slots are called on the main thread, the engine client's
-// worker thread and the engine's own threads, where they only write the registry and post.
-// Owns the engine client (one reference) and the channel to the burn window.
+// checks (engine check, media query) and the run, and answers what the burn window asks;
+// the engine client's events go to its BurnEventPoster. One static instance. The run, the
+// checks and cancelling happen on the main thread, the track preparation on the window's
+// preparation thread. Owns the engine client (one reference), the channel to the burn
+// window and the event poster.
+#include "app/BurnEventPoster.h"
 #include "app/BurnRequest.h"
+#include "app/BurnResults.h"
 #include "app/BurnWindowChannel.h"
 #include "app/PluginBase.h"
 #include "app/PluginEngineClient.h"
 #include "app/StartChecks.h"
-#include "engine/BurnEventSink.h"
 #include "support/ComPtr.h"
 #include "ui/BurnWindowPartner.h"
 
@@ -20,14 +20,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 class AppModule;
 class BurnWindow;
 
-class BurnController : public PluginBase, public StartChecks, public BurnEventSink, public BurnWindowPartner {
+class BurnController : public PluginBase, public StartChecks, public BurnWindowPartner {
 public:
     BurnController();
     ~BurnController() override;
@@ -51,8 +50,8 @@ public:
     std::string EraseFailedText() override;
 
     // Creates and opens an engine client for the host's application name; null (with the
-    // reason in result) when that fails. The caller owns the reference answered.
-    virtual PluginEngineClient* CreateEngine(const std::string& clientName, LONG value, HRESULT* result);
+    // reason in result) when that fails.
+    virtual ComPtr<PluginEngineClient> CreateEngine(const std::string& clientName, LONG value, HRESULT* result);
 
     // The text of a string-table entry, in the user's language once localisation is up.
     std::string LoadText(UINT id) const override;
@@ -68,17 +67,18 @@ public:
 
     BurnRequest& Request() { return request_; }
     BurnWindowChannel& Channel() { return channel_; }
+    // The engine client's event sink.
+    BurnEventPoster& Events() { return events_; }
 
     // StartChecks
-    void SetBurnResults(std::int32_t code) override { RegistryResults::SetBurnResults(code); }
+    void SetBurnResults(BurnResult result) override { RegistryResults::SetBurnResults(result); }
     void ShowNoCommandLine() override;
     void ReportUnknownFlag(const std::string& line) override;
     std::int32_t EngineCheck(bool quiet) override;
     void MediaQuery() override;
 
-    // The class of an engine check's result for EngineCheckResult: 1 no usable drive,
-    // 2 no engine, 0 anything else.
-    static std::int32_t EngineCheckClass(std::int32_t result);
+    // The class of an engine check's result for the host's EngineCheckResult.
+    static EngineCheckResult EngineCheckClass(std::int32_t result);
     // Only web addresses (http:// or https://, any case) are opened.
     static bool IsWebAddress(const std::string& address);
 
@@ -111,47 +111,8 @@ public:
     // when asked, then hands the playlist to the engine client.
     void PrepareTracks(bool eraseFirst) override;
 
-    // Track value and message key for a refused track's result code.
-    static std::int32_t RefusedTrackValue(HRESULT code);
+    // Message key for a refused track's result code.
     static UINT RefusedTrackMessage(HRESULT code);
-    // The playlist position (from 0) of an engine track index: the position whose accepted
-    // track got that number, else the last entry with the record's path; -1 when none.
-    std::int32_t PositionOfEngineTrack(std::int32_t engineTrack, const TrackRecord* record);
-
-    bool UserCancelled() const { return userCancelled_.load(); }
-    bool AllTracksAccepted() const { return allAccepted_.load(); }
-    bool RecordingHasStarted() const { return recordingStarted_.load(); }
-    bool ErrorReported() const { return errorReported_.load(); }
-
-    // BurnEventSink: each writes its result value and posts its message; never throws.
-    HRESULT MediaChanged(bool present) override;
-    HRESULT DeviceStateChanged(bool ready) override;
-    HRESULT EraseStarted() override;
-    HRESULT EraseProgress(std::int32_t percent) override;
-    HRESULT DeviceFailure(HRESULT code) override;
-    HRESULT EraseCompleted() override;
-    HRESULT RecordingStarted() override;
-    HRESULT RecordingFailedShort(std::int32_t value) override;
-    HRESULT StageStarted(std::int32_t stage) override;
-    HRESULT StageProgress(std::int32_t stage, std::int32_t percent1, std::int32_t percent2) override;
-    HRESULT StageEnded(std::int32_t stage) override;
-    HRESULT StageError(std::int32_t stage, HRESULT code, const std::string& text) override;
-    HRESULT TrackStarted(std::int32_t track, const TrackRecord* record, std::int32_t percent) override;
-    HRESULT TrackProgress(std::int32_t track, const TrackRecord* record, std::int32_t percent1,
-                          std::int32_t percent2) override;
-    HRESULT TrackEnded(std::int32_t track, const TrackRecord* record, std::int32_t percent) override;
-    HRESULT TrackInterrupted(std::int32_t track, const TrackRecord* record) override;
-    HRESULT TrackError(std::int32_t track, const TrackRecord* record, HRESULT code, const std::string& text) override;
-    HRESULT RecordingFailed(HRESULT code, const std::string& text) override;
-    HRESULT RecordingCancelled(bool byUser) override;
-    HRESULT RecordingFinished() override;
-    HRESULT RunEnded(bool ended, bool cancelled) override;
-    HRESULT TrackPreparationStarted() override;
-    HRESULT CancelRequested(bool* cancel) override;
-    HRESULT TrackPreparationProgress(std::int32_t position, const std::string& path, std::int32_t percent) override;
-    HRESULT TrackAccepted(std::int32_t position, const std::string& path, std::int32_t engineTrack) override;
-    HRESULT TrackRefused(std::int32_t position, const std::string& path, HRESULT code) override;
-    HRESULT TrackPreparationFinished() override;
 
 protected:
     // The burn window from dialog template 102; null when it can't be made.
@@ -182,27 +143,14 @@ private:
     bool EngineHoldsTracks();
     // Cancels without asking: sets the flag and stops the engine client.
     void CancelNow();
-    // The engine track numbers sized to the playlist, every entry unknown.
-    void ResetTrackNumbers();
     // A new layout: the playlist's disc texts, then its tracks in order.
     void HandTracksToEngine();
-    void SetTrackValue(std::int32_t position, std::int32_t code);
-    // Posts the record of a per-track event for the playlist position.
-    void PostTrackRecord(UINT message, std::int32_t position, const TrackRecord* record, std::int32_t percent1,
-                         std::int32_t percent2, HRESULT code, const std::string& text);
-    // Runs an event handler, tracing whatever it throws.
-    template <class Handler>
-    HRESULT Guarded(const char* slot, Handler&& handler) noexcept;
 
     HINSTANCE instance_ = nullptr;
     BurnRequest request_;
-    ComPtr<PluginEngineClient> client_;
     BurnWindowChannel channel_;
+    BurnEventPoster events_{request_, channel_, *this};
+    ComPtr<PluginEngineClient> client_; // before the sink it reports to is gone
     std::unique_ptr<BurnWindow> window_; // the window object of a window run
-    std::mutex numbersLock_; // guards request_.engineTrackNumbers
-    std::atomic<bool> allAccepted_{true};
-    std::atomic<bool> userCancelled_{false};
-    std::atomic<bool> recordingStarted_{false};
-    std::atomic<bool> errorReported_{false};
     std::atomic<bool> completed_{false};
 };

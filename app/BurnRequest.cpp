@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::int32_t kNoCommandLine = -4;
-
 std::string UpperAscii(std::string text) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -21,7 +19,7 @@ std::string UpperAscii(std::string text) {
 
 bool BurnRequest::Parse(const std::string& commandLineTail, StartChecks& checks) {
     if (commandLineTail.empty()) {
-        checks.SetBurnResults(kNoCommandLine);
+        checks.SetBurnResults(BurnResult::NoCommandLine);
         checks.ShowNoCommandLine();
         return true;
     }
@@ -54,7 +52,7 @@ bool BurnRequest::Parse(const std::string& commandLineTail, StartChecks& checks)
 
     const bool pathOptional = (checkOnly || eraseFirst || mediaQuery || endAfterParse) && !burnAtOnce;
     if (!pathOptional && playlistPath.empty()) {
-        checks.SetBurnResults(kNoCommandLine);
+        checks.SetBurnResults(BurnResult::NoCommandLine);
         checks.ShowNoCommandLine();
         return true;
     }

@@ -3,7 +3,7 @@
 // starts, the playlist's tracks. Filled once per process on the main thread; afterwards
 // only the engine track numbers change.
 #include "app/StartChecks.h"
-#include "app/TrackEntry.h"
+#include "inc/TrackEntry.h"
 
 #include <cstdint>
 #include <string>

@@ -2,22 +2,8 @@
 
 #include <algorithm>
 
-class BurnWindowChannel::Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-    ~Lock() { LeaveCriticalSection(&section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
-
-BurnWindowChannel::BurnWindowChannel() { InitializeCriticalSection(&lock_); }
-BurnWindowChannel::~BurnWindowChannel() { DeleteCriticalSection(&lock_); }
-
 void BurnWindowChannel::Attach(HWND window) {
-    Lock lock(lock_);
+    std::lock_guard<std::mutex> lock(lock_);
     window_ = window;
     if (!window) queue_.clear();
 }
@@ -28,7 +14,7 @@ bool BurnWindowChannel::Post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool BurnWindowChannel::PostRecord(UINT message, std::unique_ptr<BurnEventRecord> record) {
-    Lock lock(lock_);
+    std::lock_guard<std::mutex> lock(lock_);
     const HWND window = window_.load();
     if (!window || !record) return false;
     BurnEventRecord* address = record.get();
@@ -39,7 +25,7 @@ bool BurnWindowChannel::PostRecord(UINT message, std::unique_ptr<BurnEventRecord
 }
 
 std::unique_ptr<BurnEventRecord> BurnWindowChannel::Take(LPARAM address) {
-    Lock lock(lock_);
+    std::lock_guard<std::mutex> lock(lock_);
     const auto found = std::find_if(queue_.begin(), queue_.end(), [address](const auto& record) {
         return reinterpret_cast<LPARAM>(record.get()) == address;
     });
@@ -50,6 +36,6 @@ std::unique_ptr<BurnEventRecord> BurnWindowChannel::Take(LPARAM address) {
 }
 
 std::size_t BurnWindowChannel::Queued() {
-    Lock lock(lock_);
+    std::lock_guard<std::mutex> lock(lock_);
     return queue_.size();
 }

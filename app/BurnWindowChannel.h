@@ -5,18 +5,18 @@
 // a window (a silent run, or before the window exists) nothing is posted or queued. Any
 // thread may post; the window's thread attaches, detaches and takes records. Owned by the
 // application object; the window uses it for its life.
-#include "app/BurnEventRecord.h"
+#include "ui/BurnEventRecord.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <mutex>
 
 class BurnWindowChannel {
 public:
-    BurnWindowChannel();
-    ~BurnWindowChannel();
+    BurnWindowChannel() = default;
     BurnWindowChannel(const BurnWindowChannel&) = delete;
     BurnWindowChannel& operator=(const BurnWindowChannel&) = delete;
 
@@ -38,9 +38,7 @@ public:
     bool Cancelling() const { return cancelling_.load(); }
 
 private:
-    class Lock;
-
-    CRITICAL_SECTION lock_;
+    std::mutex lock_; // guards queue_, and window_ against Attach while a record is queued
     std::atomic<HWND> window_{nullptr};
     std::deque<std::unique_ptr<BurnEventRecord>> queue_;
     std::atomic<bool> cancelling_{false};

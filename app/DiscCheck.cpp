@@ -59,7 +59,7 @@ HRESULT DiscCheck::CheckDisc(PluginBase& application, HWND owner, bool ask, bool
     const bool dataAllowed = application.Settings().UseDiskWithDataTracks();
     const bool audioAllowed = application.Settings().UseDiskWithAudioTracks();
     EngineClient* client = application.EngineAccess();
-    if (!client) return PluginBase::kNoEngine;
+    if (!client) return ENGINE_E_NO_ENGINE;
     DeviceHandle* device = nullptr;
     HRESULT result = client->GetCurrentDevice(&device);
     if (FAILED(result)) return result;
@@ -76,7 +76,7 @@ HRESULT DiscCheck::CheckDisc(PluginBase& application, HWND owner, bool ask, bool
         result = device->IsMediaPresent(present);
         if (FAILED(result)) return result;
         if (!present) {
-            if (!ask) return kNoDisc;
+            if (!ask) return RECORDING_E_NO_MEDIA;
             if (GoesOn(show(application.NoDiscInDriveText(), MB_RETRYCANCEL))) continue;
             return kUserCancelled;
         }
@@ -85,7 +85,7 @@ HRESULT DiscCheck::CheckDisc(PluginBase& application, HWND owner, bool ask, bool
         result = device->IsReady(ready);
         if (FAILED(result)) return result;
         if (!ready) {
-            if (!ask) return kNotReady;
+            if (!ask) return RECORDING_E_NOT_READY;
             if (GoesOn(show(application.DriveNotReadyText(), MB_RETRYCANCEL))) continue;
             return kUserCancelled;
         }
@@ -98,10 +98,10 @@ HRESULT DiscCheck::CheckDisc(PluginBase& application, HWND owner, bool ask, bool
         }
 
         if (Accepts(media.flags, media.capacity.freeFrames, dataAllowed, audioAllowed)) return S_OK;
-        if (!ask) return kDiscRefused;
-        if (media.type == kRewritable) {
+        if (!ask) return ENGINE_E_DISC_REFUSED;
+        if (media.type == RECORDING_MEDIA_CD_RW) {
             if (GoesOn(show(application.AskEraseRewritableText(), MB_YESNO))) erase = true;
-            return kDiscRefused;
+            return ENGINE_E_DISC_REFUSED;
         }
         const std::string text = media.capacity.freeFrames == 0 ? application.DiscIsFullText()
                                  : media.flags.hasDataTracks    ? application.DiscHasDataTracksText()

@@ -13,11 +13,7 @@ struct RecordingMediaFlags;
 
 class DiscCheck {
 public:
-    static constexpr HRESULT kNoDisc = static_cast<HRESULT>(0x80040458);
-    static constexpr HRESULT kNotReady = static_cast<HRESULT>(0x80040015);
-    static constexpr HRESULT kDiscRefused = static_cast<HRESULT>(0x800410CC);
     static constexpr HRESULT kUserCancelled = E_ABORT; // 0x80004004
-    static constexpr std::int32_t kRewritable = 4;
     static constexpr DWORD kRetryPauseMs = 1000;
 
     // Writes MediaTimeAvailable (free frames / 75; -1 without a disc; 0 without engine or

@@ -1,7 +1,7 @@
 #pragma once
 // PlaylistReader: recognises a playlist's format and reads its tracks and texts. Portable
 // and stateless: it sees the playlist's path and bytes, never the file system.
-#include "app/TrackEntry.h"
+#include "inc/TrackEntry.h"
 
 #include <string>
 #include <vector>

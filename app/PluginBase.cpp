@@ -65,7 +65,7 @@ void PluginBase::Start(const std::string& folder) {
                             KEY_ALL_ACCESS, nullptr, area.put(), nullptr) != ERROR_SUCCESS) {
             throw init_failure("");
         }
-        SetBurnResults(-3);
+        SetBurnResults(BurnResult::Started);
     }
 }
 

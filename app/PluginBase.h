@@ -25,9 +25,6 @@ public:
         using std::runtime_error::runtime_error;
     };
 
-    // The engine result code for "no engine".
-    static constexpr std::int32_t kNoEngine = static_cast<std::int32_t>(0x80040424);
-
     PluginBase();
 
     // The virtual operations are declared in their fixed table order.

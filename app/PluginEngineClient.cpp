@@ -31,7 +31,7 @@ HRESULT PluginEngineClient::Open(const std::string& clientName, LONG value) {
     HRESULT result = Initialize(clientName, value);
     if (FAILED(result)) return result;
     DeviceHandle* device = nullptr;
-    if (FAILED(GetCurrentDevice(&device)) || !device) return kNoCurrentDevice;
+    if (FAILED(GetCurrentDevice(&device)) || !device) return ENGINE_E_NO_CURRENT_DEVICE;
     ClientSpeedDevice speeds(*this, *device);
     application_.ChooseWriteSpeed(speeds, application_.MaxBurnSpeed(), 1);
     RecordingOptions options;
@@ -57,7 +57,7 @@ std::string PluginEngineClient::Extension(const std::string& path) {
 
 HRESULT PluginEngineClient::CheckExtension(const std::string& path, const std::vector<std::string>& allowed) {
     const std::string extension = Extension(path);
-    if (extension.empty()) return kNoExtension;
+    if (extension.empty()) return RECORDING_E_UNSUPPORTED_FILE;
     return std::find(allowed.begin(), allowed.end(), extension) == allowed.end() ? kNotAllowed : S_OK;
 }
 
@@ -100,7 +100,7 @@ HRESULT PluginEngineClient::GetMaxWriteSpeed(LONG* speed) {
     DeviceHandle* device = nullptr;
     HRESULT result = GetCurrentDevice(&device);
     if (FAILED(result)) return result;
-    if (!device) return kNoCurrentDevice;
+    if (!device) return ENGINE_E_NO_CURRENT_DEVICE;
     std::vector<std::uint16_t> readSpeeds, writeSpeeds;
     result = device->GetSpeeds(PluginSettings::kWriteSpeedMediaKind, readSpeeds, writeSpeeds);
     if (FAILED(result)) return result;

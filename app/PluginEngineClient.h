@@ -6,7 +6,7 @@
 // device's fastest write speed. Also hands a playlist over to the engine (track
 // preparation), reporting each step to the registered sink. Used on the thread that owns
 // the client (the main thread); reference counted like every EngineClient.
-#include "app/TrackEntry.h"
+#include "inc/TrackEntry.h"
 #include "engine/EngineClient.h"
 
 #include <cstdint>
@@ -19,10 +19,10 @@ class PluginBase;
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class PluginEngineClient : public EngineClient {
 public:
-    // Result codes of the policy.
-    static constexpr HRESULT kNoExtension = static_cast<HRESULT>(0x800403EE);
+    // The policy's refusal of a file type not on the allowed list (a path without an
+    // extension is refused as RECORDING_E_UNSUPPORTED_FILE, a missing current device is
+    // ENGINE_E_NO_CURRENT_DEVICE).
     static constexpr HRESULT kNotAllowed = E_ACCESSDENIED;
-    static constexpr HRESULT kNoCurrentDevice = static_cast<HRESULT>(0x8004045D);
 
     explicit PluginEngineClient(PluginBase& application) : application_(application) {}
 
@@ -40,7 +40,7 @@ public:
     // unsupported without a look-up.
     void PrepareTracks(const std::vector<TrackEntry>& tracks);
 
-    // The extension policy alone: S_OK, kNoExtension or kNotAllowed.
+    // The extension policy alone: S_OK, RECORDING_E_UNSUPPORTED_FILE or kNotAllowed.
     static HRESULT CheckExtension(const std::string& path, const std::vector<std::string>& allowed);
     // The upper-cased text after the last '.', or "" when there is none.
     static std::string Extension(const std::string& path);

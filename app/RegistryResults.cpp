@@ -46,8 +46,10 @@ void RegistryResults::WriteValue(const char* name, std::int32_t value) const {
     WriteDword(area.get(), name, value);
 }
 
-void RegistryResults::SetBurnResults(std::int32_t code) const { WriteValue("BurnResults", code); }
-void RegistryResults::SetEngineCheckResult(std::int32_t code) const { WriteValue("EngineCheckResult", code); }
+void RegistryResults::SetBurnResults(BurnResult result) const { WriteValue("BurnResults", ValueOf(result)); }
+void RegistryResults::SetEngineCheckResult(EngineCheckResult result) const {
+    WriteValue("EngineCheckResult", ValueOf(result));
+}
 void RegistryResults::SetMediaTimeAvailable(std::int32_t seconds) const { WriteValue("MediaTimeAvailable", seconds); }
 void RegistryResults::SetMediaType(std::int32_t type) const { WriteValue("MediaType", type); }
 
@@ -70,14 +72,14 @@ void RegistryResults::SetLevelLoudness(bool level) const {
     WriteDword(options.get(), kLevelLoudness, level ? 1 : 0);
 }
 
-void RegistryResults::SetTrackResult(std::uint32_t position, std::int32_t code) const {
+void RegistryResults::SetTrackResult(std::uint32_t position, TrackResult result) const {
     UniqueRegKey area = OpenApplicationArea();
     UniqueRegKey tracks;
     if (RegCreateKeyExA(area.get(), kTrackResults, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         tracks.put(), nullptr) != ERROR_SUCCESS) {
         return;
     }
-    WriteDword(tracks.get(), std::to_string(position).c_str(), code);
+    WriteDword(tracks.get(), std::to_string(position).c_str(), ValueOf(result));
 }
 
 void RegistryResults::ClearTrackResults() const {

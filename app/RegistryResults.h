@@ -3,6 +3,7 @@
 // HKEY_CURRENT_USER\<registry base>. Every operation opens and closes its own keys, so any
 // thread may call it without a lock. Opening the area fails with std::runtime_error;
 // failures of the single writes and deletions are ignored.
+#include "app/BurnResults.h"
 #include "support/UniqueHandle.h"
 
 #include <windows.h>
@@ -22,12 +23,12 @@ public:
     // Creates or opens the application area below root with all access.
     UniqueRegKey OpenApplicationArea(HKEY root = HKEY_CURRENT_USER) const;
 
-    void SetBurnResults(std::int32_t code) const;
+    void SetBurnResults(BurnResult result) const;
     // Deletes the TrackResults key with everything below it, depth first.
     void ClearTrackResults() const;
     // Writes the value named by the track's playlist position (from 1) below TrackResults.
-    void SetTrackResult(std::uint32_t position, std::int32_t code) const;
-    void SetEngineCheckResult(std::int32_t code) const;
+    void SetTrackResult(std::uint32_t position, TrackResult result) const;
+    void SetEngineCheckResult(EngineCheckResult result) const;
     void SetMediaTimeAvailable(std::int32_t seconds) const;
     void SetMediaType(std::int32_t type) const;
     // The user's options below the area's Options key: levelled loudness (value LevelLoudness,

@@ -2,6 +2,8 @@
 // StartChecks: what parsing the burn command line asks of the application: the result
 // values it writes, its messages, and the engine check and media query it runs. The
 // application object implements it; tests record the calls.
+#include "app/BurnResults.h"
+
 #include <cstdint>
 #include <string>
 
@@ -9,7 +11,7 @@ class StartChecks {
 public:
     virtual ~StartChecks() = default;
 
-    virtual void SetBurnResults(std::int32_t code) = 0;
+    virtual void SetBurnResults(BurnResult result) = 0;
     // The no-command-line message, captioned with the program's name, with the error icon.
     virtual void ShowNoCommandLine() = 0;
     // One diagnostic line (without line end) for the standard error stream.

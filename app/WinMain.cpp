@@ -85,7 +85,7 @@ int RunFennel(HINSTANCE instance, const char* commandLineTail) {
                     const std::string text =
                         "Unable to create the single-instance sentinel '" + std::string(FirstInstance::kName) +
                         "'.\n" + FormatApiError("CreateSemaphore", sentinel.Error());
-                    g_app.SetBurnResults(-1);
+                    g_app.SetBurnResults(BurnResult::Failed);
                     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
                     exitCode = 1;
                 } else if (!sentinel) {

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "engine/Bstr.h"
-#include "engine/ClientGuard.h"
 #include "engine/EngineRefusal.h"
+#include "engine/RecordingProgressLoop.h"
+#include "engine/ReturnFailureOnThrow.h"
 #include "support/DebugTrace.h"
-#include "support/PumpMessagesFor.h"
 
 #include <cwctype>
 
@@ -16,28 +16,7 @@ constexpr std::size_t kMaxTracks = 99;
 
 bool IsWebAddress(const std::string& path) { return path.compare(0, 7, "http://") == 0; }
 
-// Percentage of done in total, truncated; keeps last when the count is unchanged or the
-// total is 0.
-std::int32_t Percent(LONG done, LONG total, LONG lastDone, std::int32_t last, bool first) {
-    if ((!first && done == lastDone) || total == 0) return last;
-    return static_cast<std::int32_t>(done * 100.0 / total);
-}
-
-bool IsStageOutsideTracks(LONG stage) { return (stage >= 1 && stage <= 4) || stage == 6 || stage == 7; }
-
 } // namespace
-
-// What the recording loop remembers from one pass to the next.
-struct EngineClient::LoopState {
-    LONG stage = -1;
-    LONG openTrack = -1; // started and not yet ended
-    LONG trackDone = -1;
-    LONG overallDone = -1;
-    std::int32_t trackPercent = 0;
-    std::int32_t overallPercent = 0;
-    bool first = true;
-    std::vector<bool> ended;
-};
 
 EngineClient::EngineClient() = default;
 
@@ -77,7 +56,7 @@ HRESULT EngineClient::CreateEngine(ComPtr<IUnknown>& engine) {
 }
 
 HRESULT EngineClient::Initialize(const std::string& clientName, LONG value) {
-    return ClientGuarded([&]() -> HRESULT {
+    return ReturnFailureOnThrow([&]() -> HRESULT {
         if (session_) return S_FALSE;
         ComPtr<EngineSession> session = ComPtr<EngineSession>::Attach(new (std::nothrow) EngineSession);
         if (!session) return ENGINE_E_NO_ENGINE;
@@ -111,8 +90,8 @@ HRESULT EngineClient::SetEventSink(BurnEventSink* sink) {
 HRESULT EngineClient::GetDeviceCount(LONG* count) {
     if (!count) return E_POINTER;
     *count = 0;
-    if (!session_) return RECORDING_E_CANNOT_REWRITE;
-    return ClientGuarded([&] { return session_->DeviceCount(*count); });
+    if (!session_) return ENGINE_E_NO_CURRENT_DEVICE;
+    return ReturnFailureOnThrow([&] { return session_->DeviceCount(*count); });
 }
 
 HRESULT EngineClient::HandleFor(EngineDevice* device, DeviceHandle** out) {
@@ -132,7 +111,7 @@ HRESULT EngineClient::GetDevice(LONG index, DeviceHandle** device) {
     if (!device) return E_POINTER;
     *device = nullptr;
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         EngineDevice* wrapped = nullptr;
         const HRESULT hr = session_->DeviceAt(index, wrapped);
         return FAILED(hr) ? hr : HandleFor(wrapped, device);
@@ -147,19 +126,19 @@ HRESULT EngineClient::SelectDevice(DeviceHandle* device) {
 
 HRESULT EngineClient::SelectDeviceByIndex(LONG index) {
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] { return session_->SelectByIndex(index); });
+    return ReturnFailureOnThrow([&] { return session_->SelectByIndex(index); });
 }
 
 HRESULT EngineClient::SelectDeviceByLetter(char letter) {
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] { return session_->SelectByLetter(letter); });
+    return ReturnFailureOnThrow([&] { return session_->SelectByLetter(letter); });
 }
 
 HRESULT EngineClient::GetCurrentDevice(DeviceHandle** device) {
     if (!device) return E_POINTER;
     *device = nullptr;
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         LONG index = -1;
         HRESULT hr = session_->CurrentIndex(index);
         EngineDevice* wrapped = nullptr;
@@ -172,14 +151,14 @@ HRESULT EngineClient::GetCurrentDeviceIndex(LONG* index) {
     if (!index) return E_POINTER;
     *index = -1;
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] { return session_->CurrentIndex(*index); });
+    return ReturnFailureOnThrow([&] { return session_->CurrentIndex(*index); });
 }
 
 HRESULT EngineClient::GetCurrentDeviceLetter(char* letter) {
     if (!letter) return E_POINTER;
     *letter = '\0';
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         LONG index = -1;
         const HRESULT hr = session_->CurrentIndex(index);
         if (FAILED(hr)) return hr;
@@ -194,7 +173,7 @@ HRESULT EngineClient::GetWriteSpeed(LONG* speed) {
     if (!speed) return E_POINTER;
     *speed = 0;
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         const HRESULT hr = session_->GetCDCreationParams();
         if (SUCCEEDED(hr)) *speed = SpeedOfMask(session_->Params().speedMask);
         return hr;
@@ -208,7 +187,7 @@ HRESULT EngineClient::GetMaxWriteSpeed(LONG* speed) {
 
 HRESULT EngineClient::SetWriteSpeed(LONG speed) {
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         const HRESULT hr = session_->GetCDCreationParams();
         if (FAILED(hr)) return hr;
         session_->Params().speedMask = MaskOfSpeed(speed < 0 ? 0u : static_cast<std::uint32_t>(speed));
@@ -219,7 +198,7 @@ HRESULT EngineClient::SetWriteSpeed(LONG speed) {
 HRESULT EngineClient::GetRecordingOptions(RecordingOptions* options) {
     if (!options) return E_POINTER;
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         const HRESULT hr = session_->GetCDCreationParams();
         if (SUCCEEDED(hr))
             *options = RecordingOptions::Decode(session_->Params().options, session_->Params().optionValue);
@@ -229,7 +208,7 @@ HRESULT EngineClient::GetRecordingOptions(RecordingOptions* options) {
 
 HRESULT EngineClient::SetRecordingOptions(const RecordingOptions& options) {
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         const HRESULT hr = session_->GetCDCreationParams();
         if (FAILED(hr)) return hr;
         options.Encode(session_->Params().options, session_->Params().optionValue);
@@ -239,7 +218,7 @@ HRESULT EngineClient::SetRecordingOptions(const RecordingOptions& options) {
 
 HRESULT EngineClient::SetLevelLoudness(bool level) {
     if (!session_) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         const HRESULT hr = session_->GetCDCreationParams();
         if (FAILED(hr)) return hr;
         std::uint32_t& options = session_->Params().options;
@@ -254,7 +233,7 @@ HRESULT EngineClient::AskAboutFile(const std::string& path, UINT codePage, bool*
     *answer = false;
     if (IsWebAddress(path)) return RECORDING_E_UNSUPPORTED_FILE;
     if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         const Bstr text(convert_wstring(path, codePage));
         BYTE value = 0;
         const HRESULT hr = (session_->Engine()->*query)(text.get(), &value);
@@ -308,7 +287,7 @@ HRESULT EngineClient::AddTrack(const std::string& path, LONG* index, UINT codePa
     // Held through the engine's answer, so the engine's indices and the records agree.
     std::lock_guard lock(tracksLock_);
     if (HRESULT hr = TrackAllowed(); FAILED(hr)) return hr;
-    return ClientGuarded([&]() -> HRESULT {
+    return ReturnFailureOnThrow([&]() -> HRESULT {
         if (HRESULT hr = CheckFile(path, codePage); FAILED(hr)) return hr;
         LONG engineIndex = -1;
         const HRESULT hr = session_->Disc()->AddFile(Bstr(convert_wstring(path, codePage)).get(), &engineIndex);
@@ -325,7 +304,7 @@ HRESULT EngineClient::AddAlbumTrack(const std::string& path, const std::vector<A
     *index = -1;
     std::lock_guard lock(tracksLock_);
     if (HRESULT hr = TrackAllowed(); FAILED(hr)) return hr;
-    return ClientGuarded([&]() -> HRESULT {
+    return ReturnFailureOnThrow([&]() -> HRESULT {
         LONG version = 0;
         if (FAILED(session_->Engine()->GetEngineVersion(&version)) || version < kAlbumEngineVersion) return E_NOTIMPL;
         // The track starts with its first range of audio; its other parts follow in order.
@@ -360,7 +339,7 @@ HRESULT EngineClient::AddAlbumTrack(const std::string& path, const std::vector<A
 
 HRESULT EngineClient::SetAlbumCodes(const std::string& catalog, const std::string& songwriter, UINT codePage) {
     if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&]() -> HRESULT {
+    return ReturnFailureOnThrow([&]() -> HRESULT {
         LONG version = 0;
         if (FAILED(session_->Engine()->GetEngineVersion(&version)) || version < kAlbumEngineVersion) return E_NOTIMPL;
         HRESULT hr = catalog.empty() ? S_OK : session_->Disc()->SetDiscCatalog(Bstr(convert_wstring(catalog, codePage)).get());
@@ -381,7 +360,7 @@ bool EngineClient::EngineHasTexts() {
 HRESULT EngineClient::SetTrackText(LONG index, const std::string& title, const std::string& performer,
                                    UINT codePage) {
     if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         if (!EngineHasTexts()) return E_NOTIMPL;
         const Bstr wideTitle(convert_wstring(title, codePage));
         const Bstr widePerformer(convert_wstring(performer, codePage));
@@ -391,7 +370,7 @@ HRESULT EngineClient::SetTrackText(LONG index, const std::string& title, const s
 
 HRESULT EngineClient::SetDiscText(const std::string& title, const std::string& performer, UINT codePage) {
     if (!session_ || !session_->Disc()) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         if (!EngineHasTexts()) return E_NOTIMPL;
         const Bstr wideTitle(convert_wstring(title, codePage));
         const Bstr widePerformer(convert_wstring(performer, codePage));
@@ -440,7 +419,7 @@ HRESULT EngineClient::GetErrorCount(LONG* count) {
 HRESULT EngineClient::GetError(LONG index, HRESULT* code, std::string* text) {
     if (!code || !text) return E_POINTER;
     if (!session_ || !session_->Engine()) return ENGINE_E_NO_ENGINE;
-    return ClientGuarded([&] {
+    return ReturnFailureOnThrow([&] {
         Bstr message;
         const HRESULT hr = session_->Engine()->GetError(index, code, message.put());
         *text = message.Narrow();
@@ -477,74 +456,8 @@ HRESULT EngineClient::IsFinished(bool* finished) {
     return S_OK;
 }
 
-void EngineClient::ReportProgress(LoopState& s, LONG stage, LONG track, LONG trackDone, LONG trackTotal,
-                                  LONG overallDone, LONG overallTotal) {
-    BurnEventSink* sink = Sink();
-    const std::int32_t trackPercent = Percent(trackDone, trackTotal, s.trackDone, s.trackPercent, s.first);
-    const std::int32_t overallPercent = Percent(overallDone, overallTotal, s.overallDone, s.overallPercent, s.first);
-    const bool changed = s.first || trackPercent != s.trackPercent || overallPercent != s.overallPercent;
-    const auto endOpenTrack = [&] {
-        if (s.openTrack < 0) return;
-        if (sink) sink->TrackEnded(s.openTrack, Track(s.openTrack), 100);
-        if (static_cast<std::size_t>(s.openTrack) < s.ended.size()) s.ended[static_cast<std::size_t>(s.openTrack)] = true;
-        s.openTrack = -1;
-    };
-    if (stage != s.stage && sink) {
-        if (IsStageOutsideTracks(s.stage)) sink->StageEnded(s.stage);
-        sink->StageStarted(stage);
-    }
-    if (stage == kStageWritingTracks) {
-        if (track == s.openTrack) {
-            if (changed && track >= 0 && sink) sink->TrackProgress(track, Track(track), trackPercent, overallPercent);
-        } else {
-            endOpenTrack();
-            if (track >= 0) {
-                if (sink) sink->TrackStarted(track, Track(track), trackPercent);
-                s.openTrack = track;
-            }
-        }
-    } else if (stage == 7) {
-        endOpenTrack();
-        if (changed && sink) sink->StageProgress(stage, trackPercent, overallPercent);
-    } else if (stage >= 1 && stage <= 6) {
-        if (changed && sink) sink->StageProgress(stage, trackPercent, overallPercent);
-    }
-    s.stage = stage;
-    s.trackDone = trackDone;
-    s.overallDone = overallDone;
-    s.trackPercent = trackPercent;
-    s.overallPercent = overallPercent;
-    s.first = false;
-}
-
-void EngineClient::ReportErrors(LONG stage, LONG track) {
-    BurnEventSink* sink = Sink();
-    const auto report = [&](HRESULT code, const std::string& text) {
-        if (!sink) return;
-        if (stage == kStageWritingTracks) sink->TrackError(track, Track(track), code, text);
-        else sink->StageError(stage, code, text);
-    };
-    LONG count = 0;
-    GetErrorCount(&count);
-    for (LONG i = 0; i < count; ++i) {
-        HRESULT code = 0;
-        std::string text;
-        if (SUCCEEDED(GetError(i, &code, &text))) report(code, text);
-    }
-    report(E_FAIL, std::string());
-}
-
-void EngineClient::EndTracksBefore(LoopState& s, LONG before) {
-    for (std::size_t t = 0; t < s.ended.size() && static_cast<LONG>(t) < before; ++t) {
-        if (s.ended[t]) continue;
-        s.ended[t] = true;
-        if (BurnEventSink* sink = Sink()) sink->TrackEnded(static_cast<std::int32_t>(t), Track(static_cast<LONG>(t)), 100);
-    }
-    if (s.openTrack < before) s.openTrack = -1;
-}
-
 HRESULT EngineClient::Record() {
-    return ClientGuarded([&]() -> HRESULT {
+    return ReturnFailureOnThrow([&]() -> HRESULT {
         LONG count = 0;
         HRESULT hr = GetTrackCount(&count);
         if (FAILED(hr)) return hr;
@@ -566,62 +479,11 @@ HRESULT EngineClient::Record() {
             return E_FAIL;
         }
 
-        LoopState s;
+        std::size_t trackCount = 0;
         {
             std::lock_guard lock(tracksLock_);
-            s.ended.assign(tracks_.size(), false);
+            trackCount = tracks_.size();
         }
-        LONG stage = 0, track = -1, trackDone = 0, trackTotal = 0, overallDone = 0, overallTotal = 0, buffer = 0;
-        for (;;) {
-            PumpMessagesFor(s.stage == kStageWritingTracks ? 50 : 250);
-            if (FAILED(GetProgress(&stage, &track, &trackDone, &trackTotal, &overallDone, &overallTotal, &buffer))) {
-                PumpMessagesFor(2000);
-                if (!session_->finished) continue;
-                stage = s.stage;
-                track = s.openTrack;
-            }
-            // A stopped engine may already report itself idle: the track being written when
-            // it stopped is then the one the loop last reported.
-            LONG endStage = stage, endTrack = track;
-            if (stage != kStageWritingTracks && s.stage == kStageWritingTracks) {
-                endStage = s.stage;
-                endTrack = s.openTrack;
-            } else if (stage != kStageWritingTracks && s.stage < kStageWritingTracks && track >= 0) {
-                // It stopped within a track before any poll saw the tracks being written: the
-                // engine still names the track it had started.
-                endStage = kStageWritingTracks;
-                endTrack = track;
-            }
-            bool cancelled = false;
-            IsCancelled(&cancelled);
-            if (cancelled) {
-                // The tracks before the one being written were written whole.
-                if (endStage == kStageWritingTracks) EndTracksBefore(s, endTrack);
-                if (BurnEventSink* sink = Sink()) {
-                    sink->RecordingCancelled(true);
-                    if (endStage == kStageWritingTracks && endTrack >= 0) sink->TrackInterrupted(endTrack, Track(endTrack));
-                }
-                return S_OK;
-            }
-            // Errors come before the end: a failed recording never reports itself finished.
-            LONG errors = 0;
-            if (SUCCEEDED(GetErrorCount(&errors)) && errors > 0) {
-                if (endStage == kStageWritingTracks) EndTracksBefore(s, endTrack);
-                ReportErrors(endStage, endTrack);
-                return S_OK;
-            }
-            if (session_->finished) {
-                if (!session_->failed) {
-                    // Every track of a finished recording was written, also those no poll saw.
-                    EndTracksBefore(s, static_cast<LONG>(s.ended.size()));
-                    if (BurnEventSink* sink = Sink()) {
-                        if (s.stage >= 0) sink->StageEnded(s.stage); // none when no poll saw a stage
-                        sink->RecordingFinished();
-                    }
-                }
-                return S_OK;
-            }
-            ReportProgress(s, stage, track, trackDone, trackTotal, overallDone, overallTotal);
-        }
+        return RecordingProgressLoop(*this, trackCount).Run();
     });
 }

@@ -127,12 +127,7 @@ protected:
 private:
     enum class TrackMode { Unset, Tracks, Second };
 
-    struct LoopState;
-    void ReportProgress(LoopState& state, LONG stage, LONG track, LONG trackDone, LONG trackTotal, LONG overallDone,
-                        LONG overallTotal);
-    void ReportErrors(LONG stage, LONG track);
-    // Reports track ended for every track before the given one not yet reported ended.
-    void EndTracksBefore(LoopState& state, LONG before);
+    friend class RecordingProgressLoop; // reads the sink and the session while it polls
     // The one handle of the device, made on first request.
     HRESULT HandleFor(EngineDevice* device, DeviceHandle** out);
     // A yes/no question to the engine about a file; web addresses are never asked about.

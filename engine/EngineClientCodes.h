@@ -10,6 +10,10 @@ constexpr std::int32_t ENGINE_E_NO_DEVICE = RecordingCode(0x800404E0);     // no
 constexpr std::int32_t ENGINE_E_WRONG_TRACK_MODE = RecordingCode(0x80010106); // track list in the other mode
 constexpr std::int32_t ENGINE_E_PREPARE_FAILED = RecordingCode(0x8004001D); // the engine refused to prepare
 constexpr std::int32_t ENGINE_E_DISC_REFUSED = RecordingCode(0x800410CC);  // the disc can't take the burn
+constexpr std::int32_t ENGINE_E_ENGINE_UNAVAILABLE = RecordingCode(0x8004401C); // the engine answers but won't serve
+// Shares its value with RECORDING_E_CANNOT_REWRITE: the client answers it when there is no
+// current device to use, or no device list to choose one from.
+constexpr std::int32_t ENGINE_E_NO_CURRENT_DEVICE = RECORDING_E_CANNOT_REWRITE;
 
 // Stage of a recording from the engine's status word; the first matching bit wins.
 constexpr std::int32_t StageOfStatus(std::uint32_t status) {

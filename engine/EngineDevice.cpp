@@ -28,8 +28,7 @@ ComPtr<EngineDevice> EngineDevice::Create(EngineSession& session, ComPtr<IRecord
 }
 
 EngineDevice::EngineDevice(EngineSession& session, ComPtr<IRecordingDevice> device) : device_(std::move(device)) {
-    session.AddRef();
-    session_ = ComPtr<EngineSession>::Attach(&session);
+    session_ = ComPtr<EngineSession>(&session); // its own reference
 }
 
 EngineDevice::~EngineDevice() { UnhookDeviceEventCallback(); }

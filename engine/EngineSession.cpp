@@ -3,6 +3,7 @@
 #include "engine/Bstr.h"
 #include "engine/EngineClientCodes.h"
 #include "support/PumpMessagesFor.h"
+#include "support/UniqueHandle.h"
 
 #include <cstdio>
 #include <cwctype>
@@ -29,12 +30,13 @@ constexpr std::uint32_t kWriteMediaKind = RECORDING_MEDIA_CD_R;
 
 // The system's text for a code, without its line end; "" when it has none.
 std::string SystemText(HRESULT code) {
-    char* buffer = nullptr;
+    UniqueLocalMemory buffer;
     const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text(buffer ? buffer : "", buffer ? n : 0);
-    LocalFree(buffer);
+                                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(buffer.put()), 0,
+                                   nullptr);
+    const char* chars = static_cast<const char*>(buffer.get());
+    std::string text(chars ? chars : "", chars ? n : 0);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
 }
@@ -130,9 +132,9 @@ HRESULT EngineSession::DeviceCount(LONG& count) {
             return S_OK;
         }
     }
-    if (!engine_) return RECORDING_E_CANNOT_REWRITE;
+    if (!engine_) return ENGINE_E_NO_CURRENT_DEVICE;
     LONG read = 0;
-    if (FAILED(engine_->GetDeviceCount(&read))) return RECORDING_E_CANNOT_REWRITE;
+    if (FAILED(engine_->GetDeviceCount(&read))) return ENGINE_E_NO_CURRENT_DEVICE;
     std::lock_guard lock(devicesLock_);
     deviceCount_ = read < 0 ? 0 : read;
     devices_.resize(static_cast<std::size_t>(deviceCount_));

@@ -1,6 +1,7 @@
 // Fuzzes the burn command line (scanner and parse decisions): the input is the command-line
 // tail. The playlist formats are the playlist target's.
 #include "app/BurnRequest.h"
+#include "engine/EngineClientCodes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,10 +11,10 @@ namespace {
 
 class QuietChecks : public StartChecks {
 public:
-    void SetBurnResults(std::int32_t) override {}
+    void SetBurnResults(BurnResult) override {}
     void ShowNoCommandLine() override {}
     void ReportUnknownFlag(const std::string&) override {}
-    std::int32_t EngineCheck(bool quiet) override { return quiet ? 0 : static_cast<std::int32_t>(0x80040424); }
+    std::int32_t EngineCheck(bool quiet) override { return quiet ? 0 : ENGINE_E_NO_ENGINE; }
     void MediaQuery() override {}
 };
 

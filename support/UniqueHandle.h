@@ -72,6 +72,11 @@ struct MapView {
     static pointer Invalid() noexcept { return nullptr; }
     static void Close(pointer p) noexcept { UnmapViewOfFile(p); }
 };
+struct LocalMemory { // buffers the system allocates for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER)
+    using pointer = HLOCAL;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer p) noexcept { LocalFree(p); }
+};
 struct FindHandle {
     using pointer = HANDLE;
     static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
@@ -105,6 +110,7 @@ using UniqueFile = UniqueHandle<handle_traits::File>;
 using UniqueRegKey = UniqueHandle<handle_traits::RegKey>;
 using UniqueModule = UniqueHandle<handle_traits::Module>;
 using UniqueMapView = UniqueHandle<handle_traits::MapView>;
+using UniqueLocalMemory = UniqueHandle<handle_traits::LocalMemory>;
 using UniqueFindHandle = UniqueHandle<handle_traits::FindHandle>;
 using UniqueFont = UniqueHandle<handle_traits::GdiObject<HFONT>>;
 using UniqueBitmap = UniqueHandle<handle_traits::GdiObject<HBITMAP>>;

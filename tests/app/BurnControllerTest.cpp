@@ -1,8 +1,10 @@
-// The controller as the engine client and the burn window see it: result values, window
-// messages, track preparation through the policy layer and the cancel rules.
+// The controller and its event poster as the engine client and the burn window see them:
+// result values, window messages, track preparation through the policy layer and the cancel
+// rules.
 #include "app/BurnController.h"
-#include "app/BurnMessages.h"
+#include "ui/BurnMessages.h"
 #include "common/HostKit.h"
+#include "common/WaitUntil.h"
 #include "support/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -48,9 +50,9 @@ private:
 class TestController : public BurnController {
 public:
     std::map<std::string, HRESULT> refusals;
-    PluginEngineClient* CreateEngine(const std::string&, LONG, HRESULT* result) override {
+    ComPtr<PluginEngineClient> CreateEngine(const std::string&, LONG, HRESULT* result) override {
         *result = S_OK;
-        return new FakeEngineClient(*this, refusals);
+        return ComPtr<PluginEngineClient>::Attach(new FakeEngineClient(*this, refusals));
     }
     const std::vector<std::string>& AllowedExtensions() override { return allowed_; }
     void Configure(const std::string& text) { Configuration().Parse(text.data(), text.size()); }
@@ -97,58 +99,65 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
     const TrackRecord third{"C:\\c.wav"};
     struct Row {
         const char* slot;
-        std::function<void(BurnController&)> raise;
+        std::function<void(BurnEventPoster&)> raise;
         std::optional<std::int32_t> burnResults;
         std::optional<std::int32_t> thirdTrack; // TrackResults\3
         UINT message;                           // 0: none
         WPARAM wParam;
-        LPARAM lParam; // kRecord: a queued record
+        LPARAM lParam;                          // kRecord: a queued record
+        std::int32_t position;                  // the record's playlist position, -1 for none
     };
-    const HRESULT notErasable = static_cast<HRESULT>(0x800410DB);
+    const HRESULT notErasable = RECORDING_E_MEDIA_NOT_REWRITABLE;
     constexpr LPARAM kRecord = -1;
     namespace M = BurnMessages;
     const std::vector<Row> rows = {
-        {"0 media", [](auto& c) { c.MediaChanged(true); }, {}, {}, M::kMediaChanged, 1, 0},
-        {"1 device", [](auto& c) { c.DeviceStateChanged(true); }, {}, {}, M::kDeviceStateChanged, 1, 0},
-        {"2 erase start", [](auto& c) { c.EraseStarted(); }, -7, {}, M::kEraseStarted, 0, 0},
-        {"3 erase %", [](auto& c) { c.EraseProgress(42); }, {}, {}, M::kEraseProgress, 42, 0},
-        {"4 not erasable", [=](auto& c) { c.DeviceFailure(notErasable); }, -6, {}, M::kDeviceFailure, 0, notErasable},
-        {"4 other", [](auto& c) { c.DeviceFailure(E_FAIL); }, -8, {}, M::kDeviceFailure, 0, E_FAIL},
-        {"5 erase done", [](auto& c) { c.EraseCompleted(); }, -9, {}, M::kEraseCompleted, 0, 0},
-        {"6 started", [](auto& c) { c.RecordingStarted(); }, -19, {}, M::kRecordingStarted, 0, 0},
-        {"7 short", [](auto& c) { c.RecordingFailedShort(5); }, -1, {}, M::kRecordingFailedShort, 5, 0},
-        {"8 stage", [](auto& c) { c.StageStarted(4); }, {}, {}, M::kStageStarted, 4, 0},
-        {"9 stage %", [](auto& c) { c.StageProgress(4, 10, 20); }, {}, {}, M::kStageProgress, 0, kRecord},
-        {"10 stage end", [](auto& c) { c.StageEnded(4); }, {}, {}, M::kStageEnded, 4, 0},
-        {"11 error", [](auto& c) { c.StageError(4, E_FAIL, "x"); }, {}, {}, M::kStageError, 0, kRecord},
-        {"12 track", [&](auto& c) { c.TrackStarted(1, &third, 0); }, {}, -8, M::kTrackStarted, 0, kRecord},
-        {"13 track %", [&](auto& c) { c.TrackProgress(1, &third, 5, 6); }, {}, {}, M::kTrackProgress, 0, kRecord},
-        {"14 track end", [&](auto& c) { c.TrackEnded(1, &third, 100); }, {}, 0, M::kTrackEnded, 0, kRecord},
-        {"15 interrupted", [&](auto& c) { c.TrackInterrupted(1, &third); }, {}, -2, 0, 0, 0},
-        {"16 track error", [&](auto& c) { c.TrackError(1, &third, E_FAIL, "x"); }, {}, -1, M::kTrackError, 0, kRecord},
-        {"17 failed", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -1, {}, M::kRecordingFailed, 0, kRecord},
-        {"18 aborted", [](auto& c) { c.RecordingCancelled(false); }, -1, {}, M::kRecordingCancelled, 0, 0},
-        {"19 finished", [](auto& c) { c.RecordingFinished(); }, 1, {}, M::kRecordingFinished, 0, 0},
-        {"20 not ended", [](auto& c) { c.RunEnded(false, false); }, -3, {}, M::kRunEnded, 0, 0},
-        {"20 ended", [](auto& c) { c.RunEnded(true, false); }, -1, {}, M::kRunEnded, 1, 0},
-        {"26 prepared", [](auto& c) { c.TrackPreparationFinished(); }, {}, {}, M::kPreparationFinished, 0, 0},
-        {"23 prepare %", [](auto& c) { c.TrackPreparationProgress(2, "C:\\c.wav", 83); }, {}, {}, M::kPreparationProgress, 0,
-         kRecord},
+        {"MediaChanged", [](auto& e) { e.MediaChanged(true); }, {}, {}, M::kMediaChanged, 1, 0, -1},
+        {"DeviceStateChanged", [](auto& e) { e.DeviceStateChanged(true); }, {}, {}, M::kDeviceStateChanged, 1, 0, -1},
+        {"EraseStarted", [](auto& e) { e.EraseStarted(); }, -7, {}, M::kEraseStarted, 0, 0, -1},
+        {"EraseProgress", [](auto& e) { e.EraseProgress(42); }, {}, {}, M::kEraseProgress, 42, 0, -1},
+        {"DeviceFailure not erasable", [=](auto& e) { e.DeviceFailure(notErasable); }, -6, {}, M::kDeviceFailure, 0,
+         notErasable, -1},
+        {"DeviceFailure other", [](auto& e) { e.DeviceFailure(E_FAIL); }, -8, {}, M::kDeviceFailure, 0, E_FAIL, -1},
+        {"EraseCompleted", [](auto& e) { e.EraseCompleted(); }, -9, {}, M::kEraseCompleted, 0, 0, -1},
+        {"RecordingStarted", [](auto& e) { e.RecordingStarted(); }, -19, {}, M::kRecordingStarted, 0, 0, -1},
+        {"RecordingFailedShort", [](auto& e) { e.RecordingFailedShort(5); }, -1, {}, M::kRecordingFailedShort, 5, 0, -1},
+        {"StageStarted", [](auto& e) { e.StageStarted(4); }, {}, {}, M::kStageStarted, 4, 0, -1},
+        {"StageProgress", [](auto& e) { e.StageProgress(4, 10, 20); }, {}, {}, M::kStageProgress, 0, kRecord, -1},
+        {"StageEnded", [](auto& e) { e.StageEnded(4); }, {}, {}, M::kStageEnded, 4, 0, -1},
+        {"StageError", [](auto& e) { e.StageError(4, E_FAIL, "x"); }, {}, {}, M::kStageError, 0, kRecord, -1},
+        {"TrackStarted", [&](auto& e) { e.TrackStarted(1, &third, 0); }, {}, -8, M::kTrackStarted, 0, kRecord, 2},
+        {"TrackProgress", [&](auto& e) { e.TrackProgress(1, &third, 5, 6); }, {}, {}, M::kTrackProgress, 0, kRecord, 2},
+        {"TrackEnded", [&](auto& e) { e.TrackEnded(1, &third, 100); }, {}, 0, M::kTrackEnded, 0, kRecord, 2},
+        {"TrackInterrupted", [&](auto& e) { e.TrackInterrupted(1, &third); }, {}, -2, 0, 0, 0, -1},
+        {"TrackError", [&](auto& e) { e.TrackError(1, &third, E_FAIL, "x"); }, {}, -1, M::kTrackError, 0, kRecord, 2},
+        {"RecordingFailed", [](auto& e) { e.RecordingFailed(E_FAIL, "x"); }, -1, {}, M::kRecordingFailed, 0, kRecord, -1},
+        {"RecordingCancelled aborted", [](auto& e) { e.RecordingCancelled(false); }, -1, {}, M::kRecordingCancelled, 0, 0,
+         -1},
+        {"RecordingFinished", [](auto& e) { e.RecordingFinished(); }, 1, {}, M::kRecordingFinished, 0, 0, -1},
+        {"RunEnded not ended", [](auto& e) { e.RunEnded(false, false); }, -3, {}, M::kRunEnded, 0, 0, -1},
+        {"RunEnded ended", [](auto& e) { e.RunEnded(true, false); }, -1, {}, M::kRunEnded, 1, 0, -1},
+        {"TrackPreparationFinished", [](auto& e) { e.TrackPreparationFinished(); }, {}, {}, M::kPreparationFinished, 0, 0,
+         -1},
+        {"TrackPreparationProgress", [](auto& e) { e.TrackPreparationProgress(2, "C:\\c.wav", 83); }, {}, {},
+         M::kPreparationProgress, 0, kRecord, 2},
         // Last: the user's cancel makes every later ending -2.
-        {"18 by user", [](auto& c) { c.RecordingCancelled(true); }, -2, {}, M::kRecordingCancelled, 1, 0},
-        {"17 after cancel", [](auto& c) { c.RecordingFailed(E_FAIL, "x"); }, -2, {}, M::kRecordingFailed, 0, kRecord},
-        {"20 cancelled", [](auto& c) { c.RunEnded(true, true); }, -2, {}, M::kRunEnded, 1, 1},
+        {"RecordingCancelled by user", [](auto& e) { e.RecordingCancelled(true); }, -2, {}, M::kRecordingCancelled, 1, 0,
+         -1},
+        {"RecordingFailed after cancel", [](auto& e) { e.RecordingFailed(E_FAIL, "x"); }, -2, {}, M::kRecordingFailed, 0,
+         kRecord, -1},
+        {"RunEnded cancelled", [](auto& e) { e.RunEnded(true, true); }, -2, {}, M::kRunEnded, 1, 1, -1},
     };
     // Playlist position 1 refused, so engine track 1 is the third entry.
-    controller_.TrackPreparationStarted();
-    controller_.TrackAccepted(0, "C:\\a.wav", 0);
-    controller_.TrackRefused(1, "C:\\b.mp3", E_ACCESSDENIED);
-    controller_.TrackAccepted(2, "C:\\c.wav", 1);
+    BurnEventPoster& events = controller_.Events();
+    events.TrackPreparationStarted();
+    events.TrackAccepted(0, "C:\\a.wav", 0);
+    events.TrackRefused(1, "C:\\b.mp3", E_ACCESSDENIED);
+    events.TrackAccepted(2, "C:\\c.wav", 1);
     Take();
     for (const Row& row : rows) {
         DeleteValue(kArea, "BurnResults");
         DeleteValue(kTracks, "3");
-        row.raise(controller_);
+        row.raise(events);
         EXPECT_EQ(row.burnResults, Value(kArea, "BurnResults")) << row.slot;
         EXPECT_EQ(row.thirdTrack, Value(kTracks, "3")) << row.slot;
         std::vector<BurnEventRecord> records;
@@ -161,21 +170,19 @@ TEST_F(BurnControllerTest, EverySlotWritesItsValueAndPostsItsMessage) {
         EXPECT_EQ(row.message, posted[0].message) << row.slot;
         if (row.lParam == kRecord) {
             ASSERT_EQ(1u, records.size()) << row.slot << ": the record is queued until the window takes it";
-            if (records[0].position >= 0) {
-                EXPECT_EQ(2, records[0].position) << row.slot;
-            }
+            EXPECT_EQ(row.position, records[0].position) << row.slot;
         } else {
             EXPECT_EQ(row.wParam, posted[0].wParam) << row.slot;
             EXPECT_EQ(row.lParam, posted[0].lParam) << row.slot;
         }
     }
     EXPECT_EQ(0u, controller_.Channel().Queued());
-    EXPECT_TRUE(controller_.UserCancelled());
+    EXPECT_TRUE(events.UserCancelled());
 }
 
 TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHalfSteps) {
     WriteDword(kTracks, "9", 1); // left by an earlier burn
-    controller_.refusals = {{"C:\\gone.wav", static_cast<HRESULT>(0x80040002)}};
+    controller_.refusals = {{"C:\\gone.wav", RECORDING_E_FILE_NOT_FOUND}};
     controller_.Request().tracks = {{"C:\\a.wav"}, {"C:\\b.mp3"}, {"C:\\noext"}, {"C:\\gone.wav"}, {"C:\\e.Wav"}};
     controller_.Request().engineTrackNumbers.assign(5, -1);
     ASSERT_EQ(0, controller_.EngineCheck(true));
@@ -186,12 +193,13 @@ TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHa
     const std::int32_t expected[] = {-3, -7, -6, -5, -3};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], Value(kTracks, std::to_string(i + 1))) << i;
     EXPECT_FALSE(Value(kTracks, "9"));
-    EXPECT_FALSE(controller_.AllTracksAccepted());
+    BurnEventPoster& events = controller_.Events();
+    EXPECT_FALSE(events.AllTracksAccepted());
     const TrackRecord fifth{"C:\\e.Wav"}, unknown{"C:\\z.wav"};
-    EXPECT_EQ(4, controller_.PositionOfEngineTrack(1, nullptr)) << "the fifth entry is engine track 1";
-    EXPECT_EQ(4, controller_.PositionOfEngineTrack(7, &fifth)) << "an unknown index falls back to the path";
-    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, &unknown));
-    EXPECT_EQ(-1, controller_.PositionOfEngineTrack(7, nullptr));
+    EXPECT_EQ(4, events.PositionOfEngineTrack(1, nullptr)) << "the fifth entry is engine track 1";
+    EXPECT_EQ(4, events.PositionOfEngineTrack(7, &fifth)) << "an unknown index falls back to the path";
+    EXPECT_EQ(-1, events.PositionOfEngineTrack(7, &unknown));
+    EXPECT_EQ(-1, events.PositionOfEngineTrack(7, nullptr));
 
     std::vector<BurnEventRecord> records;
     const std::vector<MSG> posted = Take(&records);
@@ -208,11 +216,11 @@ TEST_F(BurnControllerTest, TrackPreparationAppliesTheExtensionPolicyAndReportsHa
     const struct {
         HRESULT code;
         std::int32_t value;
-    } refusals[] = {{static_cast<HRESULT>(0x80040032), -7}, {E_ACCESSDENIED, -7}, {static_cast<HRESULT>(0x80040012), -10},
-                    {static_cast<HRESULT>(0x80040002), -5}, {static_cast<HRESULT>(0x8004044C), -9},
-                    {static_cast<HRESULT>(0x800403EE), -6}, {E_FAIL, -6}};
+    } refusals[] = {{RECORDING_E_UNREADABLE_FILE_TYPE, -7}, {E_ACCESSDENIED, -7}, {RECORDING_E_TOO_MANY_TRACKS, -10},
+                    {RECORDING_E_FILE_NOT_FOUND, -5}, {RECORDING_E_DISC_FULL, -9}, {RECORDING_E_UNSUPPORTED_FILE, -6},
+                    {E_FAIL, -6}};
     for (const auto& refusal : refusals) {
-        controller_.TrackRefused(0, "C:\\a.wav", refusal.code);
+        events.TrackRefused(0, "C:\\a.wav", refusal.code);
         EXPECT_EQ(refusal.value, Value(kTracks, "1")) << std::hex << refusal.code;
     }
 }
@@ -252,9 +260,9 @@ TEST_F(BurnControllerTest, CancelWithoutConfirmationStopsTheEngineAndLogOffBefor
     EXPECT_EQ(0, client->cancels);
     EXPECT_TRUE(controller_.Cancel(window_.get())) << "confirmation settings are 0";
     EXPECT_EQ(1, client->cancels);
-    EXPECT_TRUE(controller_.UserCancelled());
+    EXPECT_TRUE(controller_.Events().UserCancelled());
     bool cancel = false;
-    controller_.CancelRequested(&cancel);
+    controller_.Events().CancelRequested(&cancel);
     EXPECT_TRUE(cancel);
 }
 
@@ -265,16 +273,17 @@ TEST_F(BurnControllerTest, CancellingMarksTheRunOnlyOnYes) {
                           "Plugin_ConfirmCancelBeforeBurnStarted = 1\n");
     ASSERT_EQ(0, controller_.EngineCheck(true));
     for (const int answer : {IDNO, IDYES}) {
-        bool markedWhileAsking = true;
+        bool boxSeen = false, markedWhileAsking = true, answered = false;
         std::thread user([&] {
-            for (int i = 0; i < 500 && !FindMessageBox(GetCurrentProcessId()); ++i) Sleep(20);
-            controller_.CancelRequested(&markedWhileAsking);
-            AnswerMessageBox(GetCurrentProcessId(), answer, 10000);
+            boxSeen = WaitUntil([] { return FindMessageBox(GetCurrentProcessId()) != nullptr; }, 10000);
+            controller_.Events().CancelRequested(&markedWhileAsking);
+            answered = AnswerMessageBox(GetCurrentProcessId(), answer, 10000);
         });
         EXPECT_EQ(answer == IDYES, controller_.Cancel(window_.get())) << answer;
         user.join();
+        ASSERT_TRUE(boxSeen && answered) << answer << ": the question never appeared";
         bool marked = false;
-        controller_.CancelRequested(&marked);
+        controller_.Events().CancelRequested(&marked);
         EXPECT_FALSE(markedWhileAsking) << answer;
         EXPECT_EQ(answer == IDYES, marked) << answer;
     }
@@ -293,18 +302,20 @@ TEST(BurnControllerFailures, ARegistryFailureOnAnEngineThreadIsTracedNotThrown) 
     controller.Request().tracks = {{"C:\\a.wav"}};
     controller.Request().engineTrackNumbers.assign(1, -1);
     const TrackRecord record{"C:\\a.wav"};
-    ASSERT_THROW(controller.SetBurnResults(0), std::runtime_error) << "the area must be unusable for this test";
+    ASSERT_THROW(controller.SetBurnResults(BurnResult::Finished), std::runtime_error)
+        << "the area must be unusable for this test";
+    BurnEventPoster& events = controller.Events();
     std::thread engine([&] {
-        controller.TrackPreparationStarted();
-        controller.TrackAccepted(0, "C:\\a.wav", 0);
-        controller.RecordingStarted();
-        controller.TrackStarted(0, &record, 0);
-        controller.TrackEnded(0, &record, 100);
-        controller.RecordingFailed(E_FAIL, "x");
-        controller.RecordingFinished();
+        events.TrackPreparationStarted();
+        events.TrackAccepted(0, "C:\\a.wav", 0);
+        events.RecordingStarted();
+        events.TrackStarted(0, &record, 0);
+        events.TrackEnded(0, &record, 100);
+        events.RecordingFailed(E_FAIL, "x");
+        events.RecordingFinished();
     });
     engine.join();
-    EXPECT_EQ(0, controller.PositionOfEngineTrack(0, nullptr));
+    EXPECT_EQ(0, events.PositionOfEngineTrack(0, nullptr));
 }
 
 } // namespace

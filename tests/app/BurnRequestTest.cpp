@@ -1,4 +1,5 @@
 #include "app/BurnRequest.h"
+#include "engine/EngineClientCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ using Calls = std::vector<std::string>;
 class RecordingChecks : public StartChecks {
 public:
     explicit RecordingChecks(std::int32_t engineResult) : engineResult_(engineResult) {}
-    void SetBurnResults(std::int32_t code) override { calls.push_back("BurnResults=" + std::to_string(code)); }
+    void SetBurnResults(BurnResult result) override { calls.push_back("BurnResults=" + std::to_string(ValueOf(result))); }
     void ShowNoCommandLine() override { calls.push_back("NoCommandLine"); }
     void ReportUnknownFlag(const std::string& line) override { calls.push_back(line); }
     std::int32_t EngineCheck(bool quiet) override {
@@ -30,7 +31,7 @@ private:
 };
 
 constexpr std::int32_t kEngineOk = 0;
-constexpr std::int32_t kNoEngine = static_cast<std::int32_t>(0x80040424);
+constexpr std::int32_t kNoEngine = ENGINE_E_NO_ENGINE;
 
 const Calls kNoLine = {"BurnResults=-4", "NoCommandLine"};
 

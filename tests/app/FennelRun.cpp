@@ -64,8 +64,9 @@ std::vector<Outcome> RunAtOnce(const std::string& commandLine, const std::string
             HWND box = FindMessageBox(children[i].Id());
             if (!box) continue;
             if (box != seen[i]) {
-                Sleep(50); // let the box finish filling in its controls
-                outcomes[i].boxes.push_back(ReadMessageBox(box));
+                MessageBoxTexts texts = ReadMessageBox(box);
+                if (texts.text.empty() || texts.buttons.empty()) continue; // still filling in its controls
+                outcomes[i].boxes.push_back(std::move(texts));
                 seen[i] = box;
             }
             // Again on later passes while the box is still there.

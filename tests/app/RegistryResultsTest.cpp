@@ -18,8 +18,8 @@ TEST(RegistryResultsTest, ClearingDeletesTrackResultsWithEverythingBelowItOnly) 
     const std::string base = "Software\\FennelTest-" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(DeleteKeyTree(base));
     RegistryResults results(base);
-    results.SetBurnResults(-3);
-    results.SetTrackResult(1, 0);
+    results.SetBurnResults(BurnResult::Started);
+    results.SetTrackResult(1, TrackResult::Recorded);
     // Subkeys that another writer put there, nested three levels deep.
     ASSERT_TRUE(WriteDword(base + "\\TrackResults\\a\\b\\c", "deep", 1));
     ASSERT_TRUE(WriteDword(base + "\\TrackResults\\a", "mid", 1));
