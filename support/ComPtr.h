@@ -3,13 +3,16 @@
 // on the calling thread.
 #include <objbase.h>
 
+#include <cstddef>
 #include <utility>
 
 template <class T>
 class ComPtr {
 public:
     ComPtr() noexcept = default;
-    ComPtr(T* p) noexcept : p_(p) { if (p_) p_->AddRef(); }
+    ComPtr(std::nullptr_t) noexcept {} // NOLINT(google-explicit-constructor): "no object"
+    // Adds a reference of its own; Attach takes over one the caller owns.
+    explicit ComPtr(T* p) noexcept : p_(p) { if (p_) p_->AddRef(); }
     ComPtr(const ComPtr& o) noexcept : ComPtr(o.p_) {}
     ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
     ComPtr& operator=(ComPtr o) noexcept { std::swap(p_, o.p_); return *this; }

@@ -60,7 +60,7 @@ public:
     explicit FakeClient(FakeEngine& engine) : engine_(engine) {}
 
 private:
-    HRESULT CreateEngine(ComPtr<IUnknown>& engine) override { return engine = static_cast<IRecordingEngine*>(&engine_), S_OK; }
+    HRESULT CreateEngine(ComPtr<IUnknown>& engine) override { return engine = ComPtr<IUnknown>(static_cast<IRecordingEngine*>(&engine_)), S_OK; }
     FakeEngine& engine_;
 };
 
