@@ -4,6 +4,7 @@
 // thread; Lock and Unlock may be called from any thread. MutexLock holds it for a scope.
 #include "support/DebugTrace.h"
 #include "support/GetOpenSecurityAttributes.h"
+#include "support/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -25,8 +26,8 @@ public:
     explicit Mutex(const char* name = nullptr) {
         std::string objectName;
         if (name && *name) objectName = std::string(name) + "_mutex";
-        handle_ = CreateMutexA(GetOpenSecurityAttributes(), FALSE,
-                               objectName.empty() ? nullptr : objectName.c_str());
+        handle_.reset(CreateMutexA(GetOpenSecurityAttributes(), FALSE,
+                                   objectName.empty() ? nullptr : objectName.c_str()));
         if (!handle_) {
             DebugTrace("CreateMutexA() returned error %ld", static_cast<long>(GetLastError()));
             TerminateProcess(GetCurrentProcess(), 3);
@@ -42,7 +43,6 @@ public:
             Unlock();
         } catch (...) {
         }
-        CloseHandle(handle_);
     }
 
     void Lock() {
@@ -54,19 +54,19 @@ public:
         // Every WAIT_OBJECT_0 or WAIT_ABANDONED is one acquisition at system level; only one
         // is kept, so that one Unlock per Lock frees the mutex for other processes again.
         int levels = 0;
-        DWORD result = WaitForSingleObject(handle_, 0);
+        DWORD result = WaitForSingleObject(handle_.get(), 0);
         DWORD error = result == WAIT_FAILED ? GetLastError() : 0;
         if (result == WAIT_ABANDONED) ++levels;
         for (int attempt = 1; result != WAIT_OBJECT_0 && attempt < 10; ++attempt) {
-            result = WaitForSingleObject(handle_, INFINITE);
+            result = WaitForSingleObject(handle_.get(), INFINITE);
             error = result == WAIT_FAILED ? GetLastError() : 0;
             if (result == WAIT_ABANDONED) ++levels;
         }
         if (result != WAIT_OBJECT_0) {
-            for (; levels > 0; --levels) ReleaseMutex(handle_);
+            for (; levels > 0; --levels) ReleaseMutex(handle_.get());
             throw lock_failure(FailureText("Mutex::Lock()", __LINE__, "lock_failure", WaitDetail(result, error)));
         }
-        for (; levels > 0; --levels) ReleaseMutex(handle_);
+        for (; levels > 0; --levels) ReleaseMutex(handle_.get());
         owner_ = self;
         count_ = 1;
     }
@@ -75,12 +75,12 @@ public:
         if (owner_.load() != GetCurrentThreadId()) return;
         if (--count_ > 0) return;
         owner_ = kNoOwner;
-        if (!ReleaseMutex(handle_)) {
+        if (!ReleaseMutex(handle_.get())) {
             throw unlock_failure(FailureText("Mutex::Unlock()", __LINE__, "unlock_failure", "ReleaseMutex returned false."));
         }
     }
 
-    HANDLE NativeHandle() const noexcept { return handle_; }
+    HANDLE NativeHandle() const noexcept { return handle_.get(); }
 
 private:
     static constexpr DWORD kNoOwner = 0xFFFFFFFF;
@@ -96,7 +96,7 @@ private:
                ", with context: Error: " + detail;
     }
 
-    HANDLE handle_ = nullptr;
+    UniqueKernelHandle handle_;
     std::atomic<DWORD> owner_{kNoOwner}; // compared by every locking thread, written by the owner
     long count_ = 0;                     // only touched by the owner
 };
