@@ -127,6 +127,15 @@ function(fennel_windows_output target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
                                              LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   target_link_options(${target} PRIVATE ${FENNEL_WIN_LINK_FLAGS})
+  # The debug information goes beside the file (<file>.debug, which gdb finds through the
+  # debug link): the loader maps every section of an image, so each start would read it all.
+  if(CMAKE_OBJCOPY)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+      COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+              $<TARGET_FILE:${target}>
+      VERBATIM)
+  endif()
 endfunction()
 
 # Adds every direct subfolder of the current source folder that has a CMakeLists.txt,

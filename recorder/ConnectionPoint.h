@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/ConnectionPointEnumerator.h"
 #include "support/ComPtr.h"
 
@@ -46,7 +46,7 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-        return Guarded([&]() -> HRESULT {
+        return ReturnEngineCodeOnThrow([&]() -> HRESULT {
             if (!sink || !cookie) return E_POINTER;
             *cookie = 0;
             ComPtr<Sink> typed;
@@ -58,7 +58,7 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-        return Guarded([&]() -> HRESULT {
+        return ReturnEngineCodeOnThrow([&]() -> HRESULT {
             ComPtr<Sink> released; // let go after the lock
             std::lock_guard lock(mutex_);
             for (auto it = sinks_.begin(); it != sinks_.end(); ++it)
@@ -87,7 +87,7 @@ public:
         return S_OK;
     }
     HRESULT EnumerateAsOnlyPoint(IEnumConnectionPoints** points) {
-        return Guarded([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(this)}, points); });
+        return ReturnEngineCodeOnThrow([&]() -> HRESULT { return ConnectionPointEnumerator::Create({ComPtr<IConnectionPoint>(this)}, points); });
     }
 
     std::vector<ComPtr<Sink>> Sinks() const {

@@ -1,6 +1,6 @@
 #include "recorder/ConnectionPointEnumerator.h"
 
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/RecorderModule.h"
 
 ConnectionPointEnumerator::ConnectionPointEnumerator(std::vector<ComPtr<IConnectionPoint>> points)
@@ -36,7 +36,7 @@ ULONG ConnectionPointEnumerator::Release() {
 }
 
 HRESULT ConnectionPointEnumerator::Next(ULONG count, IConnectionPoint** points, ULONG* fetched) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!points || (count > 1 && !fetched)) return E_POINTER;
         ULONG done = 0;
         while (done < count) {
@@ -55,7 +55,7 @@ HRESULT ConnectionPointEnumerator::Next(ULONG count, IConnectionPoint** points, 
 }
 
 HRESULT ConnectionPointEnumerator::Skip(ULONG count) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         std::size_t target = next_ + count;
         next_ = target < points_.size() ? target : points_.size();
         return target <= points_.size() ? S_OK : S_FALSE;
@@ -63,14 +63,14 @@ HRESULT ConnectionPointEnumerator::Skip(ULONG count) {
 }
 
 HRESULT ConnectionPointEnumerator::Reset() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         next_ = 0;
         return S_OK;
     });
 }
 
 HRESULT ConnectionPointEnumerator::Clone(IEnumConnectionPoints** copy) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         HRESULT hr = Create(points_, copy);
         if (SUCCEEDED(hr)) static_cast<ConnectionPointEnumerator*>(*copy)->next_ = next_.load();
         return hr;

@@ -1,7 +1,8 @@
 #pragma once
 // Crc32: the CRC-32 of zlib and PNG (reflected polynomial 0xEDB88320, initial and final
-// value inverted), updated a piece at a time, eight bytes per step through eight tables.
-// One value per stream of bytes; a copy is independent. Any thread.
+// value inverted), updated a piece at a time: by carry-less multiplication where the
+// processor has it (x86 with PCLMULQDQ and SSE4.1), else eight bytes per step through eight
+// tables. One value per stream of bytes; a copy is independent. Any thread.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "recorder/EngineClassFactory.h"
 
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/RecorderModule.h"
 #include "recorder/RecordingEngine.h"
 
@@ -20,7 +20,7 @@ HRESULT EngineClassFactory::QueryInterface(REFIID iid, void** out) {
 }
 
 HRESULT EngineClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
@@ -29,7 +29,7 @@ HRESULT EngineClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** o
 }
 
 HRESULT EngineClassFactory::LockServer(BOOL lock) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         RecorderModule::LockServer(lock != FALSE);
         return S_OK;
     });

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine/RecordingEngineTypes.h"
-#include "recorder/ErrorTexts.h"
+#include "recorder/ImageVerifier.h"
 #include "recorder/RedBook.h"
 
 ImageRecorder::ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer,
@@ -18,6 +19,10 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
     imageBytes_ = 0;
     crcs_.clear();
     progress_.overallTotal = plan_.totalFrames;
+    // Each track is read back while it is written, and compared once written in full.
+    std::optional<ImageVerifier> reading;
+    if (sink && openImage_) reading.emplace(openImage_);
+    ImageVerifier* verifier = reading ? &*reading : nullptr;
     pacer_.Start();
     for (std::size_t i = 0; i < plan_.tracks.size(); ++i) {
         const PlannedTrack& track = plan_.tracks[i];
@@ -43,16 +48,13 @@ std::int32_t ImageRecorder::Write(ByteSink* sink) {
             FENNEL_THROW(audio_failure, "ImageRecorder::Write()", ("track " + std::to_string(i + 1) + ": " + e.Context()).c_str());
         }
         std::uint64_t pregapLeft = pregap ? pregap->OutputBytes() : 0;
-        if (std::int32_t code = WriteFrames(track.pregapFrames, pregap.get(), pregapLeft, sink)) return code;
+        if (std::int32_t code = WriteFrames(track.pregapFrames, pregap.get(), pregapLeft, sink, verifier)) return code;
         std::uint64_t audioLeft = track.audioBytes;
-        std::uint64_t indexOne = imageBytes_;
+        if (verifier) verifier->BeginTrack(i, imageBytes_);
         crc_ = {};
-        if (std::int32_t code = WriteFrames(track.audioFrames, reader.get(), audioLeft, sink)) return code;
+        if (std::int32_t code = WriteFrames(track.audioFrames, reader.get(), audioLeft, sink, verifier)) return code;
         crcs_.push_back(crc_.Value());
-        if (sink && openImage_) {
-            Flush(*sink, false);
-            Verify(i, indexOne, imageBytes_ - indexOne, crc_.Value());
-        }
+        if (verifier) verifier->EndTrack(imageBytes_, crc_.Value());
         observer_.OnTrackEnd(i);
     }
     if (sink) Flush(*sink, true);
@@ -68,7 +70,7 @@ void ImageRecorder::Flush(ByteSink& sink, bool durable) {
 }
 
 std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft,
-                                        ByteSink* sink) {
+                                        ByteSink* sink, ImageVerifier* verifier) {
     while (frames > 0) {
         // Chunks end at multiples of the chunk size within the image, so that after a
         // pregap or a track's end the writes fall on page boundaries again.
@@ -101,6 +103,10 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reade
             }
         }
         imageBytes_ += bytes;
+        if (verifier) {
+            Flush(*sink, false);
+            verifier->Published(imageBytes_);
+        }
         frames -= count;
         progress_.trackDone += count;
         progress_.overallDone += count;
@@ -108,28 +114,4 @@ std::int32_t ImageRecorder::WriteFrames(std::uint32_t frames, AudioSource* reade
         if (!pacer_.Advance(count)) return RECORDING_E_CANCELLED;
     }
     return 0;
-}
-
-void ImageRecorder::Verify(std::size_t track, std::uint64_t offset, std::uint64_t bytes, std::uint32_t crc) {
-    const std::string name = "track " + std::to_string(track + 1) + ": ";
-    Crc32 read;
-    try {
-        std::unique_ptr<ByteSource> image = openImage_();
-        for (std::uint64_t done = 0; done < bytes;) {
-            std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(bytes - done, buffer_.size()));
-            std::size_t got = image->ReadAt(offset + done, buffer_.data(), want);
-            if (got == 0)
-                FENNEL_THROW(verify_failure, "ImageRecorder::Verify()",
-                             (name + "the image ends at byte " + std::to_string(offset + done) + ", before the track's end").c_str());
-            read.Update(buffer_.data(), got);
-            done += got;
-        }
-    } catch (const verify_failure&) {
-        throw;
-    } catch (const ContextException& e) {
-        FENNEL_THROW(verify_failure, "ImageRecorder::Verify()", (name + e.Context()).c_str());
-    }
-    if (read.Value() != crc)
-        FENNEL_THROW(verify_failure, "ImageRecorder::Verify()",
-                     (name + "the image holds CRC32 " + ErrorTexts::Hex(static_cast<std::int32_t>(read.Value())) + " where " + ErrorTexts::Hex(static_cast<std::int32_t>(crc)) + " was written").c_str());
 }

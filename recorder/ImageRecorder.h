@@ -4,8 +4,8 @@
 // with silence to the planned length. Reports each chunk to an observer, which may stop the
 // writing with a code (cancel, injected failure), and paces the chunks with a Pacer. Keeps
 // the CRC-32 of each track's bytes from index 1 to its end and, when given a way to open the
-// image, reads each track back after writing it and compares.
-// Runs on the recording thread; the observer is called on that thread.
+// image, has an ImageVerifier read each track back while it is written and compare it before
+// the track ends. Runs on the recording thread; the observer is called on that thread.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +14,7 @@
 #include "recorder/ByteSink.h"
 #include "recorder/ByteSource.h"
 #include "recorder/Crc32.h"
+#include "recorder/ImageVerifier.h"
 #include "recorder/Pacer.h"
 #include "recorder/SessionPlan.h"
 #include "recorder/AudioSource.h"
@@ -44,8 +45,8 @@ public:
     // Opens the audio of a track; may throw any ContextException.
     using OpenTrack = std::function<std::unique_ptr<AudioSource>(std::size_t track)>;
 
-    // Opens the image as written so far for reading; may throw any ContextException.
-    using OpenImage = std::function<std::unique_ptr<ByteSource>()>;
+    // Opens the image for reading (once, on the verifier's thread); see ImageVerifier::OpenImage.
+    using OpenImage = ImageVerifier::OpenImage;
 
     // Without openImage nothing is read back.
     ImageRecorder(const SessionPlan& plan, OpenTrack open, Observer& observer, Pacer& pacer, OpenImage openImage = {});
@@ -62,12 +63,12 @@ public:
     const std::vector<std::uint32_t>& TrackCrcs() const { return crcs_; }
 
 private:
-    // Writes frames frames of the current track; audio from reader (null: silence).
-    std::int32_t WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft, ByteSink* sink);
+    // Writes frames frames of the current track; audio from reader (null: silence). Tells
+    // verifier (when reading back) how far the image is readable.
+    std::int32_t WriteFrames(std::uint32_t frames, AudioSource* reader, std::uint64_t& audioLeft, ByteSink* sink,
+                             ImageVerifier* verifier);
     // Durable: on the disk; else only readable by the read-back check.
     static void Flush(ByteSink& sink, bool durable);
-    // Reads bytes bytes at offset back from the image; throws verify_failure unless their CRC is crc.
-    void Verify(std::size_t track, std::uint64_t offset, std::uint64_t bytes, std::uint32_t crc);
 
     const SessionPlan& plan_;
     OpenTrack open_;

@@ -37,9 +37,9 @@ private:
     HRESULT hr_;
 };
 
-ComPtr<IMFMediaType> PcmType(std::uint32_t rate, unsigned channels) {
+ComPtr<IMFMediaType> PcmType(const MfLibrary& mf, std::uint32_t rate, unsigned channels) {
     ComPtr<IMFMediaType> type;
-    HRESULT hr = MFCreateMediaType(type.put());
+    HRESULT hr = mf.createMediaType(type.put());
     if (SUCCEEDED(hr)) hr = type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     if (SUCCEEDED(hr)) hr = type->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM);
     if (SUCCEEDED(hr)) hr = type->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
@@ -57,12 +57,12 @@ ComPtr<IMFMediaType> PcmType(std::uint32_t rate, unsigned channels) {
 } // namespace
 
 MfDecoder::MfDecoder(const std::wstring& path) {
-    HRESULT hr = MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put());
+    HRESULT hr = startup_.Library().createSourceReaderFromUrl(path.c_str(), nullptr, reader_.put());
     if (FAILED(hr)) FENNEL_THROW(open_failure, "MfDecoder::MfDecoder()", Failed("opening the file", hr).c_str());
     hr = reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
     if (SUCCEEDED(hr)) hr = reader_->SetStreamSelection(kAudioStream, TRUE);
     if (FAILED(hr)) FENNEL_THROW(open_failure, "MfDecoder::MfDecoder()", Failed("choosing the audio stream", hr).c_str());
-    hr = reader_->SetCurrentMediaType(kAudioStream, nullptr, PcmType(0, 0).get());
+    hr = reader_->SetCurrentMediaType(kAudioStream, nullptr, PcmType(startup_.Library(), 0, 0).get());
     if (FAILED(hr)) FENNEL_THROW(open_failure, "MfDecoder::MfDecoder()", Failed("asking for PCM", hr).c_str());
     ComPtr<IMFMediaType> current;
     hr = reader_->GetCurrentMediaType(kAudioStream, current.put());
@@ -87,7 +87,7 @@ void MfDecoder::ConfigureResampler(IMFMediaType* input) {
     if (FAILED(hr)) FENNEL_THROW(open_failure, "MfDecoder::ConfigureResampler()", Failed("creating the resampler", hr).c_str());
     unsigned outChannels = std::min(sourceChannels_, 2u);
     hr = resampler_->SetInputType(0, input, 0);
-    if (SUCCEEDED(hr)) hr = resampler_->SetOutputType(0, PcmType(kCdRate, outChannels).get(), 0);
+    if (SUCCEEDED(hr)) hr = resampler_->SetOutputType(0, PcmType(startup_.Library(), kCdRate, outChannels).get(), 0);
     if (SUCCEEDED(hr)) hr = resampler_->ProcessMessage(MFT_MESSAGE_NOTIFY_BEGIN_STREAMING, 0);
     if (FAILED(hr))
         FENNEL_THROW(open_failure, "MfDecoder::ConfigureResampler()",
@@ -136,8 +136,8 @@ bool MfDecoder::PullResampled() {
     for (;;) {
         ComPtr<IMFSample> sample;
         ComPtr<IMFMediaBuffer> buffer;
-        HRESULT hr = MFCreateSample(sample.put());
-        if (SUCCEEDED(hr)) hr = MFCreateMemoryBuffer(outputCapacity_, buffer.put());
+        HRESULT hr = startup_.Library().createSample(sample.put());
+        if (SUCCEEDED(hr)) hr = startup_.Library().createMemoryBuffer(outputCapacity_, buffer.put());
         if (SUCCEEDED(hr)) hr = sample->AddBuffer(buffer.get());
         if (FAILED(hr)) FENNEL_THROW(decode_failure, "MfDecoder::PullResampled()", Failed("making a sample", hr).c_str());
         MFT_OUTPUT_DATA_BUFFER out{};

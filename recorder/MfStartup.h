@@ -2,6 +2,7 @@
 // MfStartup: one MFStartup/MFShutdown pair, and the calling thread in the multithreaded
 // apartment for the same span (when it has joined no apartment yet). Media Foundation counts
 // its start-ups, so any number may be alive at once. Created and destroyed on one thread.
+#include "recorder/MfLibrary.h"
 #include "support/ComPtr.h"
 
 class MfStartup {
@@ -12,6 +13,10 @@ public:
     MfStartup(const MfStartup&) = delete;
     MfStartup& operator=(const MfStartup&) = delete;
 
+    // Media Foundation's functions, loaded.
+    const MfLibrary& Library() const { return library_; }
+
 private:
     ScopedComInit com_;
+    const MfLibrary& library_;
 };

@@ -1,97 +1,23 @@
 #include "recorder/RealRecorder.h"
 
 #include <algorithm>
-#include <cwctype>
 
+#include "engine/Bstr.h"
 #include "engine/EventConnection.h"
-#include "recorder/ComGuard.h"
 #include "recorder/EngineFailure.h"
 #include "recorder/ErrorTexts.h"
 #include "recorder/ImapiEventSinks.h"
+#include "recorder/ImapiObject.h"
 #include "recorder/ImapiResults.h"
 #include "recorder/PlanStream.h"
 #include "recorder/RedBook.h"
+#include "recorder/VariantArray.h"
 #include "recorder/WinText.h"
 
 namespace {
 
 constexpr auto kProbeLife = std::chrono::milliseconds(250);
 constexpr std::uint32_t kEraseUnits = 100; // an erase's progress counts percent
-
-// Owns a BSTR made from a text; throws std::bad_alloc.
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text) : text_(NewBstr(text)) {}
-    Bstr() = default;
-    ~Bstr() { SysFreeString(text_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return text_; }
-    BSTR* put() { SysFreeString(std::exchange(text_, nullptr)); return &text_; }
-    std::wstring Text() const { return BstrText(text_); }
-
-private:
-    BSTR text_ = nullptr;
-};
-
-// Owns a SAFEARRAY of VARIANTs an API call answered.
-class VariantArray {
-public:
-    VariantArray() = default;
-    ~VariantArray() { if (array_) SafeArrayDestroy(array_); }
-    VariantArray(const VariantArray&) = delete;
-    VariantArray& operator=(const VariantArray&) = delete;
-    SAFEARRAY** put() { return &array_; }
-
-    std::vector<LONG> Numbers() const {
-        std::vector<LONG> numbers;
-        ForEach([&](VARIANT& value) {
-            VARIANT copy;
-            VariantInit(&copy);
-            if (SUCCEEDED(VariantChangeType(&copy, &value, 0, VT_I4))) numbers.push_back(V_I4(&copy));
-        });
-        return numbers;
-    }
-    std::vector<std::wstring> Texts() const {
-        std::vector<std::wstring> texts;
-        ForEach([&](VARIANT& value) {
-            if (V_VT(&value) == VT_BSTR) texts.push_back(BstrText(V_BSTR(&value)));
-        });
-        return texts;
-    }
-
-private:
-    template <class Visit>
-    void ForEach(Visit visit) const {
-        VARTYPE type = VT_EMPTY;
-        if (!array_ || SafeArrayGetDim(array_) != 1 || FAILED(SafeArrayGetVartype(array_, &type)) || type != VT_VARIANT) return;
-        LONG low = 0, high = -1;
-        SafeArrayGetLBound(array_, 1, &low);
-        SafeArrayGetUBound(array_, 1, &high);
-        VARIANT* values = nullptr;
-        if (FAILED(SafeArrayAccessData(array_, reinterpret_cast<void**>(&values)))) return;
-        for (LONG i = 0; i <= high - low; ++i) visit(values[i]);
-        SafeArrayUnaccessData(array_);
-    }
-
-    SAFEARRAY* array_ = nullptr;
-};
-
-template <class Interface>
-ComPtr<Interface> Create(REFCLSID clsid, const char* where) {
-    ComPtr<Interface> object;
-    ImapiResults::Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, __uuidof(Interface),
-                                         object.put_void()),
-                        where, "creating the recording API's object");
-    return object;
-}
-
-std::string Trimmed(const std::wstring& text) {
-    std::string utf8 = WinText::Utf8(text);
-    auto first = utf8.find_first_not_of(' ');
-    auto last = utf8.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : utf8.substr(first, last - first + 1);
-}
 
 // Speeds in x from the API's sectors per second, as the engine's speed codes can name them.
 std::vector<unsigned> SpeedsOf(const std::vector<LONG>& sectorsPerSecond) {
@@ -125,74 +51,7 @@ std::wstring ClientNameOf(const std::wstring& name) {
     return plain.empty() ? std::wstring(L"Fennel") : plain;
 }
 
-std::optional<RealRecorder::Description> Describe(const std::wstring& uniqueId) {
-    const char* where = "RealRecorder::FindAll()";
-    auto recorder = Create<IDiscRecorder2>(CLSID_MsftDiscRecorder2, where);
-    ImapiResults::Check(recorder->InitializeDiscRecorder(Bstr(uniqueId).get()), where, "opening the recorder");
-    RealRecorder::Description d;
-    d.uniqueId = uniqueId;
-    Bstr vendor, product;
-    recorder->get_VendorId(vendor.put());
-    recorder->get_ProductId(product.put());
-    d.name = Trimmed(vendor.Text() + L" " + product.Text());
-    VariantArray paths;
-    if (SUCCEEDED(recorder->get_VolumePathNames(paths.put())))
-        for (const std::wstring& path : paths.Texts())
-            if (path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0])) {
-                d.letter = static_cast<char>(std::towupper(path[0]));
-                break;
-            }
-    VariantArray profiles;
-    ImapiResults::Check(recorder->get_SupportedProfiles(profiles.put()), where, "asking for the recorder's profiles");
-    d.mediaAbilities = RECORDING_CAN_READ_CD | RECORDING_CAN_READ_AUDIO | RECORDING_CAN_READ_MULTISESSION;
-    for (LONG profile : profiles.Numbers()) {
-        if (profile == IMAPI_PROFILE_TYPE_CD_RECORDABLE) d.mediaAbilities |= RECORDING_CAN_WRITE_CD_R;
-        if (profile == IMAPI_PROFILE_TYPE_CD_REWRITABLE)
-            d.mediaAbilities |= RECORDING_CAN_READ_CD_RW | RECORDING_CAN_WRITE_CD_RW | RECORDING_CAN_ERASE_CD_RW;
-    }
-    if (!d.letter || !(d.mediaAbilities & (RECORDING_CAN_WRITE_CD_R | RECORDING_CAN_WRITE_CD_RW))) return std::nullopt;
-    d.writeFeatures = RECORDING_WRITES_TAO | RECORDING_WRITES_AUDIO | RECORDING_WRITES_MULTISESSION |
-                      RECORDING_WRITES_UNDERRUN_PROTECTION;
-    // Disc-at-once goes through the raw writer, with subcode the engine makes (CD-Text in it).
-    auto raw = Create<IDiscFormat2RawCD>(CLSID_MsftDiscFormat2RawCD, where);
-    VARIANT_BOOL supported = VARIANT_FALSE;
-    VariantArray sectorTypes;
-    if (SUCCEEDED(raw->IsRecorderSupported(recorder.get(), &supported)) && supported &&
-        SUCCEEDED(raw->put_Recorder(recorder.get())) && SUCCEEDED(raw->get_SupportedSectorTypes(sectorTypes.put()))) {
-        std::vector<LONG> types = sectorTypes.Numbers();
-        if (std::find(types.begin(), types.end(), IMAPI_FORMAT2_RAW_CD_SUBCODE_IS_COOKED) != types.end())
-            d.writeFeatures |= RECORDING_WRITES_DAO | RECORDING_WRITES_SAO | RECORDING_WRITES_CD_TEXT | RECORDING_WRITES_RAW;
-    }
-    return d;
-}
-
 } // namespace
-
-std::vector<std::shared_ptr<RealRecorder>> RealRecorder::FindAll(const std::wstring& clientName) {
-    std::vector<std::shared_ptr<RealRecorder>> recorders;
-    ComPtr<IDiscMaster2> master;
-    HRESULT hr = CoCreateInstance(CLSID_MsftDiscMaster2, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  __uuidof(IDiscMaster2), master.put_void());
-    if (FAILED(hr)) { // no recording API: the virtual drives are all there is
-        OutputDebugStringA(("recorder: no real recorders (" + ErrorTexts::Hex(hr) + ")\n").c_str());
-        return recorders;
-    }
-    VARIANT_BOOL supported = VARIANT_TRUE;
-    LONG count = 0;
-    if ((SUCCEEDED(master->get_IsSupportedEnvironment(&supported)) && !supported) || FAILED(master->get_Count(&count)))
-        return recorders;
-    for (LONG i = 0; i < count; ++i) {
-        Bstr id;
-        if (FAILED(master->get_Item(i, id.put())) || !id.get()) continue;
-        try {
-            if (std::optional<Description> description = ::Describe(id.Text()))
-                recorders.push_back(std::make_shared<RealRecorder>(std::move(*description), clientName));
-        } catch (const ContextException& e) {
-            OutputDebugStringA(("recorder: recorder " + WinText::Utf8(id.Text()) + " left out: " + e.what() + "\n").c_str());
-        }
-    }
-    return recorders;
-}
 
 RealRecorder::RealRecorder(Description description, std::wstring clientName)
     : description_(std::move(description)), clientName_(ClientNameOf(clientName)) {}
@@ -205,7 +64,7 @@ RealRecorder::~RealRecorder() {
 // ---- Queries
 
 ComPtr<IDiscRecorder2> RealRecorder::OpenRecorder() const {
-    auto recorder = Create<IDiscRecorder2>(CLSID_MsftDiscRecorder2, "RealRecorder::OpenRecorder()");
+    auto recorder = CreateImapiObject<IDiscRecorder2>(CLSID_MsftDiscRecorder2, "RealRecorder::OpenRecorder()");
     ImapiResults::Check(recorder->InitializeDiscRecorder(Bstr(description_.uniqueId).get()), "RealRecorder::OpenRecorder()",
                         "opening the recorder");
     return recorder;
@@ -219,7 +78,7 @@ ComPtr<IDiscRecorder2> RealRecorder::HeldRecorder() const {
 
 template <class Format>
 ComPtr<Format> RealRecorder::MakeFormat(REFCLSID clsid, IDiscRecorder2* recorder, const char* where) const {
-    auto format = Create<Format>(clsid, where);
+    auto format = CreateImapiObject<Format>(clsid, where);
     ImapiResults::Check(format->put_Recorder(recorder), where, "choosing the recorder");
     return format;
 }
@@ -369,9 +228,9 @@ void RealRecorder::Acquire() {
     HRESULT hr = recorder->AcquireExclusiveAccess(VARIANT_FALSE, Bstr(clientName_).get());
     if (FAILED(hr)) {
         Bstr owner;
-        if (SUCCEEDED(recorder->get_ExclusiveAccessOwner(owner.put())) && !owner.Text().empty())
+        if (SUCCEEDED(recorder->get_ExclusiveAccessOwner(owner.put())) && !owner.Wide().empty())
             RECORDER_FAIL(RECORDING_E_DEVICE_BUSY, "RealRecorder::Acquire()",
-                          (WinText::Utf8(owner.Text()) + " is using the recorder (recorder result " + ErrorTexts::Hex(hr) +
+                          (WinText::Utf8(owner.Wide()) + " is using the recorder (recorder result " + ErrorTexts::Hex(hr) +
                            ").").c_str());
         ImapiResults::Fail(hr, "RealRecorder::Acquire()", "taking the recorder");
     }

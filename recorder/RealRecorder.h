@@ -22,7 +22,7 @@
 
 class RealRecorder final : public Drive {
 public:
-    // What the engine lists of a recorder, read once when the engine starts.
+    // What the engine lists of a recorder, read once when the engine starts (RealRecorderFinder).
     struct Description {
         std::wstring uniqueId;
         char letter = 0;
@@ -30,10 +30,6 @@ public:
         std::uint32_t mediaAbilities = 0;
         std::uint32_t writeFeatures = 0;
     };
-
-    // The recorders the API lists that have a drive letter and write CDs; none when the API
-    // is missing (as under Wine). clientName: who takes the recorders, as other programs see it.
-    static std::vector<std::shared_ptr<RealRecorder>> FindAll(const std::wstring& clientName);
 
     RealRecorder(Description description, std::wstring clientName);
     ~RealRecorder() override;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "engine/RecordingEngine.h"
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/EngineClassFactory.h"
 #include "recorder/RecorderModule.h"
 
@@ -18,7 +18,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (!IsEqualCLSID(clsid, CLSID_RecordingEngine)) return CLASS_E_CLASSNOTAVAILABLE;
@@ -27,15 +27,15 @@ HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 }
 
 HRESULT WINAPI DllCanUnloadNow() {
-    return Guarded([] { return RecorderModule::CanUnload() ? S_OK : S_FALSE; });
+    return ReturnEngineCodeOnThrow([] { return RecorderModule::CanUnload() ? S_OK : S_FALSE; });
 }
 
 HRESULT WINAPI DllRegisterServer() {
-    return Guarded([] { return RecorderModule::Register(); });
+    return ReturnEngineCodeOnThrow([] { return RecorderModule::Register(); });
 }
 
 HRESULT WINAPI DllUnregisterServer() {
-    return Guarded([] { return RecorderModule::Unregister(); });
+    return ReturnEngineCodeOnThrow([] { return RecorderModule::Unregister(); });
 }
 
 } // extern "C"

@@ -1,6 +1,6 @@
 #include "recorder/RecordingDevice.h"
 
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/RecorderModule.h"
 #include "recorder/WinText.h"
 
@@ -55,7 +55,7 @@ void RecordingDevice::Fire(Call call) {
 }
 
 HRESULT RecordingDevice::GetIdentity(BSTR* id) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!id) return E_POINTER;
         *id = NewBstr(drive_->Identity());
         return S_OK;
@@ -63,7 +63,7 @@ HRESULT RecordingDevice::GetIdentity(BSTR* id) {
 }
 
 HRESULT RecordingDevice::GetName(WCHAR* driveLetter, BSTR* displayName) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!driveLetter && !displayName) return E_POINTER;
         if (driveLetter) *driveLetter = static_cast<WCHAR>(drive_->Letter());
         if (displayName) *displayName = NewBstr(WinText::Wide(drive_->Config().name));
@@ -72,7 +72,7 @@ HRESULT RecordingDevice::GetName(WCHAR* driveLetter, BSTR* displayName) {
 }
 
 HRESULT RecordingDevice::GetCapabilities(LONG* mediaAbilities, LONG* writeFeatures) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!mediaAbilities || !writeFeatures) return E_POINTER;
         DriveConfig config = drive_->Config();
         *mediaAbilities = static_cast<LONG>(config.mediaAbilities);
@@ -82,7 +82,7 @@ HRESULT RecordingDevice::GetCapabilities(LONG* mediaAbilities, LONG* writeFeatur
 }
 
 HRESULT RecordingDevice::GetSpeedMasks(LONG* readMask, LONG* writeMask, LONG* rewriteMask) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!readMask || !writeMask || !rewriteMask) return E_POINTER;
         if (HRESULT busy = drive_->TakeBusyFault()) return busy;
         DriveConfig config = drive_->Config();
@@ -99,7 +99,7 @@ HRESULT RecordingDevice::GetSpeedMasks(LONG* readMask, LONG* writeMask, LONG* re
 }
 
 HRESULT RecordingDevice::IsMediaPresent(BYTE* present) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!present) return E_POINTER;
         *present = drive_->MediaPresent();
         return S_OK;
@@ -107,7 +107,7 @@ HRESULT RecordingDevice::IsMediaPresent(BYTE* present) {
 }
 
 HRESULT RecordingDevice::IsReady(BYTE* ready) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!ready) return E_POINTER;
         *ready = drive_->Ready();
         return S_OK;
@@ -116,7 +116,7 @@ HRESULT RecordingDevice::IsReady(BYTE* ready) {
 
 HRESULT RecordingDevice::GetMediaInfo(LONG* mediaType, RecordingMediaDetails* details, RecordingMediaFlags* flags,
                                       RecordingMediaCapacity* capacity) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if ((flags && flags->version != 1) || (capacity && capacity->version != 1)) return E_INVALIDARG;
         MediaDescription media = drive_->Describe();
         if (mediaType) *mediaType = media.type;
@@ -128,7 +128,7 @@ HRESULT RecordingDevice::GetMediaInfo(LONG* mediaType, RecordingMediaDetails* de
 }
 
 HRESULT RecordingDevice::BeginExclusiveUse() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         {
             std::lock_guard lock(mutex_);
             if (exclusive_) return S_FALSE;
@@ -141,7 +141,7 @@ HRESULT RecordingDevice::BeginExclusiveUse() {
 }
 
 HRESULT RecordingDevice::EndExclusiveUse() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         {
             std::lock_guard lock(mutex_);
             if (!exclusive_) return S_FALSE;
@@ -154,7 +154,7 @@ HRESULT RecordingDevice::EndExclusiveUse() {
 }
 
 HRESULT RecordingDevice::CanEraseMedia(BYTE* erasable) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!erasable) return E_POINTER;
         DriveConfig config = drive_->Config();
         *erasable = config.disc.media == RECORDING_MEDIA_CD_RW && (config.mediaAbilities & RECORDING_CAN_ERASE_CD_RW);
@@ -163,7 +163,7 @@ HRESULT RecordingDevice::CanEraseMedia(BYTE* erasable) {
 }
 
 HRESULT RecordingDevice::IsReadyForErase(BYTE* ready) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!ready) return E_POINTER;
         *ready = drive_->Ready() && drive_->CurrentActivity() == ::Drive::Activity::None;
         if (*ready && !drive_->HoldsLock()) {
@@ -179,7 +179,7 @@ HRESULT RecordingDevice::IsReadyForErase(BYTE* ready) {
 }
 
 HRESULT RecordingDevice::Erase(LONG options) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (options & ~(RECORDING_ERASE_FULL | RECORDING_ERASE_ASYNC)) return E_INVALIDARG;
         if (!(options & RECORDING_ERASE_ASYNC)) return RunErase(options);
         drive_->CheckErasable(); // the obvious refusals come back at once
@@ -211,7 +211,7 @@ DWORD WINAPI RecordingDevice::EraseThread(void* argument) {
     const EraseJob job = *static_cast<EraseJob*>(argument);
     delete static_cast<EraseJob*>(argument);
     const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    Guarded([&] { return job.device->RunErase(job.options); });
+    ReturnEngineCodeOnThrow([&] { return job.device->RunErase(job.options); });
     // Cleared after the erase's events: a client that reads the progress as done has its status.
     job.device->erasing_ = false;
     if (SUCCEEDED(init)) CoUninitialize();
@@ -234,7 +234,7 @@ HRESULT RecordingDevice::RunErase(LONG options) {
         ~Quiet() { --count; }
     } quiet(quiet_);
     Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseStart(options); });
-    HRESULT hr = Guarded([&] { return static_cast<HRESULT>(drive_->Erase(options & RECORDING_ERASE_FULL, eraseWaiter_, *this)); });
+    HRESULT hr = ReturnEngineCodeOnThrow([&] { return static_cast<HRESULT>(drive_->Erase(options & RECORDING_ERASE_FULL, eraseWaiter_, *this)); });
     Fire([&](IRecordingDeviceEvents* sink) { sink->OnEraseEnd(hr); });
     Fire([&](IRecordingDeviceEvents* sink) { sink->OnStatus(hr); });
     CheckForChanges();
@@ -246,7 +246,7 @@ void RecordingDevice::OnEraseProgress(int percent) {
 }
 
 HRESULT RecordingDevice::GetEraseProgress(BYTE* done, LONG* doneCount, LONG* totalCount) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!done || !doneCount || !totalCount) return E_POINTER;
         ::Drive::EraseProgress progress = drive_->Progress();
         // Done once the erase's end and status have been told, too.
@@ -258,7 +258,7 @@ HRESULT RecordingDevice::GetEraseProgress(BYTE* done, LONG* doneCount, LONG* tot
 }
 
 HRESULT RecordingDevice::GetImageFolder(BSTR* folder) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!folder) return E_POINTER;
         *folder = NewBstr(drive_->ImageFolder());
         return S_OK;

@@ -5,9 +5,10 @@
 #include <optional>
 
 #include "recorder/AudioFiles.h"
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/ErrorTexts.h"
 #include "recorder/RealRecorder.h"
+#include "recorder/RealRecorderFinder.h"
 #include "recorder/RecorderModule.h"
 #include "recorder/VirtualDrive.h"
 #include "recorder/WinText.h"
@@ -19,7 +20,7 @@ constexpr auto kMonitorPeriod = std::chrono::milliseconds(500);
 } // namespace
 
 HRESULT RecordingEngine::Create(REFIID iid, void** out) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!out) return E_POINTER;
         *out = nullptr;
         ComPtr<RecordingEngine> engine = ComPtr<RecordingEngine>::Attach(new RecordingEngine());
@@ -92,7 +93,7 @@ HRESULT RecordingEngine::Start() {
     }
     std::size_t virtualCount = devices_.size();
     if (config.realRecorders)
-        for (std::shared_ptr<RealRecorder>& recorder : RealRecorder::FindAll(appName_)) {
+        for (std::shared_ptr<RealRecorder>& recorder : RealRecorderFinder::FindAll(appName_)) {
             if (config.Find(recorder->Letter())) { // the drive file's own drive keeps its letter
                 OutputDebugStringA((std::string("recorder: real recorder ") + recorder->Letter() + ": hidden by a virtual drive\n").c_str());
                 continue;
@@ -168,7 +169,7 @@ void RecordingEngine::AddError(std::int32_t code, const std::string& text) {
 // ---- IRecordingEngine
 
 HRESULT RecordingEngine::GetEngineName(BSTR* name) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!name) return E_POINTER;
         *name = NewBstr(L"Recording engine with virtual drives");
         return S_OK;
@@ -176,7 +177,7 @@ HRESULT RecordingEngine::GetEngineName(BSTR* name) {
 }
 
 HRESULT RecordingEngine::GetEngineVersion(LONG* version) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!version) return E_POINTER;
         *version = kVersion;
         return S_OK;
@@ -184,7 +185,7 @@ HRESULT RecordingEngine::GetEngineVersion(LONG* version) {
 }
 
 HRESULT RecordingEngine::GetConfigurationPath(BSTR* path) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!path) return E_POINTER;
         std::lock_guard lock(mutex_);
         *path = NewBstr(running_ ? configFile_.Path() : EngineConfigFile::Locate(explicitConfig_).Path());
@@ -193,7 +194,7 @@ HRESULT RecordingEngine::GetConfigurationPath(BSTR* path) {
 }
 
 HRESULT RecordingEngine::SetConfigurationPath(BSTR path) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         std::lock_guard lock(mutex_);
         if (running_) return E_UNEXPECTED;
         explicitConfig_ = BstrText(path);
@@ -202,7 +203,7 @@ HRESULT RecordingEngine::SetConfigurationPath(BSTR path) {
 }
 
 HRESULT RecordingEngine::GetDeviceCount(LONG* count) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!count) return E_POINTER;
         *count = 0;
         if (HRESULT hr = Ready(true)) return hr;
@@ -213,7 +214,7 @@ HRESULT RecordingEngine::GetDeviceCount(LONG* count) {
 }
 
 HRESULT RecordingEngine::GetDevice(LONG index, IRecordingDevice** device) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!device) return E_POINTER;
         *device = nullptr;
         if (HRESULT hr = Ready(true)) return hr;
@@ -226,7 +227,7 @@ HRESULT RecordingEngine::GetDevice(LONG index, IRecordingDevice** device) {
 }
 
 HRESULT RecordingEngine::FindDevice(BSTR driveLetter, LONG* index) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!index) return E_POINTER;
         *index = -1;
         if (HRESULT hr = Ready(true)) return hr;
@@ -243,7 +244,7 @@ HRESULT RecordingEngine::FindDevice(BSTR driveLetter, LONG* index) {
 }
 
 HRESULT RecordingEngine::IsFileSupported(BSTR path, BYTE* supported) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!supported) return E_POINTER;
         *supported = 0;
         if (HRESULT hr = Ready(false)) return hr;
@@ -254,7 +255,7 @@ HRESULT RecordingEngine::IsFileSupported(BSTR path, BYTE* supported) {
 }
 
 HRESULT RecordingEngine::IsFileTypeReadable(BSTR path, BYTE* readable) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!readable) return E_POINTER;
         *readable = 0;
         if (HRESULT hr = Ready(false)) return hr;
@@ -270,7 +271,7 @@ HRESULT RecordingEngine::IsFileTypeReadable(BSTR path, BYTE* readable) {
 }
 
 HRESULT RecordingEngine::GetAudioFileFrames(BSTR path, LONG* frames) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!frames) return E_POINTER;
         *frames = 0;
         if (HRESULT hr = Ready(false)) return hr;
@@ -281,7 +282,7 @@ HRESULT RecordingEngine::GetAudioFileFrames(BSTR path, LONG* frames) {
 }
 
 HRESULT RecordingEngine::GetSupportedFileTypes(BSTR* extensions) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!extensions) return E_POINTER;
         *extensions = NewBstr(WinText::Wide(AudioFiles::kReadableTypes));
         return S_OK;
@@ -289,7 +290,7 @@ HRESULT RecordingEngine::GetSupportedFileTypes(BSTR* extensions) {
 }
 
 HRESULT RecordingEngine::GetDisc(IRecordingDisc** disc) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!disc) return E_POINTER;
         *disc = nullptr;
         if (HRESULT hr = Ready(false)) return hr;
@@ -300,7 +301,7 @@ HRESULT RecordingEngine::GetDisc(IRecordingDisc** disc) {
 }
 
 HRESULT RecordingEngine::GetErrorCount(LONG* count) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!count) return E_POINTER;
         std::lock_guard lock(errorsMutex_);
         *count = static_cast<LONG>(errors_.size());
@@ -309,7 +310,7 @@ HRESULT RecordingEngine::GetErrorCount(LONG* count) {
 }
 
 HRESULT RecordingEngine::GetError(LONG index, HRESULT* code, BSTR* text) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!code || !text) return E_POINTER;
         *text = nullptr;
         std::lock_guard lock(errorsMutex_);
@@ -321,7 +322,7 @@ HRESULT RecordingEngine::GetError(LONG index, HRESULT* code, BSTR* text) {
 }
 
 HRESULT RecordingEngine::ClearErrors() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         std::lock_guard lock(errorsMutex_);
         errors_.clear();
         return S_OK;
@@ -329,7 +330,7 @@ HRESULT RecordingEngine::ClearErrors() {
 }
 
 HRESULT RecordingEngine::GetErrorText(HRESULT code, BSTR* text) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!text) return E_POINTER;
         *text = NewBstr(WinText::Wide(ErrorTexts::Describe(code)));
         return S_OK;
@@ -337,7 +338,7 @@ HRESULT RecordingEngine::GetErrorText(HRESULT code, BSTR* text) {
 }
 
 HRESULT RecordingEngine::GetStatus(LONG* statusWord) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!statusWord) return E_POINTER;
         std::uint32_t status = session_.GetProgress().status;
         std::lock_guard lock(mutex_);
@@ -349,7 +350,7 @@ HRESULT RecordingEngine::GetStatus(LONG* statusWord) {
 }
 
 HRESULT RecordingEngine::IsStarted(BYTE* started) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!started) return E_POINTER;
         HRESULT hr = Ready(true);
         *started = hr == S_OK;
@@ -358,7 +359,7 @@ HRESULT RecordingEngine::IsStarted(BYTE* started) {
 }
 
 HRESULT RecordingEngine::GetPreferredDevice(BSTR* text) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!text) return E_POINTER;
         *text = nullptr;
         if (HRESULT hr = Ready(false)) return hr;
@@ -369,7 +370,7 @@ HRESULT RecordingEngine::GetPreferredDevice(BSTR* text) {
 }
 
 HRESULT RecordingEngine::SetPreferredDevice(BSTR driveLetter) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         LONG index = -1;
         if (HRESULT hr = FindDevice(driveLetter, &index)) return hr;
         if (!session_.Idle()) return RECORDING_E_ACTIVE;
@@ -380,7 +381,7 @@ HRESULT RecordingEngine::SetPreferredDevice(BSTR driveLetter) {
 }
 
 HRESULT RecordingEngine::GetApplicationName(BSTR* name) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!name) return E_POINTER;
         *name = nullptr;
         if (HRESULT hr = Ready(false)) return hr;
@@ -391,7 +392,7 @@ HRESULT RecordingEngine::GetApplicationName(BSTR* name) {
 }
 
 HRESULT RecordingEngine::GetApplicationId(GUID* id) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!id) return E_POINTER;
         if (HRESULT hr = Ready(false)) return hr;
         std::lock_guard lock(mutex_);
@@ -401,7 +402,7 @@ HRESULT RecordingEngine::GetApplicationId(GUID* id) {
 }
 
 HRESULT RecordingEngine::RefreshDevices() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         CheckDevices(true);
         return S_OK;
@@ -409,7 +410,7 @@ HRESULT RecordingEngine::RefreshDevices() {
 }
 
 HRESULT RecordingEngine::Initialize(GUID applicationId, BSTR clientName, LONG /*flags*/) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (IsEqualGUID(applicationId, GUID_NULL)) return E_INVALIDARG;
         {
             std::lock_guard lock(mutex_); // real recorders are taken in the client's name
@@ -425,7 +426,7 @@ HRESULT RecordingEngine::Initialize(GUID applicationId, BSTR clientName, LONG /*
 }
 
 HRESULT RecordingEngine::Uninitialize() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!session_.Idle()) return RECORDING_E_ACTIVE;
         monitor_.Stop(); // before the lock: the monitor takes it
         std::vector<ComPtr<RecordingDevice>> devices;
@@ -450,7 +451,7 @@ HRESULT RecordingEngine::FindConnectionPoint(REFIID iid, IConnectionPoint** poin
 // ---- IRunnableObject
 
 HRESULT RecordingEngine::GetRunningClass(LPCLSID clsid) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!clsid) return E_POINTER;
         *clsid = CLSID_RecordingEngine;
         return S_OK;
@@ -458,7 +459,7 @@ HRESULT RecordingEngine::GetRunningClass(LPCLSID clsid) {
 }
 
 HRESULT RecordingEngine::Run(LPBINDCTX) {
-    return Guarded([&]() -> HRESULT { return Start(); });
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT { return Start(); });
 }
 
 BOOL RecordingEngine::IsRunning() {

@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <optional>
 
-#include "recorder/ComGuard.h"
+#include "recorder/ReturnEngineCodeOnThrow.h"
 #include "recorder/WinText.h"
 
 // ---- IRecordingDisc
 
 HRESULT RecordingEngine::GetCDCreationParams(BSTR* deviceId, LONG* options, LONG* speedMask, LONG* pauseFrames,
                                              LONG* reserved, BYTE* optionValue) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!deviceId || !options || !speedMask || !pauseFrames || !reserved || !optionValue) return E_POINTER;
         *deviceId = nullptr;
         if (HRESULT hr = Ready(true)) return hr;
@@ -36,7 +36,7 @@ HRESULT RecordingEngine::GetCDCreationParams(BSTR* deviceId, LONG* options, LONG
 
 HRESULT RecordingEngine::SetCDCreationParams(BSTR deviceId, LONG options, LONG speedMask, LONG pauseFrames,
                                              LONG reserved, LONG selectDevice, BYTE optionValue) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (speedMask == 0 || pauseFrames < 0) return E_INVALIDARG;
         std::size_t selected;
@@ -78,7 +78,7 @@ HRESULT RecordingEngine::SetCDCreationParams(BSTR deviceId, LONG options, LONG s
 }
 
 HRESULT RecordingEngine::ClearLayout() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         session_.ClearLayout();
         return S_OK;
@@ -86,7 +86,7 @@ HRESULT RecordingEngine::ClearLayout() {
 }
 
 HRESULT RecordingEngine::AddFile(BSTR path, LONG* trackIndex) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!trackIndex) return E_POINTER;
         *trackIndex = -1;
         if (HRESULT hr = Ready(false)) return hr;
@@ -98,7 +98,7 @@ HRESULT RecordingEngine::AddFile(BSTR path, LONG* trackIndex) {
 }
 
 HRESULT RecordingEngine::GetTrackCount(LONG* count) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!count) return E_POINTER;
         *count = 0;
         if (HRESULT hr = Ready(false)) return hr;
@@ -108,7 +108,7 @@ HRESULT RecordingEngine::GetTrackCount(LONG* count) {
 }
 
 HRESULT RecordingEngine::GetTrackFile(LONG trackIndex, BSTR* path) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!path) return E_POINTER;
         *path = nullptr;
         if (HRESULT hr = Ready(false)) return hr;
@@ -120,7 +120,7 @@ HRESULT RecordingEngine::GetTrackFile(LONG trackIndex, BSTR* path) {
 }
 
 HRESULT RecordingEngine::GetTrackFrames(LONG trackIndex, LONG* frames) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!frames) return E_POINTER;
         *frames = 0;
         if (HRESULT hr = Ready(false)) return hr;
@@ -132,7 +132,7 @@ HRESULT RecordingEngine::GetTrackFrames(LONG trackIndex, LONG* frames) {
 }
 
 HRESULT RecordingEngine::RemoveTrack(LONG trackIndex) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (trackIndex < 0) return E_INVALIDARG;
         session_.RemoveTrack(static_cast<std::size_t>(trackIndex));
@@ -141,7 +141,7 @@ HRESULT RecordingEngine::RemoveTrack(LONG trackIndex) {
 }
 
 HRESULT RecordingEngine::GetSpaceNeeded(LONG* frames) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!frames) return E_POINTER;
         *frames = 0;
         if (HRESULT hr = Ready(false)) return hr;
@@ -151,7 +151,7 @@ HRESULT RecordingEngine::GetSpaceNeeded(LONG* frames) {
 }
 
 HRESULT RecordingEngine::Prepare(LONG mode) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (mode != RECORDING_PREPARE_AUDIO) return E_INVALIDARG;
         ComPtr<RecordingDevice> device = RecordingDeviceObject();
@@ -160,21 +160,21 @@ HRESULT RecordingEngine::Prepare(LONG mode) {
 }
 
 HRESULT RecordingEngine::RecordTracks(ULONG firstTrack, ULONG lastTrack, LONG options) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         return static_cast<HRESULT>(session_.Record(firstTrack, lastTrack, options & RECORDING_RECORD_WRITE));
     });
 }
 
 HRESULT RecordingEngine::CloseDisc(LONG options) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
-        return Guarded([&]() -> HRESULT { return static_cast<HRESULT>(session_.Close(options & RECORDING_CLOSE_FINALIZE)); });
+        return ReturnEngineCodeOnThrow([&]() -> HRESULT { return static_cast<HRESULT>(session_.Close(options & RECORDING_CLOSE_FINALIZE)); });
     });
 }
 
 HRESULT RecordingEngine::Abort() {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         session_.Abort();
         return S_OK;
     });
@@ -182,7 +182,7 @@ HRESULT RecordingEngine::Abort() {
 
 HRESULT RecordingEngine::GetProgress(LONG* statusWord, LONG* trackIndex, LONG* trackDone, LONG* trackTotal,
                                      LONG* overallDone, LONG* overallTotal, LONG* bufferPercent) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!statusWord || !trackIndex || !trackDone || !trackTotal || !overallDone || !overallTotal || !bufferPercent)
             return E_POINTER;
         if (HRESULT hr = Ready(false)) return hr;
@@ -199,7 +199,7 @@ HRESULT RecordingEngine::GetProgress(LONG* statusWord, LONG* trackIndex, LONG* t
 }
 
 HRESULT RecordingEngine::GetImagePath(BSTR* cuePath) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!cuePath) return E_POINTER;
         *cuePath = NewBstr(session_.LastImage());
         return S_OK;
@@ -207,7 +207,7 @@ HRESULT RecordingEngine::GetImagePath(BSTR* cuePath) {
 }
 
 HRESULT RecordingEngine::SetTrackText(LONG trackIndex, BSTR title, BSTR performer) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (trackIndex < 0) return E_INVALIDARG;
         session_.SetTrackText(static_cast<std::size_t>(trackIndex),
@@ -217,7 +217,7 @@ HRESULT RecordingEngine::SetTrackText(LONG trackIndex, BSTR title, BSTR performe
 }
 
 HRESULT RecordingEngine::SetDiscText(BSTR title, BSTR performer) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         session_.SetDiscText({WinText::Utf8(BstrText(title)), WinText::Utf8(BstrText(performer))});
         return S_OK;
@@ -284,7 +284,7 @@ std::optional<std::uint64_t> FramesArgument(LONG frames) {
 } // namespace
 
 HRESULT RecordingEngine::AddFileRange(BSTR path, LONG startFrame, LONG frames, LONG* trackIndex) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (!trackIndex) return E_POINTER;
         *trackIndex = -1;
         if (HRESULT hr = Ready(false)) return hr;
@@ -298,7 +298,7 @@ HRESULT RecordingEngine::AddFileRange(BSTR path, LONG startFrame, LONG frames, L
 }
 
 HRESULT RecordingEngine::AddTrackPart(LONG trackIndex, LONG area, BSTR path, LONG startFrame, LONG frames) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (trackIndex < 0 || startFrame < 0 || frames < RECORDING_FRAMES_TO_END ||
             (area != RECORDING_PART_AUDIO && area != RECORDING_PART_PREGAP) ||
@@ -311,7 +311,7 @@ HRESULT RecordingEngine::AddTrackPart(LONG trackIndex, LONG area, BSTR path, LON
 }
 
 HRESULT RecordingEngine::SetTrackCodes(LONG trackIndex, BSTR isrc, LONG flags) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (trackIndex < 0 || flags < 0) return E_INVALIDARG;
         session_.SetTrackCodes(static_cast<std::size_t>(trackIndex), WinText::Utf8(BstrText(isrc)),
@@ -321,7 +321,7 @@ HRESULT RecordingEngine::SetTrackCodes(LONG trackIndex, BSTR isrc, LONG flags) {
 }
 
 HRESULT RecordingEngine::SetDiscCatalog(BSTR catalog) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         session_.SetCatalog(WinText::Utf8(BstrText(catalog)));
         return S_OK;
@@ -329,7 +329,7 @@ HRESULT RecordingEngine::SetDiscCatalog(BSTR catalog) {
 }
 
 HRESULT RecordingEngine::SetSongwriter(LONG trackIndex, BSTR songwriter) {
-    return Guarded([&]() -> HRESULT {
+    return ReturnEngineCodeOnThrow([&]() -> HRESULT {
         if (HRESULT hr = Ready(false)) return hr;
         if (trackIndex < -1) return E_INVALIDARG;
         session_.SetSongwriter(trackIndex < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(trackIndex)),

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
-#include <cstdio>
-#include <limits>
 #include <optional>
 
 #include "recorder/AudioFiles.h"
@@ -13,6 +10,7 @@
 #include "recorder/EngineFailure.h"
 #include "recorder/ErrorTexts.h"
 #include "recorder/LevelledSource.h"
+#include "recorder/LoudnessLevels.h"
 #include "recorder/LoudnessMeter.h"
 #include "recorder/RealRecorder.h"
 #include "recorder/VirtualDrive.h"
@@ -276,17 +274,6 @@ RecordingSession::TrackOpeners RecordingSession::OpenersFor(std::vector<Track> l
     return openers;
 }
 
-namespace {
-
-// "<name> <value><unit>" with the value to the given decimals, signed when asked.
-std::string Formatted(const char* name, double value, int decimals, bool sign, const char* unit) {
-    char number[32];
-    std::snprintf(number, sizeof number, sign ? "%+.*f" : "%.*f", decimals, value);
-    return std::string(name) + " " + number + unit;
-}
-
-} // namespace
-
 void RecordingSession::MeasureLoudness(const std::vector<Track>& layout, const SessionPlan& plan) {
     // The tracks are read once more here, before anything is written, so that an album's gain
     // is known before its first track is.
@@ -302,33 +289,12 @@ void RecordingSession::MeasureLoudness(const std::vector<Track>& layout, const S
         return t.tags.album == layout.front().tags.album;
     });
     const bool sheet = std::all_of(layout.begin(), layout.end(), [](const Track& t) { return !t.parts.empty(); });
-    std::vector<const LoudnessMeter*> all;
-    double albumPeak = -std::numeric_limits<double>::infinity();
-    for (const LoudnessMeter& meter : meters) {
-        all.push_back(&meter);
-        albumPeak = std::max(albumPeak, meter.TruePeakDbtp());
-    }
-    const std::optional<double> albumLufs = LoudnessMeter::AlbumLufs(all);
-    std::vector<double> gains;
-    std::vector<std::vector<std::string>> remarks;
-    for (const LoudnessMeter& meter : meters) {
-        const std::optional<double> lufs = meter.IntegratedLufs();
-        gains.push_back((tagged || sheet) && layout.size() > 1 ? LoudnessGain::GainDb(albumLufs, albumPeak)
-                                                               : LoudnessGain::GainDb(lufs, meter.TruePeakDbtp()));
-        std::vector<std::string> lines;
-        if (lufs) lines.push_back(Formatted("REPLAYGAIN_TRACK_GAIN", LoudnessGain::kTargetLufs - *lufs, 2, true, " dB"));
-        lines.push_back(Formatted("REPLAYGAIN_TRACK_PEAK", std::pow(10.0, meter.TruePeakDbtp() / 20), 6, false, ""));
-        remarks.push_back(std::move(lines));
-    }
-    std::vector<std::string> disc;
-    if ((tagged || sheet) && layout.size() > 1 && albumLufs) {
-        disc.push_back(Formatted("REPLAYGAIN_ALBUM_GAIN", LoudnessGain::kTargetLufs - *albumLufs, 2, true, " dB"));
-        disc.push_back(Formatted("REPLAYGAIN_ALBUM_PEAK", std::pow(10.0, albumPeak / 20), 6, false, ""));
-    }
+    LoudnessLevels levels = LoudnessLevels::Of(meters, (tagged || sheet) && layout.size() > 1);
     std::lock_guard lock(mutex_);
-    gains_ = std::move(gains);
-    for (std::size_t i = 0; i < codes_.size() && i < remarks.size(); ++i) codes_[i].remarks = std::move(remarks[i]);
-    discRemarks_ = std::move(disc);
+    gains_ = std::move(levels.gains);
+    for (std::size_t i = 0; i < codes_.size() && i < levels.trackRemarks.size(); ++i)
+        codes_[i].remarks = std::move(levels.trackRemarks[i]);
+    discRemarks_ = std::move(levels.discRemarks);
 }
 
 std::vector<RecordingSession::Track> RecordingSession::Layout() const {

@@ -1,9 +1,11 @@
 // The engine's real recorders through COM as a client sees them, with the recording API's
 // stand-in (tests/standin) playing the system's recorders: which drives the engine lists, the
 // disc events of a recorder, and a write stopped by Abort.
+#include <algorithm>
 #include <thread>
 
 #include "common/StandIn.h"
+#include "common/WaitUntil.h"
 #include "tests/recorder/EngineFixture.h"
 
 namespace {
@@ -86,8 +88,11 @@ TEST_F(RealRecorderTest, AbortStopsTheRecordersWrite) {
     Listener events(e.engine.get());
     ASSERT_EQ(e.disc->Prepare(RECORDING_PREPARE_AUDIO), S_OK);
     std::thread abort([&] {
-        for (int i = 0; i < 500 && events->Get(true).empty(); ++i) Sleep(10);
-        Sleep(200);
+        // The track starts with the recorder's first progress report, inside its write.
+        testsupport::WaitUntil([&] {
+            const Lines seen = events->Get(true);
+            return std::find(seen.begin(), seen.end(), "start 0") != seen.end();
+        }, 5000);
         e.disc->Abort();
     });
     EXPECT_EQ(e.disc->RecordTracks(0, RECORDING_ALL_TRACKS, RECORDING_RECORD_WRITE), RECORDING_E_CANCELLED);

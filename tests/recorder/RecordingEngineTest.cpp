@@ -376,6 +376,7 @@ TEST_F(RecordingSessionTest, SimulatedFaultsAndBadSurroundingsBecomeEngineErrors
         std::function<void(const Engine&)> before;
     } cases[] = {
         {"disk full", "Fault.ImageLimitBytes=100000\n", true, RECORDING_E_IMAGE_WRITE, "(error 112)", {}},
+        {"damaged image", "Fault.CorruptAtPercent=50\n", true, RECORDING_E_VERIFY_FAILED, "track 1: the image holds", {}},
         {"unreadable kind", "Reads=CD\nWrites=CD-R\nMedia=CD-RW\n", false, RECORDING_E_MEDIA_UNREADABLE, "kind", {}},
         {"full disc", "Capacity=2\nContent=audio\nContentMinutes=1\n", false, RECORDING_E_DISC_FULL, "do not fit", {}},
         {"folder under a file", "Images=plain.txt\\sub\n", false, RECORDING_E_IMAGE_FOLDER,

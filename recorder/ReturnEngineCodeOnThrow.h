@@ -1,5 +1,5 @@
 #pragma once
-// Guarded: the boundary of every COM method of the engine. Runs the body and turns any
+// ReturnEngineCodeOnThrow: the boundary of every COM method of the engine. Runs the body and turns any
 // exception into a result code: an EngineFailure into its own code, an allocation failure
 // into E_OUTOFMEMORY, anything else into E_FAIL. Nothing escapes to the COM runtime.
 #include <objbase.h>
@@ -10,7 +10,7 @@
 #include "recorder/EngineFailure.h"
 
 template <class Body>
-HRESULT Guarded(Body&& body) noexcept {
+HRESULT ReturnEngineCodeOnThrow(Body&& body) noexcept {
     try {
         return body();
     } catch (const EngineFailure& e) {
