@@ -1,7 +1,6 @@
 #include "recorder/RecordingSession.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 #include "recorder/AudioFiles.h"
@@ -13,6 +12,7 @@
 #include "recorder/LoudnessLevels.h"
 #include "recorder/LoudnessMeter.h"
 #include "recorder/RealRecorder.h"
+#include "recorder/RecorderWrite.h"
 #include "recorder/VirtualDrive.h"
 #include "recorder/Win32File.h"
 #include "recorder/WinText.h"
@@ -20,20 +20,6 @@
 namespace {
 
 constexpr std::uint32_t kMaxPauseFrames = 7500;
-
-const std::string& FirstOf(const std::string& first, const std::string& second) {
-    return first.empty() ? second : first;
-}
-
-// The disc's CD-Text: the given texts, else the album and performer tags of the first track
-// that carries either.
-CueText DiscText(const CueText& given, const std::vector<RecordingSession::Track>& layout) {
-    auto tagged = std::find_if(layout.begin(), layout.end(), [](const RecordingSession::Track& track) {
-        return !track.tags.album.empty() || !track.tags.performer.empty();
-    });
-    CueText tags = tagged == layout.end() ? CueText{} : CueText{tagged->tags.album, tagged->tags.performer};
-    return {FirstOf(given.title, tags.title), FirstOf(given.performer, tags.performer)};
-}
 
 // The image offset the injected damage hits: the given share of the session's image, moved
 // on to index 1 when it falls in a pregap or pause (verification reads from index 1 on).
@@ -48,10 +34,6 @@ std::uint64_t CorruptOffset(const SessionPlan& plan, int percent) {
 }
 
 } // namespace
-
-CueText RecordingSession::Track::Recorded() const {
-    return {FirstOf(text.title, FirstOf(tags.title, title)), FirstOf(text.performer, tags.performer)};
-}
 
 WriteMethod RecordingSession::Params::Method() const {
     if (options & RECORDING_OPTION_DAO) return WriteMethod::DiscAtOnce;
@@ -93,21 +75,11 @@ std::size_t RecordingSession::AddFile(const std::wstring& path, const std::optio
     {
         std::lock_guard lock(mutex_);
         if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::AddFile()", "recording");
-        if (layout_.size() >= RedBook::kMaxTracks)
-            RECORDER_FAIL(RECORDING_E_TOO_MANY_TRACKS, "RecordingSession::AddFile()", "99 tracks in the layout");
-        for (const Track& track : layout_) bytes.push_back(track.audioBytes);
+        layout_.CheckRoom();
+        bytes = layout_.AudioBytes();
         params = params_;
     }
-    std::unique_ptr<AudioSource> audio = AudioFiles::Open(path);
-    Track track;
-    track.path = path;
-    track.title = AudioFiles::Title(path);
-    track.audioBytes = audio->OutputBytes();
-    track.tags = audio->Tags();
-    if (range) {
-        track.parts = {*range};
-        track.audioBytes = range->bytes;
-    }
+    Track track = SessionLayout::TrackOf(path, range);
     bytes.push_back(track.audioBytes);
     if (drive && drive->MediaPresent()) {
         // What can never fit on a disc of this kind is refused now; the free space of the
@@ -118,132 +90,71 @@ std::size_t RecordingSession::AddFile(const std::wstring& path, const std::optio
     }
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::AddFile()", "recording");
-    if (layout_.size() >= RedBook::kMaxTracks)
-        RECORDER_FAIL(RECORDING_E_TOO_MANY_TRACKS, "RecordingSession::AddFile()", "99 tracks in the layout");
-    layout_.push_back(std::move(track));
-    return layout_.size() - 1;
+    return layout_.Add(std::move(track));
 }
 
 void RecordingSession::ClearLayout() {
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::ClearLayout()", "recording");
-    layout_.clear();
-    discText_ = {};
-    discSongwriter_.clear();
-    catalog_.clear();
+    layout_.Clear();
 }
 
 void RecordingSession::SetTrackText(std::size_t index, const CueText& text) {
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetTrackText()", "recording");
-    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetTrackText()", "no such track");
-    layout_[index].text = text;
+    layout_.SetTrackText(index, text);
 }
 
 void RecordingSession::SetDiscText(const CueText& text) {
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetDiscText()", "recording");
-    discText_ = text;
+    layout_.SetDiscText(text);
 }
 
 void RecordingSession::RemoveTrack(std::size_t index) {
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::RemoveTrack()", "recording");
-    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::RemoveTrack()", "no such track");
-    layout_.erase(layout_.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
-std::uint64_t RecordingSession::Track::PregapBytes() const {
-    std::uint64_t bytes = 0;
-    for (const TrackPart& part : pregap) bytes += part.bytes;
-    return bytes;
-}
-
-TrackPart RecordingSession::PartOf(const std::wstring& path, std::uint64_t startFrame,
-                                   std::optional<std::uint64_t> frames) {
-    if (path.empty()) {
-        if (!frames) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::PartOf()", "silence without a length");
-        return {{}, 0, *frames * RedBook::kFrameBytes};
-    }
-    std::uint64_t fileBytes = AudioFiles::Open(path)->OutputBytes();
-    std::uint64_t start = startFrame * RedBook::kFrameBytes;
-    if (start > fileBytes || (frames && start + *frames * RedBook::kFrameBytes > fileBytes))
-        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::PartOf()",
-                      (WinText::Utf8(path) + ": the range lies past the audio's end (" +
-                       RedBook::FormatMsf(static_cast<std::uint32_t>(fileBytes / RedBook::kFrameBytes)) + ")")
-                          .c_str());
-    return {path, start, frames ? *frames * RedBook::kFrameBytes : fileBytes - start};
+    layout_.Remove(index);
 }
 
 std::size_t RecordingSession::AddFileRange(const std::wstring& path, std::uint64_t startFrame,
                                            std::optional<std::uint64_t> frames, const Drive* drive) {
     if (path.empty()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::AddFileRange()", "no file");
-    return AddFile(path, PartOf(path, startFrame, frames), drive);
+    return AddFile(path, SessionLayout::PartOf(path, startFrame, frames), drive);
 }
 
 void RecordingSession::AddTrackPart(std::size_t index, bool pregap, const std::wstring& path, std::uint64_t startFrame,
                                     std::optional<std::uint64_t> frames) {
-    TrackPart part = PartOf(path, startFrame, frames);
+    TrackPart part = SessionLayout::PartOf(path, startFrame, frames);
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::AddTrackPart()", "recording");
-    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::AddTrackPart()", "no such track");
-    Track& track = layout_[index];
-    if (pregap) {
-        if (part.bytes % RedBook::kFrameBytes)
-            RECORDER_FAIL(E_INVALIDARG, "RecordingSession::AddTrackPart()", "a pregap of whole frames only");
-        track.ownPregap = true;
-        if (part.bytes) track.pregap.push_back(part);
-        return;
-    }
-    if (track.parts.empty()) track.parts.push_back({track.path, 0, track.audioBytes}); // the whole file so far
-    if (part.bytes) track.parts.push_back(part);
-    track.audioBytes += part.bytes;
+    layout_.AddPart(index, pregap, part);
 }
 
 void RecordingSession::SetTrackCodes(std::size_t index, const std::string& isrc, std::uint32_t flags) {
-    const bool isrcValid = isrc.empty() || (isrc.size() == 12 && std::all_of(isrc.begin(), isrc.begin() + 5, [](char c) {
-                                               return std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c));
-                                           }) && std::all_of(isrc.begin() + 5, isrc.end(), [](char c) {
-                                               return std::isdigit(static_cast<unsigned char>(c)) != 0;
-                                           }));
-    if (!isrcValid || flags > (RECORDING_TRACK_PREEMPHASIS | RECORDING_TRACK_COPY_PERMITTED | RECORDING_TRACK_FOUR_CHANNEL))
-        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetTrackCodes()", ("not an ISRC or flags: " + isrc).c_str());
+    SessionLayout::CheckCodes(isrc, flags);
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetTrackCodes()", "recording");
-    if (index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetTrackCodes()", "no such track");
-    layout_[index].isrc = isrc;
-    layout_[index].flags = flags;
+    layout_.SetTrackCodes(index, isrc, flags);
 }
 
 void RecordingSession::SetSongwriter(std::optional<std::size_t> index, const std::string& songwriter) {
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetSongwriter()", "recording");
-    if (!index) {
-        discSongwriter_ = songwriter;
-        return;
-    }
-    if (*index >= layout_.size()) RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetSongwriter()", "no such track");
-    layout_[*index].songwriter = songwriter;
+    layout_.SetSongwriter(index, songwriter);
 }
 
 void RecordingSession::SetCatalog(const std::string& catalog) {
-    if (!catalog.empty() && (catalog.size() != 13 || !std::all_of(catalog.begin(), catalog.end(), [](char c) {
-                                 return std::isdigit(static_cast<unsigned char>(c)) != 0;
-                             })))
-        RECORDER_FAIL(E_INVALIDARG, "RecordingSession::SetCatalog()", ("not a catalog number: " + catalog).c_str());
+    SessionLayout::CheckCatalog(catalog);
     std::lock_guard lock(mutex_);
     if (state_ != State::Idle) RECORDER_FAIL(RECORDING_E_ACTIVE, "RecordingSession::SetCatalog()", "recording");
-    catalog_ = catalog;
+    layout_.SetCatalog(catalog);
 }
 
 SessionPlan RecordingSession::PlanOf(const std::vector<std::uint64_t>& bytes, std::size_t first, std::uint32_t startFrame,
                                      int firstNumber) const {
-    std::vector<std::optional<std::uint32_t>> pregaps;
-    for (std::size_t i = first; i < first + bytes.size() && i < layout_.size(); ++i)
-        pregaps.push_back(layout_[i].ownPregap
-                              ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(layout_[i].PregapBytes() / RedBook::kFrameBytes))
-                              : std::nullopt);
-    return SessionPlan::Make(startFrame, firstNumber, bytes, params_.Method(), params_.pauseFrames, pregaps);
+    return SessionPlan::Make(startFrame, firstNumber, bytes, params_.Method(), params_.pauseFrames,
+                             layout_.OwnPregaps(first, bytes.size()));
 }
 
 RecordingSession::TrackOpeners RecordingSession::OpenersFor(std::vector<Track> layout, std::size_t first,
@@ -299,15 +210,13 @@ void RecordingSession::MeasureLoudness(const std::vector<Track>& layout, const S
 
 std::vector<RecordingSession::Track> RecordingSession::Layout() const {
     std::lock_guard lock(mutex_);
-    return layout_;
+    return layout_.Tracks();
 }
 
 std::uint32_t RecordingSession::SpaceNeeded() const {
     std::lock_guard lock(mutex_);
-    if (layout_.empty()) return 0;
-    std::vector<std::uint64_t> bytes;
-    for (const Track& track : layout_) bytes.push_back(track.audioBytes);
-    return SessionPlan::Make(0, 1, bytes, params_.Method(), params_.pauseFrames).totalFrames;
+    if (layout_.Tracks().empty()) return 0;
+    return SessionPlan::Make(0, 1, layout_.AudioBytes(), params_.Method(), params_.pauseFrames).totalFrames;
 }
 
 RecordingSession::Progress RecordingSession::GetProgress() const {
@@ -443,16 +352,16 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
             std::string songwriter;
             {
                 std::lock_guard lock(mutex_);
-                discText = discText_;
-                songwriter = discSongwriter_;
+                discText = layout_.GivenDiscText();
+                songwriter = layout_.DiscSongwriter();
             }
             std::vector<TrackCodes> codes;
             for (const Track& track : layout) codes.push_back({track.isrc, track.flags, track.songwriter, {}});
             DiscState after = disc;
-            after.AddSession(plan, "", texts, {}, DiscText(discText, layout), codes);
+            after.AddSession(plan, "", texts, {}, SessionLayout::DiscText(discText, layout), codes);
             if (!songwriter.empty()) after.songwriter = songwriter;
             try {
-                DiscCdText(after);
+                RecorderWrite::DiscCdText(after);
             } catch (const CdTextPacks::base_exception& e) {
                 RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::Prepare()",
                               (std::string("The CD-Text does not fit on the disc: ") + e.Context()).c_str());
@@ -468,7 +377,7 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
         }
 
         std::lock_guard lock(mutex_);
-        for (std::size_t i = 0; i < layout.size() && i < layout_.size(); ++i) layout_[i].audioBytes = layout[i].audioBytes;
+        layout_.UpdateAudioBytes(layout);
         drive_ = std::move(drive);
         plan_ = std::move(plan);
         texts_ = std::move(texts);
@@ -476,7 +385,7 @@ std::int32_t RecordingSession::Prepare(std::shared_ptr<Drive> drive) {
         for (const Track& track : layout) codes_.push_back({track.isrc, track.flags, track.songwriter, {}});
         gains_.clear();
         discRemarks_.clear();
-        plannedDiscText_ = DiscText(discText_, layout);
+        plannedDiscText_ = SessionLayout::DiscText(layout_.GivenDiscText(), layout);
         binName_ = config.imageName + (disc.sessions == 0 ? "" : "-session" + std::to_string(disc.sessions + 1)) + ".bin";
         speed_ = config.paced ? ChooseSpeed(config, disc.media) : 0;
         writeSpeed_ = config.writeSpeeds.empty() ? 0 : ChooseSpeed(config, disc.media);
@@ -700,8 +609,8 @@ std::int32_t RecordingSession::Close(bool finalize) {
                     RECORDER_FAIL(RECORDING_E_IMAGE_WRITE, "RecordingSession::Close()",
                                   (WinText::Utf8(image) + ": " + WinText::SystemMessage(GetLastError())).c_str());
                 disc.AddSession(plan_, binName_, texts_, crcs_, plannedDiscText_, codes_);
-                if (!catalog_.empty()) disc.catalog = catalog_;
-                if (!discSongwriter_.empty()) disc.songwriter = discSongwriter_;
+                if (!layout_.Catalog().empty()) disc.catalog = layout_.Catalog();
+                if (!layout_.DiscSongwriter().empty()) disc.songwriter = layout_.DiscSongwriter();
                 if (!discRemarks_.empty()) disc.remarks = discRemarks_;
                 disc.lastRecording = "complete";
                 disc.incompleteImage.clear();
@@ -709,7 +618,7 @@ std::int32_t RecordingSession::Close(bool finalize) {
                 std::wstring cue = imageDrive.FilePath(config.imageName + ".cue");
                 // The same texts as a binary CD-Text file beside the cue sheet.
                 std::string cdTextFile;
-                if (std::vector<CdTextPacks::Pack> packs = DiscCdText(disc); !packs.empty()) {
+                if (std::vector<CdTextPacks::Pack> packs = RecorderWrite::DiscCdText(disc); !packs.empty()) {
                     cdTextFile = config.imageName + ".cdt";
                     try {
                         Win32File::ReplaceText(imageDrive.FilePath(cdTextFile), CdTextPacks::FileBytes(packs));
@@ -794,23 +703,6 @@ void RecordingSession::ReleaseDrive() {
     abort_ = false;
 }
 
-std::vector<CdTextPacks::Pack> RecordingSession::PlannedCdText() const {
-    // A real recorder writes disc-at-once on a blank disc only: this session is the disc, with
-    // its texts as the cue sheet of an image would carry them.
-    DiscState disc;
-    {
-        std::lock_guard lock(mutex_);
-        disc.AddSession(plan_, "", texts_, {}, plannedDiscText_, codes_);
-        disc.songwriter = discSongwriter_;
-    }
-    try {
-        return DiscCdText(disc);
-    } catch (const CdTextPacks::base_exception& e) {
-        RECORDER_FAIL(RECORDING_E_PREPARE_REFUSED, "RecordingSession::PlannedCdText()",
-                      (std::string("The CD-Text does not fit on the disc: ") + e.Context()).c_str());
-    }
-}
-
 std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first,
                                                 bool write) {
     if (!write)
@@ -824,37 +716,18 @@ std::int32_t RecordingSession::RecordOnRecorder(RealRecorder& recorder, const Se
     }
     SetStatus(RECORDING_STATUS_WRITING_LEADIN);
     TrackOpeners openers = OpenersFor(Layout(), first, plan, Gains());
-    std::int32_t result = GetParams().Method() == WriteMethod::TrackAtOnce
-                              ? recorder.WriteTrackAtOnce(plan, openers.audio, *this, writeSpeed_)
-                              : recorder.WriteDiscAtOnce(plan, PlannedCdText(), PlannedCodes(), openers.audio,
-                                                         openers.pregap, *this, writeSpeed_);
+    RecorderWrite::Carried carried;
+    {
+        std::lock_guard lock(mutex_);
+        carried = {plan_, texts_, plannedDiscText_, codes_, layout_.DiscSongwriter(), layout_.Catalog()};
+    }
+    std::int32_t result = RecorderWrite(recorder, GetParams().Method(), writeSpeed_)
+                              .Write(plan, carried, openers.audio, openers.pregap, *this);
     if (result && result != RECORDING_E_CANCELLED) Report(result, "");
     return result;
-}
-
-std::vector<CdTextPacks::Pack> RecordingSession::DiscCdText(const DiscState& disc) {
-    if (disc.tracks.empty()) return {};
-    std::vector<CueText> texts;
-    for (const DiscTrack& track : disc.tracks) texts.push_back({track.title, track.performer, track.codes.songwriter});
-    return CdTextPacks::Build({disc.discText.title, disc.discText.performer, disc.songwriter}, texts,
-                              disc.tracks.front().number);
 }
 
 std::vector<double> RecordingSession::Gains() const {
     std::lock_guard lock(mutex_);
     return gains_;
-}
-
-RawDiscImage::Codes RecordingSession::PlannedCodes() const {
-    // CONTROL: pre-emphasis, digital copy permitted, four channels (RECORDING_TRACK_* order)
-    // are bits 0, 1 and 3 of Q's CONTROL.
-    std::lock_guard lock(mutex_);
-    RawDiscImage::Codes codes{catalog_, {}, {}};
-    for (const TrackCodes& track : codes_) {
-        codes.isrcs.push_back(track.isrc);
-        codes.controls.push_back(static_cast<std::uint8_t>((track.flags & RECORDING_TRACK_PREEMPHASIS ? 0x1 : 0) |
-                                                           (track.flags & RECORDING_TRACK_COPY_PERMITTED ? 0x2 : 0) |
-                                                           (track.flags & RECORDING_TRACK_FOUR_CHANNEL ? 0x8 : 0)));
-    }
-    return codes;
 }

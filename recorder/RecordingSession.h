@@ -6,7 +6,9 @@
 // recording is paced into a partial image; a real recorder's goes to the disc through the
 // recorder, track-at-once or disc-at-once. An interrupted or failed recording leaves the partial image and marks the disc
 // state incomplete; only Close makes an image look finished. Record and Close run on the
-// caller's thread; the other members may be called from any thread meanwhile.
+// caller's thread; the other members may be called from any thread meanwhile. Owns the
+// layout (SessionLayout, guarded by the session's lock); RecorderWrite does a real recorder's
+// writing.
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -21,6 +23,7 @@
 #include "recorder/PartsSource.h"
 #include "recorder/RawDiscImage.h"
 #include "recorder/RedBook.h"
+#include "recorder/SessionLayout.h"
 #include "recorder/CdTextPacks.h"
 #include "recorder/DiscState.h"
 #include "recorder/Drive.h"
@@ -40,26 +43,7 @@ public:
         WriteMethod Method() const;
     };
 
-    struct Track {
-        std::wstring path; // the (first) file of its audio
-        std::string title; // the file name
-        std::uint64_t audioBytes = 0;
-        AudioTags tags;
-        CueText text; // given by the client; an empty text takes the default
-        // An album's track: its audio as parts of files (empty: the whole file at path) and,
-        // when ownPregap, its pregap too (parts, possibly none: no pregap).
-        std::vector<TrackPart> parts;
-        std::vector<TrackPart> pregap;
-        bool ownPregap = false;
-        std::string isrc;        // 12 characters, or none
-        std::uint32_t flags = 0; // RECORDING_TRACK_*
-        std::string songwriter;
-
-        std::uint64_t PregapBytes() const;
-
-        // The CD-Text recorded: the given texts, else the file's tags, else the file name.
-        CueText Recorded() const;
-    };
+    using Track = SessionLayout::Track;
 
     struct Progress {
         std::uint32_t status = 0;
@@ -141,8 +125,6 @@ private:
     void ReleaseDrive();
     // A track of the whole file, or of the given range of it.
     std::size_t AddFile(const std::wstring& path, const std::optional<TrackPart>& range, const Drive* drive);
-    // A part of path from startFrame, frames long or to its end; throws EngineFailure.
-    static TrackPart PartOf(const std::wstring& path, std::uint64_t startFrame, std::optional<std::uint64_t> frames);
     // The plan's layout of the tracks first to last, with their own pregaps.
     SessionPlan PlanOf(const std::vector<std::uint64_t>& bytes, std::size_t first, std::uint32_t startFrame,
                        int firstNumber) const; // under mutex_
@@ -160,23 +142,14 @@ private:
     unsigned ChooseSpeed(const DriveConfig& config, std::int32_t media) const;
     // The recording itself on a real recorder; answers as Record.
     std::int32_t RecordOnRecorder(RealRecorder& recorder, const SessionPlan& plan, std::size_t first, bool write);
-    // The CD-Text of a whole disc, all sessions' tracks; throws CdTextPacks::cdtext_too_large.
-    static std::vector<CdTextPacks::Pack> DiscCdText(const DiscState& disc);
-    // The CD-Text a disc-at-once write carries; throws EngineFailure when it does not fit.
-    std::vector<CdTextPacks::Pack> PlannedCdText() const;
-    // The album's codes a disc-at-once write carries in its subcode.
-    RawDiscImage::Codes PlannedCodes() const;
 
     Events& events_;
     mutable std::mutex mutex_; // everything below but the waiter and the abort flag
     Params params_;
-    std::vector<Track> layout_;
+    SessionLayout layout_;
     State state_ = State::Idle;
     std::shared_ptr<Drive> drive_; // while prepared to the end of the recording
     SessionPlan plan_;
-    CueText discText_;             // given by the client
-    std::string discSongwriter_;
-    std::string catalog_;          // the disc's media catalog number, or none
     std::vector<CueText> texts_;   // of the planned tracks
     std::vector<TrackCodes> codes_; // of the planned tracks
     std::vector<double> gains_;     // by layout track, in dB; empty: not levelled

@@ -64,8 +64,8 @@ Certificate::Certificate(bool exportDefinitions) : exportDefinitions_(exportDefi
 
 Certificate::~Certificate() = default;
 
-void Certificate::Fail(const char* where, const std::string& context, std::source_location place) const {
-    throw ContextException(where, context.c_str(), kSourceFile, static_cast<int>(place.line()), "ContextException");
+void Certificate::Fail(const char* where, const std::string& context, int line) const {
+    throw ContextException(where, context.c_str(), kSourceFile, line, "ContextException");
 }
 
 // ---- export

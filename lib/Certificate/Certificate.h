@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <source_location>
 #include <string>
 #include <vector>
 
@@ -78,7 +77,7 @@ public:
 private:
     // Throws a ContextException naming this source file and the line of the call.
     [[noreturn]] void Fail(const char* where, const std::string& context,
-                           std::source_location place = std::source_location::current()) const;
+                           int line = __builtin_LINE()) const;
     void ApplyLine(int mode, const std::string& name, const std::string& value, bool picky);
     std::string ExportText() const;
 

@@ -5,15 +5,14 @@
 #include "support/ContextException.h"
 
 #include <cstring>
-#include <source_location>
 #include <string_view>
 
 namespace {
 
 // A failure's text names this file and the line of the Fail call.
 [[noreturn]] void Fail(const char* where, const char* context,
-                       std::source_location place = std::source_location::current()) {
-    throw ContextException(where, context, "lib/Certificate/Encryption.cpp", static_cast<int>(place.line()),
+                       int line = __builtin_LINE()) {
+    throw ContextException(where, context, "lib/Certificate/Encryption.cpp", line,
                            "ContextException");
 }
 
