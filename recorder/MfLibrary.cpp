@@ -5,6 +5,7 @@
 #include "engine/RecordingEngineTypes.h"
 #include "recorder/EngineFailure.h"
 #include "recorder/WinText.h"
+#include "support/UniqueHandle.h"
 
 namespace {
 
@@ -13,11 +14,10 @@ HMODULE Pinned(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = {};
     UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
-    HMODULE module = LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
-    if (!module) return nullptr;
-    HMODULE pinned = nullptr;
+    const UniqueModule loaded(LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str()));
+    if (!loaded) return nullptr;
+    HMODULE pinned = nullptr; // the pin holds it once this load's reference is gone
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, name, &pinned);
-    FreeLibrary(module); // the pin holds it now
     return pinned;
 }
 
