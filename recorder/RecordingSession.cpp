@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "recorder/AudioFiles.h"
+#include "recorder/CdTextPacks.h"
 #include "recorder/CorruptingSink.h"
 #include "recorder/CueSheet.h"
 #include "recorder/EngineFailure.h"

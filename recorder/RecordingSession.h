@@ -21,10 +21,8 @@
 #include "recorder/EventWaiter.h"
 #include "recorder/ImageRecorder.h"
 #include "recorder/PartsSource.h"
-#include "recorder/RawDiscImage.h"
 #include "recorder/RedBook.h"
 #include "recorder/SessionLayout.h"
-#include "recorder/CdTextPacks.h"
 #include "recorder/DiscState.h"
 #include "recorder/Drive.h"
 
