@@ -9,7 +9,8 @@
 #   - an unpaced silent burn of about 700 MB of WAV into an image, beside cp of the same bytes
 #     (goal: at least 0.9), both with the files already read once (cp is run once untimed
 #     first), and beside cat of the same files into one file followed by sync of that file
-#     (the engine flushes its image before it closes the disc: both flushed);
+#     (the engine flushes its image before it closes the disc: both flushed); each of the
+#     three the median of three runs;
 #   - the same unpaced burn with the engine's verification (each track read back from the
 #     image and its CRC compared), beside the burn with Verify=0 (goal: at most 1.30);
 #   - the CPU time of fennel.exe and its in-process engine during a paced burn of one minute
@@ -107,17 +108,16 @@ seconds() {
   end=$(date +%s.%N)
   awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f", e - s }'
 }
+# Each figure is the median of three runs: writing 700 MB varies with the disk's writeback.
+median3() { sort -n | sed -n 2p; }
 # Warm, as the burn finds them: the files have been read, and copied, once before.
 cp "$work"/music/*.wav "$work/copy/"
 rm -f "$work"/copy/*
-cpWall=$(seconds cp "$work"/music/*.wav "$work/copy/")
-rm -f "$work"/copy/*
+cpWall=$(for _ in 1 2 3; do seconds cp "$work"/music/*.wav "$work/copy/"; echo; rm -f "$work"/copy/*; done | median3)
 # Flushed, as the burn's image is: one file of all the bytes, then on the disk.
 catSync() { cat "$work"/music/*.wav >"$work/copy/image.bin" && sync "$work/copy/image.bin"; }
-syncWall=$(seconds catSync)
-rm -f "$work"/copy/*
-drive 'Paced=0\r\n'
-read -r burnWall burnCpu < <(timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")")
+syncWall=$(for _ in 1 2 3; do seconds catSync; echo; rm -f "$work"/copy/*; done | median3)
+read -r burnWall burnCpu < <(for _ in 1 2 3; do drive 'Paced=0\r\n'; timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")"; done | sort -n | sed -n 2p)
 burnWall=$(awk -v w="$burnWall" -v p="$exitPause" 'BEGIN { printf "%.3f", w - p }')
 image=$(stat -c %s "$work/images/disc.bin" 2>/dev/null || echo 0)
 printf '  %-34s %10s %10s %12s\n' "" wall_s MB/s image_bytes
