@@ -12,7 +12,8 @@
 #     (the engine flushes its image before it closes the disc: both flushed); each of the
 #     three the median of three runs;
 #   - the same unpaced burn with the engine's verification (each track read back from the
-#     image and its CRC compared), beside the burn with Verify=0 (goal: at most 1.30);
+#     image and its CRC compared), beside the burn with Verify=0 (goal: at most 1.30), each
+#     the median of three runs taken in turns;
 #   - the CPU time of fennel.exe and its in-process engine during a paced burn of one minute
 #     of audio at 8x (goal: at most 2 % of one core).
 # CPU time is that of the program's own process, as /usr/bin/time reports it around the
@@ -130,12 +131,19 @@ printf '  %-34s %10s\n' "burn speed / cat-and-sync speed" "$(ratio "$syncWall" "
 [ "$image" -gt "$bytes" ] || echo "  warning: the image is smaller than the audio; the burn did not complete" >&2
 
 log "unpaced burn of $bytes bytes of WAV with verification, beside the same without"
-drive 'Paced=0\r\nVerify=0\r\n'
-read -r plainWall plainCpu < <(timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")")
-[ -f "$work/images/disc.bin" ] || echo "  warning: the burn without verification left no image" >&2
-drive 'Paced=0\r\nVerify=1\r\n'
-read -r verifyWall verifyCpu < <(timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")")
-[ -f "$work/images/disc.bin" ] || echo "  warning: the verified burn left no image" >&2
+# Three of each, taken in turns; each figure is the median run (by wall time).
+: >"$work/plain.txt"
+: >"$work/verify.txt"
+for _ in 1 2 3; do
+  drive 'Paced=0\r\nVerify=0\r\n'
+  timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")" >>"$work/plain.txt"
+  [ -f "$work/images/disc.bin" ] || echo "  warning: the burn without verification left no image" >&2
+  drive 'Paced=0\r\nVerify=1\r\n'
+  timed "${fennel[@]}" /S "$(winpath "$work/big.m3u")" >>"$work/verify.txt"
+  [ -f "$work/images/disc.bin" ] || echo "  warning: the verified burn left no image" >&2
+done
+read -r plainWall plainCpu < <(sort -n "$work/plain.txt" | sed -n 2p)
+read -r verifyWall verifyCpu < <(sort -n "$work/verify.txt" | sed -n 2p)
 plainWall=$(awk -v w="$plainWall" -v p="$exitPause" 'BEGIN { printf "%.3f", w - p }')
 verifyWall=$(awk -v w="$verifyWall" -v p="$exitPause" 'BEGIN { printf "%.3f", w - p }')
 printf '  %-34s %10s %10s\n' "" wall_s cpu_s
